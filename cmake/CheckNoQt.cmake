@@ -1,0 +1,13 @@
+# Fails when a file under src/core or src/wire includes a Qt header.
+file(GLOB_RECURSE files ${ROOT}/src/core/* ${ROOT}/src/wire/*)
+set(offenders "")
+foreach(f IN LISTS files)
+  file(STRINGS ${f} hits REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"](Q[A-Za-z]+|Qt[A-Za-z]*/)")
+  if(hits)
+    list(APPEND offenders "${f}: ${hits}")
+  endif()
+endforeach()
+if(offenders)
+  list(JOIN offenders "\n" text)
+  message(FATAL_ERROR "Qt headers below src/core or src/wire:\n${text}")
+endif()
