@@ -1,0 +1,257 @@
+#include "wire/field_reader.h"
+
+#include <array>
+#include <bit>
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "wire/field_escapes.h"
+#include "wire/gbk.h"
+
+namespace brindle::wire {
+namespace {
+
+// Line breaks count as spaces wherever they stand in the remaining text.
+constexpr bool is_blank(char c) { return c == ' ' || c == '\r' || c == '\n'; }
+
+constexpr bool is_c_space(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// What the scan notes about each byte outside a double-byte character. Most fields hold no
+// escape, line break or high byte and are handed out as they stand.
+constexpr unsigned char kRewrittenByte = 1;  // "^", CR, LF
+constexpr unsigned char kLeadByte = 2;
+constexpr unsigned char kOtherHighByte = 4;  // 0x80 and 0xFF
+
+constexpr std::array<unsigned char, 256> make_byte_kinds() {
+  std::array<unsigned char, 256> kinds{};
+  kinds['^'] = kRewrittenByte;
+  kinds['\r'] = kRewrittenByte;
+  kinds['\n'] = kRewrittenByte;
+  for (unsigned b = 0x80; b <= 0xFF; ++b)
+    kinds[b] = is_gbk_lead(static_cast<unsigned char>(b)) ? kLeadByte : kOtherHighByte;
+  return kinds;
+}
+constexpr std::array<unsigned char, 256> kByteKinds = make_byte_kinds();
+
+constexpr bool is_lead_range(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
+
+// How many bytes from i on lie in 0x81-0xFE.
+std::size_t lead_run_length(const unsigned char* data, std::size_t i, std::size_t end) {
+  std::size_t j = i;
+#if defined(__SSE2__)
+  const __m128i below = _mm_set1_epi8(static_cast<char>(0x80));
+  const __m128i above = _mm_set1_epi8(static_cast<char>(0xFF));
+  while (j + 16 <= end) {
+    // As signed bytes 0x81-0xFE are -127..-2.
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + j));
+    const __m128i in_range = _mm_and_si128(_mm_cmpgt_epi8(v, below), _mm_cmplt_epi8(v, above));
+    const auto mask = static_cast<unsigned>(_mm_movemask_epi8(in_range));
+    if (mask != 0xFFFF) return j - i + static_cast<std::size_t>(std::countr_zero(~mask));
+    j += 16;
+  }
+#endif
+  while (j < end && is_lead_range(data[j])) ++j;
+  return j - i;
+}
+
+// The end of the field that starts at i: the next separator outside a double-byte character, or
+// `end`. Notes in `kinds` what the field holds. Plain ASCII is skipped sixteen bytes at a time.
+std::size_t scan_field(const unsigned char* data, std::size_t i, std::size_t end, unsigned char separator,
+                       unsigned& kinds) {
+#if defined(__SSE2__)
+  const __m128i separators = _mm_set1_epi8(static_cast<char>(separator));
+  const __m128i carets = _mm_set1_epi8('^');
+  const __m128i returns = _mm_set1_epi8('\r');
+  const __m128i feeds = _mm_set1_epi8('\n');
+#endif
+  while (i < end) {
+#if defined(__SSE2__)
+    while (i + 16 <= end) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+      const __m128i hits =
+          _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, separators), _mm_cmpeq_epi8(v, carets)),
+                       _mm_or_si128(_mm_cmpeq_epi8(v, returns), _mm_cmpeq_epi8(v, feeds)));
+      // movemask of v itself gives the high bytes.
+      const auto mask = static_cast<unsigned>(_mm_movemask_epi8(hits) | _mm_movemask_epi8(v));
+      if (mask != 0) {
+        i += static_cast<std::size_t>(std::countr_zero(mask));
+        break;
+      }
+      i += 16;
+    }
+    if (i >= end) break;
+#endif
+    const unsigned char b = data[i];
+    if (b == separator) return i;
+    const unsigned char kind = kByteKinds[b];
+    kinds |= kind;
+    if (kind != kLeadByte) {
+      ++i;
+      continue;
+    }
+    // A run of bytes that can all be lead bytes is read in pairs from its start, every second
+    // byte being a valid trail byte; only an odd last byte pairs with what follows the run.
+    const std::size_t run = lead_run_length(data, i, end);
+    i += run & ~std::size_t{1};
+    if ((run & 1) != 0) i += i + 1 < end && is_gbk_trail(data[i + 1]) ? 2u : 1u;
+  }
+  return i;
+}
+
+bool equals_null_ignoring_case(std::string_view s) {
+  if (s.size() != 4) return false;
+  constexpr std::string_view kNull = "null";
+  for (std::size_t i = 0; i < 4; ++i) {
+    char c = s[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != kNull[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+FieldReader::FieldReader(std::string_view gbk_text, char separator)
+    : text_(gbk_text), end_(gbk_text.size()), separator_(separator) {
+  // The trailing blanks of a suffix are those of the whole text, so they are found once.
+  while (end_ > 0 && is_blank(text_[end_ - 1])) --end_;
+}
+
+std::size_t FieldReader::next(std::string& out, std::size_t capacity) {
+  out.clear();
+  while (pos_ < end_ && is_blank(text_[pos_])) ++pos_;
+  if (pos_ >= end_) return 0;
+  if (text_[pos_] == separator_) {
+    ++pos_;
+    // "||": an empty field; the second separator stays for the next call.
+    if (pos_ < end_ && text_[pos_] == separator_) return 0;
+  }
+
+  const auto* data = reinterpret_cast<const unsigned char*>(text_.data());
+  const auto separator = static_cast<unsigned char>(separator_);
+  unsigned kinds = 0;
+  const std::size_t i = scan_field(data, pos_, end_, separator, kinds);
+  const std::string_view raw = text_.substr(pos_, i - pos_);
+  pos_ = i;
+  if (raw.empty()) return 0;
+
+  const std::size_t room = capacity == 0 ? 0 : capacity - 1;
+  std::string_view value = raw;
+  if ((kinds & kRewrittenByte) != 0 || raw.size() > room || raw.size() > kMaxFieldBytes) {
+    value = raw.substr(0, gbk_prefix_length(raw, kMaxFieldBytes));
+    if ((kinds & kRewrittenByte) != 0) {
+      scratch_.clear();
+      append_decoded_field(value, scratch_, true);
+      value = scratch_;
+    }
+    if (equals_null_ignoring_case(value)) return raw.size();
+    value = value.substr(0, gbk_prefix_length(value, room));
+  } else if (equals_null_ignoring_case(value)) {
+    return raw.size();
+  }
+  if ((kinds & (kLeadByte | kOtherHighByte)) == 0) {
+    out.assign(value);
+  } else {
+    append_gbk_as_utf8(value, out, &had_invalid_);
+  }
+  return raw.size();
+}
+
+std::string FieldReader::text(std::size_t capacity) {
+  std::string out;
+  next(out, capacity);
+  return out;
+}
+
+int FieldReader::integer() {
+  std::string out;
+  next(out);
+  return to_integer(out);
+}
+
+double FieldReader::decimal() {
+  std::string out;
+  next(out);
+  return to_decimal(out);
+}
+
+int to_integer(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && is_c_space(text[i])) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    negative = text[i] == '-';
+    ++i;
+  }
+  long long value = 0;
+  constexpr long long kLimit = static_cast<long long>(INT_MAX) + 1;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = value * 10 + (text[i] - '0');
+    if (value > kLimit) value = kLimit;  // saturates: clamped below
+  }
+  if (negative) return value >= kLimit ? INT_MIN : static_cast<int>(-value);
+  return value >= kLimit ? INT_MAX : static_cast<int>(value);
+}
+
+namespace {
+
+// Whether a decimal number that from_chars found out of range is huge (else it is tiny): the
+// position of its first significant digit plus its exponent.
+bool out_of_range_is_overflow(std::string_view number) {
+  long long magnitude = 0;
+  bool seen_point = false;
+  bool seen_digit = false;
+  std::size_t i = 0;
+  for (; i < number.size(); ++i) {
+    const char c = number[i];
+    if (c == '.') {
+      seen_point = true;
+    } else if (c >= '0' && c <= '9') {
+      if (c != '0') seen_digit = true;
+      if (!seen_point && seen_digit) ++magnitude;
+      if (seen_point && !seen_digit) --magnitude;
+    } else {
+      break;
+    }
+  }
+  if (i < number.size() && (number[i] == 'e' || number[i] == 'E')) {
+    magnitude += to_integer(number.substr(i + 1));
+  }
+  return magnitude > 0;
+}
+
+}  // namespace
+
+double to_decimal(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && is_c_space(text[i])) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    negative = text[i] == '-';
+    ++i;
+  }
+  // from_chars would take a second sign ("+-5"), which the C library reads as no number.
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) return 0.0;
+  const std::string_view number = text.substr(i);
+  double value = 0.0;
+  const auto [ptr, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
+  if (ec == std::errc::result_out_of_range) {
+    value = out_of_range_is_overflow(number) ? HUGE_VAL : 0.0;
+  } else if (ec != std::errc()) {
+    value = 0.0;
+  }
+  return negative ? -value : value;
+}
+
+}  // namespace brindle::wire
