@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace brindle::net {
+
+// Cuts reply bytes into Reply lines as they arrive: lines end at LF or CR, white space is trimmed from
+// both ends, empty lines are dropped, and a line longer than kMaxLineBytes arrives as several lines,
+// each cut on a GBK character boundary.
+class ReplyLineSplitter final {
+ public:
+  static constexpr std::size_t kMaxLineBytes = 4095;
+  using LineSink = std::function<void(std::string line)>;
+
+  explicit ReplyLineSplitter(LineSink keep) : keep_(std::move(keep)) {}
+
+  void feed(std::string_view bytes);
+  // The reply is over: a last line without a line end is kept too.
+  void finish();
+
+ private:
+  void emit(std::string_view piece);
+
+  LineSink keep_;
+  std::string pending_;
+};
+
+}  // namespace brindle::net
