@@ -1,0 +1,48 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "server/category.h"
+#include "server/form_body.h"
+#include "server/reply.h"
+#include "wire/result.h"
+
+namespace brindle::server {
+
+struct SubjectRequest {
+  RequestCategory category;
+  FormBody form;
+};
+
+// Called from several connection threads at once: a handler must be safe for that.
+using SubjectHandler = std::function<Reply(const SubjectRequest&)>;
+
+inline constexpr std::string_view kUnknownCategoryText = "请求类别无法识别。";
+inline constexpr std::string_view kCategoryMismatchText = "请求类别与业务编号不符。";
+inline constexpr std::string_view kMissingCredentialsText = "请求缺少用户名或密码。";
+inline constexpr std::string_view kServerErrorText = "服务器内部错误，请稍后再试。";
+
+// "服务器暂不支持此项业务（编号N）。"
+std::string unsupported_subject_text(int subject_id);
+
+// The table from SubjectID to its handler. Filled at start-up, then only read, so dispatching needs
+// no lock.
+class Dispatcher final {
+ public:
+  // Refuses a SubjectID that the client files under no category (no request could reach it) and one
+  // that already has a handler.
+  Result<void> add(int subject_id, SubjectHandler handler);
+  bool handles(int subject_id) const { return handlers_.contains(subject_id); }
+
+  // Answers one request: category_name is the endpoint's query string, body the form text in GBK.
+  // Every malformed or misfiled request gets a refusal reply; nothing here throws.
+  Reply dispatch(std::string_view category_name, std::string_view gbk_body) const;
+
+ private:
+  std::map<int, SubjectHandler> handlers_;
+};
+
+}  // namespace brindle::server

@@ -1,0 +1,390 @@
+#include "server/http_listener.h"
+
+#include <array>
+#include <boost/asio/dispatch.hpp>
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/ssl.hpp>
+#include <boost/asio/strand.hpp>
+#include <boost/beast/core.hpp>
+#include <boost/beast/http.hpp>
+#include <boost/beast/ssl.hpp>
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "wire/gbk.h"
+
+namespace brindle::server {
+namespace {
+
+namespace asio = boost::asio;
+namespace beast = boost::beast;
+namespace http = beast::http;
+namespace ssl = asio::ssl;
+using tcp = asio::ip::tcp;
+
+constexpr std::string_view kServerName = "brindle-server";
+// After a refused body, how much more of it is read and thrown away so that closing the connection
+// does not reset it before the client has read the refusal.
+constexpr std::size_t kDrainLimit = 1024 * 1024;
+
+struct Shared {
+  std::shared_ptr<const Router> router;
+  ListenerLimits limits;
+};
+
+using Response = http::response<http::string_body>;
+
+Response make_response(unsigned version, bool keep_alive, const HttpAnswer& answer) {
+  Response res{static_cast<http::status>(answer.status), version};
+  res.set(http::field::server, std::string(kServerName));
+  res.set(http::field::content_type, answer.content_type);
+  if (!answer.allow.empty()) res.set(http::field::allow, answer.allow);
+  res.keep_alive(keep_alive);
+  res.body() = answer.body;
+  res.prepare_payload();
+  return res;
+}
+
+Response status_response(unsigned status, std::string_view text) {
+  HttpAnswer answer;
+  answer.status = status;
+  answer.body = wire::utf8_to_gbk(text);
+  return make_response(11, false, answer);
+}
+
+bool is_parse_error(const beast::error_code& ec) {
+  return &ec.category() == &http::make_error_code(http::error::bad_target).category();
+}
+
+// The request-reading loop shared by the plain and the TLS connection.
+template <typename Derived>
+class HttpSession {
+ public:
+  HttpSession(beast::flat_buffer buffer, std::shared_ptr<const Shared> shared)
+      : buffer_(std::move(buffer)), shared_(std::move(shared)) {}
+
+ protected:
+  beast::flat_buffer buffer_;
+  std::shared_ptr<const Shared> shared_;
+
+  void do_read() {
+    parser_.emplace();
+    parser_->body_limit(shared_->limits.body_limit);
+    parser_->header_limit(shared_->limits.header_limit);
+    arm_timer();
+    http::async_read_header(derived().stream(), buffer_, *parser_,
+                            beast::bind_front_handler(&HttpSession::on_header, derived().shared_from_this()));
+  }
+
+ private:
+  Derived& derived() { return static_cast<Derived&>(*this); }
+  void arm_timer() { beast::get_lowest_layer(derived().stream()).expires_after(shared_->limits.io_timeout); }
+
+  void on_header(beast::error_code ec, std::size_t) {
+    if (ec) return on_error(ec);
+    auto length = parser_->content_length();
+    if (length && *length > shared_->limits.body_limit) return refuse_body();
+    auto expect = parser_->get()[http::field::expect];
+    if (beast::iequals(expect, "100-continue")) {
+      auto interim = std::make_shared<http::response<http::empty_body>>(http::status::continue_, 11);
+      http::async_write(
+          derived().stream(), *interim,
+          [self = derived().shared_from_this(), interim](beast::error_code write_ec, std::size_t) {
+            if (!write_ec) self->read_body();
+          });
+      return;
+    }
+    read_body();
+  }
+
+  void read_body() {
+    http::async_read(derived().stream(), buffer_, *parser_,
+                     beast::bind_front_handler(&HttpSession::on_read, derived().shared_from_this()));
+  }
+
+  void on_read(beast::error_code ec, std::size_t) {
+    if (ec) return on_error(ec);
+    auto request = parser_->release();
+    Response res;
+    try {
+      auto method = request.method_string();
+      auto target = request.target();
+      auto answer = shared_->router->route(std::string_view(method.data(), method.size()),
+                                           std::string_view(target.data(), target.size()), request.body());
+      res = make_response(request.version(), request.keep_alive(), answer);
+    } catch (...) {
+      res = status_response(500, "500 服务器内部错误");
+    }
+    send(std::move(res));
+  }
+
+  void on_error(beast::error_code ec) {
+    if (ec == http::error::end_of_stream) return derived().do_eof();
+    if (ec == http::error::body_limit) return refuse_body();
+    if (ec == http::error::header_limit) return send(status_response(431, "431 请求头过长"));
+    if (is_parse_error(ec)) return send(status_response(400, "400 请求格式错误"));
+    // Timeouts and network errors: the connection is dropped when the last handler lets go of it.
+  }
+
+  void refuse_body() {
+    draining_ = true;
+    send(status_response(413, "413 请求内容过长"));
+  }
+
+  void send(Response res) {
+    response_ = std::make_shared<Response>(std::move(res));
+    arm_timer();
+    http::async_write(derived().stream(), *response_,
+                      beast::bind_front_handler(&HttpSession::on_write, derived().shared_from_this(),
+                                                response_->need_eof()));
+  }
+
+  void on_write(bool close, beast::error_code ec, std::size_t) {
+    if (ec) return;
+    response_.reset();
+    if (draining_) {
+      derived().half_close();
+      drained_ = 0;
+      return drain();
+    }
+    if (close) return derived().do_eof();
+    do_read();
+  }
+
+  void drain() {
+    derived().stream().async_read_some(
+        asio::buffer(discard_), [self = derived().shared_from_this()](beast::error_code ec, std::size_t n) {
+          self->drained_ += n;
+          if (!ec && self->drained_ < kDrainLimit) self->drain();
+        });
+  }
+
+  std::optional<http::request_parser<http::string_body>> parser_;
+  std::shared_ptr<Response> response_;
+  bool draining_ = false;
+  std::size_t drained_ = 0;
+  std::array<char, 4096> discard_{};
+};
+
+class PlainSession final : public HttpSession<PlainSession>,
+                           public std::enable_shared_from_this<PlainSession> {
+ public:
+  PlainSession(beast::tcp_stream&& stream, beast::flat_buffer buffer, std::shared_ptr<const Shared> shared)
+      : HttpSession(std::move(buffer), std::move(shared)), stream_(std::move(stream)) {}
+
+  void run() { do_read(); }
+  beast::tcp_stream& stream() { return stream_; }
+
+  void do_eof() {
+    beast::error_code ignored;
+    stream_.socket().shutdown(tcp::socket::shutdown_send, ignored);
+  }
+  void half_close() { do_eof(); }
+
+ private:
+  beast::tcp_stream stream_;
+};
+
+class TlsSession final : public HttpSession<TlsSession>, public std::enable_shared_from_this<TlsSession> {
+ public:
+  TlsSession(beast::tcp_stream&& stream, ssl::context& context, beast::flat_buffer buffer,
+             std::shared_ptr<const Shared> shared)
+      : HttpSession(std::move(buffer), std::move(shared)), stream_(std::move(stream), context) {}
+
+  void run() {
+    beast::get_lowest_layer(stream_).expires_after(shared_->limits.io_timeout);
+    // The bytes read while detecting TLS are the start of the handshake.
+    stream_.async_handshake(ssl::stream_base::server, buffer_.data(),
+                            beast::bind_front_handler(&TlsSession::on_handshake, shared_from_this()));
+  }
+  beast::ssl_stream<beast::tcp_stream>& stream() { return stream_; }
+
+  void do_eof() {
+    beast::get_lowest_layer(stream_).expires_after(shared_->limits.io_timeout);
+    stream_.async_shutdown([self = shared_from_this()](beast::error_code) {});
+  }
+  // TLS has no half-close: the client closes once it has read the refusal.
+  void half_close() {}
+
+ private:
+  void on_handshake(beast::error_code ec, std::size_t used) {
+    if (ec) return;
+    buffer_.consume(used);
+    do_read();
+  }
+
+  beast::ssl_stream<beast::tcp_stream> stream_;
+};
+
+class DetectSession final : public std::enable_shared_from_this<DetectSession> {
+ public:
+  DetectSession(tcp::socket&& socket, ssl::context& context, std::shared_ptr<const Shared> shared)
+      : stream_(std::move(socket)), context_(context), shared_(std::move(shared)) {}
+
+  void run() {
+    asio::dispatch(stream_.get_executor(),
+                   beast::bind_front_handler(&DetectSession::on_run, shared_from_this()));
+  }
+
+ private:
+  void on_run() {
+    stream_.expires_after(shared_->limits.io_timeout);
+    beast::async_detect_ssl(stream_, buffer_,
+                            beast::bind_front_handler(&DetectSession::on_detect, shared_from_this()));
+  }
+
+  void on_detect(beast::error_code ec, bool tls) {
+    if (ec) return;
+    if (tls) {
+      std::make_shared<TlsSession>(std::move(stream_), context_, std::move(buffer_), shared_)->run();
+    } else {
+      std::make_shared<PlainSession>(std::move(stream_), std::move(buffer_), shared_)->run();
+    }
+  }
+
+  beast::tcp_stream stream_;
+  ssl::context& context_;
+  std::shared_ptr<const Shared> shared_;
+  beast::flat_buffer buffer_;
+};
+
+class Acceptor final : public std::enable_shared_from_this<Acceptor> {
+ public:
+  Acceptor(asio::io_context& ioc, tcp::acceptor acceptor, ssl::context& context,
+           std::shared_ptr<const Shared> shared)
+      : ioc_(ioc), acceptor_(std::move(acceptor)), context_(context), shared_(std::move(shared)) {}
+
+  void run() {
+    asio::dispatch(acceptor_.get_executor(),
+                   beast::bind_front_handler(&Acceptor::do_accept, shared_from_this()));
+  }
+
+ private:
+  void do_accept() {
+    acceptor_.async_accept(asio::make_strand(ioc_),
+                           beast::bind_front_handler(&Acceptor::on_accept, shared_from_this()));
+  }
+
+  void on_accept(beast::error_code ec, tcp::socket socket) {
+    if (ec == asio::error::operation_aborted || !acceptor_.is_open()) return;
+    if (!ec) std::make_shared<DetectSession>(std::move(socket), context_, shared_)->run();
+    do_accept();
+  }
+
+  asio::io_context& ioc_;
+  tcp::acceptor acceptor_;
+  ssl::context& context_;
+  std::shared_ptr<const Shared> shared_;
+};
+
+std::optional<asio::ip::address> loopback_address(const std::string& text) {
+  if (text == "localhost") return asio::ip::make_address_v4("127.0.0.1");
+  beast::error_code ec;
+  auto address = asio::ip::make_address(text, ec);
+  if (ec || !address.is_loopback()) return std::nullopt;
+  return address;
+}
+
+std::string bind_error_text(const tcp::endpoint& endpoint, const beast::error_code& ec) {
+  std::string where = (endpoint.address().is_v6() ? "[" + endpoint.address().to_string() + "]"
+                                                  : endpoint.address().to_string()) +
+                      ":" + std::to_string(endpoint.port());
+  if (ec == asio::error::address_in_use) return where + " is already in use";
+  if (ec == asio::error::access_denied) return "no permission to listen on " + where;
+  return "cannot listen on " + where + ": " + ec.message();
+}
+
+}  // namespace
+
+struct HttpListener::Impl {
+  // Declared before the io_context: handlers destroyed with it still refer to the TLS context.
+  ssl::context tls{ssl::context::tls_server};
+  asio::io_context ioc;
+  std::shared_ptr<Acceptor> acceptor;
+  ListenerLimits limits;
+  std::vector<std::thread> threads;
+  std::optional<tcp::acceptor> bound;
+
+  explicit Impl(ListenerLimits l) : ioc(static_cast<int>(l.threads)), limits(l) {}
+};
+
+HttpListener::HttpListener(std::unique_ptr<Impl> impl, bool v6, std::string address, unsigned short port)
+    : impl_(std::move(impl)), v6_(v6), address_(std::move(address)), port_(port) {}
+
+HttpListener::~HttpListener() { stop(); }
+
+Result<std::unique_ptr<HttpListener>> HttpListener::bind(const std::string& address, unsigned short port,
+                                                         const CertificateFiles& certificate,
+                                                         ListenerLimits limits) {
+  using Failure = Result<std::unique_ptr<HttpListener>>;
+  auto ip = loopback_address(address);
+  if (!ip)
+    return Failure::failure("'" + address + "' is not a loopback address (use 127.0.0.1, ::1 or localhost)");
+  if (limits.threads == 0) limits.threads = 1;
+
+  auto impl = std::make_unique<Impl>(limits);
+  beast::error_code ec;
+  impl->tls.set_options(ssl::context::default_workarounds | ssl::context::no_sslv2 | ssl::context::no_sslv3 |
+                            ssl::context::no_tlsv1 | ssl::context::no_tlsv1_1,
+                        ec);
+  if (!ec) impl->tls.use_certificate_chain_file(certificate.certificate.string(), ec);
+  if (!ec) impl->tls.use_private_key_file(certificate.private_key.string(), ssl::context::pem, ec);
+  if (ec) return Failure::failure("cannot load the server's certificate: " + ec.message());
+
+  tcp::endpoint endpoint{*ip, port};
+  tcp::acceptor acceptor{impl->ioc};
+  acceptor.open(endpoint.protocol(), ec);
+  if (!ec) acceptor.set_option(asio::socket_base::reuse_address(true), ec);
+  if (!ec) acceptor.bind(endpoint, ec);
+  if (!ec) acceptor.listen(asio::socket_base::max_listen_connections, ec);
+  if (ec) return Failure::failure(bind_error_text(endpoint, ec));
+  auto local = acceptor.local_endpoint(ec);
+  if (ec) return Failure::failure(bind_error_text(endpoint, ec));
+  impl->bound.emplace(std::move(acceptor));
+  return std::unique_ptr<HttpListener>(
+      new HttpListener(std::move(impl), local.address().is_v6(), local.address().to_string(), local.port()));
+}
+
+unsigned short HttpListener::port() const { return port_; }
+
+std::string HttpListener::host() const {
+  return (v6_ ? "[" + address_ + "]" : address_) + ":" + std::to_string(port_);
+}
+
+void HttpListener::start(std::shared_ptr<const Router> router) {
+  if (!impl_ || !impl_->bound) return;
+  auto shared = std::make_shared<const Shared>(Shared{std::move(router), impl_->limits});
+  impl_->acceptor =
+      std::make_shared<Acceptor>(impl_->ioc, std::move(*impl_->bound), impl_->tls, std::move(shared));
+  impl_->bound.reset();
+  impl_->acceptor->run();
+  for (std::size_t i = 0; i < impl_->limits.threads; ++i) {
+    impl_->threads.emplace_back([ioc = &impl_->ioc] {
+      // A handler that throws costs its own connection; the worker goes on serving.
+      for (;;) {
+        try {
+          ioc->run();
+          return;
+        } catch (...) {
+        }
+      }
+    });
+  }
+}
+
+void HttpListener::stop() {
+  if (!impl_) return;
+  impl_->ioc.stop();
+  for (auto& thread : impl_->threads) thread.join();
+  // Destroying the io_context with its pending handlers closes the port and every connection.
+  impl_.reset();
+}
+
+}  // namespace brindle::server

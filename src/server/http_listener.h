@@ -1,0 +1,56 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "server/router.h"
+#include "server/tls_certificate.h"
+#include "wire/result.h"
+
+namespace brindle::server {
+
+struct ListenerLimits {
+  // Longest wait for the first bytes, a TLS handshake, a whole request or the next request on a
+  // kept-alive connection; a stalled client is disconnected after it.
+  std::chrono::milliseconds io_timeout{30'000};
+  std::uint64_t body_limit = 64 * 1024;  // a larger body is answered with 413
+  std::uint32_t header_limit = 16 * 1024;
+  std::size_t threads = 2;
+};
+
+// One listening port that serves both HTTPS and plain HTTP (told apart by the first bytes a client
+// sends), HTTP/1.1 with keep-alive, on its own worker threads.
+class HttpListener final {
+ public:
+  // Binds and listens; requests are served only after start(). The address must be a loopback
+  // address ("127.0.0.1", "::1" or "localhost"); port 0 picks a free port.
+  static Result<std::unique_ptr<HttpListener>> bind(const std::string& address, unsigned short port,
+                                                    const CertificateFiles& certificate,
+                                                    ListenerLimits limits);
+
+  HttpListener(const HttpListener&) = delete;
+  HttpListener& operator=(const HttpListener&) = delete;
+  ~HttpListener();
+
+  unsigned short port() const;
+  // "127.0.0.1:47443" or "[::1]:47443": how a client names this listener.
+  std::string host() const;
+
+  // Serves requests with the router; has no effect after stop() or a second time.
+  void start(std::shared_ptr<const Router> router);
+  // Closes the port and every connection, then joins the worker threads. Idempotent.
+  void stop();
+
+ private:
+  struct Impl;
+  HttpListener(std::unique_ptr<Impl> impl, bool v6, std::string address, unsigned short port);
+  std::unique_ptr<Impl> impl_;
+  bool v6_;
+  std::string address_;
+  unsigned short port_;
+};
+
+}  // namespace brindle::server

@@ -1,0 +1,50 @@
+#include "server/router.h"
+
+#include <utility>
+#include <vector>
+
+#include "server/list_document.h"
+#include "wire/gbk.h"
+
+namespace brindle::server {
+namespace {
+
+HttpAnswer status_answer(unsigned status, std::string_view utf8_text, std::string allow = {}) {
+  HttpAnswer answer;
+  answer.status = status;
+  answer.body = wire::utf8_to_gbk(utf8_text);
+  answer.allow = std::move(allow);
+  return answer;
+}
+
+}  // namespace
+
+Router::Router(std::shared_ptr<const Dispatcher> dispatcher, std::shared_ptr<const ServerConfig> config,
+               std::string self_host)
+    : dispatcher_(std::move(dispatcher)),
+      server_list_(
+          list_document(config->servers.value_or(std::vector<ListEntry>{{std::move(self_host), 1}}))),
+      proxy_list_(list_document(config->proxies)) {}
+
+HttpAnswer Router::route(std::string_view method, std::string_view target, std::string_view body) const {
+  auto question = target.find('?');
+  auto path = target.substr(0, question);
+  auto query = question == std::string_view::npos ? std::string_view{} : target.substr(question + 1);
+
+  if (path == kEndpointPath) {
+    if (method != "POST") return status_answer(405, "405 请使用POST方法", "POST");
+    HttpAnswer answer;
+    // Refusals stay HTTP 200: the client shows only a 200 reply's words, anything else as a wrong server.
+    answer.body = dispatcher_->dispatch(query, body).to_gbk();
+    return answer;
+  }
+  if (path == kServerListPath || path == kProxyListPath) {
+    if (method != "GET") return status_answer(405, "405 请使用GET方法", "GET");
+    HttpAnswer answer;
+    answer.body = path == kServerListPath ? server_list_ : proxy_list_;
+    return answer;
+  }
+  return status_answer(404, "404 找不到该页面");
+}
+
+}  // namespace brindle::server

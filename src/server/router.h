@@ -1,0 +1,40 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "server/dispatcher.h"
+#include "server/server_config.h"
+
+namespace brindle::server {
+
+inline constexpr std::string_view kEndpointPath = "/betengine/VTServer220.dll";
+inline constexpr std::string_view kServerListPath = "/betengine/ServerList.htm";
+inline constexpr std::string_view kProxyListPath = "/betengine/ProxyList.htm";
+inline constexpr std::string_view kGbkHtml = "text/html; charset=GBK";
+
+struct HttpAnswer {
+  unsigned status = 200;
+  std::string content_type{kGbkHtml};
+  std::string body;
+  std::string allow;  // for 405: the methods the path accepts
+};
+
+// Maps one HTTP request to its answer, independent of the connection it came on. Safe to call from
+// several threads at once.
+class Router final {
+ public:
+  // self_host ("127.0.0.1:47443") is what the server list names when the configuration gives none.
+  Router(std::shared_ptr<const Dispatcher> dispatcher, std::shared_ptr<const ServerConfig> config,
+         std::string self_host);
+
+  HttpAnswer route(std::string_view method, std::string_view target, std::string_view body) const;
+
+ private:
+  std::shared_ptr<const Dispatcher> dispatcher_;
+  std::string server_list_;
+  std::string proxy_list_;
+};
+
+}  // namespace brindle::server

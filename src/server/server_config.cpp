@@ -1,0 +1,153 @@
+#include "server/server_config.h"
+
+#include <charconv>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <system_error>
+#include <utility>
+
+#include "wire/gbk.h"
+
+namespace brindle::server {
+namespace {
+
+// The client's list cache keeps at most this many bytes of an entry's text.
+constexpr std::size_t kMaxListTextBytes = 256;
+
+std::string_view trim(std::string_view text) {
+  constexpr std::string_view kBlanks = " \t\r";
+  auto first = text.find_first_not_of(kBlanks);
+  if (first == std::string_view::npos) return {};
+  auto last = text.find_last_not_of(kBlanks);
+  return text.substr(first, last - first + 1);
+}
+
+template <typename Int>
+std::optional<Int> parse_integer(std::string_view text) {
+  Int value{};
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || ec != std::errc{} || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+class Parser {
+ public:
+  Result<ServerConfig> run(std::string_view text) {
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    while (!text.empty()) {
+      ++line_number_;
+      auto eol = text.find('\n');
+      auto line = trim(text.substr(0, eol));
+      text = eol == std::string_view::npos ? std::string_view{} : text.substr(eol + 1);
+      if (line.empty() || line.starts_with('#') || line.starts_with(';')) continue;
+      auto error = line.starts_with('[') ? section(line) : entry(line);
+      if (!error.empty())
+        return Result<ServerConfig>::failure("line " + std::to_string(line_number_) + ": " + error);
+    }
+    return std::move(config_);
+  }
+
+ private:
+  enum class Section { none, server, servers, proxies };
+
+  std::string section(std::string_view line) {
+    if (!line.ends_with(']')) return "a section header must end with ']'";
+    auto name = trim(line.substr(1, line.size() - 2));
+    if (name == "server") {
+      section_ = Section::server;
+    } else if (name == "servers") {
+      section_ = Section::servers;
+      if (!config_.servers) config_.servers.emplace();
+    } else if (name == "proxies") {
+      section_ = Section::proxies;
+    } else {
+      return "unknown section [" + std::string(name) + "]";
+    }
+    return {};
+  }
+
+  std::string entry(std::string_view line) {
+    switch (section_) {
+      case Section::none:
+        return "an entry before any section";
+      case Section::server:
+        return server_key(line);
+      case Section::servers:
+        return list_entry(line, *config_.servers);
+      case Section::proxies:
+        return list_entry(line, config_.proxies);
+    }
+    return {};
+  }
+
+  std::string server_key(std::string_view line) {
+    auto equals = line.find('=');
+    if (equals == std::string_view::npos) return "expected 'key = value'";
+    auto key = std::string(trim(line.substr(0, equals)));
+    auto value = trim(line.substr(equals + 1));
+    if (!seen_keys_.insert(key).second) return "'" + key + "' is set twice";
+    if (key == "version") {
+      auto version = parse_integer<int>(value);
+      if (!version) return "version must be an integer, not '" + std::string(value) + "'";
+      config_.version = *version;
+      return {};
+    }
+    std::string* target = nullptr;
+    if (key == "login_notice") target = &config_.login_notice;
+    if (key == "latest_information") target = &config_.latest_information;
+    if (key == "second_information") target = &config_.second_information;
+    if (!target) return "unknown key '" + key + "' in [server]";
+    if (auto error = check_field_text(value); !error.empty()) return key + ": " + error;
+    *target = std::string(value);
+    return {};
+  }
+
+  static std::string list_entry(std::string_view line, std::vector<ListEntry>& list) {
+    auto bar = line.find('|');
+    if (bar == std::string_view::npos || line.find('|', bar + 1) != std::string_view::npos) {
+      return "expected one 'text|number' entry";
+    }
+    auto text = trim(line.substr(0, bar));
+    if (text.empty()) return "the entry's text is empty";
+    if (auto error = check_field_text(text); !error.empty()) return error;
+    if (wire::gbk_byte_length(text) > kMaxListTextBytes) return "the entry's text is longer than 256 bytes";
+    auto number = parse_integer<std::int32_t>(trim(line.substr(bar + 1)));
+    if (!number) return "the entry's number must be a 32-bit integer";
+    list.push_back({std::string(text), *number});
+    return {};
+  }
+
+  static std::string check_field_text(std::string_view text) {
+    if (text.find('|') != std::string_view::npos) return "'|' cannot be sent inside a field";
+    bool unmappable = false;
+    (void)wire::utf8_to_gbk(text, &unmappable);
+    if (unmappable) return "the text has characters that GBK cannot hold";
+    return {};
+  }
+
+  ServerConfig config_;
+  Section section_ = Section::none;
+  std::set<std::string> seen_keys_;
+  int line_number_ = 0;
+};
+
+}  // namespace
+
+Result<ServerConfig> parse_server_config(std::string_view utf8_text) { return Parser().run(utf8_text); }
+
+Result<ServerConfig> load_server_config(const std::filesystem::path& file) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(file, ec)) {
+    return Result<ServerConfig>::failure("the configuration file " + file.string() + " is a folder");
+  }
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return Result<ServerConfig>::failure("cannot read the configuration file " + file.string());
+  std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (in.bad()) return Result<ServerConfig>::failure("cannot read the configuration file " + file.string());
+  auto config = parse_server_config(text);
+  if (!config) return Result<ServerConfig>::failure(file.string() + ", " + config.error());
+  return config;
+}
+
+}  // namespace brindle::server

@@ -1,0 +1,170 @@
+#include "server/tls_certificate.h"
+
+#include <fcntl.h>
+#include <openssl/bio.h>
+#include <openssl/bn.h>
+#include <openssl/evp.h>
+#include <openssl/pem.h>
+#include <openssl/x509.h>
+#include <openssl/x509v3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <utility>
+
+namespace brindle::server {
+namespace {
+
+template <auto Free>
+struct Deleter {
+  template <typename T>
+  void operator()(T* p) const {
+    Free(p);
+  }
+};
+using KeyPtr = std::unique_ptr<EVP_PKEY, Deleter<EVP_PKEY_free>>;
+using CertPtr = std::unique_ptr<X509, Deleter<X509_free>>;
+using BioPtr = std::unique_ptr<BIO, Deleter<BIO_free_all>>;
+using BigNumPtr = std::unique_ptr<BIGNUM, Deleter<BN_free>>;
+using ExtensionPtr = std::unique_ptr<X509_EXTENSION, Deleter<X509_EXTENSION_free>>;
+
+constexpr long kValiditySeconds = 10L * 365 * 24 * 60 * 60;
+
+Result<void> fail(std::string text) { return Result<void>::failure(std::move(text)); }
+
+bool add_extension(X509* cert, int nid, const char* value) {
+  X509V3_CTX ctx;
+  X509V3_set_ctx_nodb(&ctx);
+  X509V3_set_ctx(&ctx, cert, cert, nullptr, nullptr, 0);
+  ExtensionPtr ext(X509V3_EXT_conf_nid(nullptr, &ctx, nid, value));
+  return ext && X509_add_ext(cert, ext.get(), -1) == 1;
+}
+
+CertPtr make_certificate(EVP_PKEY* key) {
+  CertPtr cert(X509_new());
+  if (!cert || X509_set_version(cert.get(), 2) != 1) return nullptr;
+
+  BigNumPtr serial(BN_new());
+  if (!serial || BN_rand(serial.get(), 127, BN_RAND_TOP_ANY, BN_RAND_BOTTOM_ANY) != 1 ||
+      !BN_to_ASN1_INTEGER(serial.get(), X509_get_serialNumber(cert.get()))) {
+    return nullptr;
+  }
+  // An hour of slack so that a clock a little behind still accepts a fresh certificate.
+  if (!X509_gmtime_adj(X509_getm_notBefore(cert.get()), -3600) ||
+      !X509_gmtime_adj(X509_getm_notAfter(cert.get()), kValiditySeconds)) {
+    return nullptr;
+  }
+  X509_NAME* name = X509_get_subject_name(cert.get());
+  const auto* common_name = reinterpret_cast<const unsigned char*>("localhost");
+  if (X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, common_name, -1, -1, 0) != 1 ||
+      X509_set_issuer_name(cert.get(), name) != 1 || X509_set_pubkey(cert.get(), key) != 1) {
+    return nullptr;
+  }
+  // CA:TRUE lets a test or a client trust this one file as its own anchor.
+  if (!add_extension(cert.get(), NID_basic_constraints, "critical,CA:TRUE") ||
+      !add_extension(cert.get(), NID_key_usage, "critical,digitalSignature,keyCertSign") ||
+      !add_extension(cert.get(), NID_ext_key_usage, "serverAuth") ||
+      !add_extension(cert.get(), NID_subject_key_identifier, "hash") ||
+      !add_extension(cert.get(), NID_subject_alt_name, "DNS:localhost,IP:127.0.0.1")) {
+    return nullptr;
+  }
+  if (X509_sign(cert.get(), key, EVP_sha256()) <= 0) return nullptr;
+  return cert;
+}
+
+template <typename Write>
+std::string to_pem(Write write) {
+  BioPtr bio(BIO_new(BIO_s_mem()));
+  if (!bio || !write(bio.get())) return {};
+  char* data = nullptr;
+  long size = BIO_get_mem_data(bio.get(), &data);
+  return size > 0 ? std::string(data, static_cast<std::size_t>(size)) : std::string{};
+}
+
+// Written beside the target and renamed over it, so a crash never leaves half a file.
+Result<void> write_private_file(const std::filesystem::path& target, std::string_view bytes, mode_t mode) {
+  auto temporary = target;
+  temporary += ".tmp";
+  int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+  if (fd < 0) return fail("cannot create " + temporary.string() + ": " + std::strerror(errno));
+  bool ok = ::fchmod(fd, mode) == 0;
+  std::size_t written = 0;
+  while (ok && written < bytes.size()) {
+    auto n = ::write(fd, bytes.data() + written, bytes.size() - written);
+    if (n < 0 && errno == EINTR) continue;
+    ok = n > 0;
+    if (ok) written += static_cast<std::size_t>(n);
+  }
+  ok = ok && ::fsync(fd) == 0;
+  int saved_errno = errno;
+  ok = ::close(fd) == 0 && ok;
+  if (ok && std::rename(temporary.c_str(), target.c_str()) == 0) return {};
+  if (!ok) errno = saved_errno;
+  std::string error = "cannot write " + target.string() + ": " + std::strerror(errno);
+  ::unlink(temporary.c_str());
+  return fail(std::move(error));
+}
+
+Result<void> create_pair(const CertificateFiles& files) {
+  KeyPtr key(EVP_PKEY_Q_keygen(nullptr, nullptr, "EC", "P-256"));
+  if (!key) return fail("cannot generate the server's key");
+  CertPtr cert = make_certificate(key.get());
+  if (!cert) return fail("cannot make the server's certificate");
+
+  auto key_pem = to_pem([&](BIO* bio) {
+    return PEM_write_bio_PrivateKey(bio, key.get(), nullptr, nullptr, 0, nullptr, nullptr) == 1;
+  });
+  auto cert_pem = to_pem([&](BIO* bio) { return PEM_write_bio_X509(bio, cert.get()) == 1; });
+  if (key_pem.empty() || cert_pem.empty()) return fail("cannot encode the server's certificate");
+
+  // The key goes first: a certificate on disk always has its key beside it.
+  if (auto written = write_private_file(files.private_key, key_pem, 0600); !written) return written;
+  return write_private_file(files.certificate, cert_pem, 0644);
+}
+
+Result<void> check_pair(const CertificateFiles& files) {
+  BioPtr cert_bio(BIO_new_file(files.certificate.c_str(), "r"));
+  CertPtr cert(cert_bio ? PEM_read_bio_X509(cert_bio.get(), nullptr, nullptr, nullptr) : nullptr);
+  if (!cert) return fail("cannot read the certificate " + files.certificate.string());
+  BioPtr key_bio(BIO_new_file(files.private_key.c_str(), "r"));
+  KeyPtr key(key_bio ? PEM_read_bio_PrivateKey(key_bio.get(), nullptr, nullptr, nullptr) : nullptr);
+  if (!key) return fail("cannot read the private key " + files.private_key.string());
+  if (X509_check_private_key(cert.get(), key.get()) != 1) {
+    return fail(files.certificate.string() + " and " + files.private_key.string() +
+                " do not belong together");
+  }
+  return {};
+}
+
+}  // namespace
+
+Result<CertificateFiles> ensure_certificate(const std::filesystem::path& data_dir) {
+  CertificateFiles files{data_dir / "cert.pem", data_dir / "key.pem", false};
+  std::error_code ec;
+  bool have_cert = std::filesystem::exists(files.certificate, ec);
+  bool have_key = std::filesystem::exists(files.private_key, ec);
+
+  Result<void> outcome;
+  if (have_cert && have_key) {
+    outcome = check_pair(files);
+  } else if (!have_cert && !have_key) {
+    outcome = create_pair(files);
+    files.created = true;
+  } else {
+    const auto& present = have_cert ? files.certificate : files.private_key;
+    const auto& missing = have_cert ? files.private_key : files.certificate;
+    outcome = fail(present.string() + " exists without " + missing.string() +
+                   "; restore it or remove both to make a new certificate");
+  }
+  if (!outcome) return Result<CertificateFiles>::failure(outcome.error());
+  return files;
+}
+
+}  // namespace brindle::server

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <filesystem>
+
+#include "wire/result.h"
+
+namespace brindle::server {
+
+struct CertificateFiles {
+  std::filesystem::path certificate;  // cert.pem
+  std::filesystem::path private_key;  // key.pem, mode 0600
+  bool created = false;               // made by this call rather than found
+};
+
+// The server's self-signed certificate in its data folder: made on first start (EC P-256,
+// CN=localhost, alternative names localhost and 127.0.0.1), reused afterwards. A folder that holds
+// only one of the two files, or two files that do not belong together, is an error: nothing there
+// is overwritten.
+Result<CertificateFiles> ensure_certificate(const std::filesystem::path& data_dir);
+
+}  // namespace brindle::server

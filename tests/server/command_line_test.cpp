@@ -1,0 +1,52 @@
+#include "server/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace brindle::server {
+namespace {
+
+Result<CommandLine> parse(std::vector<std::string_view> args) { return parse_command_line(args); }
+
+TEST(CommandLine, ReadsListenDataDirAndConfig) {
+  auto line = parse({"--listen", "127.0.0.1:0", "--data-dir", "/tmp/d", "--config=/etc/b.ini"});
+  ASSERT_TRUE(line.ok()) << line.error();
+  EXPECT_EQ(line->address, "127.0.0.1");
+  EXPECT_EQ(line->port, 0);
+  EXPECT_EQ(line->data_dir, "/tmp/d");
+  EXPECT_EQ(line->config_file, std::filesystem::path("/etc/b.ini"));
+
+  auto v6 = parse({"--listen=[::1]:65535", "--data-dir=d"});
+  ASSERT_TRUE(v6.ok()) << v6.error();
+  EXPECT_EQ(v6->address, "::1");
+  EXPECT_EQ(v6->port, 65535);
+  EXPECT_EQ(parse({"--data-dir", "d"})->port, 47443);
+  EXPECT_TRUE(parse({"--data-dir", "d", "--help"})->help);
+}
+
+TEST(CommandLine, RefusesBadArgumentsClearly) {
+  const struct {
+    std::vector<std::string_view> args;
+    std::string_view error_part;
+  } cases[] = {
+      {{"--listen", "127.0.0.1", "--data-dir", "d"}, "ADDRESS:PORT"},
+      {{"--listen", "127.0.0.1:65536", "--data-dir", "d"}, "ADDRESS:PORT"},
+      {{"--listen", "127.0.0.1:-1", "--data-dir", "d"}, "ADDRESS:PORT"},
+      {{"--listen", "::1:80", "--data-dir", "d"}, "ADDRESS:PORT"},
+      {{"--listen", ":80", "--data-dir", "d"}, "ADDRESS:PORT"},
+      {{"--listen"}, "--listen needs a value"},
+      {{"--listen", "127.0.0.1:1"}, "--data-dir is required"},
+      {{"--data-dir="}, "--data-dir needs a value"},
+      {{"--data-dir", "d", "--port", "1"}, "unknown option '--port'"},
+  };
+  for (const auto& c : cases) {
+    auto line = parse(c.args);
+    ASSERT_FALSE(line.ok());
+    EXPECT_NE(line.error().find(c.error_part), std::string::npos) << line.error();
+  }
+}
+
+}  // namespace
+}  // namespace brindle::server

@@ -1,0 +1,194 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "server/server.h"
+#include "support/temp_dir.h"
+#include "test_client.h"
+#include "wire/gbk.h"
+
+namespace brindle::server {
+namespace {
+
+using testing::TestConnection;
+
+constexpr std::string_view kAcquire = "/betengine/VTServer220.dll?DATA_ACQUIRE";
+constexpr std::string_view kVersionBody = "txtLanguage=1&txtSubjectID=13002";
+
+class LiveServer : public ::testing::Test {
+ protected:
+  void SetUp() override { start(); }
+
+  void start(ListenerLimits limits = {}) {
+    ServerOptions options;
+    options.data_dir = dir.path() / "data";
+    options.config.version = 321;
+    options.config.login_notice = "ok";
+    options.limits = limits;
+    auto started = Server::start(std::move(options));
+    ASSERT_TRUE(started.ok()) << started.error();
+    server = std::move(started).value();
+  }
+
+  unsigned short port() const { return server->port(); }
+  TestConnection open(bool tls) const {
+    return tls ? TestConnection::tls(port()) : TestConnection::plain(port());
+  }
+
+  testing::TempDir dir;
+  std::unique_ptr<Server> server;
+};
+
+TEST_F(LiveServer, AnswersHttpsAndPlainHttpOnOnePort) {
+  for (bool tls : {true, false}) {
+    auto connection = open(tls);
+    auto reply = connection.post(kAcquire, kVersionBody);
+    EXPECT_EQ(reply.status, 200u);
+    EXPECT_EQ(reply.content_type, "text/html; charset=GBK");
+    EXPECT_EQ(reply.body, "1|ok|321\r\n");
+  }
+  EXPECT_EQ(server->url(), "https://127.0.0.1:" + std::to_string(port()));
+}
+
+TEST_F(LiveServer, CertificateVerifiesAsLocalhostAgainstItself) {
+  auto connection = TestConnection::tls(port(), server->certificate().certificate);
+  EXPECT_EQ(connection.get("/betengine/ServerList.htm").body,
+            "127.0.0.1:" + std::to_string(port()) + "|1\r\n");
+}
+
+TEST_F(LiveServer, KeepsTheConnectionAliveBetweenRequests) {
+  for (bool tls : {true, false}) {
+    auto connection = open(tls);
+    auto first = connection.post(kAcquire, kVersionBody);
+    EXPECT_TRUE(first.keep_alive);
+    auto second = connection.post(kAcquire, "txtLanguage=1&txtSubjectID=1001");
+    EXPECT_EQ(second.body.substr(0, 7), "1|null|");
+    EXPECT_EQ(connection.get("/nowhere").status, 404u);
+    EXPECT_EQ(connection.post(kAcquire, kVersionBody).body, "1|ok|321\r\n");
+  }
+}
+
+TEST_F(LiveServer, OversizeBodyIsRefusedWith413) {
+  std::string big(70 * 1024, 'x');
+  for (bool tls : {true, false}) {
+    auto connection = open(tls);
+    auto reply = connection.post(kAcquire, big);
+    EXPECT_EQ(reply.status, 413u);
+    EXPECT_FALSE(reply.keep_alive);
+  }
+  // Without a length up front the limit still holds.
+  auto chunked = TestConnection::plain(port());
+  chunked.write_raw(
+      "POST /betengine/VTServer220.dll?DATA_ACQUIRE HTTP/1.1\r\nHost: x\r\n"
+      "Transfer-Encoding: chunked\r\n\r\n");
+  std::string chunk = "8000\r\n" + std::string(0x8000, 'y') + "\r\n";
+  for (int i = 0; i < 3; ++i) chunked.write_raw(chunk);
+  EXPECT_EQ(chunked.read_response().status, 413u);
+}
+
+TEST_F(LiveServer, ExpectContinueGetsTheGoAheadBeforeTheBody) {
+  auto connection = TestConnection::plain(port());
+  connection.write_raw(
+      "POST /betengine/VTServer220.dll?DATA_ACQUIRE HTTP/1.1\r\nHost: x\r\nContent-Length: " +
+      std::to_string(kVersionBody.size()) + "\r\nExpect: 100-continue\r\n\r\n");
+  EXPECT_EQ(connection.read_response().status, 100u);
+  connection.write_raw(kVersionBody);
+  EXPECT_EQ(connection.read_response().body, "1|ok|321\r\n");
+}
+
+TEST_F(LiveServer, MalformedRequestsAreRefusedAndServingGoesOn) {
+  const struct {
+    std::string bytes;
+    std::string_view answer_start;  // empty: any answer, or none
+  } cases[] = {
+      {"GARBAGE\r\n\r\n", "HTTP/1.1 400"},
+      {"POST /betengine/VTServer220.dll?DATA_ACQUIRE HTTP/1.1\r\nContent-Length: abc\r\n\r\n",
+       "HTTP/1.1 400"},
+      {"GET / HTTP/1.1\r\nX: " + std::string(20 * 1024, 'h') + "\r\n\r\n", "HTTP/1.1 431"},
+      {std::string("\0\0\0\0\r\n\r\n", 8), "HTTP/1.1 400"},
+      {std::string("\x16\x03\x01\x00\x05\xFF\xFF\xFF\xFF\xFF", 10), ""},  // a broken TLS hello
+  };
+  for (const auto& c : cases) {
+    auto connection = TestConnection::plain(port());
+    connection.write_raw(c.bytes);
+    auto answer = connection.read_until_close();
+    EXPECT_TRUE(answer.starts_with(c.answer_start)) << answer.substr(0, 40);
+  }
+  EXPECT_EQ(TestConnection::plain(port()).post(kAcquire, kVersionBody).body, "1|ok|321\r\n");
+}
+
+TEST_F(LiveServer, ServesSeveralClientsAtOnce) {
+  std::atomic<int> good{0};
+  std::vector<std::thread> clients;
+  for (int t = 0; t < 4; ++t) {
+    clients.emplace_back([&, t] {
+      auto connection = open(t % 2 == 1);
+      for (int i = 0; i < 25; ++i) {
+        if (connection.post(kAcquire, kVersionBody).body == "1|ok|321\r\n") ++good;
+      }
+    });
+  }
+  for (auto& client : clients) client.join();
+  EXPECT_EQ(good.load(), 100);
+}
+
+TEST_F(LiveServer, RestartReusesTheCertificate) {
+  auto cert = brindle::testing::read_file(server->certificate().certificate);
+  EXPECT_TRUE(server->certificate().created);
+  server.reset();
+  start();
+  EXPECT_FALSE(server->certificate().created);
+  EXPECT_EQ(brindle::testing::read_file(server->certificate().certificate), cert);
+}
+
+TEST_F(LiveServer, StopClosesOpenConnections) {
+  auto connection = TestConnection::plain(port());
+  EXPECT_EQ(connection.post(kAcquire, kVersionBody).status, 200u);
+  server->stop();
+  EXPECT_EQ(connection.read_until_close(), "");
+}
+
+TEST(ServerStart, RefusesAPortInUseAndNonLoopbackAddresses) {
+  testing::TempDir dir;
+  ServerOptions options;
+  options.data_dir = dir.path();
+  auto first = Server::start(options);
+  ASSERT_TRUE(first.ok()) << first.error();
+
+  options.port = first.value()->port();
+  auto second = Server::start(options);
+  ASSERT_FALSE(second.ok());
+  EXPECT_NE(second.error().find("already in use"), std::string::npos) << second.error();
+
+  for (const char* address : {"0.0.0.0", "192.0.2.1", "example.com", ""}) {
+    options.address = address;
+    options.port = 0;
+    auto refused = Server::start(options);
+    ASSERT_FALSE(refused.ok()) << address;
+    EXPECT_NE(refused.error().find("loopback"), std::string::npos) << refused.error();
+  }
+}
+
+TEST(ServerStart, DropsAStalledClientAfterTheTimeout) {
+  testing::TempDir dir;
+  ServerOptions options;
+  options.data_dir = dir.path();
+  options.limits.io_timeout = std::chrono::milliseconds(200);
+  auto server = Server::start(options);
+  ASSERT_TRUE(server.ok()) << server.error();
+
+  auto silent = TestConnection::plain(server.value()->port());
+  auto half_sent = TestConnection::plain(server.value()->port());
+  half_sent.write_raw("POST /betengine/VTServer220.dll?DATA_ACQUIRE HTTP/1.1\r\nHost: x\r\n");
+  // Each read returns only because the server hung up; a missing timeout would block here.
+  EXPECT_EQ(silent.read_until_close(), "");
+  EXPECT_EQ(half_sent.read_until_close(), "");
+}
+
+}  // namespace
+}  // namespace brindle::server

@@ -1,0 +1,88 @@
+#include "server/server_config.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/temp_dir.h"
+
+namespace brindle::server {
+namespace {
+
+TEST(ServerConfig, ReadsEverySectionAndKeepsDefaultsForTheRest) {
+  auto config = parse_server_config(
+      "\xEF\xBB\xBF# demo\r\n"
+      "[server]\r\n"
+      "version = 221\r\n"
+      "latest_information =  今日有新盘口  \r\n"
+      "\r\n"
+      "[servers]\n"
+      "127.0.0.1:47443 | 1\n"
+      "; a comment\n"
+      "备用服务器|-2\n"
+      "[proxies]\n"
+      "10.0.0.1|8080\n");
+  ASSERT_TRUE(config.ok()) << config.error();
+  EXPECT_EQ(config->version, 221);
+  EXPECT_EQ(config->latest_information, "今日有新盘口");
+  EXPECT_EQ(config->login_notice, ServerConfig{}.login_notice);
+  ASSERT_TRUE(config->servers.has_value());
+  EXPECT_EQ(*config->servers, (std::vector<ListEntry>{{"127.0.0.1:47443", 1}, {"备用服务器", -2}}));
+  EXPECT_EQ(config->proxies, (std::vector<ListEntry>{{"10.0.0.1", 8080}}));
+}
+
+TEST(ServerConfig, AnEmptyServersSectionIsAnEmptyListNotTheDefault) {
+  auto config = parse_server_config("[servers]\n");
+  ASSERT_TRUE(config.ok());
+  ASSERT_TRUE(config->servers.has_value());
+  EXPECT_TRUE(config->servers->empty());
+  EXPECT_FALSE(parse_server_config("")->servers.has_value());
+}
+
+TEST(ServerConfig, RefusesBadLinesNamingTheLine) {
+  const struct {
+    std::string text;
+    std::string error_start;
+  } cases[] = {
+      {"version=1\n", "line 1: an entry before any section"},
+      {"[server]\n[sever]\n", "line 2: unknown section"},
+      {"[server\n", "line 1: a section header"},
+      {"[server]\nversoin=1\n", "line 2: unknown key 'versoin'"},
+      {"[server]\nversion=1\nversion=2\n", "line 3: 'version' is set twice"},
+      {"[server]\nversion=1.5\n", "line 2: version must be an integer"},
+      {"[server]\nlogin_notice\n", "line 2: expected 'key = value'"},
+      {"[server]\nlogin_notice=a|b\n", "line 2: login_notice: '|' cannot"},
+      {"[server]\nsecond_information=\xF0\x9F\x8E\xB2\n",
+       "line 2: second_information: the text has characters"},
+      {"[servers]\nhost\n", "line 2: expected one 'text|number'"},
+      {"[servers]\na|1|2\n", "line 2: expected one 'text|number'"},
+      {"[servers]\n  |1\n", "line 2: the entry's text is empty"},
+      {"[proxies]\nproxy|port\n", "line 2: the entry's number"},
+      {"[proxies]\nproxy|2147483648\n", "line 2: the entry's number"},
+      {"[servers]\n" + std::string(257, 'h') + "|1\n", "line 2: the entry's text is longer"},
+  };
+  for (const auto& c : cases) {
+    auto config = parse_server_config(c.text);
+    ASSERT_FALSE(config.ok()) << c.text;
+    EXPECT_TRUE(config.error().starts_with(c.error_start)) << config.error();
+  }
+}
+
+TEST(ServerConfig, LoadNamesTheFileThatFailed) {
+  testing::TempDir dir;
+  auto missing = load_server_config(dir / "absent.ini");
+  ASSERT_FALSE(missing.ok());
+  EXPECT_NE(missing.error().find("absent.ini"), std::string::npos);
+  EXPECT_FALSE(load_server_config(dir.path()).ok());
+
+  testing::write_file(dir / "bad.ini", "[server]\nversion=x\n");
+  auto bad = load_server_config(dir / "bad.ini");
+  ASSERT_FALSE(bad.ok());
+  EXPECT_NE(bad.error().find("bad.ini, line 2"), std::string::npos) << bad.error();
+
+  testing::write_file(dir / "good.ini", "[server]\nversion=7\n");
+  EXPECT_EQ(load_server_config(dir / "good.ini")->version, 7);
+}
+
+}  // namespace
+}  // namespace brindle::server
