@@ -1,0 +1,18 @@
+#include "core/betting/currency_name.h"
+
+namespace brindle::betting {
+
+std::string currency_name(int code, bool chinese) {
+  switch (code) {
+    case kCurrencyRenminbi:
+      return chinese ? "元" : "RMB";
+    case kCurrencyUsDollar:
+      return chinese ? "美元" : "USD";
+    case kCurrencyHongKongDollar:
+      return chinese ? "港元" : "HKD";
+    default:
+      return "元";
+  }
+}
+
+}  // namespace brindle::betting
