@@ -1,0 +1,36 @@
+#include "cli/lists_command.h"
+
+#include <ostream>
+
+#include "core/net/curl_transport.h"
+#include "core/net/server_lists.h"
+#include "core/ports/progress_sink.h"
+
+namespace brindle::cli {
+
+int run_lists_command(net::ClientContext& context, const std::vector<std::string>& args, std::ostream& out,
+                      std::ostream& err) {
+  if (args.size() != 1 || args[0] != "fetch") {
+    err << "usage: brindle-cli lists fetch\n";
+    return 2;
+  }
+  net::CurlTransport transport;
+  ports::SilentProgress progress;
+  std::string error;
+  int status = 0;
+  if (net::server_list_fetch(context, transport, progress, error)) {
+    out << "server list: " << context.server_list.size() << " entries\n";
+  } else {
+    err << "server list: " << error << "\n";
+    status = 1;
+  }
+  if (net::proxy_list_fetch(context, transport, progress, error)) {
+    out << "proxy list: " << context.proxy_list.size() << " entries\n";
+  } else {
+    err << "proxy list: " << error << "\n";
+    status = 1;
+  }
+  return status;
+}
+
+}  // namespace brindle::cli

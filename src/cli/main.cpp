@@ -1,0 +1,74 @@
+// brindle-cli: a scriptable front over the client core.
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/lists_command.h"
+#include "cli/notation_commands.h"
+#include "cli/request_command.h"
+#include "core/app/program_directory.h"
+#include "core/app/settings.h"
+#include "core/net/client_context.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: brindle-cli [--ini PATH] [--user NAME] [--password PASS] COMMAND ...\n"
+    "  request SUBJECT_ID [TXTPARA]   send one request to the current server, print the reply lines\n"
+    "  lists fetch                    fetch the server and proxy lists, write their caches\n"
+    "  notation WHAT ARGS...          print a text of the service's notation\n"
+    "  explain asian|basketball|totals ARGS...   print a bet explanation\n";
+
+int usage(std::ostream& err) {
+  err << kUsage;
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace brindle;
+  net::ClientContext context;
+  if (auto directory = app::program_directory(argc > 0 ? argv[0] : "")) {
+    context.program_directory = directory.value();
+  } else {
+    std::cerr << "brindle-cli: " << directory.error() << "\n";
+    return 1;
+  }
+
+  std::vector<std::string> args(argv + 1, argv + argc);
+  std::size_t i = 0;
+  for (; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    const bool has_value = i + 1 < args.size();
+    if (a == "--ini" && has_value) {
+      context.settings_file = args[++i];
+      context.program_directory = std::filesystem::absolute(context.settings_file).parent_path();
+    } else if (a == "--user" && has_value) {
+      context.user_name = args[++i];
+    } else if (a == "--password" && has_value) {
+      context.password = args[++i];
+    } else if (a == "--help" || a == "-h") {
+      std::cout << kUsage;
+      return 0;
+    } else if (a.rfind("--", 0) == 0) {
+      std::cerr << "brindle-cli: unknown or incomplete option " << a << "\n";
+      return usage(std::cerr);
+    } else {
+      break;
+    }
+  }
+  if (i == args.size()) return usage(std::cerr);
+  const std::string command = args[i];
+  const std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+  if (command == "notation") return cli::run_notation_command(rest, std::cout, std::cerr);
+  if (command == "explain") return cli::run_explain_command(rest, std::cout, std::cerr);
+
+  // The commands that talk to a server read the settings first.
+  (void)app::settings_load(context);
+  if (command == "request") return cli::run_request_command(context, rest, std::cout, std::cerr);
+  if (command == "lists") return cli::run_lists_command(context, rest, std::cout, std::cerr);
+  std::cerr << "brindle-cli: unknown command " << command << "\n";
+  return usage(std::cerr);
+}

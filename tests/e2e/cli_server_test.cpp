@@ -1,0 +1,103 @@
+// The client's command line and core against the reference server on loopback.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "core/net/client_context.h"
+#include "core/net/curl_transport.h"
+#include "core/net/list_cache.h"
+#include "core/net/server_lists.h"
+#include "core/ports/progress_sink.h"
+#include "server/server.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using brindle::testing::read_file;
+using brindle::testing::TempDir;
+using brindle::testing::write_file;
+
+struct CommandResult {
+  int exit_code = -1;
+  std::string out;
+  std::string err;
+};
+
+CommandResult run(const TempDir& dir, const std::string& arguments) {
+  const auto out = dir / "stdout.txt";
+  const auto err = dir / "stderr.txt";
+  const std::string command =
+      std::string(BRINDLE_CLI_PATH) + " " + arguments + " >" + out.string() + " 2>" + err.string();
+  const int status = std::system(command.c_str());
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file(out), read_file(err)};
+}
+
+class CliAgainstServer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    brindle::server::ServerOptions options;
+    options.data_dir = dir_ / "server";
+    auto started = brindle::server::Server::start(std::move(options));
+    ASSERT_TRUE(started) << started.error();
+    server_ = std::move(started).value();
+    host_ = "127.0.0.1:" + std::to_string(server_->port());
+    write_settings(host_);
+  }
+
+  void write_settings(const std::string& server) {
+    write_file(ini(),
+               "[SERVER]\r\nCurrent Server=" + server + "\r\nServer Count=1\r\nServer0=" + server + "\r\n");
+  }
+  std::string ini() const { return (dir_ / "Vantora.ini").string(); }
+
+  TempDir dir_;
+  std::unique_ptr<brindle::server::Server> server_;
+  std::string host_;
+};
+
+TEST_F(CliAgainstServer, VersionCheckAnswersWithTheServersVersion) {
+  const auto result = run(dir_, "--ini " + ini() + " request 13002");
+  ASSERT_EQ(result.exit_code, 0) << result.err;
+  EXPECT_EQ(result.out.rfind("1|", 0), 0u) << result.out;
+  EXPECT_NE(result.out.find("|100\n"), std::string::npos) << result.out;
+}
+
+TEST_F(CliAgainstServer, UnansweredSubjectIsTheServersRefusalNotATransportFailure) {
+  const auto result = run(dir_, "--ini " + ini() + " --user demo --password x request 4001 '|a|b'");
+  ASSERT_EQ(result.exit_code, 0) << result.err;
+  EXPECT_NE(result.out.rfind("1|", 0), 0u) << result.out;
+}
+
+TEST_F(CliAgainstServer, SubjectOutsideEveryCategoryFailsWithoutTraffic) {
+  const auto result = run(dir_, "--ini " + ini() + " request 1006");
+  EXPECT_EQ(result.exit_code, 1);
+  EXPECT_TRUE(result.out.empty());
+}
+
+TEST_F(CliAgainstServer, UnreachableServerReportsTheTransportsText) {
+  server_->stop();
+  const auto result = run(dir_, "--ini " + ini() + " request 13002");
+  EXPECT_EQ(result.exit_code, 1);
+  EXPECT_FALSE(result.err.empty());
+}
+
+TEST_F(CliAgainstServer, ListFetchWritesCachesThatReadBackTheSameLists) {
+  brindle::net::ClientContext context;
+  context.program_directory = dir_.path();
+  brindle::net::CurlTransport transport;
+  brindle::ports::SilentProgress progress;
+  std::string error;
+  const std::vector<std::string> hosts{"127.0.0.1:1", host_};
+  ASSERT_TRUE(brindle::net::server_list_fetch(context, transport, progress, error, hosts)) << error;
+  ASSERT_FALSE(context.server_list.empty());
+  EXPECT_EQ(context.server_list.front().text, host_);
+
+  const auto cached = brindle::net::decode_list_cache(read_file(dir_ / "skin.dat"));
+  EXPECT_EQ(cached, context.server_list);
+}
+
+}  // namespace
