@@ -79,13 +79,16 @@ std::size_t scan_field(const unsigned char* data, std::size_t i, std::size_t end
 #if defined(__SSE2__)
     while (i + 16 <= end) {
       const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-      const __m128i hits =
-          _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, separators), _mm_cmpeq_epi8(v, carets)),
-                       _mm_or_si128(_mm_cmpeq_epi8(v, returns), _mm_cmpeq_epi8(v, feeds)));
+      const auto at_separator = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, separators)));
+      const __m128i rewritten = _mm_or_si128(
+          _mm_cmpeq_epi8(v, carets), _mm_or_si128(_mm_cmpeq_epi8(v, returns), _mm_cmpeq_epi8(v, feeds)));
       // movemask of v itself gives the high bytes.
-      const auto mask = static_cast<unsigned>(_mm_movemask_epi8(hits) | _mm_movemask_epi8(v));
+      const auto mask =
+          at_separator | static_cast<unsigned>(_mm_movemask_epi8(rewritten) | _mm_movemask_epi8(v));
       if (mask != 0) {
-        i += static_cast<std::size_t>(std::countr_zero(mask));
+        const auto first = static_cast<unsigned>(std::countr_zero(mask));
+        i += first;
+        if (((at_separator >> first) & 1) != 0) return i;
         break;
       }
       i += 16;

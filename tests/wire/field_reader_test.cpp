@@ -201,7 +201,8 @@ std::size_t rescanning_next(std::string& text, std::string& out, std::size_t cap
 // The same, double-byte aware in the plainest way: a lead byte takes a valid trail byte with it.
 std::size_t rescanning_next_gbk(std::string& text, std::string& out, std::size_t capacity) {
   out.clear();
-  std::replace_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+  std::replace_if(
+      text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
   while (!text.empty() && text.back() == ' ') text.pop_back();
   text.erase(0, std::min(text.find_first_not_of(' '), text.size()));
   if (text.empty()) return 0;
