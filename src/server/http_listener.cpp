@@ -274,7 +274,13 @@ class Acceptor final : public std::enable_shared_from_this<Acceptor> {
 
   void on_accept(beast::error_code ec, tcp::socket socket) {
     if (ec == asio::error::operation_aborted || !acceptor_.is_open()) return;
-    if (!ec) std::make_shared<DetectSession>(std::move(socket), context_, shared_)->run();
+    if (!ec) {
+      // Replies are small and written in pieces (TLS records, headers, body): without this the
+      // last piece waits for the client's delayed acknowledgement.
+      beast::error_code ignored;
+      socket.set_option(tcp::no_delay(true), ignored);
+      std::make_shared<DetectSession>(std::move(socket), context_, shared_)->run();
+    }
     do_accept();
   }
 
