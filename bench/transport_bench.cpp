@@ -3,13 +3,16 @@
 // is what the periodic refreshes see.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 
 #include "core/net/curl_transport.h"
 #include "core/net/request.h"
 #include "core/ports/progress_sink.h"
+#include "server/server.h"
 #include "support/scripted_https_server.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -65,6 +68,18 @@ int main(int argc, char** argv) {
   brindle::testing::ScriptedHttpsServer scripted;
   scripted.set_default({.body = "1|ok|12.50|null|\r\n"});
   register_round_trips({"scripted", {scripted.authority(), "player", "secret"}, 4001, "1"});
+
+  // The reference server answering the Version check, as every start of the client sends it.
+  brindle::testing::TempDir data;
+  brindle::server::ServerOptions options;
+  options.data_dir = data.path();
+  auto reference = brindle::server::Server::start(std::move(options));
+  if (!reference) {
+    fprintf(stderr, "reference server: %s\n", reference.error().c_str());
+    return 1;
+  }
+  const std::string authority = "127.0.0.1:" + std::to_string(reference.value()->port());
+  register_round_trips({"reference", {authority, "", ""}, 13002, ""});
 
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
