@@ -11,12 +11,14 @@
 #include <string_view>
 #include <vector>
 
+#include "support/rescanning_field_reader.h"
 #include "wire/field_reader.h"
 #include "wire/framing.h"
 #include "wire/gbk.h"
 
 namespace {
 
+using brindle::testing::rescanning_next;
 using brindle::wire::FieldReader;
 
 // A match list as the halls fetch it: numbers, OLE dates, prices and Chinese names, ~4 MB.
@@ -138,37 +140,6 @@ const std::string& single_record_text() {
   }();
   return text;
 }
-
-// The reader as first written, on a writable copy: every call rewrites line breaks in, and trims,
-// the whole remaining text.
-std::size_t rescanning_next(std::string& text, std::string& out, std::size_t capacity) {
-  out.clear();
-  std::replace_if(
-      text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
-  while (!text.empty() && text.back() == ' ') text.pop_back();
-  text.erase(0, std::min(text.find_first_not_of(' '), text.size()));
-  if (text.empty()) return 0;
-  if (text[0] == '|') {
-    text.erase(0, 1);
-    if (!text.empty() && text[0] == '|') return 0;
-  }
-  const std::size_t end = std::min(text.find('|'), text.size());
-  if (end == 0) return 0;
-  std::string decoded;
-  for (std::size_t i = 0; i < end; ++i) {
-    if (text[i] != '^') {
-      decoded += text[i];
-    } else if (i + 1 < end) {
-      const std::string_view from = "^cejnrstx", to = "^$&#\n\r \t*";
-      const auto k = from.find(text[++i]);
-      if (k != std::string_view::npos) decoded += to[k];
-    }
-  }
-  if (decoded != "null" && decoded != "NULL") out = decoded.substr(0, capacity - 1);
-  text.erase(0, end);
-  return end;
-}
-
 void BM_SingleRecordCursor(benchmark::State& state) {
   const std::string& text = single_record_text();
   for (auto _ : state) {

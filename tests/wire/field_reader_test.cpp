@@ -10,11 +10,14 @@
 #include <string_view>
 #include <vector>
 
+#include "support/rescanning_field_reader.h"
 #include "wire/field_escapes.h"
 #include "wire/gbk.h"
 
 namespace brindle::wire {
 namespace {
+
+using brindle::testing::rescanning_next;
 
 struct Field {
   std::string value;
@@ -164,40 +167,6 @@ TEST(Conversions, DecimalFollowsStrtod) {
   EXPECT_TRUE(std::isinf(to_decimal("1e400")));
   EXPECT_TRUE(std::isinf(to_decimal("-1e400")) && to_decimal("-1e400") < 0);
 }
-
-// The reader as first written: it rewrites and rescans the remaining text on every call. Kept
-// literal so that the cursor version can be checked against it.
-std::size_t rescanning_next(std::string& text, std::string& out, std::size_t capacity) {
-  out.clear();
-  std::replace_if(
-      text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
-  while (!text.empty() && text.back() == ' ') text.pop_back();
-  text.erase(0, std::min(text.find_first_not_of(' '), text.size()));
-  if (text.empty()) return 0;
-  if (text[0] == '|') {
-    text.erase(0, 1);
-    if (!text.empty() && text[0] == '|') return 0;
-  }
-  const std::size_t end = std::min(text.find('|'), text.size());
-  if (end == 0) return 0;
-  std::string decoded;
-  const std::string raw = text.substr(0, std::min<std::size_t>(end, 4095));
-  for (std::size_t i = 0; i < raw.size(); ++i) {
-    if (raw[i] != '^') {
-      decoded += raw[i];
-    } else if (i + 1 < raw.size()) {
-      const std::string_view from = "^cejnrstx", to = "^$&#\n\r \t*";
-      const auto k = from.find(raw[++i]);
-      if (k != std::string_view::npos) decoded += to[k];
-    }
-  }
-  std::string lower = decoded;
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (lower != "null") out = decoded.substr(0, capacity - 1);
-  text.erase(0, end);
-  return end;
-}
-
 // The same, double-byte aware in the plainest way: a lead byte takes a valid trail byte with it.
 std::size_t rescanning_next_gbk(std::string& text, std::string& out, std::size_t capacity) {
   out.clear();
