@@ -39,7 +39,15 @@ Reply Dispatcher::dispatch(std::string_view category_name, std::string_view gbk_
     return Reply::failure(kResultUnsupported, unsupported_subject_text(form->subject_id));
   }
   try {
-    return handler->second(SubjectRequest{*category, std::move(form).value()});
+    SubjectRequest request{*category, std::move(form).value(), std::nullopt};
+    if (*category != RequestCategory::acquire && authenticator_) {
+      accounts::AuthenticatedAccount account;
+      if (auto refused = authenticator_(*request.form.credentials, account)) {
+        return Reply::failure(refused->result_code, std::move(refused->message));
+      }
+      request.account = std::move(account);
+    }
+    return handler->second(request);
   } catch (...) {
     // A failing handler costs its one request, never the connection or the process.
     return Reply::failure(kResultServerError, std::string(kServerErrorText));

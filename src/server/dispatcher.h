@@ -2,9 +2,12 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
+#include "server/accounts/account.h"
 #include "server/category.h"
 #include "server/form_body.h"
 #include "server/reply.h"
@@ -15,7 +18,18 @@ namespace brindle::server {
 struct SubjectRequest {
   RequestCategory category;
   FormBody form;
+  // The signed-in account: set for every request outside DATA_ACQUIRE once a Dispatcher has an
+  // authenticator; empty for DATA_ACQUIRE.
+  std::optional<accounts::AuthenticatedAccount> account{};
 };
+
+// Checks one request's credentials; a failure's text goes back with the code of the failure.
+struct AuthenticationFailure {
+  int result_code;
+  std::string message;
+};
+using RequestAuthenticator =
+    std::function<std::optional<AuthenticationFailure>(const Credentials&, accounts::AuthenticatedAccount&)>;
 
 // Called from several connection threads at once: a handler must be safe for that.
 using SubjectHandler = std::function<Reply(const SubjectRequest&)>;
@@ -36,6 +50,8 @@ class Dispatcher final {
   // that already has a handler.
   Result<void> add(int subject_id, SubjectHandler handler);
   bool handles(int subject_id) const { return handlers_.contains(subject_id); }
+  // From then on every request outside DATA_ACQUIRE is authenticated before its handler runs.
+  void set_authenticator(RequestAuthenticator authenticator) { authenticator_ = std::move(authenticator); }
 
   // Answers one request: category_name is the endpoint's query string, body the form text in GBK.
   // Every malformed or misfiled request gets a refusal reply; nothing here throws.
@@ -43,6 +59,7 @@ class Dispatcher final {
 
  private:
   std::map<int, SubjectHandler> handlers_;
+  RequestAuthenticator authenticator_;
 };
 
 }  // namespace brindle::server

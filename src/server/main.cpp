@@ -1,62 +1,38 @@
-#include <pthread.h>
-
-#include <csignal>
-#include <cstdio>
 #include <iostream>
 #include <string_view>
-#include <utility>
 #include <vector>
 
-#include "server/command_line.h"
-#include "server/server.h"
-#include "server/server_config.h"
+#include "server/admin/account_commands.h"
+#include "server/admin/market_commands.h"
+#include "server/admin/serve_command.h"
+#include "server/admin/subcommand.h"
+#include "server/betting/match_settlement.h"
 
 namespace {
 
 int run(int argc, char** argv) {
-  std::vector<std::string_view> args(argv + 1, argv + argc);
-  auto line = brindle::server::parse_command_line(args);
-  if (!line) {
-    std::cerr << "brindle-server: " << line.error() << "\n\n" << brindle::server::usage_text();
-    return 2;
-  }
-  if (line->help) {
-    std::cout << brindle::server::usage_text();
-    return 0;
-  }
-
-  brindle::server::ServerOptions options;
-  options.address = line->address;
-  options.port = line->port;
-  options.data_dir = line->data_dir;
-  if (line->config_file) {
-    auto config = brindle::server::load_server_config(*line->config_file);
-    if (!config) {
-      std::cerr << "brindle-server: " << config.error() << '\n';
+  namespace admin = brindle::server::admin;
+  admin::SubcommandTable table;
+  // A result posted or a match finished by the admin commands is settled at once, in the same
+  // process, rather than waiting for the running server to notice it.
+  const admin::SettlerFactory settle_on = [](std::shared_ptr<brindle::server::storage::Database> db) {
+    return [db](brindle::server::market::MatchId match) -> brindle::Result<void> {
+      auto settled = brindle::server::betting::settle_match(*db, match);
+      if (!settled) return brindle::Result<void>::failure(settled.error());
+      return {};
+    };
+  };
+  // Each group registers its own commands here.
+  for (auto added : {admin::add_serve_command(table), admin::add_account_commands(table),
+                     admin::add_market_commands(table, settle_on)}) {
+    if (!added) {
+      std::cerr << "brindle-server: " << added.error() << '\n';
       return 1;
     }
-    options.config = std::move(config).value();
   }
-
-  // Blocked before any worker starts, so only the wait below receives them.
-  sigset_t stop_signals;
-  sigemptyset(&stop_signals);
-  sigaddset(&stop_signals, SIGINT);
-  sigaddset(&stop_signals, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
-  std::signal(SIGPIPE, SIG_IGN);
-
-  auto server = brindle::server::Server::start(std::move(options));
-  if (!server) {
-    std::cerr << "brindle-server: " << server.error() << '\n';
-    return 1;
-  }
-  std::cout << "listening on " << server.value()->url() << std::endl;
-
-  int received = 0;
-  sigwait(&stop_signals, &received);
-  server.value()->stop();
-  return 0;
+  std::vector<std::string_view> args(argv + 1, argv + argc);
+  admin::CommandContext context{std::cout, std::cerr, &std::cin};
+  return table.run(args, context);
 }
 
 }  // namespace

@@ -23,12 +23,17 @@ Reply Reply::failure(int result_code, std::string message) {
 
 void Reply::add_row(std::vector<std::string> fields) { lines_.push_back(std::move(fields)); }
 
+void Reply::add_encoded_rows(std::shared_ptr<const std::string> gbk_lines) {
+  if (gbk_lines && !gbk_lines->empty()) encoded_rows_.push_back(std::move(gbk_lines));
+}
+
 std::string Reply::to_gbk() const {
   std::string out;
   for (const auto& line : lines_) {
     out += wire::format_reply_line(std::span<const std::string>(line));
     out += "\r\n";
   }
+  for (const auto& rows : encoded_rows_) out += *rows;
   return out;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,9 @@ class Reply final {
   static Reply failure(int result_code, std::string message);
 
   void add_row(std::vector<std::string> fields);
+  // Rows already in GBK, every line ending in CR LF, written after all rows added with add_row: a
+  // handler that sends the same rows to many requests encodes them once.
+  void add_encoded_rows(std::shared_ptr<const std::string> gbk_lines);
 
   int result_code() const { return result_code_; }
   const std::vector<std::vector<std::string>>& lines() const { return lines_; }
@@ -30,6 +34,7 @@ class Reply final {
 
   int result_code_;
   std::vector<std::vector<std::string>> lines_;
+  std::vector<std::shared_ptr<const std::string>> encoded_rows_;
 };
 
 }  // namespace brindle::server

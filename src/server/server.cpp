@@ -3,7 +3,12 @@
 #include <system_error>
 #include <utility>
 
+#include "server/accounts/authenticator.h"
+#include "server/accounts/password_hash.h"
 #include "server/dispatcher.h"
+#include "server/handlers/account_handlers.h"
+#include "server/handlers/bet_handlers.h"
+#include "server/handlers/market_handlers.h"
 #include "server/handlers/session_handlers.h"
 #include "server/router.h"
 #include "server/tls_certificate.h"
@@ -11,9 +16,18 @@
 namespace brindle::server {
 namespace {
 
-Result<std::shared_ptr<const Dispatcher>> make_dispatcher(const std::shared_ptr<const ServerConfig>& config) {
+Result<std::shared_ptr<const Dispatcher>> make_dispatcher(const ServerServices& services) {
   auto dispatcher = std::make_shared<Dispatcher>();
-  if (auto added = add_session_handlers(*dispatcher, config); !added) {
+  if (auto added = add_session_handlers(*dispatcher, services.config); !added) {
+    return Result<std::shared_ptr<const Dispatcher>>::failure(added.error());
+  }
+  if (auto added = add_account_handlers(*dispatcher, services); !added) {
+    return Result<std::shared_ptr<const Dispatcher>>::failure(added.error());
+  }
+  if (auto added = add_market_handlers(*dispatcher, services); !added) {
+    return Result<std::shared_ptr<const Dispatcher>>::failure(added.error());
+  }
+  if (auto added = add_bet_handlers(*dispatcher, services); !added) {
     return Result<std::shared_ptr<const Dispatcher>>::failure(added.error());
   }
   return std::shared_ptr<const Dispatcher>(std::move(dispatcher));
@@ -21,12 +35,15 @@ Result<std::shared_ptr<const Dispatcher>> make_dispatcher(const std::shared_ptr<
 
 }  // namespace
 
-Server::Server(std::unique_ptr<HttpListener> listener, CertificateFiles certificate)
-    : listener_(std::move(listener)), certificate_(std::move(certificate)) {}
+Server::Server(std::unique_ptr<HttpListener> listener, CertificateFiles certificate, ServerServices services)
+    : listener_(std::move(listener)), certificate_(std::move(certificate)), services_(std::move(services)) {}
 
 Server::~Server() { stop(); }
 
-void Server::stop() { listener_->stop(); }
+void Server::stop() {
+  listener_->stop();
+  if (services_.market) services_.market->stop();
+}
 
 Result<std::unique_ptr<Server>> Server::start(ServerOptions options) {
   using Failure = Result<std::unique_ptr<Server>>;
@@ -40,16 +57,30 @@ Result<std::unique_ptr<Server>> Server::start(ServerOptions options) {
   auto certificate = ensure_certificate(options.data_dir);
   if (!certificate) return Failure::failure(certificate.error());
 
-  auto config = std::make_shared<const ServerConfig>(std::move(options.config));
-  auto dispatcher = make_dispatcher(config);
+  auto database = open_server_database(options.data_dir);
+  if (!database) return Failure::failure(database.error());
+  ServerServices services;
+  services.config = std::make_shared<const ServerConfig>(std::move(options.config));
+  services.db = database.value();
+  services.hasher = std::make_shared<const accounts::PasswordHasher>(options.password_iterations);
+  services.authenticator = std::make_shared<const accounts::Authenticator>(services.db, services.hasher);
+  options.market.peak_period = options.market.peak_period || services.config->peak_period;
+  auto market = market::Market::open(services.db, options.market);
+  if (!market) return Failure::failure(market.error());
+  services.market = market.value();
+
+  auto dispatcher = make_dispatcher(services);
   if (!dispatcher) return Failure::failure(dispatcher.error());
 
   auto listener = HttpListener::bind(options.address, options.port, certificate.value(), options.limits);
   if (!listener) return Failure::failure(listener.error());
 
-  auto router = std::make_shared<const Router>(dispatcher.value(), config, listener.value()->host());
+  auto router = std::make_shared<const Router>(dispatcher.value(), services.config, listener.value()->host());
   listener.value()->start(std::move(router));
-  return std::unique_ptr<Server>(new Server(std::move(listener).value(), std::move(certificate).value()));
+  settle_bets_on_finished_matches(services);
+  if (options.market.run_feed) services.market->start();
+  return std::unique_ptr<Server>(
+      new Server(std::move(listener).value(), std::move(certificate).value(), std::move(services)));
 }
 
 }  // namespace brindle::server

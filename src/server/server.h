@@ -5,7 +5,9 @@
 #include <string>
 
 #include "server/http_listener.h"
+#include "server/market/market.h"
 #include "server/server_config.h"
+#include "server/services.h"
 #include "wire/result.h"
 
 namespace brindle::server {
@@ -16,6 +18,8 @@ struct ServerOptions {
   std::filesystem::path data_dir;
   ServerConfig config;
   ListenerLimits limits;
+  unsigned password_iterations = 100'000;  // PBKDF2 rounds for passwords; tests lower it
+  market::MarketOptions market;            // the peak-period flag comes from config.peak_period
 };
 
 // The reference betting server: its certificate, its SubjectID table and its listener, serving in
@@ -32,14 +36,16 @@ class Server final {
   // "https://127.0.0.1:47443": the address to print and to hand to a client.
   std::string url() const { return "https://" + listener_->host(); }
   const CertificateFiles& certificate() const { return certificate_; }
+  const ServerServices& services() const { return services_; }
 
   void stop();
 
  private:
-  Server(std::unique_ptr<HttpListener> listener, CertificateFiles certificate);
+  Server(std::unique_ptr<HttpListener> listener, CertificateFiles certificate, ServerServices services);
 
   std::unique_ptr<HttpListener> listener_;
   CertificateFiles certificate_;
+  ServerServices services_;
 };
 
 }  // namespace brindle::server

@@ -93,6 +93,11 @@ class Parser {
       config_.version = *version;
       return {};
     }
+    if (key == "peak_period") {
+      if (value != "0" && value != "1") return "peak_period must be 0 or 1, not '" + std::string(value) + "'";
+      config_.peak_period = value == "1";
+      return {};
+    }
     std::string* target = nullptr;
     if (key == "login_notice") target = &config_.login_notice;
     if (key == "latest_information") target = &config_.latest_information;

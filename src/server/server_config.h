@@ -25,6 +25,8 @@ struct ServerConfig {
   std::string login_notice = "欢迎使用澜川国际体育。";
   std::string latest_information = "欢迎光临澜川国际体育，祝您好运！";
   std::string second_information = "走地盘口即时更新，请留意比分变化。";
+  // Market lists tell the client it is peak time; accounts that never bought credit then get no rows.
+  bool peak_period = false;
   // Absent: the server list names this server itself, so a fresh install is reachable.
   std::optional<std::vector<ListEntry>> servers;
   std::vector<ListEntry> proxies;
@@ -32,7 +34,8 @@ struct ServerConfig {
 
 // Reads the INI-style configuration (UTF-8):
 //
-//   [server]    version, login_notice, latest_information, second_information (key = value)
+//   [server]    version, login_notice, latest_information, second_information, peak_period
+//               (key = value)
 //   [servers]   one "text|number" line per server
 //   [proxies]   one "address|port" line per proxy
 //

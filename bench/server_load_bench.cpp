@@ -1,0 +1,223 @@
+// Load on the reference server over loopback TLS: several keep-alive connections send one request
+// after another for a fixed time; requests per second and the 99th percentile latency are reported.
+// The same generator against a static document of the same size over the same TLS stack gives the
+// limit the server's own work is measured against.
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <atomic>
+#include <boost/asio/connect.hpp>
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/ssl.hpp>
+#include <boost/beast/core.hpp>
+#include <boost/beast/http.hpp>
+#include <boost/beast/ssl.hpp>
+#include <chrono>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "server/accounts/account_store.h"
+#include "server/accounts/password_hash.h"
+#include "server/market/demo_generator.h"
+#include "server/server.h"
+#include "server/services.h"
+#include "server/storage/timestamp.h"
+#include "support/temp_dir.h"
+#include "wire/gbk.h"
+
+namespace {
+
+namespace asio = boost::asio;
+namespace beast = boost::beast;
+namespace http = beast::http;
+namespace ssl = asio::ssl;
+using brindle::server::Server;
+
+constexpr int kConnections = 4;
+constexpr auto kRunFor = std::chrono::seconds(3);
+constexpr unsigned kBenchIterations = 1000;  // PBKDF2 rounds: sign-in cost is not what is measured
+constexpr const char* kUser = "bench";
+constexpr const char* kPassword = "bench1234";
+
+struct Target {
+  http::verb method;
+  std::string path;
+  std::string body;
+};
+
+struct LoadFigures {
+  double requests_per_second = 0;
+  double p99_microseconds = 0;
+  std::size_t reply_bytes = 0;
+  std::size_t failures = 0;
+};
+
+// One keep-alive TLS connection sending the same request until the deadline.
+void drive(unsigned short port, const Target& target, std::chrono::steady_clock::time_point until,
+           std::vector<double>& latencies, std::size_t& bytes, std::size_t& failures) {
+  asio::io_context io;
+  ssl::context tls(ssl::context::tls_client);
+  tls.set_verify_mode(ssl::verify_none);  // the client accepts any certificate
+  beast::ssl_stream<beast::tcp_stream> stream(io, tls);
+  asio::ip::tcp::resolver resolver(io);
+  beast::get_lowest_layer(stream).connect(resolver.resolve("127.0.0.1", std::to_string(port)));
+  stream.handshake(ssl::stream_base::client);
+
+  http::request<http::string_body> request{target.method, target.path, 11};
+  request.set(http::field::host, "127.0.0.1");
+  request.keep_alive(true);
+  if (target.method == http::verb::post) {
+    request.set(http::field::content_type, "application/x-www-form-urlencoded");
+    request.body() = target.body;
+    request.prepare_payload();
+  }
+  beast::flat_buffer buffer;
+  while (std::chrono::steady_clock::now() < until) {
+    const auto start = std::chrono::steady_clock::now();
+    http::write(stream, request);
+    http::response<http::string_body> response;
+    http::read(stream, buffer, response);
+    const auto took = std::chrono::steady_clock::now() - start;
+    latencies.push_back(std::chrono::duration<double, std::micro>(took).count());
+    bytes = response.body().size();
+    const bool refused = target.method == http::verb::post && response.body().rfind("1|", 0) != 0;
+    if (response.result() != http::status::ok || refused) ++failures;
+  }
+  beast::error_code ignored;
+  beast::get_lowest_layer(stream).socket().shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
+}
+
+LoadFigures load(unsigned short port, const Target& target) {
+  const auto until = std::chrono::steady_clock::now() + kRunFor;
+  std::vector<std::vector<double>> latencies(kConnections);
+  std::vector<std::size_t> bytes(kConnections), failures(kConnections);
+  std::vector<std::thread> threads;
+  const auto start = std::chrono::steady_clock::now();
+  for (int i = 0; i < kConnections; ++i) {
+    const auto at = static_cast<std::size_t>(i);
+    threads.emplace_back([&, at] { drive(port, target, until, latencies[at], bytes[at], failures[at]); });
+  }
+  for (auto& t : threads) t.join();
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  std::vector<double> all;
+  for (auto& l : latencies) all.insert(all.end(), l.begin(), l.end());
+  std::sort(all.begin(), all.end());
+  LoadFigures figures;
+  figures.requests_per_second = static_cast<double>(all.size()) / seconds;
+  if (!all.empty()) figures.p99_microseconds = all[std::min(all.size() - 1, all.size() * 99 / 100)];
+  figures.reply_bytes = bytes.front();
+  for (auto f : failures) figures.failures += f;
+  return figures;
+}
+
+void report(benchmark::State& state, const LoadFigures& figures) {
+  state.counters["req_per_s"] = figures.requests_per_second;
+  state.counters["p99_us"] = figures.p99_microseconds;
+  state.counters["reply_bytes"] = static_cast<double>(figures.reply_bytes);
+  state.counters["failures"] = static_cast<double>(figures.failures);
+}
+
+// The reference server with 200 matches and one funded account, its feed still so that every
+// reply is the same size.
+struct MarketServer {
+  brindle::testing::TempDir dir;
+  std::unique_ptr<Server> server;
+
+  MarketServer() {
+    auto db = brindle::server::open_server_database(dir.path());
+    if (!db) throw std::runtime_error(db.error());
+    brindle::server::accounts::PasswordHasher hasher(kBenchIterations);
+    auto account = db.value()->transaction([&](brindle::server::storage::Connection& c) {
+      brindle::server::accounts::NewAccount fresh;
+      fresh.user_name = kUser;
+      fresh.password = kPassword;
+      fresh.currency = brindle::server::accounts::Currency::rmb;
+      return brindle::server::accounts::create_account(c, hasher, fresh);
+    });
+    if (!account) throw std::runtime_error(account.error());
+    brindle::server::market::DemoOptions options;
+    options.football_matches = 160;
+    options.basketball_matches = 40;
+    auto seeded =
+        brindle::server::market::seed_market(*db.value(), std::chrono::system_clock::now(), 7, options);
+    if (!seeded) throw std::runtime_error(seeded.error());
+    db.value().reset();
+
+    brindle::server::ServerOptions server_options;
+    server_options.data_dir = dir.path();
+    server_options.password_iterations = kBenchIterations;
+    server_options.market.run_feed = false;
+    auto started = Server::start(std::move(server_options));
+    if (!started) throw std::runtime_error(started.error());
+    server = std::move(started).value();
+  }
+};
+
+Target market_list_target(int code) {
+  return Target{
+      http::verb::post, "/betengine/VTServer220.dll?DATA_QUERY",
+      brindle::wire::utf8_to_gbk("txtLanguage=1&txtSubjectID=4027&txtUserName=" + std::string(kUser) +
+                                 "&txtPwd=" + kPassword + "&txtPara=" + std::to_string(code) + "|1|1")};
+}
+
+MarketServer& market_server() {
+  static MarketServer instance;
+  return instance;
+}
+
+void BM_MarketList4027(benchmark::State& state) {
+  auto& server = market_server();
+  const Target target = market_list_target(static_cast<int>(state.range(0)));
+  LoadFigures figures;
+  for (auto _ : state) figures = load(server.server->port(), target);
+  report(state, figures);
+}
+BENCHMARK(BM_MarketList4027)
+    ->Arg(0)
+    ->Arg(2)
+    ->Arg(-1)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// The same TLS stack serving a fixed document (the server list, grown to the size of the 4027
+// code-0 reply): what the listener costs with no work behind it.
+void BM_StaticDocumentOfTheSameSize(benchmark::State& state) {
+  auto& reference = market_server();
+  const LoadFigures probe = [&] {
+    // One short run to learn the size to match.
+    return load(reference.server->port(), market_list_target(0));
+  }();
+  brindle::testing::TempDir dir;
+  brindle::server::ServerOptions options;
+  options.data_dir = dir.path();
+  options.market.run_feed = false;
+  std::vector<brindle::server::ListEntry> entries;
+  std::size_t size = 0;
+  for (int i = 1; size < probe.reply_bytes; ++i) {
+    std::string text = "static" + std::to_string(i) + ".bench.invalid:443";
+    text.resize(200, 'x');
+    size += text.size() + std::to_string(i).size() + 3;
+    entries.push_back({text, i});
+  }
+  options.config.servers = entries;
+  auto server = Server::start(std::move(options));
+  if (!server) {
+    state.SkipWithError(server.error().c_str());
+    return;
+  }
+  const Target target{http::verb::get, "/betengine/ServerList.htm", {}};
+  LoadFigures figures;
+  for (auto _ : state) figures = load(server.value()->port(), target);
+  report(state, figures);
+}
+BENCHMARK(BM_StaticDocumentOfTheSameSize)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();

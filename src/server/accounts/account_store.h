@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "server/accounts/account.h"
+#include "server/accounts/password_hash.h"
+#include "server/storage/database.h"
+#include "server/storage/migration.h"
+#include "wire/result.h"
+
+namespace brindle::server::accounts {
+
+// The tables of this module: accounts, member details, the statement.
+std::span<const storage::Migration> accounts_migrations();
+
+// Reads and writes of account rows, run inside the caller's transaction or read.
+
+// Checks the name and password, hashes the password and inserts the row; the new id.
+Result<AccountId> create_account(storage::Connection& connection, const PasswordHasher& hasher,
+                                 const NewAccount& account);
+Result<std::optional<Account>> find_account(storage::Connection& connection, AccountId id);
+Result<std::optional<Account>> find_account_by_name(storage::Connection& connection,
+                                                    std::string_view user_name);
+// What authentication needs of a user name in one read: who it is and the stored password hash.
+struct StoredCredential {
+  AuthenticatedAccount identity;
+  std::string password_hash;
+};
+Result<std::optional<StoredCredential>> find_credential(storage::Connection& connection,
+                                                        std::string_view user_name);
+Result<void> set_password(storage::Connection& connection, const PasswordHasher& hasher, AccountId id,
+                          std::string_view new_password);
+Result<void> set_frozen(storage::Connection& connection, AccountId id, bool frozen);
+// Hands out the context numbers of a new sign-in: the second counts the account's sign-ins.
+Result<Account> record_sign_in(storage::Connection& connection, AccountId id);
+Result<std::vector<Account>> list_accounts(storage::Connection& connection);
+
+// The web session token that the embedded in-play page receives: 40 upper-case hexadecimal digits,
+// valid for a day, so a web page can tell whose session it serves.
+inline constexpr std::size_t kWebTokenLength = 40;
+inline constexpr std::int64_t kWebTokenLifetimeSeconds = 24 * 60 * 60;
+Result<std::string> issue_web_token(storage::Connection& connection, AccountId id);
+Result<std::optional<AccountId>> web_token_account(storage::Connection& connection, std::string_view token);
+
+}  // namespace brindle::server::accounts

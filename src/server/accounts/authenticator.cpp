@@ -1,0 +1,40 @@
+#include "server/accounts/authenticator.h"
+
+#include <utility>
+
+#include "server/accounts/account_store.h"
+
+namespace brindle::server::accounts {
+
+Authenticator::Authenticator(std::shared_ptr<storage::Database> database,
+                             std::shared_ptr<const PasswordHasher> hasher)
+    : database_(std::move(database)),
+      hasher_(std::move(hasher)),
+      cache_(std::make_unique<CredentialCache>()) {
+  auto dummy = hasher_->hash("unknown user");
+  if (dummy) dummy_hash_ = std::move(dummy).value();
+}
+
+Result<AuthenticatedAccount> Authenticator::authenticate(std::string_view user_name,
+                                                         std::string_view password) const {
+  using R = Result<AuthenticatedAccount>;
+  auto wrong = [] { return R::failure(std::string(kWrongCredentialsText)); };
+  if (user_name.empty() || password.empty()) return wrong();
+
+  auto stored = database_->read(
+      [&](storage::Connection& connection) { return find_credential(connection, user_name); });
+  if (!stored) return R::failure(stored.error());
+  if (!stored.value()) {
+    (void)hasher_->verify(password, dummy_hash_);
+    return wrong();
+  }
+  auto& credential = *stored.value();
+  const AccountId id = credential.identity.id;
+  if (!cache_->contains(user_name, password, id, credential.password_hash)) {
+    if (!hasher_->verify(password, credential.password_hash)) return wrong();
+    cache_->remember(user_name, password, id, credential.password_hash);
+  }
+  return std::move(credential.identity);
+}
+
+}  // namespace brindle::server::accounts

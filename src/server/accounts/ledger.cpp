@@ -1,0 +1,186 @@
+#include "server/accounts/ledger.h"
+
+#include <map>
+
+#include "server/storage/timestamp.h"
+
+namespace brindle::server::accounts {
+namespace {
+
+using storage::Connection;
+
+struct AccountFunds {
+  Balances balances;
+  Currency currency = Currency::none;
+  bool frozen = false;
+};
+
+Result<AccountFunds> load_funds(Connection& connection, AccountId account) {
+  using R = Result<AccountFunds>;
+  auto statement = connection.prepare(
+      "SELECT balance, frozen_amount, credit, currency, frozen FROM accounts WHERE id = ?1");
+  if (!statement) return R::failure(statement.error());
+  statement->bind(1, account);
+  auto row = statement->step();
+  if (!row) return R::failure(row.error());
+  if (!row.value()) return R::failure(std::string(kNoSuchAccountText));
+  AccountFunds funds;
+  funds.balances =
+      Balances{statement->column_int64(0), statement->column_int64(1), statement->column_int64(2)};
+  funds.currency = static_cast<Currency>(statement->column_int64(3));
+  funds.frozen = statement->column_int64(4) != 0;
+  return funds;
+}
+
+Result<void> store_funds(Connection& connection, AccountId account, const Balances& balances) {
+  auto update = connection.prepare("UPDATE accounts SET balance = ?1, frozen_amount = ?2 WHERE id = ?3");
+  if (!update) return Result<void>::failure(update.error());
+  update->bind(1, balances.available).bind(2, balances.frozen).bind(3, account);
+  return update->run();
+}
+
+Result<void> add_entry(Connection& connection, AccountId account, StatementType type, Cents amount,
+                       std::string_view content, Cents balance_before) {
+  auto insert = connection.prepare(
+      "INSERT INTO statement_entries (account_id, time, type, amount, content, balance_before)"
+      " VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
+  if (!insert) return Result<void>::failure(insert.error());
+  insert->bind(1, account)
+      .bind(2, storage::now_unix_seconds())
+      .bind(3, static_cast<int>(type))
+      .bind(4, amount)
+      .bind(5, content)
+      .bind(6, balance_before);
+  return insert->run();
+}
+
+}  // namespace
+
+Result<Balances> balances(Connection& connection, AccountId account) {
+  auto funds = load_funds(connection, account);
+  if (!funds) return Result<Balances>::failure(funds.error());
+  return funds->balances;
+}
+
+Result<Balances> freeze_stake(Connection& connection, AccountId account, Cents stake) {
+  using R = Result<Balances>;
+  auto funds = load_funds(connection, account);
+  if (!funds) return R::failure(funds.error());
+  if (funds->frozen) return R::failure(std::string(kAccountFrozenText));
+  if (funds->currency == Currency::none) return R::failure(std::string(kNoCurrencyText));
+  if (stake <= 0 || stake > storage::kMaxAmount) return R::failure(std::string(kBadStakeText));
+  Balances after = funds->balances;
+  if (stake > after.available) return R::failure(std::string(kNotEnoughBalanceText));
+  after.available -= stake;
+  after.frozen += stake;
+  if (auto stored = store_funds(connection, account, after); !stored) return R::failure(stored.error());
+  return after;
+}
+
+Result<Balances> settle_stake(Connection& connection, AccountId account, Cents stake, Cents returned,
+                              StatementType type, std::string_view memo) {
+  using R = Result<Balances>;
+  auto funds = load_funds(connection, account);
+  if (!funds) return R::failure(funds.error());
+  const Balances before = funds->balances;
+  if (stake <= 0 || stake > before.frozen) {
+    return R::failure("cannot settle a stake of " + storage::money_text(stake) +
+                      " against a frozen amount of " + storage::money_text(before.frozen));
+  }
+  if (returned < 0 || returned > storage::kMaxAmount) {
+    return R::failure("cannot return " + storage::money_text(returned) + " for a bet");
+  }
+  Balances after = before;
+  after.frozen -= stake;
+  after.available += returned;
+  if (auto stored = store_funds(connection, account, after); !stored) return R::failure(stored.error());
+  if (auto entry =
+          add_entry(connection, account, type, returned - stake, memo, before.available + before.frozen);
+      !entry) {
+    return R::failure(entry.error());
+  }
+  return after;
+}
+
+Result<Balances> credit(Connection& connection, AccountId account, Cents amount, Currency currency,
+                        std::string_view memo) {
+  using R = Result<Balances>;
+  if (amount == 0 || amount > storage::kMaxAmount || amount < -storage::kMaxAmount) {
+    return R::failure(std::string(storage::kAmountTooLargeText));
+  }
+  auto funds = load_funds(connection, account);
+  if (!funds) return R::failure(funds.error());
+  const Balances before = funds->balances;
+  Balances after = before;
+  if (amount < 0 && -amount > before.available) return R::failure(std::string(kNotEnoughBalanceText));
+  after.available += amount;
+  if (after.available > storage::kMaxAmount) return R::failure(std::string(storage::kAmountTooLargeText));
+  if (funds->currency == Currency::none) {
+    if (amount < 0 || currency == Currency::none) return R::failure(std::string(kNoCurrencyText));
+    auto set = connection.prepare("UPDATE accounts SET currency = ?1 WHERE id = ?2");
+    if (!set) return R::failure(set.error());
+    set->bind(1, static_cast<int>(currency)).bind(2, account);
+    if (auto ran = set->run(); !ran) return R::failure(ran.error());
+  }
+  if (auto stored = store_funds(connection, account, after); !stored) return R::failure(stored.error());
+  if (auto entry = add_entry(connection, account, StatementType::buy_in, amount, memo,
+                             before.available + before.frozen);
+      !entry) {
+    return R::failure(entry.error());
+  }
+  return after;
+}
+
+Result<std::vector<LedgerMismatch>> check_ledger(Connection& connection) {
+  using R = Result<std::vector<LedgerMismatch>>;
+  struct Running {
+    Cents sum = 0;
+    std::string problem;
+  };
+  std::map<AccountId, Running> running;
+  {
+    auto entries = connection.prepare(
+        "SELECT account_id, amount, balance_before, id FROM statement_entries ORDER BY account_id, id");
+    if (!entries) return R::failure(entries.error());
+    for (;;) {
+      auto row = entries->step();
+      if (!row) return R::failure(row.error());
+      if (!row.value()) break;
+      auto& account = running[entries->column_int64(0)];
+      const Cents amount = entries->column_int64(1);
+      const Cents before = entries->column_int64(2);
+      if (before != account.sum && account.problem.empty()) {
+        account.problem = "entry " + std::to_string(entries->column_int64(3)) +
+                          " says the balance before was " + storage::money_text(before) +
+                          ", the entries before it sum to " + storage::money_text(account.sum);
+      }
+      account.sum += amount;
+    }
+  }
+  std::vector<LedgerMismatch> mismatches;
+  auto accounts =
+      connection.prepare("SELECT id, user_name, balance, frozen_amount FROM accounts ORDER BY id");
+  if (!accounts) return R::failure(accounts.error());
+  for (;;) {
+    auto row = accounts->step();
+    if (!row) return R::failure(row.error());
+    if (!row.value()) break;
+    const AccountId id = accounts->column_int64(0);
+    const Cents balance = accounts->column_int64(2);
+    const Cents frozen = accounts->column_int64(3);
+    const auto& account = running[id];
+    std::string problem = account.problem;
+    if (balance < 0 || frozen < 0) {
+      problem = "negative figures: balance " + storage::money_text(balance) + ", frozen " +
+                storage::money_text(frozen);
+    } else if (balance + frozen != account.sum) {
+      problem = "balance " + storage::money_text(balance) + " + frozen " + storage::money_text(frozen) +
+                " differs from the statement's sum " + storage::money_text(account.sum);
+    }
+    if (!problem.empty())
+      mismatches.push_back(LedgerMismatch{id, accounts->column_text(1), std::move(problem)});
+  }
+  return mismatches;
+}
+
+}  // namespace brindle::server::accounts

@@ -1,0 +1,296 @@
+#include "server/admin/account_commands.h"
+
+#include <charconv>
+#include <chrono>
+#include <iomanip>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "server/accounts/account_store.h"
+#include "server/accounts/ledger.h"
+#include "server/market/demo_generator.h"
+#include "server/services.h"
+#include "server/storage/money.h"
+
+namespace brindle::server::admin {
+namespace {
+
+using accounts::Currency;
+using storage::Cents;
+
+constexpr std::string_view kDataDir = "--data-dir";
+
+std::string_view currency_label(Currency currency) {
+  switch (currency) {
+    case Currency::none:
+      return "none";
+    case Currency::rmb:
+      return "RMB";
+    case Currency::usd:
+      return "USD";
+    case Currency::hkd:
+      return "HKD";
+  }
+  return "?";
+}
+
+Result<Currency> parse_currency(std::string_view text) {
+  if (text == "0" || text == "none") return Currency::none;
+  if (text == "1" || text == "RMB" || text == "rmb") return Currency::rmb;
+  if (text == "2" || text == "USD" || text == "usd") return Currency::usd;
+  if (text == "3" || text == "HKD" || text == "hkd") return Currency::hkd;
+  return Result<Currency>::failure("--currency wants 0 (none), 1 (RMB), 2 (USD) or 3 (HKD), not '" +
+                                   std::string(text) + "'");
+}
+
+int bad_line(CommandContext& context, const std::string& text, const std::string& usage) {
+  context.err << "brindle-server: " << text << "\n\n" << usage;
+  return 2;
+}
+
+int failed(CommandContext& context, const std::string& text) {
+  context.err << "brindle-server: " << text << '\n';
+  return 1;
+}
+
+void print_balances(std::ostream& out, std::string_view user, const accounts::Balances& b) {
+  out << user << ": balance " << storage::money_text(b.available) << ", frozen "
+      << storage::money_text(b.frozen) << ", credit " << storage::money_text(b.credit) << '\n';
+}
+
+// ---- seed
+
+struct DemoAccount {
+  std::string_view user_name;
+  std::string_view password;
+  Currency currency;
+  Cents funds;
+  Cents credit;
+  bool star;
+  bool frozen;
+  std::string_view role;
+};
+
+constexpr DemoAccount kDemoAccounts[] = {
+    {"demo_rmb", "rmb12345", Currency::rmb, 1'000'000, 0, false, false, "funded RMB member"},
+    {"demo_usd", "usd12345", Currency::usd, 500'000, 0, false, false, "funded USD member"},
+    {"demo_hkd", "hkd12345", Currency::hkd, 2'000'000, 0, false, false, "funded HKD member"},
+    {"demo_new", "new12345", Currency::none, 0, 0, false, false, "never bought credit"},
+    {"demo_frozen", "frz12345", Currency::rmb, 100'000, 0, false, true, "frozen account"},
+    {"demo_star", "star1234", Currency::rmb, 5'000'000, 1'000'000, true, false, "star member"},
+};
+
+constexpr std::string_view kSeedUsage =
+    "usage: brindle-server seed --data-dir DIR\n"
+    "\n"
+    "Creates the demo accounts (funded RMB, USD and HKD members, an account that never bought\n"
+    "credit, a frozen account and a star member) and prints their user names and passwords.\n"
+    "Then fills an empty market with the demo leagues, matches, lines and outright events.\n"
+    "Accounts and a market that already exist are left as they are, so running it again is harmless.\n";
+
+int seed(std::span<const std::string_view> args, CommandContext& context) {
+  const std::string_view values[] = {kDataDir};
+  auto options = parse_options(args, values);
+  if (!options) return bad_line(context, options.error(), std::string(kSeedUsage));
+  if (!options->value(kDataDir) || !options->positional.empty()) {
+    return bad_line(context, "seed wants --data-dir and nothing else", std::string(kSeedUsage));
+  }
+  auto database = open_server_database(std::string(*options->value(kDataDir)));
+  if (!database) return failed(context, database.error());
+  const accounts::PasswordHasher hasher(context.password_iterations);
+
+  context.out << std::left << std::setw(14) << "user" << std::setw(12) << "password" << std::setw(10)
+              << "currency" << std::setw(14) << "balance"
+              << "account\n";
+  for (const auto& demo : kDemoAccounts) {
+    auto made = database.value()->transaction([&](storage::Connection& connection) -> Result<bool> {
+      auto existing = accounts::find_credential(connection, demo.user_name);
+      if (!existing) return Result<bool>::failure(existing.error());
+      if (existing.value()) return false;
+      accounts::NewAccount account;
+      account.user_name = std::string(demo.user_name);
+      account.password = std::string(demo.password);
+      account.credit = demo.credit;
+      account.star_member = demo.star;
+      account.frozen = demo.frozen;
+      account.login_text1 = "欢迎您，" + std::string(demo.user_name);
+      account.login_text3 = "祝您好运！";
+      account.member_texts[0] = std::string(demo.user_name);  // nickname
+      account.member_texts[1] = std::string(demo.user_name) + "@example.com";
+      auto id = accounts::create_account(connection, hasher, account);
+      if (!id) return Result<bool>::failure(id.error());
+      if (demo.funds > 0) {
+        auto bought = accounts::credit(connection, id.value(), demo.funds, demo.currency, "seed");
+        if (!bought) return Result<bool>::failure(bought.error());
+      }
+      return true;
+    });
+    if (!made) return failed(context, std::string(demo.user_name) + ": " + made.error());
+    context.out << std::setw(14) << demo.user_name << std::setw(12) << demo.password << std::setw(10)
+                << currency_label(demo.currency) << std::setw(14) << storage::money_text(demo.funds)
+                << demo.role << (made.value() ? "" : " (already there, left unchanged)") << '\n';
+  }
+
+  // The market from a fixed seed, so every demo shows the same leagues and matches.
+  constexpr std::uint64_t kDemoMarketSeed = 20261207;
+  auto market = market::seed_market(*database.value(), std::chrono::system_clock::now(), kDemoMarketSeed);
+  if (market) {
+    context.out << market::seed_report_text(market.value()) << '\n';
+  } else if (market.error() == "the market already holds matches") {
+    context.out << "market: already seeded, left unchanged\n";
+  } else {
+    return failed(context, "market: " + market.error());
+  }
+  return 0;
+}
+
+// ---- add-user
+
+constexpr std::string_view kAddUserUsage =
+    "usage: brindle-server add-user --data-dir DIR USER PASSWORD [--currency N] [--credit AMOUNT]\n"
+    "                               [--star] [--frozen] [--in-play-web]\n"
+    "\n"
+    "Adds an account. PASSWORD \"-\" reads the password from the first line of standard input.\n"
+    "  --currency N     0 none (never bought credit, the default), 1 RMB, 2 USD, 3 HKD; a currency\n"
+    "                   is fixed by the first buy-in (see credit)\n"
+    "  --credit AMOUNT  credit line (受信彩金), e.g. 5000 or 5000.00\n"
+    "  --star           star member\n"
+    "  --frozen         frozen account: may sign in, may not bet\n"
+    "  --in-play-web    in-play betting through the web page\n";
+
+int add_user(std::span<const std::string_view> args, CommandContext& context, std::istream* input) {
+  const std::string usage(kAddUserUsage);
+  const std::string_view values[] = {kDataDir, "--currency", "--credit"};
+  const std::string_view flags[] = {"--star", "--frozen", "--in-play-web"};
+  auto options = parse_options(args, values, flags);
+  if (!options) return bad_line(context, options.error(), usage);
+  if (!options->value(kDataDir) || options->positional.size() != 2) {
+    return bad_line(context, "add-user wants --data-dir, a user name and a password", usage);
+  }
+  accounts::NewAccount account;
+  account.user_name = options->positional[0];
+  account.password = options->positional[1];
+  if (account.password == "-" && input != nullptr) std::getline(*input, account.password);
+  if (auto currency = options->value("--currency")) {
+    auto parsed = parse_currency(*currency);
+    if (!parsed) return bad_line(context, parsed.error(), usage);
+    account.currency = parsed.value();
+  }
+  if (auto credit = options->value("--credit")) {
+    auto parsed = storage::parse_amount(*credit);
+    if (!parsed) return bad_line(context, "--credit: " + parsed.error(), usage);
+    account.credit = parsed.value();
+  }
+  account.star_member = options->flag("--star");
+  account.frozen = options->flag("--frozen");
+  account.in_play_web_mode = options->flag("--in-play-web");
+
+  auto database = open_server_database(std::string(*options->value(kDataDir)));
+  if (!database) return failed(context, database.error());
+  const accounts::PasswordHasher hasher(context.password_iterations);
+  auto id = database.value()->transaction(
+      [&](storage::Connection& connection) { return accounts::create_account(connection, hasher, account); });
+  if (!id) return failed(context, account.user_name + ": " + id.error());
+  context.out << "added " << account.user_name << " (account " << id.value() << ", currency "
+              << currency_label(account.currency) << ")\n";
+  return 0;
+}
+
+// ---- credit
+
+constexpr std::string_view kCreditUsage =
+    "usage: brindle-server credit --data-dir DIR USER AMOUNT [--currency N] [--memo TEXT]\n"
+    "\n"
+    "Books a buy-in (买彩, statement type 1) of AMOUNT, e.g. 1000 or 1000.50; a negative AMOUNT is\n"
+    "a withdrawal (提彩) and never takes more than the available balance.\n"
+    "  --currency N  the currency an account that never bought credit gets: 1 RMB (default), 2 USD,\n"
+    "                3 HKD; an account with a currency keeps it\n"
+    "  --memo TEXT   the statement entry's content\n";
+
+int credit(std::span<const std::string_view> args, CommandContext& context) {
+  const std::string usage(kCreditUsage);
+  const std::string_view values[] = {kDataDir, "--currency", "--memo"};
+  auto options = parse_options(args, values);
+  if (!options) return bad_line(context, options.error(), usage);
+  if (!options->value(kDataDir) || options->positional.size() != 2) {
+    return bad_line(context, "credit wants --data-dir, a user name and an amount", usage);
+  }
+  const std::string user = options->positional[0];
+  auto amount = storage::parse_signed_amount(options->positional[1]);
+  if (!amount) return bad_line(context, "AMOUNT: " + amount.error(), usage);
+  if (amount.value() == 0) return bad_line(context, "AMOUNT must not be 0", usage);
+  Currency currency = Currency::rmb;
+  if (auto text = options->value("--currency")) {
+    auto parsed = parse_currency(*text);
+    if (!parsed) return bad_line(context, parsed.error(), usage);
+    currency = parsed.value();
+  }
+  const std::string memo(
+      options->value("--memo").value_or(amount.value() > 0 ? "admin buy-in" : "admin withdrawal"));
+
+  auto database = open_server_database(std::string(*options->value(kDataDir)));
+  if (!database) return failed(context, database.error());
+  auto after =
+      database.value()->transaction([&](storage::Connection& connection) -> Result<accounts::Balances> {
+        auto found = accounts::find_credential(connection, user);
+        if (!found) return Result<accounts::Balances>::failure(found.error());
+        if (!found.value())
+          return Result<accounts::Balances>::failure(std::string(accounts::kNoSuchAccountText));
+        return accounts::credit(connection, found.value()->identity.id, amount.value(), currency, memo);
+      });
+  if (!after) return failed(context, user + ": " + after.error());
+  print_balances(context.out, user, after.value());
+  return 0;
+}
+
+// ---- check-ledger
+
+constexpr std::string_view kCheckLedgerUsage =
+    "usage: brindle-server check-ledger --data-dir DIR\n"
+    "\n"
+    "Checks every account: balance + frozen equals the sum of its statement entries, and each\n"
+    "entry's balance before equals the sum of the entries before it. Exit code 0 when all agree,\n"
+    "1 with one line per account that does not.\n";
+
+int check_ledger(std::span<const std::string_view> args, CommandContext& context) {
+  const std::string usage(kCheckLedgerUsage);
+  const std::string_view values[] = {kDataDir};
+  auto options = parse_options(args, values);
+  if (!options) return bad_line(context, options.error(), usage);
+  if (!options->value(kDataDir) || !options->positional.empty()) {
+    return bad_line(context, "check-ledger wants --data-dir and nothing else", usage);
+  }
+  auto database = open_server_database(std::string(*options->value(kDataDir)));
+  if (!database) return failed(context, database.error());
+  auto mismatches = database.value()->read(
+      [](storage::Connection& connection) { return accounts::check_ledger(connection); });
+  if (!mismatches) return failed(context, mismatches.error());
+  for (const auto& m : mismatches.value())
+    context.out << m.user_name << " (account " << m.account << "): " << m.problem << '\n';
+  if (!mismatches->empty()) return 1;
+  context.out << "ledger consistent\n";
+  return 0;
+}
+
+}  // namespace
+
+Result<void> add_account_commands(SubcommandTable& table) {
+  const Subcommand commands[] = {
+      {"seed", "create the demo accounts and print their passwords", std::string(kSeedUsage), seed},
+      {"add-user", "add an account", std::string(kAddUserUsage),
+       [](std::span<const std::string_view> args, CommandContext& context) {
+         return add_user(args, context, context.in);
+       }},
+      {"credit", "book a buy-in (or, negative, a withdrawal)", std::string(kCreditUsage), credit},
+      {"check-ledger", "check every account against its statement", std::string(kCheckLedgerUsage),
+       check_ledger},
+  };
+  for (const auto& command : commands) {
+    if (auto added = table.add(command); !added) return added;
+  }
+  return {};
+}
+
+}  // namespace brindle::server::admin

@@ -1,0 +1,73 @@
+#include "server/admin/serve_command.h"
+
+#include <pthread.h>
+
+#include <csignal>
+#include <ostream>
+#include <string>
+#include <utility>
+
+#include "server/command_line.h"
+#include "server/server.h"
+#include "server/server_config.h"
+
+namespace brindle::server::admin {
+namespace {
+
+int serve(std::span<const std::string_view> args, CommandContext& context) {
+  auto line = parse_command_line(args);
+  if (!line) {
+    context.err << "brindle-server: " << line.error() << "\n\n" << usage_text();
+    return 2;
+  }
+  if (line->help) {
+    context.out << usage_text();
+    return 0;
+  }
+  ServerOptions options;
+  options.address = line->address;
+  options.port = line->port;
+  options.data_dir = line->data_dir;
+  options.password_iterations = context.password_iterations;
+  if (line->config_file) {
+    auto config = load_server_config(*line->config_file);
+    if (!config) {
+      context.err << "brindle-server: " << config.error() << '\n';
+      return 1;
+    }
+    options.config = std::move(config).value();
+  }
+
+  // Blocked before any worker starts, so only the wait below receives them.
+  sigset_t stop_signals;
+  sigemptyset(&stop_signals);
+  sigaddset(&stop_signals, SIGINT);
+  sigaddset(&stop_signals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+  std::signal(SIGPIPE, SIG_IGN);
+
+  auto server = Server::start(std::move(options));
+  if (!server) {
+    context.err << "brindle-server: " << server.error() << '\n';
+    return 1;
+  }
+  context.out << "listening on " << server.value()->url() << std::endl;
+
+  int received = 0;
+  sigwait(&stop_signals, &received);
+  server.value()->stop();
+  return 0;
+}
+
+}  // namespace
+
+Result<void> add_serve_command(SubcommandTable& table) {
+  return table.add(
+      Subcommand{"serve", "run the betting server (the default command)",
+                 "usage: brindle-server serve --listen ADDRESS:PORT --data-dir DIR [--config FILE]\n"
+                 "       brindle-server --listen ADDRESS:PORT --data-dir DIR [--config FILE]\n\n" +
+                     std::string(usage_text()).substr(std::string(usage_text()).find('\n') + 1),
+                 serve});
+}
+
+}  // namespace brindle::server::admin

@@ -1,0 +1,181 @@
+#include "server/betting/match_settlement.h"
+
+#include <cstdio>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "server/accounts/ledger.h"
+#include "server/betting/bet_schema.h"
+#include "server/betting/settlement.h"
+#include "server/market/match_result.h"
+#include "server/storage/timestamp.h"
+
+namespace brindle::server::betting {
+namespace {
+
+using accounts::StatementType;
+using storage::Connection;
+
+struct OpenLeg {
+  std::int64_t bet = 0;
+  int position = 0;
+  bool outright = false;
+  LegTerms terms;
+};
+
+StatementType statement_type_of(BetKind kind, int market_type) {
+  if (kind == BetKind::parlay) return StatementType::parlay;
+  if (kind == BetKind::outright) return StatementType::bet;
+  switch (market_type) {
+    case kMarketOneXTwo:
+      return StatementType::one_x_two;
+    case kMarketCorrectScore:
+      return StatementType::correct_score;
+    case kMarketOverUnder:
+      return StatementType::over_under;
+    case kMarketBasketballTotals:
+      return StatementType::basketball_totals;
+    case kMarketBasketballOddEven:
+      return StatementType::basketball_odd_even;
+    case kMarketInPlayHandicap:
+      return StatementType::in_play;
+    case kMarketInPlayOverUnder:
+      return StatementType::in_play_over_under;
+    default:
+      return StatementType::bet;
+  }
+}
+
+std::string serial_text(std::int64_t serial) {
+  char text[24];
+  std::snprintf(text, sizeof text, "%.10lld", static_cast<long long>(serial));
+  return text;
+}
+
+// Pays out one bet whose legs are all settled.
+Result<bool> close_bet(Connection& connection, std::int64_t bet) {
+  using R = Result<bool>;
+  auto head = connection.prepare(
+      "SELECT account_id, kind, legs, mask, unit_stake, stake FROM bets WHERE id = ?1 AND status = 0");
+  if (!head) return R::failure(head.error());
+  head->bind(1, bet);
+  auto found = head->step();
+  if (!found) return R::failure(found.error());
+  if (!found.value()) return false;
+  const accounts::AccountId account = head->column_int64(0);
+  const auto kind = static_cast<BetKind>(head->column_int64(1));
+  const auto mask = static_cast<std::uint32_t>(head->column_int64(3));
+  const Cents unit_stake = head->column_int64(4);
+  const Cents stake = head->column_int64(5);
+
+  auto legs = connection.prepare(
+      "SELECT outcome, price_milli, market_type FROM bet_legs WHERE bet_id = ?1 ORDER BY position");
+  if (!legs) return R::failure(legs.error());
+  legs->bind(1, bet);
+  std::vector<SettledLeg> settled;
+  int first_market = 0;
+  for (;;) {
+    auto row = legs->step();
+    if (!row) return R::failure(row.error());
+    if (!row.value()) break;
+    if (legs->column_is_null(0)) return false;  // another match still to play
+    if (settled.empty()) first_market = static_cast<int>(legs->column_int64(2));
+    settled.push_back({static_cast<Outcome>(legs->column_int64(0)), legs->column_int64(1)});
+  }
+  const CombinationStake entry{mask, unit_stake};
+  const Cents returned = returned_amount(settled, std::span(&entry, 1));
+  auto paid = accounts::settle_stake(connection, account, stake, returned,
+                                     statement_type_of(kind, first_market), serial_text(bet));
+  if (!paid) return R::failure(paid.error());
+  auto update =
+      connection.prepare("UPDATE bets SET status = ?2, settled_at = ?3, returned = ?4 WHERE id = ?1");
+  if (!update) return R::failure(update.error());
+  update->bind(1, bet)
+      .bind(2, static_cast<int>(BetStatus::settled))
+      .bind(3, storage::now_unix_seconds())
+      .bind(4, returned);
+  if (auto ran = update->run(); !ran) return R::failure(ran.error());
+  return true;
+}
+
+}  // namespace
+
+Result<int> settle_match(Connection& connection, market::MatchId match) {
+  using R = Result<int>;
+  auto outcome = market::read_outcome(connection, match);
+  if (!outcome) return R::failure(outcome.error());
+  if (!outcome.value()) return 0;
+  const market::MatchOutcome& decided = *outcome.value();
+
+  // Nothing was frozen for them, so refusing them moves no money.
+  auto refuse_pending = connection.prepare(
+      "UPDATE bets SET status = ?2 WHERE status = ?3 AND id IN (SELECT bet_id FROM bet_legs WHERE match_id = "
+      "?1)");
+  if (!refuse_pending) return R::failure(refuse_pending.error());
+  refuse_pending->bind(1, match)
+      .bind(2, static_cast<int>(BetStatus::refused))
+      .bind(3, static_cast<int>(BetStatus::pending));
+  if (auto ran = refuse_pending->run(); !ran) return R::failure(ran.error());
+
+  auto open_legs = connection.prepare(
+      "SELECT l.bet_id, l.position, l.outright, l.market_type, l.line_code, l.line_kind, l.score_home, "
+      "l.score_away"
+      " FROM bet_legs l JOIN bets b ON b.id = l.bet_id"
+      " WHERE l.match_id = ?1 AND l.outcome IS NULL AND b.status = 0 ORDER BY l.bet_id, l.position");
+  if (!open_legs) return R::failure(open_legs.error());
+  open_legs->bind(1, match);
+  std::vector<OpenLeg> legs;
+  for (;;) {
+    auto row = open_legs->step();
+    if (!row) return R::failure(row.error());
+    if (!row.value()) break;
+    OpenLeg leg;
+    leg.bet = open_legs->column_int64(0);
+    leg.position = static_cast<int>(open_legs->column_int64(1));
+    leg.outright = open_legs->column_int64(2) != 0;
+    leg.terms.market_type = static_cast<int>(open_legs->column_int64(3));
+    leg.terms.line_code = static_cast<int>(open_legs->column_int64(4));
+    leg.terms.choice = leg.terms.line_code;
+    leg.terms.line_kind = static_cast<int>(open_legs->column_int64(5));
+    leg.terms.at_bet = {static_cast<int>(open_legs->column_int64(6)),
+                        static_cast<int>(open_legs->column_int64(7))};
+    legs.push_back(leg);
+  }
+
+  const Score final_score{decided.result.home, decided.result.away};
+  const std::string score_text = std::to_string(final_score.home) + ":" + std::to_string(final_score.away);
+  std::set<std::int64_t> touched;
+  for (const auto& leg : legs) {
+    Outcome result = Outcome::kCancelled;
+    std::string shown = score_text;
+    if (leg.outright) {
+      // An event decided without a winner among its selections returns every stake.
+      if (decided.winning_place)
+        result = *decided.winning_place == leg.terms.line_code ? Outcome::kWin : Outcome::kLose;
+      shown = decided.winning_place ? std::to_string(*decided.winning_place) : "";
+    } else if (auto settled = settle_leg(leg.terms, final_score); settled) {
+      result = settled.value();
+    }
+    auto update = connection.prepare(
+        "UPDATE bet_legs SET outcome = ?3, final_score = ?4 WHERE bet_id = ?1 AND position = ?2");
+    if (!update) return R::failure(update.error());
+    update->bind(1, leg.bet).bind(2, leg.position).bind(3, static_cast<int>(result)).bind(4, shown);
+    if (auto ran = update->run(); !ran) return R::failure(ran.error());
+    touched.insert(leg.bet);
+  }
+
+  int closed = 0;
+  for (std::int64_t bet : touched) {
+    auto done = close_bet(connection, bet);
+    if (!done) return R::failure(done.error());
+    if (done.value()) ++closed;
+  }
+  return closed;
+}
+
+Result<int> settle_match(storage::Database& db, market::MatchId match) {
+  return db.transaction([match](Connection& connection) { return settle_match(connection, match); });
+}
+
+}  // namespace brindle::server::betting

@@ -1,0 +1,187 @@
+#include "server/handlers/account_handlers.h"
+
+#include <charconv>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "server/accounts/account_store.h"
+#include "server/accounts/authenticator.h"
+#include "server/accounts/statement.h"
+#include "server/storage/money.h"
+#include "server/storage/timestamp.h"
+
+namespace brindle::server {
+namespace {
+
+constexpr int kSignIn = 3001;
+constexpr int kMemberDetails = 3032;
+constexpr int kAccountState = 3033;
+constexpr int kStatement = 4011;
+constexpr int kBalance = 4012;
+constexpr int kWebToken = 4061;
+
+constexpr std::string_view kSignedInText = "登陆成功！";
+constexpr std::string_view kBadSignInText = "登陆请求格式错误。";
+constexpr std::string_view kOtherAccountText = "只能查询本人帐户的状态！";
+constexpr std::string_view kBadRangeText = "查询日期格式错误。";
+constexpr std::string_view kRangeReversedText = "选择查询的结束日期不能小于开始日期！";
+constexpr std::string_view kRangeTooLongText = "只能查询7天内的记录！";
+// A whole week and up to one more hour, as the statement window allows.
+constexpr std::int64_t kLongestRangeSeconds = 169 * 60 * 60;
+
+using accounts::Account;
+using storage::money_text;
+
+std::vector<std::string_view> split_para(std::string_view para) {
+  std::vector<std::string_view> fields;
+  for (;;) {
+    const auto bar = para.find('|');
+    fields.push_back(para.substr(0, bar));
+    if (bar == std::string_view::npos) return fields;
+    para.remove_prefix(bar + 1);
+  }
+}
+
+bool parse_int(std::string_view text, std::int64_t& value) {
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return ec == std::errc{} && end == text.data() + text.size() && !text.empty();
+}
+
+Reply server_error() { return Reply::failure(kResultServerError, std::string(kServerErrorText)); }
+
+// Every handler here runs after authentication; the table below checks that the account is there.
+const accounts::AuthenticatedAccount& who(const SubjectRequest& request) { return *request.account; }
+
+Result<Account> load_account(storage::Database& database, accounts::AccountId id) {
+  return database.read([id](storage::Connection& connection) -> Result<Account> {
+    auto account = accounts::find_account(connection, id);
+    if (!account) return Result<Account>::failure(account.error());
+    if (!account.value()) return Result<Account>::failure(std::string(accounts::kNoSuchAccountText));
+    return std::move(*account.value());
+  });
+}
+
+Reply sign_in(storage::Database& database, const SubjectRequest& request) {
+  // "1|<network card address>": the mode argument, then the address the client found.
+  const auto fields = split_para(request.form.credentials->para);
+  std::int64_t mode = 0;
+  if (fields.size() < 2 || !parse_int(fields[0], mode)) {
+    return Reply::failure(kResultRefused, std::string(kBadSignInText));
+  }
+  auto account = database.transaction(
+      [&](storage::Connection& connection) { return accounts::record_sign_in(connection, who(request).id); });
+  if (!account) return server_error();
+  const Account& a = account.value();
+  return Reply::success(
+      std::string(kSignedInText),
+      {a.login_text1, a.star_member ? "1" : "0", a.login_text3, std::to_string(static_cast<int>(a.currency)),
+       money_text(a.balance), money_text(a.frozen_amount), money_text(a.credit), "0",
+       std::to_string(a.context1), std::to_string(a.context2), std::to_string(a.new_messages)});
+}
+
+Reply member_details(storage::Database& database, const SubjectRequest& request) {
+  auto account = load_account(database, who(request).id);
+  if (!account) return server_error();
+  // The first detail stands where other replies carry their message.
+  std::vector<std::string> fields(account->member_texts.begin(), account->member_texts.end());
+  fields.push_back(std::to_string(account->member_number1));
+  fields.push_back(std::to_string(account->member_number2));
+  return Reply::success(account->in_play_web_mode ? "1" : "0", std::move(fields));
+}
+
+Reply account_state(const SubjectRequest& request) {
+  const auto& para = request.form.credentials->para;
+  if (!para.empty() && para != who(request).user_name) {
+    return Reply::failure(kResultRefused, std::string(kOtherAccountText));
+  }
+  return Reply::success({}, {who(request).frozen ? "1" : "0"});
+}
+
+Reply balance(storage::Database& database, const SubjectRequest& request) {
+  auto account = load_account(database, who(request).id);
+  if (!account) return server_error();
+  // The credit travels as a whole number of units.
+  return Reply::success(
+      {}, {money_text(account->balance), money_text(account->frozen_amount),
+           money_text(account->balance + account->frozen_amount),
+           std::to_string(static_cast<int>(account->currency)), std::to_string(account->credit / 100)});
+}
+
+Reply web_token(storage::Database& database, const SubjectRequest& request) {
+  auto token = database.transaction([&](storage::Connection& connection) {
+    return accounts::issue_web_token(connection, who(request).id);
+  });
+  if (!token) return server_error();
+  return Reply::success({}, {std::move(token).value()});
+}
+
+Reply statement(storage::Database& database, const SubjectRequest& request) {
+  const auto fields = split_para(request.form.credentials->para);
+  if (fields.size() < 2) return Reply::failure(kResultRefused, std::string(kBadRangeText));
+  const auto from = storage::unix_from_range_text(fields[0]);
+  const auto to = storage::unix_from_range_text(fields[1]);
+  if (!from || !to) return Reply::failure(kResultRefused, std::string(kBadRangeText));
+  if (*to < *from) return Reply::failure(kResultRefused, std::string(kRangeReversedText));
+  if (*to - *from >= kLongestRangeSeconds)
+    return Reply::failure(kResultRefused, std::string(kRangeTooLongText));
+
+  auto entries = database.read([&](storage::Connection& connection) {
+    return accounts::statement_entries(connection, who(request).id, *from, *to);
+  });
+  if (!entries) return server_error();
+  auto reply = Reply::success({});
+  for (const auto& entry : entries.value()) {
+    char ole[32];
+    auto [end, ec] =
+        std::to_chars(ole, ole + sizeof ole, storage::ole_from_unix(entry.time), std::chars_format::fixed, 6);
+    reply.add_row({std::string(ole, ec == std::errc{} ? end : ole), std::to_string(entry.type),
+                   money_text(entry.amount), entry.content, money_text(entry.balance_before)});
+  }
+  return reply;
+}
+
+}  // namespace
+
+Result<void> add_account_handlers(Dispatcher& dispatcher, const ServerServices& services) {
+  auto authenticator = services.authenticator;
+  auto database = services.db;
+  if (!authenticator || !database)
+    return Result<void>::failure("account handlers need a database and an authenticator");
+
+  dispatcher.set_authenticator(
+      [authenticator](const Credentials& credentials,
+                      accounts::AuthenticatedAccount& account) -> std::optional<AuthenticationFailure> {
+        auto signed_in = authenticator->authenticate(credentials.user_name, credentials.password);
+        if (signed_in) {
+          account = std::move(signed_in).value();
+          return std::nullopt;
+        }
+        if (signed_in.error() == accounts::kWrongCredentialsText) {
+          return AuthenticationFailure{accounts::kResultNotSignedIn, signed_in.error()};
+        }
+        return AuthenticationFailure{kResultServerError, std::string(kServerErrorText)};
+      });
+
+  using Handler = Reply (*)(storage::Database&, const SubjectRequest&);
+  const std::pair<int, Handler> handlers[] = {
+      {kSignIn, sign_in},
+      {kMemberDetails, member_details},
+      {kAccountState, [](storage::Database&, const SubjectRequest& r) { return account_state(r); }},
+      {kBalance, balance},
+      {kWebToken, web_token},
+      {kStatement, statement},
+  };
+  for (const auto& [subject, handler] : handlers) {
+    auto added = dispatcher.add(subject, [database, run = handler](const SubjectRequest& request) {
+      if (!request.account) {
+        return Reply::failure(accounts::kResultNotSignedIn, std::string(accounts::kWrongCredentialsText));
+      }
+      return run(*database, request);
+    });
+    if (!added) return added;
+  }
+  return {};
+}
+
+}  // namespace brindle::server

@@ -1,0 +1,37 @@
+#include "server/services.h"
+
+#include <system_error>
+#include <vector>
+
+#include "server/accounts/account_store.h"
+#include "server/betting/bet_schema.h"
+#include "server/market/market_store.h"
+
+namespace brindle::server {
+
+std::span<const storage::Migration> all_migrations() {
+  static const std::vector<storage::Migration> steps = [] {
+    std::vector<storage::Migration> all;
+    for (auto group :
+         {accounts::accounts_migrations(), market::market_migrations(), betting::bets_migrations()})
+      all.insert(all.end(), group.begin(), group.end());
+    return all;
+  }();
+  return steps;
+}
+
+Result<std::shared_ptr<storage::Database>> open_server_database(const std::filesystem::path& data_dir,
+                                                                storage::DatabaseOptions options) {
+  using R = Result<std::shared_ptr<storage::Database>>;
+  std::error_code ec;
+  std::filesystem::create_directories(data_dir, ec);
+  if (ec) return R::failure("cannot create the data folder " + data_dir.string() + ": " + ec.message());
+  auto database = storage::Database::open_in(data_dir, options);
+  if (!database) return database;
+  if (auto migrated = storage::migrate(*database.value(), all_migrations()); !migrated) {
+    return R::failure(migrated.error());
+  }
+  return database;
+}
+
+}  // namespace brindle::server

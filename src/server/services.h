@@ -1,0 +1,40 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <span>
+
+#include "server/server_config.h"
+#include "server/storage/database.h"
+#include "server/storage/migration.h"
+#include "wire/result.h"
+
+namespace brindle::server {
+
+namespace market {
+class Market;
+}
+namespace accounts {
+class Authenticator;
+class PasswordHasher;
+}  // namespace accounts
+
+// What the handler groups share; each group's add_<group>_handlers(Dispatcher&, const
+// ServerServices&) takes what it needs. Built once at start-up; every member is thread-safe.
+struct ServerServices {
+  std::shared_ptr<const ServerConfig> config;
+  std::shared_ptr<storage::Database> db;
+  std::shared_ptr<market::Market> market;
+  std::shared_ptr<const accounts::PasswordHasher> hasher;
+  std::shared_ptr<const accounts::Authenticator> authenticator;
+};
+
+// Every module's schema steps, in the order they must run (each group adds its list here).
+std::span<const storage::Migration> all_migrations();
+
+// Opens <data_dir>/brindle.db and brings its schema up to date; the server and every admin
+// command go through here.
+Result<std::shared_ptr<storage::Database>> open_server_database(const std::filesystem::path& data_dir,
+                                                                storage::DatabaseOptions options = {});
+
+}  // namespace brindle::server

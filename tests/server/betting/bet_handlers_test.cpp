@@ -1,0 +1,355 @@
+// Taking bets, settling them and reading them back through the subjects, with the replies read in
+// the client's field orders.
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "bet_fixture.h"
+#include "server/accounts/ledger.h"
+#include "server/betting/bet_taking.h"
+#include "server/betting/match_settlement.h"
+#include "server/market/market.h"
+#include "server/market/match_result.h"
+
+namespace {
+
+using brindle::testing::bet_form;
+using brindle::testing::BetFixture;
+using brindle::testing::eight;
+using brindle::testing::fields_of;
+using brindle::testing::six;
+using brindle::testing::ten;
+namespace accounts = brindle::server::accounts;
+namespace betting = brindle::server::betting;
+namespace market = brindle::server::market;
+
+class BetSubjects : public BetFixture {
+ protected:
+  void SetUp() override {
+    BetFixture::SetUp();
+    rich_ = add_account("rich", 100000);  // 1000.00
+    match_ = add_match();
+    home_ = add_line(match_, 0, 3, 950);  // home gives half a goal
+    away_ = add_line(match_, 0, -3, 950);
+  }
+  std::int64_t rich_ = 0;
+  int match_ = 0;
+  int home_ = 0;
+  int away_ = 0;
+};
+
+TEST_F(BetSubjects, RefusalsExplainAndDebitNothing) {
+  add_account("frozen", 100000, true);
+  add_account("nocredit", 0, false, true);
+  const int suspended = add_line(match_, 3, 11, 900, 2);
+  const int started_match = add_match();
+  sql("UPDATE market_matches SET kickoff = kickoff - 7200 WHERE id = " + std::to_string(started_match));
+  const int started = add_line(started_match, 0, 1, 900);
+  const int solo = add_match(false);
+  const int solo_line = add_line(solo, 0, 1, 900);
+  const int other = add_match();
+  const int other_line = add_line(other, 0, 1, 900);
+  const int live = add_match(true, true);
+  const int live_line = add_line(live, 8, 1, 900);
+  const int event = add_event();
+  const int winner = add_outright_selection(event, 1, 3000);
+  std::vector<int> eleven;
+  for (int i = 0; i < 11; ++i) eleven.push_back(add_line(add_match(), 0, 1, 900));
+
+  struct Row {
+    const char* user;
+    int subject;
+    std::string para;
+    std::string_view message;
+  };
+  const std::vector<Row> rows = {
+      {"rich", 3010, bet_form({home_}, {950}, 1, 0), accounts::kBadStakeText},
+      {"rich", 3010, bet_form({home_}, {950}, 1, 1001), accounts::kNotEnoughBalanceText},
+      {"rich", 3010, bet_form({home_}, {940}, 1, 10), betting::kOddsChangedText},
+      {"rich", 3010, bet_form({suspended}, {900}, 1, 10), market::kLineSuspendedText},
+      {"rich", 3010, bet_form({started}, {900}, 1, 10), market::kMatchStartedText},
+      {"rich", 3010, bet_form({123456}, {900}, 1, 10), betting::kUnknownSelectionText},
+      {"rich", 3010, bet_form({home_, away_}, {950, 950}, 2, 10), betting::kSameMatchText},
+      {"rich", 3010, bet_form({home_, solo_line}, {950, 900}, 2, 10), betting::kNotInParlayText},
+      {"rich", 3010, bet_form({home_, other_line}, {950, 900}, 4, 10), betting::kBadCombinationText},
+      {"rich", 3010, bet_form(eleven, std::vector<int>(11, 900), 1, 10), betting::kTooManySelectionsText},
+      {"rich", 3010, bet_form({live_line}, {900}, 1, 10), betting::kUseInPlayTicketText},
+      {"rich", 3010, bet_form({winner}, {3000}, 1, 10), betting::kUseOutrightTicketText},
+      {"rich", 3050, bet_form({home_}, {950}, 1, 10), betting::kNotOutrightText},
+      {"frozen", 3010, bet_form({home_}, {950}, 1, 10), accounts::kAccountFrozenText},
+      {"nocredit", 3010, bet_form({home_}, {950}, 1, 10), accounts::kNoCurrencyText},
+      {"rich", 3010, "1|" + ten(home_) + "|" + eight(950) + "|1|00000001|000010", betting::kMalformedBetText},
+      {"rich", 3010, "1|" + ten(home_) + "|950|1|00000001|000010|0", betting::kMalformedBetText},
+      {"rich", 3010, "1|" + ten(home_) + "|" + eight(950) + "|1|00000001|-00010|0",
+       betting::kMalformedBetText},
+      {"rich", 3010, "1|abcdefghij|" + eight(950) + "|1|00000001|000010|0", betting::kMalformedBetText},
+      {"rich", 3010, "1|' OR 1=1 --|" + eight(950) + "|1|00000001|000010|0", betting::kMalformedBetText},
+      {"rich", 3010, "99999999999999999999|x|y|1|00000001|000010|0", betting::kMalformedBetText},
+      {"rich", 3010, "0|||1|00000001|000010|0", betting::kNoSelectionText},
+      {"rich", 3010, "", betting::kMalformedBetText},
+  };
+  for (const auto& row : rows) {
+    auto reply = single(row.subject, row.user, row.para);
+    EXPECT_FALSE(reply.success()) << row.para;
+    EXPECT_EQ(reply.message(), std::string(row.message)) << row.para;
+  }
+  // A disabled outright selection is refused by the outright ticket.
+  const int disabled = add_outright_selection(event, 2, 2000, true);
+  auto reply = single(3050, "rich", bet_form({disabled}, {2000}, 1, 10));
+  EXPECT_EQ(reply.message(), std::string(market::kSelectionDisabledText));
+
+  EXPECT_EQ(balances_of(rich_).available, 100000);
+  EXPECT_EQ(balances_of(rich_).frozen, 0);
+  EXPECT_EQ(list(4054, "rich", "").row_count(), 0U);
+  EXPECT_EQ(list(4029, "rich", "").row_count(), 0U);
+}
+
+TEST_F(BetSubjects, WrongPasswordIsRefusedBeforeAnyBet) {
+  const std::string body = "txtLanguage=1&txtSubjectID=3010&txtUserName=rich&txtPwd=nope&txtPara=" +
+                           bet_form({home_}, {950}, 1, 10);
+  const auto gbk = dispatcher_->dispatch("DATA_TRANS", body).to_gbk();
+  EXPECT_NE(gbk.rfind("1|", 0), 0U);
+  EXPECT_EQ(balances_of(rich_).frozen, 0);
+}
+
+TEST_F(BetSubjects, SingleBetRepliesAndRecordsInTheClientsFieldOrder) {
+  auto placed = single(3010, "rich", bet_form({away_}, {950}, 1, 100));
+  ASSERT_TRUE(placed.success()) << placed.message();
+  EXPECT_EQ(placed.fields().decimal(), 900.0);  // balance
+  EXPECT_EQ(placed.fields().decimal(), 100.0);  // frozen amount
+
+  auto open = list(4054, "rich", "");
+  ASSERT_TRUE(open.success());
+  ASSERT_EQ(open.row_count(), 1U);
+  const auto f = fields_of(open, 0, 18);
+  EXPECT_EQ(f[1], "1");                                 // legs
+  EXPECT_EQ(f[2], "100.00");                            // stake
+  EXPECT_GT(brindle::wire::to_decimal(f[4]), 40000.0);  // an OLE date
+  EXPECT_EQ(f[7], "-3");                                // choice
+  EXPECT_EQ(f[9], "主队" + std::to_string(match_));
+  EXPECT_EQ(f[10], "客队" + std::to_string(match_));
+  EXPECT_EQ(f[13], "0");   // market type
+  EXPECT_EQ(f[14], "-3");  // line code
+  EXPECT_EQ(f[15], "0.950");
+  EXPECT_EQ(f[16], "0");  // 成功
+  EXPECT_EQ(f[17], "");   // nothing after the seventeenth field
+
+  EXPECT_EQ(finish(match_, 1, 1), 1);  // the away side receiving half a goal wins on a draw
+  EXPECT_EQ(balances_of(rich_).available, 100000 + 9500);
+  EXPECT_EQ(balances_of(rich_).frozen, 0);
+  EXPECT_EQ(list(4054, "rich", "").row_count(), 0U);
+  auto done = list(4015, "rich", range_today());
+  ASSERT_TRUE(done.success()) << done.message();
+  ASSERT_EQ(done.row_count(), 1U);
+  const auto s = fields_of(done, 0, 20);
+  EXPECT_EQ(s[2], "100.00");
+  EXPECT_EQ(s[7], "95.00");  // won
+  EXPECT_EQ(s[8], "0");      // 有效
+  EXPECT_EQ(s[16], "0");
+  EXPECT_EQ(s[17], "-3");
+  EXPECT_EQ(s[18], "0.950");
+  EXPECT_EQ(s[19], "1:1");
+}
+
+TEST_F(BetSubjects, SettlingTwiceMovesMoneyOnce) {
+  ASSERT_TRUE(single(3010, "rich", bet_form({home_}, {950}, 1, 200)).success());
+  EXPECT_EQ(finish(match_, 0, 2), 1);
+  EXPECT_EQ(brindle::server::betting::settle_match(*services_.db, match_).value(), 0);
+  EXPECT_EQ(balances_of(rich_).available, 80000);
+  auto check = services_.db->read([](auto& c) { return accounts::check_ledger(c); });
+  ASSERT_TRUE(check.ok());
+  EXPECT_TRUE(check.value().empty());
+}
+
+TEST_F(BetSubjects, TwoClientsBettingTheWholeBalanceAtOnceOneWins) {
+  for (int round = 0; round < 5; ++round) {
+    const std::string name = "twin" + std::to_string(round);
+    const auto id = add_account(name, 5000);
+    std::atomic<int> accepted = 0;
+    std::atomic<bool> go = false;
+    std::vector<std::thread> clients;
+    for (int i = 0; i < 2; ++i) {
+      clients.emplace_back([&, i] {
+        while (!go.load()) std::this_thread::yield();
+        if (single(3010, name, bet_form({i == 0 ? home_ : away_}, {950}, 1, 50)).success()) ++accepted;
+      });
+    }
+    go = true;
+    for (auto& c : clients) c.join();
+    EXPECT_EQ(accepted.load(), 1);
+    EXPECT_EQ(balances_of(id).available, 0);
+    EXPECT_EQ(balances_of(id).frozen, 5000);
+  }
+}
+
+TEST_F(BetSubjects, ParlayWithHalfWinAndPushLegsSettlesEndToEnd) {
+  const int quarter = add_line(add_match(), 0, 4, 900);  // home gives 0.5/1
+  const int totals_match = add_match();
+  const int totals = add_line(totals_match, 3, 9, 800);  // over 2
+  const int one_x_two_match = add_match();
+  const int draw = add_line(one_x_two_match, 1, 2, 2000);                         // the draw
+  std::string para = bet_form({quarter, totals, draw}, {900, 800, 2000}, 4, 10);  // one treble at 10
+  auto placed = single(3010, "rich", para);
+  ASSERT_TRUE(placed.success()) << placed.message();
+  EXPECT_EQ(balances_of(rich_).frozen, 1000);
+
+  // Settled leg by leg: the bet stays open until its last match.
+  auto open = list(4029, "rich", "");
+  ASSERT_TRUE(open.success());
+  ASSERT_EQ(open.row_count(), 4U);  // the group line and three legs
+  const auto group = fields_of(open, 0, 6);
+  EXPECT_EQ(group[1], "3");
+  EXPECT_EQ(group[2], "10.00");
+  EXPECT_EQ(group[3], "4");
+  const auto first_leg = fields_of(open, 1, 11);
+  EXPECT_EQ(first_leg[0], group[0]);
+  EXPECT_EQ(first_leg[8], "0");
+  EXPECT_EQ(first_leg[9], "4");
+  EXPECT_EQ(first_leg[10], "0.900");
+
+  const auto legs_before = balances_of(rich_);
+  EXPECT_EQ(finish(totals_match, 1, 1), 0);  // push
+  EXPECT_EQ(balances_of(rich_), legs_before);
+  EXPECT_EQ(finish(one_x_two_match, 0, 0), 0);  // win at 2.0
+  auto quarter_quote = services_.market->quote(quarter);
+  ASSERT_TRUE(quarter_quote.has_value());
+  EXPECT_EQ(finish(quarter_quote->match_id, 1, 0), 1);  // half win at 0.9
+
+  // 10 × 1.45 × 1 × 3 = 43.50
+  EXPECT_EQ(balances_of(rich_).available, 100000 - 1000 + 4350);
+  EXPECT_EQ(balances_of(rich_).frozen, 0);
+  auto settled = list(4030, "rich", range_today());
+  ASSERT_TRUE(settled.success());
+  ASSERT_EQ(settled.row_count(), 4U);
+  const auto head = fields_of(settled, 0, 9);
+  EXPECT_EQ(head[7], "33.50");
+  EXPECT_EQ(head[8], "0");
+  EXPECT_EQ(fields_of(settled, 1, 12)[11], "赢一半");
+  EXPECT_EQ(fields_of(settled, 2, 12)[11], "平");
+  EXPECT_EQ(fields_of(settled, 3, 12)[11], "赢");
+}
+
+TEST_F(BetSubjects, CombinationEntriesAreBetsOfTheirOwn) {
+  const int a = add_line(add_match(), 1, 1, 1000);
+  const int b = add_line(add_match(), 1, 1, 1000);
+  const int c = add_line(add_match(), 1, 1, 1000);
+  const std::string para = "3|" + ten(a) + ten(b) + ten(c) + "|" + eight(1000) + eight(1000) + eight(1000) +
+                           "|2|" + eight(2) + eight(4) + "|" + six(10) + six(20) + "|0";
+  ASSERT_TRUE(single(3010, "rich", para).success());
+  EXPECT_EQ(balances_of(rich_).frozen, 3 * 1000 + 2000);  // three doubles at 10, one treble at 20
+  EXPECT_EQ(list(4029, "rich", "").row_count(), 8U);
+}
+
+TEST_F(BetSubjects, OutrightSinglesAndTheirRecords) {
+  const int event = add_event();
+  const int first = add_outright_selection(event, 1, 3000);
+  const int second = add_outright_selection(event, 2, 5000);
+  ASSERT_TRUE(single(3050, "rich", bet_form({first, second}, {3000, 5000}, 1, 10)).success());
+  EXPECT_EQ(balances_of(rich_).frozen, 2000);
+  EXPECT_FALSE(single(3050, "rich", bet_form({first, second}, {3000, 5000}, 2, 10)).success());
+  auto open = list(4050, "rich", "");
+  ASSERT_EQ(open.row_count(), 3U);
+  EXPECT_EQ(fields_of(open, 1, 11)[5], "球队1");
+
+  auto posted = market::post_result(*services_.db, event, 2, 0);
+  ASSERT_TRUE(posted.ok()) << posted.error();
+  ASSERT_EQ(brindle::server::betting::settle_match(*services_.db, event).value(), 1);
+  EXPECT_EQ(balances_of(rich_).available, 100000 - 2000 + 6000);  // 10 on place 2 at 5.0
+  auto settled = list(4051, "rich", range_today());
+  ASSERT_EQ(settled.row_count(), 3U);
+  EXPECT_EQ(fields_of(settled, 1, 14)[13], "输");
+  EXPECT_EQ(fields_of(settled, 2, 14)[13], "赢");
+}
+
+TEST_F(BetSubjects, RecordRangesAreChecked) {
+  EXPECT_FALSE(list(4015, "rich", "2024|x").success());
+  EXPECT_FALSE(list(4030, "rich", "20240102000000|20240101000000").success());
+  EXPECT_TRUE(list(4051, "rich", "20240101000000|20240102000000").success());
+}
+
+class InPlayBets : public BetFixture {
+ protected:
+  void SetUp() override {
+    BetFixture::SetUp();
+    account_ = add_account("live", 100000);
+    match_ = add_match(false, true);
+    set_score(match_, 1, 0);
+    line_ = add_line(match_, 8, 1, 900);  // home level from here
+  }
+  std::string in_play(int price_milli, const char* stake, int mode) {
+    return std::to_string(line_) + "|" + std::to_string(price_milli / 1000) + "." +
+           std::to_string(price_milli % 1000) + "000|" + stake + "|" + std::to_string(mode);
+  }
+  std::int64_t account_ = 0;
+  int match_ = 0;
+  int line_ = 0;
+};
+
+TEST_F(InPlayBets, WithoutADelayTheBetIsTakenAtOnceAndCountsGoalsAfterIt) {
+  auto delay = single(3016, "live", std::to_string(match_) + "|8");
+  ASSERT_TRUE(delay.success()) << delay.message();
+  EXPECT_EQ(delay.fields().integer(), 0);
+  auto placed = single(3020, "live", in_play(900, "100.000000", 0));
+  ASSERT_TRUE(placed.success()) << placed.message();
+  EXPECT_EQ(placed.fields().decimal(), 900.0);
+  EXPECT_EQ(placed.fields().decimal(), 100.0);
+  EXPECT_GT(placed.fields().integer(), 0);
+  // 1:0 at the bet, 2:1 at the end: 1:1 after it, a push.
+  EXPECT_EQ(finish(match_, 2, 1), 1);
+  EXPECT_EQ(balances_of(account_).available, 100000);
+  EXPECT_EQ(balances_of(account_).frozen, 0);
+}
+
+TEST_F(InPlayBets, ADelayedBetIsJudgedAgainstTheLineWhenTheDelayHasRunOut) {
+  set_delays(match_, 5, 5);
+  auto delay = single(3016, "live", std::to_string(match_) + "|8");
+  ASSERT_EQ(delay.fields().integer(), 5);
+  EXPECT_EQ(single(3020, "live", in_play(900, "100.000000", 0)).message(),
+            std::string(betting::kDelayRequiredText));
+
+  auto placed = single(3020, "live", in_play(900, "100.000000", 2));
+  ASSERT_TRUE(placed.success()) << placed.message();
+  (void)placed.fields().decimal();
+  (void)placed.fields().decimal();
+  const int serial = placed.fields().integer();
+  EXPECT_EQ(balances_of(account_).frozen, 0);  // nothing held while it waits
+  auto early = single(3022, "live", std::to_string(match_) + "|8");
+  ASSERT_TRUE(early.success());
+  EXPECT_EQ(early.fields().integer(), 2);                        // still waiting
+  EXPECT_EQ(fields_of(list(4054, "live", ""), 0, 17)[16], "2");  // 待定
+
+  advance_clock(6);
+  auto confirmed = single(3022, "live", std::to_string(match_) + "|8");
+  EXPECT_EQ(confirmed.fields().integer(), 0);
+  auto follow = single(3018, "live", std::to_string(serial) + "|" + std::to_string(match_) + "|8");
+  EXPECT_TRUE(follow.success());
+  EXPECT_EQ(balances_of(account_).frozen, 10000);
+
+  // The next one sees the line move during its delay and is refused, debiting nothing.
+  auto second = single(3020, "live", in_play(900, "50.000000", 2));
+  ASSERT_TRUE(second.success());
+  set_line(line_, 3, 950);
+  advance_clock(6);
+  EXPECT_EQ(single(3022, "live", std::to_string(match_) + "|8").fields().integer(), 1);
+  EXPECT_EQ(balances_of(account_).frozen, 10000);
+  EXPECT_EQ(balances_of(account_).available, 90000);
+}
+
+TEST_F(InPlayBets, MalformedInPlayRequestsAreRefused) {
+  const std::vector<std::string> refused = {in_play(900, "0.000000", 0),
+                                            in_play(900, "-5.000000", 0),
+                                            in_play(900, "abc", 0),
+                                            in_play(900, "100.000000", 1),
+                                            std::to_string(line_) + "|0.9x|100|0",
+                                            "1|2|3",
+                                            in_play(900, "100000000000000.000000", 0)};
+  for (const auto& para : refused) EXPECT_FALSE(single(3020, "live", para).success()) << para;
+  EXPECT_FALSE(single(3016, "live", std::to_string(match_) + "|0").success());
+  EXPECT_FALSE(single(3018, "live", "999|1|8").success());
+  EXPECT_EQ(balances_of(account_).frozen, 0);
+  EXPECT_EQ(balances_of(account_).available, 100000);
+}
+
+}  // namespace
