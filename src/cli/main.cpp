@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/call_command.h"
 #include "cli/lists_command.h"
 #include "cli/notation_commands.h"
 #include "cli/request_command.h"
@@ -18,7 +19,9 @@ constexpr const char* kUsage =
     "  request SUBJECT_ID [TXTPARA]   send one request to the current server, print the reply lines\n"
     "  lists fetch                    fetch the server and proxy lists, write their caches\n"
     "  notation WHAT ARGS...          print a text of the service's notation\n"
-    "  explain asian|basketball|totals ARGS...   print a bet explanation\n";
+    "  explain asian|basketball|totals ARGS...   print a bet explanation\n"
+    "  call OPERATION [ARGS...]       run one catalogue operation, print its records as JSON\n"
+    "  help                           list the catalogue's operations\n";
 
 int usage(std::ostream& err) {
   err << kUsage;
@@ -64,11 +67,13 @@ int main(int argc, char** argv) {
   const std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
   if (command == "notation") return cli::run_notation_command(rest, std::cout, std::cerr);
   if (command == "explain") return cli::run_explain_command(rest, std::cout, std::cerr);
+  if (command == "help") return cli::run_help_command(std::cout);
 
   // The commands that talk to a server read the settings first.
   (void)app::settings_load(context);
   if (command == "request") return cli::run_request_command(context, rest, std::cout, std::cerr);
   if (command == "lists") return cli::run_lists_command(context, rest, std::cout, std::cerr);
+  if (command == "call") return cli::run_call_command(context, rest, std::cout, std::cerr);
   std::cerr << "brindle-cli: unknown command " << command << "\n";
   return usage(std::cerr);
 }

@@ -1,0 +1,133 @@
+// brindle-cli call against a scripted transport: sign-in first where needed, JSON out, exit codes.
+
+#include "cli/call_command.h"
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "../core/net/fake_transport.h"
+#include "core/net/client_context.h"
+#include "wire/gbk.h"
+
+namespace {
+
+using brindle::testing::FakeTransport;
+using nlohmann::json;
+
+struct Call {
+  int exit_code = -1;
+  json out;
+  std::string err;
+};
+
+class CallCommand : public ::testing::Test {
+ protected:
+  CallCommand() {
+    context_.current_server = "127.0.0.1:1";
+    context_.user_name = "alice";
+    context_.password = "pw";
+  }
+
+  void reply(const std::vector<std::string>& utf8_lines) {
+    std::vector<std::string> gbk;
+    for (const auto& l : utf8_lines) gbk.push_back(brindle::wire::utf8_to_gbk(l));
+    transport_.reply(gbk);
+  }
+
+  Call call(const std::vector<std::string>& args) {
+    std::ostringstream out;
+    std::ostringstream err;
+    Call c;
+    c.exit_code = brindle::cli::run_call_command(context_, transport_, args, out, err);
+    c.err = err.str();
+    if (!out.str().empty()) c.out = json::parse(out.str());
+    return c;
+  }
+
+  std::string body(std::size_t i) const {
+    return brindle::wire::gbk_to_utf8(transport_.exchanges().at(i).body);
+  }
+
+  brindle::net::ClientContext context_;
+  FakeTransport transport_;
+};
+
+TEST_F(CallCommand, MarketListSignsInFirstAndSendsTheContextNumbersItGot) {
+  reply({"1|欢迎|t1|0|t3|1|1000|0|0|0|31|32|2"});
+  reply({"1|ok|0", "9001|0|英超|45352.75|45352.8|曼联|利物浦|0|0", "9001|3|0|11|10|0.95|190|0|0|0",
+         "9001|3|0|12|-10|0.97|190|0|0|0"});
+  const Call c = call({"market-list", "3"});
+  ASSERT_EQ(c.exit_code, 0) << c.err;
+  ASSERT_EQ(transport_.exchanges().size(), 2u);
+  EXPECT_NE(body(0).find("txtSubjectID=3001&"), std::string::npos);
+  EXPECT_NE(body(1).find("txtPara=3|31|32"), std::string::npos) << body(1);
+  EXPECT_TRUE(c.out["ok"].get<bool>());
+  EXPECT_EQ(c.out["subject_id"], 4027);
+  EXPECT_EQ(c.out["matches"][0]["home_team"], "曼联");
+  ASSERT_EQ(c.out["odds"].size(), 2u);
+  EXPECT_NEAR(c.out["odds"][0]["price"].get<double>(), 0.94, 1e-9);
+  EXPECT_EQ(c.out["context"]["context_number1"], 31);
+  EXPECT_DOUBLE_EQ(c.out["context"]["balance"].get<double>(), 1000);
+}
+
+TEST_F(CallCommand, FailedSignInStopsBeforeTheOperation) {
+  reply({"0|密码错误"});
+  const Call c = call({"outright-list"});
+  EXPECT_EQ(c.exit_code, 1);
+  EXPECT_EQ(transport_.exchanges().size(), 1u);
+  EXPECT_FALSE(c.out["ok"].get<bool>());
+  EXPECT_EQ(c.out["message"], "密码错误");
+}
+
+TEST_F(CallCommand, LocalRefusalIsAFailureWithoutTraffic) {
+  const Call c = call({"transfer", "wd", "0", "bob"});
+  EXPECT_EQ(c.exit_code, 1);
+  EXPECT_TRUE(transport_.exchanges().empty());
+  EXPECT_EQ(c.out["message"], "拨彩金额不正确！");
+}
+
+TEST_F(CallCommand, BadWordsAreUsageErrorsAndSendNothing) {
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"no-such-operation"},
+                                               {"market-list"},
+                                               {"market-list", "x3"},
+                                               {"statement", "20240101000000", "20241301000000"},
+                                               {"parlay-prices", "1,,2"},
+                                               {"place-bets", "12:0.9", "1-10"},
+                                               {"place-single-bet", "0", "sideways", "10"}}) {
+    const Call c = call(args);
+    EXPECT_EQ(c.exit_code, 2) << args[0];
+    EXPECT_FALSE(c.err.empty()) << args[0];
+  }
+  EXPECT_TRUE(transport_.exchanges().empty());
+}
+
+TEST_F(CallCommand, ChangedContextFiguresAreReportedAndOnlyThose) {
+  reply({"1|ok|10|20|300|3|5000"});
+  const Call c = call({"balance"});
+  ASSERT_EQ(c.exit_code, 0) << c.err;
+  EXPECT_DOUBLE_EQ(c.out["balance"]["balance"].get<double>(), 300);
+  EXPECT_EQ(c.out["context"]["currency_code"], 3);
+  EXPECT_FALSE(c.out["context"].contains("context_number1"));
+}
+
+TEST_F(CallCommand, StatementRangeTravelsAsTheRequestWritesIt) {
+  reply({"1|ok", "45352.75|3|-50|S-1|1000"});
+  const Call c = call({"statement", "20240301000001", "20240331235959"});
+  ASSERT_EQ(c.exit_code, 0) << c.err;
+  EXPECT_NE(body(0).find("txtPara=20240301000001|20240331235959|0"), std::string::npos);
+  EXPECT_EQ(c.out["entries"][0]["content"], "S-1");
+}
+
+TEST_F(CallCommand, ServerRefusalExitsOneWithTheServersWords) {
+  reply({"0|没有权限"});
+  const Call c = call({"unsettled-single-bets"});
+  EXPECT_EQ(c.exit_code, 1);
+  EXPECT_EQ(c.out["message"], "没有权限");
+  EXPECT_EQ(c.out["records"].size(), 0u);
+}
+
+}  // namespace
