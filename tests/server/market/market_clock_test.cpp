@@ -170,7 +170,8 @@ TEST_F(FeedTest, TheClockFinishesAMatchWithItsScriptedResultAndQueuesOneNotice) 
   const Match m = match(501);
   EXPECT_EQ(m.status, MatchStatus::finished);
   EXPECT_EQ(m.result, (Score{2, 1}));
-  for (const Line* line : fixture_.snapshot().lines_of(501)) EXPECT_EQ(line->status, LineStatus::closed);
+  const auto snapshot = fixture_.snapshot();  // the lines point into it
+  for (const Line* line : snapshot.lines_of(501)) EXPECT_EQ(line->status, LineStatus::closed);
 
   auto outcome = fixture_.db().read([](storage::Connection& c) { return read_outcome(c, 501); });
   ASSERT_TRUE(outcome && outcome.value());
