@@ -1,63 +1,89 @@
 // brindle: the desktop client.
 
 #include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTimer>
 #include <string>
+#include <vector>
 
 #include "core/app/program_directory.h"
-#include "core/app/settings.h"
+#include "core/app/startup_flow.h"
 #include "core/net/client_context.h"
 #include "core/net/curl_transport.h"
-#include "core/net/request.h"
-#include "core/ports/progress_sink.h"
+#include "core/net/network_card_address.h"
+#include "gui/app/desktop_shell.h"
+#include "gui/app/main_window.h"
+#include "gui/app/process_launcher.h"
+#include "gui/app/splash_window.h"
+#include "gui/net/login_window.h"
+#include "gui/net/progress_window.h"
+#include "gui/net/proxy_settings_window.h"
 #include "gui/ui/message_window.h"
-#include "wire/framing.h"
+#include "gui/ui/skinned_frame.h"
 
 namespace {
 
-// Asks the current server for its version: the first exchange of every start.
-std::string greet_server(brindle::net::ClientContext& context) {
-  using namespace brindle;
-  if (context.current_server.empty()) return "未设置数据服务器。";
-  net::CurlTransport transport;
-  ports::SilentProgress progress;
-  net::Request request(true);
-  request.set_subject_id(13002, context.current_server);
-  std::string error;
-  if (!request.send(transport, progress, context.request_context(), error)) return error;
-  wire::SingleRecordReply reply(request.reply_lines());
-  if (!reply.success()) return reply.message();
-  return "已连接数据服务器 " + context.current_server + "#服务器版本 " +
-         std::to_string(reply.fields().integer());
+// Developer aid for headless runs: once the Login window is up, save a picture of it (and one of the
+// whole screen beside it) and leave the window as "退出" would.
+void screenshot_login_window(brindle::gui::LoginWindow& login, const QString& path) {
+  auto* timer = new QTimer(&login);
+  QObject::connect(timer, &QTimer::timeout, &login, [&login, path, timer] {
+    if (!login.isVisible()) return;
+    timer->stop();
+    login.grab().save(path);
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+      QString screen_path = path;
+      screen_path.insert(path.lastIndexOf('.') < 0 ? path.size() : path.lastIndexOf('.'), "-screen");
+      screen->grabWindow(0).save(screen_path);
+    }
+    login.reject();
+  });
+  timer->start(1000);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  using namespace brindle;
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);  // the web engine's pages need it
   QApplication application(argc, argv);
+  // Windows come and go between the sign-in steps: none of them closing ends the program.
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  std::vector<std::string> arguments;
   QString screenshot;
   const QStringList args = QApplication::arguments();
-  if (const auto at = args.indexOf("--screenshot"); at >= 0 && at + 1 < args.size())
-    screenshot = args[at + 1];
+  for (qsizetype i = 0; i < args.size(); ++i) {
+    if (args[i] == "--screenshot" && i + 1 < args.size()) {
+      screenshot = args[++i];
+      continue;
+    }
+    arguments.push_back(args[i].toStdString());
+  }
 
-  brindle::net::ClientContext context;
-  if (auto directory = brindle::app::program_directory(argc > 0 ? argv[0] : "")) {
+  net::ClientContext context;
+  if (auto directory = app::program_directory(argc > 0 ? argv[0] : ""))
     context.program_directory = directory.value();
-  }
-  (void)brindle::app::settings_load(context);
-  const std::string text = greet_server(context);
+  gui::SkinnedFrame::set_dialog_theme(context.program_directory / "SkinSM" / "theme.ini");
 
-  if (screenshot.isEmpty()) {
-    brindle::gui::MessageWindowPort port;
-    port.show_message(text, false);
-    return 0;
-  }
-  // Developer aid for headless runs: show the first window, save a picture of it, and leave.
-  brindle::gui::MessageWindow window(text, false);
-  window.show();
-  QTimer::singleShot(800, [&] {
-    window.grab().save(screenshot);
-    QApplication::quit();
-  });
-  return QApplication::exec();
+  net::CurlTransport transport;
+  gui::ProgressWindow progress;
+  gui::MessageWindowPort messages;
+  gui::SplashWindow splash;
+  gui::DetachedProcessLauncher launcher;
+  gui::ProxySettingsWindowPort proxy_settings(context, transport, progress);
+  gui::LoginWindow login({context, transport, progress, messages, &proxy_settings});
+  proxy_settings.set_parent(&login);
+  gui::DesktopShell shell;
+  gui::MainWindowPortImpl main_window(context, transport, messages, splash, progress, shell);
+  if (!screenshot.isEmpty()) screenshot_login_window(login, screenshot);
+
+  app::StartupEnvironment environment;
+  environment.arguments = std::move(arguments);
+  environment.network_card_address = net::network_card_address();
+  app::StartupFlow flow(context, transport, {messages, login, splash, launcher, main_window, progress},
+                        std::move(environment));
+  if (flow.run() == app::StartupOutcome::stay_up) return QApplication::exec();
+  return 0;
 }

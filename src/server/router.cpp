@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "server/list_document.h"
+#include "server/web/web_pages.h"
 #include "wire/gbk.h"
 
 namespace brindle::server {
@@ -43,6 +44,13 @@ HttpAnswer Router::route(std::string_view method, std::string_view target, std::
     HttpAnswer answer;
     answer.body = path == kServerListPath ? server_list_ : proxy_list_;
     return answer;
+  }
+  if (method == "GET") {
+    if (auto page = web::page_for(path)) {
+      HttpAnswer answer;
+      answer.body = std::move(*page);
+      return answer;
+    }
   }
   return status_answer(404, "404 找不到该页面");
 }

@@ -8,17 +8,11 @@
 #include <QTimer>
 
 #include "core/app/message_text.h"
+#include "gui_app.h"
 
 namespace {
 
-// One QApplication for the whole executable; the tests run offscreen.
-QApplication& app() {
-  static int argc = 1;
-  static char name[] = "gui_tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication instance(argc, argv);
-  return instance;
-}
+using brindle::testing::gui_app;
 
 TEST(MessageTextLayout, CountsLinesByBreaksAndBytes) {
   struct Case {
@@ -45,7 +39,7 @@ TEST(MessageTextLayout, CountsLinesByBreaksAndBytes) {
 }
 
 TEST(MessageWindow, TitleTextAndButtons) {
-  app();
+  gui_app();
   brindle::gui::MessageWindow with_cancel("您确定要退出吗？#", true);
   EXPECT_EQ(with_cancel.windowTitle(), QStringLiteral("澜川国际"));
   EXPECT_EQ(with_cancel.shownText(), QStringLiteral("您确定要退出吗？\n"));
@@ -55,8 +49,20 @@ TEST(MessageWindow, TitleTextAndButtons) {
   EXPECT_FALSE(ok_only.cancelOffered());
 }
 
+TEST(MessageWindow, TextControlIsAsManyLinesHighAsTheLayoutSays) {
+  gui_app();
+  const brindle::gui::MessageWindow one("a", false);
+  const brindle::gui::MessageWindow three(std::string(80, 'x'), false);
+  const brindle::gui::MessageWindow two("a#b", false);
+  EXPECT_EQ(three.textLineCount(), 3);
+  EXPECT_EQ(two.textLineCount(), 2);
+  EXPECT_EQ(two.shownText(), QStringLiteral("a\nb"));
+  const int line = one.findChild<QLabel*>("messageText")->minimumHeight();
+  EXPECT_EQ(three.findChild<QLabel*>("messageText")->minimumHeight(), 3 * line);
+}
+
 TEST(MessageWindow, AnswersOneForOkAndTwoForCancelOrClose) {
-  app();
+  gui_app();
   brindle::gui::MessageWindowPort port;
   auto click_later = [](const char* button) {
     QTimer::singleShot(0, [button] {

@@ -54,7 +54,7 @@ TEST(Router, UnknownPathsAndWrongMethods) {
     std::string_view method, target;
     unsigned status;
   } cases[] = {
-      {"GET", "/", 404},
+      {"GET", "/nowhere", 404},  // "/" is the service's home page
       {"GET", "/betengine/serverlist.htm", 404},
       {"POST", "/betengine/vtserver220.dll?DATA_ACQUIRE", 404},
       {"GET", "/betengine/ServerList.htm/x", 404},

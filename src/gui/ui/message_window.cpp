@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "core/app/message_text.h"
+#include "gui/ui/skinned_frame.h"
 
 namespace brindle::gui {
 
@@ -51,6 +52,7 @@ MessageWindow::MessageWindow(const std::string& utf8_text, bool offer_cancel, QW
   layout_box->addStretch();
   layout_box->addLayout(buttons);
   setFixedSize(sizeHint().expandedTo(QSize(360, 150)));
+  SkinnedFrame::skin_dialog(this);
 }
 
 QString MessageWindow::shownText() const { return text_->text(); }

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+namespace brindle::ports {
+
+//! The Bet confirmation window: choice, odds and stake under the ticket's market name.
+struct BetConfirmation {
+  std::string title;  //!< the market name, e.g. "亚洲盘投注"
+  std::string choice;
+  std::string odds;
+  std::string stake;     //!< "%d"
+  std::string currency;  //!< the Chinese currency name
+};
+
+class BetConfirmationPort {
+ public:
+  virtual ~BetConfirmationPort() = default;
+  //! True when "确认" was pressed; "取消" and closing answer false.
+  virtual bool confirm_bet(const BetConfirmation& confirmation) = 0;
+};
+
+}  // namespace brindle::ports

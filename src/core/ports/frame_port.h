@@ -1,0 +1,15 @@
+#pragma once
+
+#include "core/app/window_message.h"
+
+namespace brindle::ports {
+
+//! The Main window as the pages and tickets talk to it: by its messages.
+class FramePort {
+ public:
+  virtual ~FramePort() = default;
+  //! Hands the Main window one of its messages with two arguments.
+  virtual void post(app::WindowMessage message, int first, int second) = 0;
+};
+
+}  // namespace brindle::ports

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace brindle::server::web {
+
+// The service's own pages that the client opens in the browser or inside its windows: news,
+// rules, agreement, announcements, the other games. GBK HTML, or nothing for another path.
+std::optional<std::string> page_for(std::string_view path);
+
+}  // namespace brindle::server::web

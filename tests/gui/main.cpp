@@ -1,0 +1,14 @@
+// The GUI tests' own main: the QApplication exists before any test builds a widget, whichever test
+// a run selects, and outlives them all.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  // The tests never need a display; listing them at build time must not need one either.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  return RUN_ALL_TESTS();
+}
