@@ -15,6 +15,7 @@
 #include <boost/beast/http.hpp>
 #include <boost/beast/ssl.hpp>
 #include <chrono>
+#include <cstdio>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -22,6 +23,7 @@
 #include <vector>
 
 #include "server/accounts/account_store.h"
+#include "server/accounts/ledger.h"
 #include "server/accounts/password_hash.h"
 #include "server/market/demo_generator.h"
 #include "server/server.h"
@@ -124,9 +126,15 @@ void report(benchmark::State& state, const LoadFigures& figures) {
 
 // The reference server with 200 matches and one funded account, its feed still so that every
 // reply is the same size.
+struct OpenLine {
+  std::int64_t selection = 0;
+  std::int64_t price_milli = 0;
+};
+
 struct MarketServer {
   brindle::testing::TempDir dir;
   std::unique_ptr<Server> server;
+  OpenLine bet_line;
 
   MarketServer() {
     auto db = brindle::server::open_server_database(dir.path());
@@ -137,7 +145,13 @@ struct MarketServer {
       fresh.user_name = kUser;
       fresh.password = kPassword;
       fresh.currency = brindle::server::accounts::Currency::rmb;
-      return brindle::server::accounts::create_account(c, hasher, fresh);
+      auto id = brindle::server::accounts::create_account(c, hasher, fresh);
+      if (!id) return id;
+      // Enough for every bet the run places at one unit each.
+      auto bought = brindle::server::accounts::credit(c, id.value(), 100'000'000'000,
+                                                      brindle::server::accounts::Currency::rmb, "bench");
+      if (!bought) return decltype(id)::failure(bought.error());
+      return id;
     });
     if (!account) throw std::runtime_error(account.error());
     brindle::server::market::DemoOptions options;
@@ -146,6 +160,19 @@ struct MarketServer {
     auto seeded =
         brindle::server::market::seed_market(*db.value(), std::chrono::system_clock::now(), 7, options);
     if (!seeded) throw std::runtime_error(seeded.error());
+    // An open Asian handicap line of a match that has not started, to bet on.
+    auto line = db.value()->read([](brindle::server::storage::Connection& c) -> brindle::Result<OpenLine> {
+      auto found = c.prepare(
+          "SELECT l.selection_id, l.price_milli FROM market_lines l JOIN market_matches m ON m.id = "
+          "l.match_id"
+          " WHERE l.market_type = 0 AND l.status = 0 AND m.status = 0 ORDER BY m.kickoff DESC LIMIT 1");
+      if (!found) return brindle::Result<OpenLine>::failure(found.error());
+      auto row = found->step();
+      if (!row || !row.value()) return brindle::Result<OpenLine>::failure("no open handicap line");
+      return OpenLine{found->column_int64(0), found->column_int64(1)};
+    });
+    if (!line) throw std::runtime_error(line.error());
+    bet_line = line.value();
     db.value().reset();
 
     brindle::server::ServerOptions server_options;
@@ -184,6 +211,22 @@ BENCHMARK(BM_MarketList4027)
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+
+// Single bets of one unit on one open line, each its own debit and record, through HTTPS.
+void BM_AcceptedBets3010(benchmark::State& state) {
+  auto& server = market_server();
+  char para[64];
+  std::snprintf(para, sizeof para, "1|%.10lld|%.8lld|1|00000001|000001|0",
+                static_cast<long long>(server.bet_line.selection),
+                static_cast<long long>(server.bet_line.price_milli));
+  const Target target{http::verb::post, "/betengine/VTServer220.dll?DATA_TRANS",
+                      "txtLanguage=1&txtSubjectID=3010&txtUserName=" + std::string(kUser) +
+                          "&txtPwd=" + kPassword + "&txtPara=" + para};
+  LoadFigures figures;
+  for (auto _ : state) figures = load(server.server->port(), target);
+  report(state, figures);
+}
+BENCHMARK(BM_AcceptedBets3010)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The same TLS stack serving a fixed document (the server list, grown to the size of the 4027
 // code-0 reply): what the listener costs with no work behind it.

@@ -32,7 +32,7 @@ std::string account_panel_text(const net::ClientContext& context) {
   const std::string currency = betting::currency_name(context.currency_code, true);
   const int size = std::snprintf(nullptr, 0, kAccountPanelFormat, name.c_str(), context.balance,
                                  currency.c_str(), context.frozen_amount, currency.c_str());
-  if (size < 0) return {};
+  if (size <= 0) return {};
   std::string text(static_cast<std::size_t>(size) + 1, '\0');
   std::snprintf(text.data(), text.size(), kAccountPanelFormat, name.c_str(), context.balance,
                 currency.c_str(), context.frozen_amount, currency.c_str());
