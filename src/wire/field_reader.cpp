@@ -6,6 +6,8 @@
 #include <climits>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -123,6 +125,35 @@ bool equals_null_ignoring_case(std::string_view s) {
   return true;
 }
 
+// equals_null_ignoring_case for four bytes: setting bit 5 folds exactly the capitals N, U and L
+// onto their small letters and maps no other byte onto them.
+bool is_null_word(const char* p) {
+  std::uint32_t word = 0;
+  std::memcpy(&word, p, sizeof word);
+  std::uint32_t null_word = 0;
+  std::memcpy(&null_word, "null", sizeof null_word);
+  return (word | 0x20202020u) == null_word;
+}
+
+// A field with escapes or line breaks, or one to cut: kept out of line so that the usual field's
+// path stays short.
+[[gnu::noinline]] void decode_unusual_field(std::string_view raw, std::size_t room, unsigned kinds,
+                                            std::string& out, std::string& scratch, bool& had_invalid) {
+  std::string_view value = raw.substr(0, gbk_prefix_length(raw, FieldReader::kMaxFieldBytes));
+  if ((kinds & kRewrittenByte) != 0) {
+    scratch.clear();
+    append_decoded_field(value, scratch, true);
+    value = scratch;
+  }
+  if (equals_null_ignoring_case(value)) return;
+  value = value.substr(0, gbk_prefix_length(value, room));
+  if ((kinds & (kLeadByte | kOtherHighByte)) == 0) {
+    out.append(value);
+  } else {
+    append_gbk_as_utf8(value, out, &had_invalid);
+  }
+}
+
 }  // namespace
 
 FieldReader::FieldReader(std::string_view gbk_text, char separator)
@@ -133,42 +164,46 @@ FieldReader::FieldReader(std::string_view gbk_text, char separator)
 
 std::size_t FieldReader::next(std::string& out, std::size_t capacity) {
   out.clear();
-  while (pos_ < end_ && is_blank(text_[pos_])) ++pos_;
-  if (pos_ >= end_) return 0;
-  if (text_[pos_] == separator_) {
-    ++pos_;
+  const char* const text = text_.data();
+  const std::size_t end = end_;
+  std::size_t start = pos_;
+  while (start < end && is_blank(text[start])) ++start;
+  if (start >= end) {
+    pos_ = start;
+    return 0;
+  }
+  if (text[start] == separator_) {
+    ++start;
     // "||": an empty field; the second separator stays for the next call.
-    if (pos_ < end_ && text_[pos_] == separator_) return 0;
+    if (start < end && text[start] == separator_) {
+      pos_ = start;
+      return 0;
+    }
   }
 
-  const auto* data = reinterpret_cast<const unsigned char*>(text_.data());
+  const auto* data = reinterpret_cast<const unsigned char*>(text);
   const auto separator = static_cast<unsigned char>(separator_);
   unsigned kinds = 0;
-  const std::size_t i = scan_field(data, pos_, end_, separator, kinds);
-  const std::string_view raw = text_.substr(pos_, i - pos_);
-  pos_ = i;
-  if (raw.empty()) return 0;
+  const std::size_t stop = scan_field(data, start, end, separator, kinds);
+  pos_ = stop;
+  const std::size_t length = stop - start;
+  if (length == 0) return 0;
+  const char* const raw = text + start;
 
   const std::size_t room = capacity == 0 ? 0 : capacity - 1;
-  std::string_view value = raw;
-  if ((kinds & kRewrittenByte) != 0 || raw.size() > room || raw.size() > kMaxFieldBytes) {
-    value = raw.substr(0, gbk_prefix_length(raw, kMaxFieldBytes));
-    if ((kinds & kRewrittenByte) != 0) {
-      scratch_.clear();
-      append_decoded_field(value, scratch_, true);
-      value = scratch_;
+  // The usual field: no escape or line break and nothing to cut, handed out as it stands.
+  if ((kinds & kRewrittenByte) == 0 && length <= room && length <= kMaxFieldBytes) {
+    if (length == 4 && is_null_word(raw)) return length;
+    if ((kinds & (kLeadByte | kOtherHighByte)) == 0) {
+      out.append(raw, length);
+    } else {
+      append_gbk_as_utf8(std::string_view(raw, length), out, &had_invalid_);
     }
-    if (equals_null_ignoring_case(value)) return raw.size();
-    value = value.substr(0, gbk_prefix_length(value, room));
-  } else if (equals_null_ignoring_case(value)) {
-    return raw.size();
+    return length;
   }
-  if ((kinds & (kLeadByte | kOtherHighByte)) == 0) {
-    out.assign(value);
-  } else {
-    append_gbk_as_utf8(value, out, &had_invalid_);
-  }
-  return raw.size();
+
+  decode_unusual_field(std::string_view(raw, length), room, kinds, out, scratch_, had_invalid_);
+  return length;
 }
 
 std::string FieldReader::text(std::size_t capacity) {
