@@ -281,46 +281,50 @@ bool ScriptedHttpsServer::pause(std::chrono::milliseconds duration) {
 }
 
 void ScriptedHttpsServer::serve(int fd, int connection) {
-  Stream stream;
-  stream.fd = fd;
-  bool tls = mode_ == Mode::https;
-  bool fresh = true;
-  if (!take_drop_before_reading() && (!tls || stream.start_tls(context_))) {
-    while (!stopping_) {
-      if (!fresh && take_drop_before_reading()) {
-        stream.wait_readable(stopping_);
-        break;
-      }
-      fresh = false;
-      ReceivedRequest request;
-      if (!stream.read_request(request)) break;
-      request.connection = connection;
-      {
-        const std::lock_guard lock(mutex_);
-        received_.push_back(request);
-      }
-      if (request.method == "CONNECT" && !tls) {
-        if (!stream.write_all("HTTP/1.1 200 Connection established\r\n\r\n") || !stream.start_tls(context_))
+  // The TLS state is freed before the worker counts itself out, so that stop() returning means no
+  // connection of this server holds anything any more.
+  {
+    Stream stream;
+    stream.fd = fd;
+    bool tls = mode_ == Mode::https;
+    bool fresh = true;
+    if (!take_drop_before_reading() && (!tls || stream.start_tls(context_))) {
+      while (!stopping_) {
+        if (!fresh && take_drop_before_reading()) {
+          stream.wait_readable(stopping_);
           break;
-        tls = true;
-        continue;
+        }
+        fresh = false;
+        ReceivedRequest request;
+        if (!stream.read_request(request)) break;
+        request.connection = connection;
+        {
+          const std::lock_guard lock(mutex_);
+          received_.push_back(request);
+        }
+        if (request.method == "CONNECT" && !tls) {
+          if (!stream.write_all("HTTP/1.1 200 Connection established\r\n\r\n") || !stream.start_tls(context_))
+            break;
+          tls = true;
+          continue;
+        }
+        const ScriptedReply reply = reply_for(request.target);
+        if (reply.drop != ScriptedReply::Drop::none) break;
+        if (!pause(reply.delay)) break;
+        const std::string head =
+            "HTTP/1.1 " + std::to_string(reply.status) + " " + reason(reply.status) +
+            "\r\nContent-Type: text/html\r\nContent-Length: " + std::to_string(reply.body.size()) +
+            "\r\nConnection: " + (reply.keep_alive ? "keep-alive" : "close") + "\r\n\r\n";
+        bool written = stream.write_all(head);
+        const std::size_t step = reply.chunk_size == 0 ? reply.body.size() : reply.chunk_size;
+        for (std::size_t at = 0; written && at < reply.body.size(); at += step) {
+          if (at > 0 && !pause(reply.chunk_delay)) written = false;
+          if (written) written = stream.write_all(std::string_view(reply.body).substr(at, step));
+        }
+        if (!written || !reply.keep_alive) break;
       }
-      const ScriptedReply reply = reply_for(request.target);
-      if (reply.drop != ScriptedReply::Drop::none) break;
-      if (!pause(reply.delay)) break;
-      const std::string head =
-          "HTTP/1.1 " + std::to_string(reply.status) + " " + reason(reply.status) +
-          "\r\nContent-Type: text/html\r\nContent-Length: " + std::to_string(reply.body.size()) +
-          "\r\nConnection: " + (reply.keep_alive ? "keep-alive" : "close") + "\r\n\r\n";
-      bool written = stream.write_all(head);
-      const std::size_t step = reply.chunk_size == 0 ? reply.body.size() : reply.chunk_size;
-      for (std::size_t at = 0; written && at < reply.body.size(); at += step) {
-        if (at > 0 && !pause(reply.chunk_delay)) written = false;
-        if (written) written = stream.write_all(std::string_view(reply.body).substr(at, step));
-      }
-      if (!written || !reply.keep_alive) break;
+      if (stream.ssl != nullptr) SSL_shutdown(stream.ssl);
     }
-    if (stream.ssl != nullptr) SSL_shutdown(stream.ssl);
   }
   {
     const std::lock_guard lock(mutex_);
