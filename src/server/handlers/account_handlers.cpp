@@ -101,11 +101,13 @@ Reply account_state(const SubjectRequest& request) {
 Reply balance(storage::Database& database, const SubjectRequest& request) {
   auto account = load_account(database, who(request).id);
   if (!account) return server_error();
-  // The credit travels as a whole number of units.
+  // The first amount is the account's whole holding; "balance" is what may be staked, as in the
+  // sign-in and bet replies, because the client replaces its available funds with it. The credit
+  // travels as a whole number of units.
   return Reply::success(
-      {}, {money_text(account->balance), money_text(account->frozen_amount),
-           money_text(account->balance + account->frozen_amount),
-           std::to_string(static_cast<int>(account->currency)), std::to_string(account->credit / 100)});
+      {}, {money_text(account->balance + account->frozen_amount), money_text(account->frozen_amount),
+           money_text(account->balance), std::to_string(static_cast<int>(account->currency)),
+           std::to_string(account->credit / 100)});
 }
 
 Reply web_token(storage::Database& database, const SubjectRequest& request) {

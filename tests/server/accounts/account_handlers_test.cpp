@@ -171,9 +171,9 @@ TEST_F(AccountHandlersTest, BalanceAnswersAmountFrozenBalanceCurrencyAndWholeCre
   auto reply = single(ask("DATA_QUERY", 4012, ""));
   ASSERT_TRUE(reply.success());
   auto& f = reply.fields();
-  EXPECT_DOUBLE_EQ(f.decimal(), 74.50);
+  EXPECT_DOUBLE_EQ(f.decimal(), 100.00);  // the whole holding
   EXPECT_DOUBLE_EQ(f.decimal(), 25.50);
-  EXPECT_DOUBLE_EQ(f.decimal(), 100.00);
+  EXPECT_DOUBLE_EQ(f.decimal(), 74.50);  // available: what the stake checks compare with
   EXPECT_EQ(f.integer(), 2);
   EXPECT_EQ(f.text(), "1234");
 }
