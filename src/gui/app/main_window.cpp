@@ -13,6 +13,7 @@
 #include "core/net/client_context.h"
 #include "core/ports/splash_port.h"
 #include "gui/app/settings_window.h"
+#include "gui/betting/hall_pages.h"
 #include "gui/net/progress_window.h"
 #include "gui/ui/bitmap_button.h"
 #include "gui/ui/marquee.h"
@@ -328,7 +329,12 @@ void MainWindow::reject() {
 }
 
 void MainWindowPortImpl::run(bool private_room) {
-  MainWindow window({context_, transport_, progress_, messages_, shell_, {}, {}, {}});
+  HallPages halls({context_, transport_, progress_, messages_, shell_, app::skin_folder(context_)});
+  auto hall_page = [&halls](int page, QWidget* parent) { return halls.make_page(page, parent); };
+  MainWindow window({context_, transport_, progress_, messages_, shell_, hall_page, {}, {}});
+  halls.set_owner(&window);
+  halls.set_frame(
+      [&window](app::WindowMessage m, int first, int second) { window.model().handle(m, first, second); });
   progress_.set_owner(&window);
   window.open(private_room);
   splash_.hide();

@@ -1,0 +1,217 @@
+#include "core/betting/hall_model.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <unordered_set>
+
+#include "core/net/account_status.h"
+#include "core/net/client_context.h"
+#include "core/ports/frame_port.h"
+#include "core/ports/hall_view_port.h"
+#include "core/ports/hall_windows_port.h"
+#include "core/ports/message_port.h"
+#include "core/ports/shell_port.h"
+#include "core/protocol/account_requests.h"
+#include "core/protocol/market_data.h"
+#include "core/protocol/session.h"
+
+namespace brindle::betting {
+namespace {
+
+constexpr int kInPlayWebModeOn = 1;
+
+bool may_use_rooms(int login_mode) {
+  return login_mode == net::kLoginModeMember || login_mode == net::kLoginModeSecondary;
+}
+
+}  // namespace
+
+HallModel::HallModel(HallServices services) : services_(services) {}
+
+HallModel::~HallModel() = default;
+
+void HallModel::show(const std::string& text) { services_.messages.show_message(text, false); }
+
+std::string HallModel::location_text() const {
+  if (room_ == HallRoom::kPublic) return public_location();
+  return private_location_prefix() + room_name_;
+}
+
+std::vector<std::string> HallModel::context_menu() const {
+  if (services_.session.context.login_mode == net::kLoginModeVisitor) return {kMenuRefresh};
+  return {kMenuRefresh, kMenuRecords, room_ == HallRoom::kPublic ? kMenuPrivateRoom : kMenuPublicRoom};
+}
+
+PriceMove HallModel::price_move(std::size_t line, int column) const {
+  const auto now = cell_price(line, column);
+  if (!now) return PriceMove::kNone;
+  const auto before = previous_prices_.find(now->first);
+  if (before == previous_prices_.end() || before->second == now->second) return PriceMove::kNone;
+  return now->second > before->second ? PriceMove::kUp : PriceMove::kDown;
+}
+
+void HallModel::remember_prices() {
+  previous_prices_.clear();
+  const auto column_count = static_cast<int>(columns().size());
+  for (std::size_t line = 0; line < line_count(); ++line) {
+    for (int column = 0; column < column_count; ++column) {
+      if (auto price = cell_price(line, column)) previous_prices_[price->first] = price->second;
+    }
+  }
+}
+
+void HallModel::run_refresh(bool filtered) {
+  const protocol::Outcome fetched = fetch(filtered);
+  if (!fetched) {
+    show(fetched.error());
+    return;
+  }
+  const net::ClientContext& context = services_.session.context;
+  if (view_) view_->lines_about_to_change();
+  remember_prices();
+  commit_fetched();
+  if (context.currency_code == 0 && context.peak_period != 0) {
+    empty_text_ = kPeakTimeNotice;
+    clear_lines();
+  } else {
+    empty_text_ = kNoMarketsText;
+  }
+  list_.rebuild(line_count(), [this](std::size_t line) { return group_key(line); });
+  if (view_) view_->lines_changed();
+
+  if (!fetches_balance()) return;
+  protocol::AccountBalance balance;
+  if (const auto fetched_balance = protocol::fetch_balance(services_.session, balance); !fetched_balance) {
+    show(fetched_balance.error());
+  }
+  services_.frame.post(app::WindowMessage::rebuild_account_panel, 0, 0);
+}
+
+std::vector<std::string> HallModel::league_choices() const {
+  std::vector<std::string> choices{protocol::kAllLeaguesText};
+  std::unordered_set<std::string> seen;
+  const std::size_t looked_at = std::min(line_count(), kLeagueChooserLines);
+  for (std::size_t line = 0; line < looked_at; ++line) {
+    std::string league = league_of(line);
+    if (league.empty() || !seen.insert(league).second) continue;
+    choices.push_back(std::move(league));
+  }
+  return choices;
+}
+
+void HallModel::choose_league(const std::string& league) {
+  services_.session.context.league_filter.front() = league;
+  filtered_ = league != protocol::kAllLeaguesText;
+  run_refresh(filtered_);
+}
+
+void HallModel::click(std::size_t line, int column) {
+  const auto& all = columns();
+  if (column < 0 || static_cast<std::size_t>(column) >= all.size() || line >= line_count()) return;
+  const HallColumn& c = all[static_cast<std::size_t>(column)];
+  if (c.bet_cell) {
+    bet_click(line, column);
+    return;
+  }
+  switch (c.kind) {
+    case CellKind::kHistoryButton:
+      history_click(line);
+      return;
+    case CellKind::kTrendButton:
+      trend_click(line);
+      return;
+    case CellKind::kMoreButton:
+      more_click(line);
+      return;
+    case CellKind::kText:
+    case CellKind::kBetButton:
+      return;
+  }
+}
+
+void HallModel::bet_click(std::size_t, int) {}
+void HallModel::history_click(std::size_t) {}
+void HallModel::trend_click(std::size_t) {}
+void HallModel::more_click(std::size_t) {}
+
+std::optional<std::pair<int, double>> HallModel::cell_price(std::size_t, int) const { return std::nullopt; }
+
+void HallModel::private_room_command() {
+  if (!may_use_rooms(services_.session.context.login_mode)) {
+    show(private_room_refusal());
+    return;
+  }
+  switch_room(room_ == HallRoom::kPublic ? HallRoom::kPrivate : HallRoom::kPublic);
+  // The frame's super button follows the room the hall ends up in (a cancelled room list leaves it
+  // public), not the room it left.
+  services_.frame.post(app::WindowMessage::private_rooms, room_ == HallRoom::kPrivate ? 1 : 0, 0);
+}
+
+void HallModel::switch_room(HallRoom wanted) {
+  if (room_ == wanted) return;
+  net::ClientContext& context = services_.session.context;
+  if (wanted == HallRoom::kPublic) {
+    context.room_number = 0;
+    room_name_.clear();
+  } else if (context.room_number == 0 && !services_.windows.choose_private_room(room_name_)) {
+    return;
+  }
+  room_ = wanted;
+  if (view_) view_->room_changed();
+}
+
+void HallModel::became_visible() {
+  const HallRoom user_room =
+      services_.session.context.room_number != 0 ? HallRoom::kPrivate : HallRoom::kPublic;
+  if (user_room != room_) private_room_command();
+}
+
+void HallModel::page_button(int page) {
+  if (page == kInPlayPage) {
+    in_play_button();
+    return;
+  }
+  services_.frame.post(app::WindowMessage::go_to_page, page, 0);
+}
+
+void HallModel::in_play_button() {
+  net::ClientContext& context = services_.session.context;
+  if (context.member_details.in_play_web_mode != kInPlayWebModeOn) {
+    services_.frame.post(app::WindowMessage::go_to_page, kInPlayPage, 0);
+    return;
+  }
+  bool frozen = false;
+  std::string error;
+  if (!net::account_status_request(context, services_.session.transport, services_.session.progress, frozen,
+                                   error)) {
+    show(error);
+    return;
+  }
+  if (frozen) {
+    show(net::kAccountFrozenText);
+    return;
+  }
+  protocol::WebToken token;
+  if (const auto fetched = protocol::fetch_web_token(services_.session, token); !fetched) {
+    show(fetched.error());
+    return;
+  }
+  services_.windows.open_in_play_web(token.usable() ? token.text : std::string());
+  services_.frame.post(app::WindowMessage::go_to_page, kAsianHandicapPage, 0);
+}
+
+void HallModel::mobile_button() {
+  char address[512];
+  std::snprintf(address, sizeof address, kMobileAddressFormat,
+                services_.session.context.current_server.c_str());
+  services_.shell.open_address(address);
+}
+
+void HallModel::records_button() { services_.windows.open_bet_records(); }
+void HallModel::results_button() { services_.windows.open_results(); }
+
+std::string HallModel::advertisement_address() const {
+  return "http://" + services_.session.context.current_server + kAdvertisementPath;
+}
+
+}  // namespace brindle::betting

@@ -1,0 +1,42 @@
+#include "gui/betting/bet_confirmation_window.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace brindle::gui {
+
+BetConfirmationWindow::BetConfirmationWindow(const ports::BetConfirmation& c, QWidget* parent)
+    : QDialog(parent) {
+  setObjectName("betConfirmationWindow");
+  setWindowTitle(QString::fromStdString(c.title));
+  auto* layout = new QVBoxLayout(this);
+  auto* group = new QGroupBox(QStringLiteral("确认信息"), this);
+  auto* form = new QFormLayout(group);
+  const auto value = [group](const std::string& text, const char* name) {
+    auto* label = new QLabel(QString::fromStdString(text), group);
+    label->setObjectName(name);
+    label->setStyleSheet("font-weight: bold;");
+    return label;
+  };
+  form->addRow(QStringLiteral("您的选择："), value(c.choice, "choice"));
+  form->addRow(QStringLiteral("赔  率："), value(c.odds, "odds"));
+  form->addRow(QStringLiteral("投注彩金："), value(c.stake + " " + c.currency, "stake"));
+  layout->addWidget(group);
+  auto* buttons = new QDialogButtonBox(this);
+  buttons->addButton(QStringLiteral("确认"), QDialogButtonBox::AcceptRole)->setObjectName("confirm");
+  buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole)->setObjectName("cancel");
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  layout->addWidget(buttons);
+}
+
+bool BetConfirmationPortImpl::confirm_bet(const ports::BetConfirmation& confirmation) {
+  BetConfirmationWindow window(confirmation, owner_);
+  return window.exec() == QDialog::Accepted;
+}
+
+}  // namespace brindle::gui

@@ -1,0 +1,56 @@
+#include "gui/betting/hall_pages.h"
+
+#include <memory>
+
+#include "core/betting/asian_handicap_hall.h"
+#include "core/betting/in_play_hall.h"
+#include "core/betting/outright_hall.h"
+#include "core/betting/over_under_hall.h"
+#include "core/betting/parlay_hall.h"
+#include "core/net/client_context.h"
+#include "gui/betting/hall_page.h"
+
+namespace brindle::gui {
+
+HallPages::HallPages(Services services)
+    : services_(std::move(services)),
+      session_{services_.transport, services_.progress, services_.context},
+      stake_window_(services_.context.skin_size_mode, nullptr),
+      confirmation_(nullptr) {}
+
+void HallPages::set_owner(QWidget* owner) {
+  stake_window_.set_owner(owner);
+  confirmation_.set_owner(owner);
+}
+
+QWidget* HallPages::make_page(int page, QWidget* parent) {
+  const betting::HallServices hall{session_, services_.messages, frame_,       services_.shell,
+                                   windows_, stake_window_,      confirmation_};
+  std::unique_ptr<betting::HallModel> model;
+  switch (page) {
+    case betting::kAsianHandicapPage:
+      model = std::make_unique<betting::AsianHandicapHall>(hall);
+      break;
+    case betting::kOverUnderPage:
+      model = std::make_unique<betting::OverUnderHall>(hall);
+      break;
+    case betting::kInPlayPage:
+      model = std::make_unique<betting::InPlayHall>(hall);
+      break;
+    case betting::kParlayPage:
+      model = std::make_unique<betting::ParlayHall>(hall);
+      break;
+    case betting::kOutrightPage:
+      model = std::make_unique<betting::OutrightHall>(hall);
+      break;
+    default:
+      return nullptr;
+  }
+  auto* widget = new HallPage(
+      std::move(model), {services_.skin_folder, services_.context.skin_size_mode, services_.advertisement},
+      parent);
+  widget->open();
+  return widget;
+}
+
+}  // namespace brindle::gui

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QWidget>
+#include <filesystem>
+#include <functional>
+
+#include "core/app/window_message.h"
+#include "core/ports/frame_port.h"
+#include "core/ports/hall_windows_port.h"
+#include "core/protocol/session.h"
+#include "gui/betting/bet_confirmation_window.h"
+#include "gui/betting/stake_window.h"
+
+namespace brindle::net {
+class Transport;
+struct ClientContext;
+}  // namespace brindle::net
+namespace brindle::ports {
+class MessagePort;
+class ProgressSink;
+class ShellPort;
+}  // namespace brindle::ports
+
+namespace brindle::gui {
+
+// Hands the Main window its messages once it exists; until then they are dropped.
+class FrameRelay final : public ports::FramePort {
+ public:
+  void set_target(std::function<void(app::WindowMessage, int, int)> target) { target_ = std::move(target); }
+  void post(app::WindowMessage message, int first, int second) override {
+    if (target_) target_(message, first, second);
+  }
+
+ private:
+  std::function<void(app::WindowMessage, int, int)> target_;
+};
+
+// The windows of features that have not landed yet: records, results, match information, the room
+// list (cancelled, so a hall stays public) and the in-play web window.
+class PendingHallWindows final : public ports::HallWindowsPort {
+ public:
+  void open_bet_records() override {}
+  void open_results() override {}
+  void open_match_history(int, const std::string&, const std::string&) override {}
+  void open_odds_trend(const std::vector<protocol::TrendPoint>&) override {}
+  bool choose_private_room(std::string&) override { return false; }
+  void open_in_play_web(const std::string&) override {}
+};
+
+// The market halls of the Main window's page slots and what they share: the session, the ticket
+// windows and the way back to the Main window.
+class HallPages final {
+ public:
+  struct Services {
+    net::ClientContext& context;
+    net::Transport& transport;
+    ports::ProgressSink& progress;
+    ports::MessagePort& messages;
+    ports::ShellPort& shell;
+    std::filesystem::path skin_folder;
+    bool advertisement = true;
+  };
+
+  explicit HallPages(Services services);
+
+  // The hall page of a page number, opened (first refresh done); nothing for a page that is no hall.
+  QWidget* make_page(int page, QWidget* parent);
+  void set_frame(std::function<void(app::WindowMessage, int, int)> target) {
+    frame_.set_target(std::move(target));
+  }
+  // The windows the tickets open are owned by this one.
+  void set_owner(QWidget* owner);
+
+ private:
+  Services services_;
+  protocol::Session session_;
+  FrameRelay frame_;
+  PendingHallWindows windows_;
+  StakeWindowPortImpl stake_window_;
+  BetConfirmationPortImpl confirmation_;
+};
+
+}  // namespace brindle::gui

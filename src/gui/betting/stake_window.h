@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QDialog>
+
+#include "core/ports/stake_window_port.h"
+
+class QLabel;
+class QLineEdit;
+
+namespace brindle::gui {
+
+// The stake window "投注": the bet in words, its explanation and a digits-only stake field.
+class StakeWindow final : public QDialog {
+  Q_OBJECT
+ public:
+  explicit StakeWindow(int skin_size_mode, QWidget* parent = nullptr);
+
+  void show_content(const ports::StakeWindowContent& content, const QString& typed);
+  QString typed() const;
+  QLineEdit* stake_field() const { return stake_; }
+
+ private:
+  QLabel* header_ = nullptr;
+  QLabel* choice_ = nullptr;
+  QLabel* odds_ = nullptr;
+  QLabel* explanation_ = nullptr;
+  QLabel* currency_ = nullptr;
+  QLineEdit* stake_ = nullptr;
+};
+
+// The port over a fresh stake window for every showing.
+class StakeWindowPortImpl final : public ports::StakeWindowPort {
+ public:
+  StakeWindowPortImpl(int skin_size_mode, QWidget* owner) : skin_size_mode_(skin_size_mode), owner_(owner) {}
+  std::optional<std::string> ask_stake(const ports::StakeWindowContent& content,
+                                       const std::string& typed) override;
+  void set_owner(QWidget* owner) { owner_ = owner; }
+
+ private:
+  int skin_size_mode_;
+  QWidget* owner_;
+};
+
+}  // namespace brindle::gui

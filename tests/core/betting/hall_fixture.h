@@ -1,0 +1,166 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "../protocol/catalogue_fixture.h"
+#include "core/betting/hall_model.h"
+#include "core/ports/bet_confirmation_port.h"
+#include "core/ports/frame_port.h"
+#include "core/ports/hall_view_port.h"
+#include "core/ports/hall_windows_port.h"
+#include "core/ports/message_port.h"
+#include "core/ports/shell_port.h"
+#include "core/ports/stake_window_port.h"
+#include "wire/gbk.h"
+
+namespace brindle::testing {
+
+struct RecordingMessages final : ports::MessagePort {
+  int show_message(const std::string& text, bool) override {
+    texts.push_back(text);
+    return ok;
+  }
+  std::vector<std::string> texts;
+};
+
+// Answers the stake window from a script ("取消" once it runs out) and keeps what each showing held.
+struct ScriptedStakeWindow final : ports::StakeWindowPort {
+  std::optional<std::string> ask_stake(const ports::StakeWindowContent& content,
+                                       const std::string& typed) override {
+    shown.push_back(content);
+    typed_on_show.push_back(typed);
+    if (on_show) on_show();
+    if (answers.empty()) return std::nullopt;
+    auto next = answers.front();
+    answers.pop_front();
+    return next;
+  }
+  std::deque<std::optional<std::string>> answers;
+  std::vector<ports::StakeWindowContent> shown;
+  std::vector<std::string> typed_on_show;
+  std::function<void()> on_show;
+};
+
+struct ScriptedBetConfirmation final : ports::BetConfirmationPort {
+  bool confirm_bet(const ports::BetConfirmation& c) override {
+    shown.push_back(c);
+    if (answers.empty()) return true;
+    const bool next = answers.front();
+    answers.pop_front();
+    return next;
+  }
+  std::deque<bool> answers;
+  std::vector<ports::BetConfirmation> shown;
+};
+
+struct RecordingFrame final : ports::FramePort {
+  void post(app::WindowMessage m, int first, int second) override { posted.emplace_back(m, first, second); }
+  std::vector<std::tuple<app::WindowMessage, int, int>> posted;
+};
+
+struct RecordingShell final : ports::ShellPort {
+  void open_address(const std::string& address) override { opened.push_back(address); }
+  bool file_exists(const std::string&) override { return false; }
+  bool start_program(const std::string&) override { return false; }
+  std::vector<std::string> opened;
+};
+
+struct RecordingWindows final : ports::HallWindowsPort {
+  void open_bet_records() override { ++records; }
+  void open_results() override { ++results; }
+  void open_match_history(int match, const std::string& home, const std::string& away) override {
+    histories.push_back(std::to_string(match) + " " + home + " " + away);
+  }
+  void open_odds_trend(const std::vector<protocol::TrendPoint>& points) override {
+    trends.push_back(points.size());
+  }
+  bool choose_private_room(std::string& name) override {
+    ++room_lists;
+    if (!room_to_enter) return false;
+    name = *room_to_enter;
+    return true;
+  }
+  void open_in_play_web(const std::string& token) override { web_tokens.push_back(token); }
+  int records = 0;
+  int results = 0;
+  int room_lists = 0;
+  std::optional<std::string> room_to_enter;
+  std::vector<std::string> histories;
+  std::vector<std::size_t> trends;
+  std::vector<std::string> web_tokens;
+};
+
+struct RecordingView final : ports::HallViewPort {
+  void lines_about_to_change() override { events.push_back("about"); }
+  void lines_changed() override { events.push_back("changed"); }
+  void room_changed() override { events.push_back("room"); }
+  std::vector<std::string> events;
+};
+
+// A signed-in funded member, a scripted server and every port of a hall.
+struct HallFixture : CatalogueFixture {
+  HallFixture() {
+    context.currency_code = 1;
+    context.balance = 1000;
+  }
+  betting::HallServices services() {
+    return {session, messages, frame, shell, windows, stake_window, confirmation};
+  }
+  // The txtPara of every exchange so far, in UTF-8.
+  std::vector<std::string> paras() const {
+    std::vector<std::string> out;
+    for (const auto& e : transport.exchanges()) {
+      const std::string body = wire::gbk_to_utf8(e.body);
+      const auto at = body.find("&txtPara=");
+      out.push_back(at == std::string::npos ? std::string() : body.substr(at + 9));
+    }
+    return out;
+  }
+  // The SubjectID of every exchange so far.
+  std::vector<int> subjects() const {
+    std::vector<int> out;
+    for (const auto& e : transport.exchanges()) {
+      const auto at = e.body.find("txtSubjectID=");
+      out.push_back(at == std::string::npos ? 0 : std::atoi(e.body.c_str() + at + 13));
+    }
+    return out;
+  }
+  void balance_reply(int currency = 1, double balance = 1000) {
+    reply({"1|ok|0|0|" + std::to_string(balance) + "|" + std::to_string(currency) + "|0"});
+  }
+
+  RecordingMessages messages;
+  RecordingFrame frame;
+  RecordingShell shell;
+  RecordingWindows windows;
+  ScriptedStakeWindow stake_window;
+  ScriptedBetConfirmation confirmation;
+  RecordingView view;
+};
+
+// OLE dates of the fixtures: 2024-03-01 18:00 and 2024-03-02 12:00.
+inline constexpr const char* kFirstDay = "45352.75";
+inline constexpr const char* kSecondDay = "45353.5";
+
+// A match line: number, line kind, league, kick-off, end, home, away, neutral venue, in play.
+inline std::string match_line(int number, const std::string& league, const std::string& day,
+                              const std::string& home, const std::string& away, int neutral = 0,
+                              int in_play = 0, int line_kind = 0) {
+  return std::to_string(number) + "|" + std::to_string(line_kind) + "|" + league + "|" + day + "|0|" + home +
+         "|" + away + "|" + std::to_string(neutral) + "|" + std::to_string(in_play);
+}
+
+// An Odds line whose prices already meet the target, so that balancing leaves them as written.
+inline std::string odds_line(int match, int type, int selection, int code, const std::string& price,
+                             int target = 190, int status = 0, int extra1 = 0, int extra2 = 0) {
+  return std::to_string(match) + "|" + std::to_string(type) + "|" + std::to_string(status) + "|" +
+         std::to_string(selection) + "|" + std::to_string(code) + "|" + price + "|" + std::to_string(target) +
+         "|" + std::to_string(extra1) + "|" + std::to_string(extra2) + "|0";
+}
+
+}  // namespace brindle::testing

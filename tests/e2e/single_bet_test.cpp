@@ -1,0 +1,129 @@
+// A single bet from the Asian handicap hall to the seeded reference server and back: the balance
+// moves by the stake, the account panel shows it, the bet is in the unsettled records, and a stale
+// price comes back refused in the server's words with the stake window reopened.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "../core/betting/hall_fixture.h"
+#include "core/app/account_panel.h"
+#include "core/betting/asian_handicap_hall.h"
+#include "core/betting/single_ticket.h"
+#include "core/net/client_context.h"
+#include "core/net/curl_transport.h"
+#include "core/net/login_request.h"
+#include "core/net/network_card_address.h"
+#include "core/protocol/account_requests.h"
+#include "core/protocol/records_queries.h"
+#include "server/server.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using namespace brindle;
+using brindle::testing::read_file;
+using brindle::testing::TempDir;
+
+class SingleBetAgainstServer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto data = dir_ / "server";
+    const auto printed = dir_ / "seed.txt";
+    const std::string command = std::string(BRINDLE_SERVER_PATH) + " seed --data-dir " + data.string() +
+                                " >" + printed.string() + " 2>&1";
+    const int status = std::system(command.c_str());
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) GTEST_SKIP() << read_file(printed);
+    server::ServerOptions options;
+    options.data_dir = data;
+    auto started = server::Server::start(std::move(options));
+    ASSERT_TRUE(started) << started.error();
+    server_ = std::move(started).value();
+    context_.program_directory = dir_.path();
+    context_.current_server = "127.0.0.1:" + std::to_string(server_->port());
+
+    net::LoginReply reply;
+    std::string error;
+    ASSERT_TRUE(net::login_request(context_, transport_, progress_, "demo_rmb", "rmb12345",
+                                   net::kLoginRequestModeMember, net::network_card_address(), reply, error))
+        << error;
+    hall_.refresh();
+    ASSERT_TRUE(messages_.texts.empty()) << messages_.texts.front();
+    ASSERT_GT(hall_.line_count(), 0u);
+    frame_.posted.clear();
+  }
+
+  betting::HallServices services() {
+    return {session_, messages_, frame_, shell_, windows_, stake_window_, confirmation_};
+  }
+
+  TempDir dir_;
+  std::unique_ptr<server::Server> server_;
+  net::ClientContext context_;
+  net::CurlTransport transport_;
+  ports::SilentProgress progress_;
+  protocol::Session session_{transport_, progress_, context_};
+  brindle::testing::RecordingMessages messages_;
+  brindle::testing::RecordingFrame frame_;
+  brindle::testing::RecordingShell shell_;
+  brindle::testing::RecordingWindows windows_;
+  brindle::testing::ScriptedStakeWindow stake_window_;
+  brindle::testing::ScriptedBetConfirmation confirmation_;
+  betting::AsianHandicapHall hall_{services()};
+};
+
+TEST_F(SingleBetAgainstServer, APlacedBetDebitsTheStakeAndShowsInTheUnsettledRecords) {
+  const double before = context_.balance;
+  const std::string panel_before = app::account_panel_text(context_);
+  ASSERT_GE(before, 100);
+  stake_window_.answers = {"100"};
+  hall_.click(0, betting::AsianHandicapHall::kBetGiving);
+
+  ASSERT_EQ(messages_.texts.size(), 1u);
+  const std::string suffix = betting::kBetPlacedSuffix;
+  ASSERT_GE(messages_.texts[0].size(), suffix.size());
+  EXPECT_EQ(messages_.texts[0].substr(messages_.texts[0].size() - suffix.size()), suffix)
+      << messages_.texts[0];
+  EXPECT_DOUBLE_EQ(context_.balance, before - 100);
+  EXPECT_EQ(std::get<0>(frame_.posted.back()), app::WindowMessage::bet_placed);
+  EXPECT_EQ(std::get<2>(frame_.posted.back()), 100);
+  EXPECT_NE(app::account_panel_text(context_), panel_before);
+
+  // The next balance request: the stake has left the free amount and waits, frozen, for settlement.
+  const double frozen_before = context_.frozen_amount - 100;
+  protocol::AccountBalance balance;
+  ASSERT_TRUE(protocol::fetch_balance(session_, balance));
+  EXPECT_DOUBLE_EQ(balance.balance, before - 100);
+  EXPECT_DOUBLE_EQ(balance.amount, before);  // the whole holding, frozen stake included
+  EXPECT_DOUBLE_EQ(balance.frozen_amount, frozen_before + 100);
+
+  std::vector<protocol::SingleBetRecord> records;
+  const auto fetched = protocol::fetch_unsettled_single_bets(session_, records);
+  ASSERT_TRUE(fetched) << fetched.error();
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_DOUBLE_EQ(records[0].stake, 100);
+  EXPECT_EQ(records[0].home_team, hall_.rows()[0].home_team);
+}
+
+TEST_F(SingleBetAgainstServer, AStalePriceIsRefusedInTheServersWordsAndTheStakeWindowReturns) {
+  const double before = context_.balance;
+  auto line = hall_.ticket_line(0);
+  line.row.home_price += 0.2;  // what the ticket would hold after the server moved the line
+  line.row.away_price += 0.2;
+  stake_window_.answers = {"100", std::nullopt};
+  betting::TicketServices ticket{session_, messages_, stake_window_, confirmation_, frame_};
+  EXPECT_EQ(betting::run_asian_handicap_ticket(ticket, line, betting::HandicapSide::kGiving),
+            betting::TicketOutcome::kCancelled);
+  ASSERT_EQ(messages_.texts.size(), 1u);
+  EXPECT_FALSE(messages_.texts[0].empty());
+  EXPECT_EQ(messages_.texts[0].find(betting::kBetPlacedSuffix), std::string::npos) << messages_.texts[0];
+  ASSERT_EQ(stake_window_.typed_on_show.size(), 2u);
+  EXPECT_EQ(stake_window_.typed_on_show[1], "100");
+  EXPECT_TRUE(frame_.posted.empty());
+  EXPECT_DOUBLE_EQ(context_.balance, before);
+}
+
+}  // namespace
