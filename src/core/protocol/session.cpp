@@ -9,18 +9,18 @@ namespace brindle::protocol {
 
 Result<net::Request> send_subject(Session& session, int subject_id, std::string txt_para,
                                   std::optional<std::string> reading) {
-  const SubjectSpec* spec = find_subject(subject_id);
-  if (spec == nullptr) {
+  const SubjectEntry* entry = find_subject(subject_id);
+  if (entry == nullptr) {
     return Result<net::Request>::failure("SubjectID " + std::to_string(subject_id) +
                                          " is not in the catalogue");
   }
-  net::Request request(spec->name_not_resolved_wording);
+  net::Request request(entry->name_not_resolved_wording);
   request.set_subject_id(subject_id, session.context.current_server);
   request.set_txt_para(std::move(txt_para));
-  if (spec->use_proxy) request.set_proxy(session.context.user_proxy, session.context.proxy_text);
+  if (entry->use_proxy) request.set_proxy(session.context.user_proxy, session.context.proxy_text);
   auto text = [](const char* t) { return t ? std::optional<std::string>(t) : std::nullopt; };
-  request.set_progress_texts(text(spec->connecting), text(spec->sending),
-                             reading ? std::move(reading) : text(spec->reading));
+  request.set_progress_texts(text(entry->connecting), text(entry->sending),
+                             reading ? std::move(reading) : text(entry->reading));
   std::string error;
   if (!request.send(session.transport, session.progress, session.context.request_context(), error)) {
     return Result<net::Request>::failure(std::move(error));

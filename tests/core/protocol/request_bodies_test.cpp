@@ -332,18 +332,18 @@ TEST_P(RequestBody, IsSentByteForByteToItsCategory) {
   }
   EXPECT_EQ(sent.body, wire::utf8_to_gbk(expected));
 
-  const protocol::SubjectSpec* spec = protocol::find_subject(c.subject_id);
-  ASSERT_NE(spec, nullptr);
-  EXPECT_EQ(sent.use_proxy, spec->use_proxy);
-  EXPECT_EQ(sent.name_not_resolved_wording, spec->name_not_resolved_wording);
+  const protocol::SubjectEntry* entry = protocol::find_subject(c.subject_id);
+  ASSERT_NE(entry, nullptr);
+  EXPECT_EQ(sent.use_proxy, entry->use_proxy);
+  EXPECT_EQ(sent.name_not_resolved_wording, entry->name_not_resolved_wording);
 }
 
 INSTANTIATE_TEST_SUITE_P(Catalogue, RequestBody, ::testing::ValuesIn(body_cases()),
                          [](const auto& param_info) { return std::string(param_info.param.name); });
 
 TEST(RequestBody, EveryCatalogueSubjectHasACategory) {
-  for (const auto& spec : protocol::catalogue_subjects()) {
-    EXPECT_NE(net::category_for_subject(spec.subject_id), net::RequestCategory::none) << spec.subject_id;
+  for (const auto& entry : protocol::catalogue_subjects()) {
+    EXPECT_NE(net::category_for_subject(entry.subject_id), net::RequestCategory::none) << entry.subject_id;
   }
   EXPECT_EQ(protocol::find_subject(4041), nullptr);
   EXPECT_EQ(protocol::find_subject(2015), nullptr);
@@ -355,9 +355,9 @@ TEST(RequestBody, EveryCatalogueSubjectHasACategory) {
 TEST(RequestSettings, ProxyAndWordingGoOnlyWithTheirFourRequests) {
   std::vector<int> proxied;
   std::vector<int> worded;
-  for (const auto& spec : protocol::catalogue_subjects()) {
-    if (spec.use_proxy) proxied.push_back(spec.subject_id);
-    if (spec.name_not_resolved_wording) worded.push_back(spec.subject_id);
+  for (const auto& entry : protocol::catalogue_subjects()) {
+    if (entry.use_proxy) proxied.push_back(entry.subject_id);
+    if (entry.name_not_resolved_wording) worded.push_back(entry.subject_id);
   }
   EXPECT_EQ(proxied, (std::vector<int>{3001, 3032, 3033, 4061}));
   EXPECT_EQ(worded, (std::vector<int>{13002, 3001, 3033, 4061}));
