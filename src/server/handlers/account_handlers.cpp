@@ -8,6 +8,7 @@
 #include "server/accounts/account_store.h"
 #include "server/accounts/authenticator.h"
 #include "server/accounts/statement.h"
+#include "server/handlers/para_fields.h"
 #include "server/storage/money.h"
 #include "server/storage/timestamp.h"
 
@@ -24,24 +25,12 @@ constexpr int kWebToken = 4061;
 constexpr std::string_view kSignedInText = "登陆成功！";
 constexpr std::string_view kBadSignInText = "登陆请求格式错误。";
 constexpr std::string_view kOtherAccountText = "只能查询本人帐户的状态！";
-constexpr std::string_view kBadRangeText = "查询日期格式错误。";
-constexpr std::string_view kRangeReversedText = "选择查询的结束日期不能小于开始日期！";
 constexpr std::string_view kRangeTooLongText = "只能查询7天内的记录！";
 // A whole week and up to one more hour, as the statement window allows.
 constexpr std::int64_t kLongestRangeSeconds = 169 * 60 * 60;
 
 using accounts::Account;
 using storage::money_text;
-
-std::vector<std::string_view> split_para(std::string_view para) {
-  std::vector<std::string_view> fields;
-  for (;;) {
-    const auto bar = para.find('|');
-    fields.push_back(para.substr(0, bar));
-    if (bar == std::string_view::npos) return fields;
-    para.remove_prefix(bar + 1);
-  }
-}
 
 bool parse_int(std::string_view text, std::int64_t& value) {
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -119,17 +108,13 @@ Reply web_token(storage::Database& database, const SubjectRequest& request) {
 }
 
 Reply statement(storage::Database& database, const SubjectRequest& request) {
-  const auto fields = split_para(request.form.credentials->para);
-  if (fields.size() < 2) return Reply::failure(kResultRefused, std::string(kBadRangeText));
-  const auto from = storage::unix_from_range_text(fields[0]);
-  const auto to = storage::unix_from_range_text(fields[1]);
-  if (!from || !to) return Reply::failure(kResultRefused, std::string(kBadRangeText));
-  if (*to < *from) return Reply::failure(kResultRefused, std::string(kRangeReversedText));
-  if (*to - *from >= kLongestRangeSeconds)
+  const auto range = parse_date_range(request.form.credentials->para);
+  if (!range) return Reply::failure(kResultRefused, range.error());
+  if (range->to - range->from >= kLongestRangeSeconds)
     return Reply::failure(kResultRefused, std::string(kRangeTooLongText));
 
   auto entries = database.read([&](storage::Connection& connection) {
-    return accounts::statement_entries(connection, who(request).id, *from, *to);
+    return accounts::statement_entries(connection, who(request).id, range->from, range->to);
   });
   if (!entries) return server_error();
   auto reply = Reply::success({});

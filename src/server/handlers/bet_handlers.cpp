@@ -9,6 +9,7 @@
 #include "server/betting/bet_records.h"
 #include "server/betting/bet_taking.h"
 #include "server/betting/match_settlement.h"
+#include "server/handlers/para_fields.h"
 #include "server/market/market.h"
 #include "server/storage/money.h"
 #include "server/storage/timestamp.h"
@@ -33,20 +34,8 @@ constexpr std::string_view kBetAcceptedText = "投注成功！";
 constexpr std::string_view kBetPendingText = "投注已提交，等待确认。";
 constexpr std::string_view kDelayText = "请稍候，注单正在确认。";
 constexpr std::string_view kNotSignedInText = "请先登陆！";
-constexpr std::string_view kBadRangeText = "查询日期格式错误。";
-constexpr std::string_view kRangeReversedText = "选择查询的结束日期不能小于开始日期！";
 
 using storage::money_text;
-
-std::vector<std::string_view> split_para(std::string_view para) {
-  std::vector<std::string_view> fields;
-  for (;;) {
-    const auto bar = para.find('|');
-    fields.push_back(para.substr(0, bar));
-    if (bar == std::string_view::npos) return fields;
-    para.remove_prefix(bar + 1);
-  }
-}
 
 template <typename T>
 bool parse_int(std::string_view text, T& value) {
@@ -149,22 +138,12 @@ Reply records_reply(Result<betting::RecordLines> records, bool summary) {
 
 // "start|end" in "%Y%m%d%H%M%S".
 std::optional<std::pair<std::int64_t, std::int64_t>> date_range(const SubjectRequest& r, std::string& error) {
-  const auto fields = split_para(r.form.credentials->para);
-  if (fields.size() < 2) {
-    error = kBadRangeText;
+  const auto range = parse_date_range(r.form.credentials->para);
+  if (!range) {
+    error = range.error();
     return std::nullopt;
   }
-  const auto from = storage::unix_from_range_text(fields[0]);
-  const auto to = storage::unix_from_range_text(fields[1]);
-  if (!from || !to) {
-    error = kBadRangeText;
-    return std::nullopt;
-  }
-  if (*to < *from) {
-    error = kRangeReversedText;
-    return std::nullopt;
-  }
-  return std::pair{*from, *to};
+  return std::pair{range->from, range->to};
 }
 
 Reply unsettled_singles(const Context& c, const SubjectRequest&, const accounts::AuthenticatedAccount& a) {

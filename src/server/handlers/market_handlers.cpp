@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "server/handlers/para_fields.h"
 #include "server/market/market.h"
 #include "server/market/reply_rows.h"
 
@@ -34,16 +35,6 @@ constexpr std::string_view kUnusedLeague = "0";
 constexpr int kMaxChosen = 100;
 constexpr std::size_t kNumberWidth = 10;
 constexpr int kOutrightListCode = 2;
-
-std::vector<std::string_view> split_para(std::string_view para) {
-  std::vector<std::string_view> fields;
-  for (;;) {
-    auto bar = para.find('|');
-    fields.push_back(para.substr(0, bar));
-    if (bar == std::string_view::npos) return fields;
-    para.remove_prefix(bar + 1);
-  }
-}
 
 std::optional<std::int64_t> integer(std::string_view text) {
   std::int64_t value = 0;

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "wire/result.h"
+
+namespace brindle::server {
+
+inline constexpr std::string_view kBadRangeText = "查询日期格式错误。";
+inline constexpr std::string_view kRangeReversedText = "选择查询的结束日期不能小于开始日期！";
+
+// The fields of a txtPara as the client joined them with "|"; an empty txtPara is one empty field.
+std::vector<std::string_view> split_para(std::string_view para);
+
+// A query's "start|end" range in "%Y%m%d%H%M%S", as Unix seconds; refused in the client's words
+// when malformed or reversed.
+struct DateRange {
+  std::int64_t from = 0;
+  std::int64_t to = 0;
+};
+Result<DateRange> parse_date_range(std::string_view para);
+
+}  // namespace brindle::server
