@@ -235,8 +235,13 @@ void ScriptedHttpsServer::stop() {
     const std::lock_guard lock(mutex_);
     for (const int fd : open_fds_) ::shutdown(fd, SHUT_RDWR);
   }
-  std::unique_lock lock(mutex_);
-  wake_.wait(lock, [this] { return active_workers_ == 0; });
+  std::vector<std::thread> workers;
+  {
+    std::unique_lock lock(mutex_);
+    wake_.wait(lock, [this] { return active_workers_ == 0; });
+    workers.swap(workers_);
+  }
+  for (auto& worker : workers) worker.join();
   ::close(listen_fd_);
 }
 
@@ -252,7 +257,7 @@ void ScriptedHttpsServer::accept_loop() {
     const int connection = ++connections_;
     open_fds_.push_back(fd);
     ++active_workers_;
-    std::thread([this, fd, connection] { serve(fd, connection); }).detach();
+    workers_.emplace_back([this, fd, connection] { serve(fd, connection); });
   }
 }
 

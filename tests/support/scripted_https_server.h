@@ -102,7 +102,10 @@ class ScriptedHttpsServer final {
   std::map<std::string, ScriptedReply> by_path_;
   ScriptedReply default_reply_;
   std::vector<ReceivedRequest> received_;
-  int active_workers_ = 0;  // connection threads run detached; stop() waits for them
+  int active_workers_ = 0;
+  // Joined by stop(), so that each connection thread has also run its thread-exit clean-up (the TLS
+  // library's per-thread state) before the server is gone.
+  std::vector<std::thread> workers_;
   std::vector<int> open_fds_;
   int connections_ = 0;
 };
