@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include "../core/betting/hall_fixture.h"
 #include "core/app/account_panel.h"
@@ -56,6 +57,19 @@ class SingleBetAgainstServer : public ::testing::Test {
     frame_.posted.clear();
   }
 
+  // The demo market starts some matches at once and closes their lines; the latest kick-off is days
+  // away, so its lines stay open for the whole test.
+  std::size_t latest_row() const {
+    std::size_t latest = 0;
+    const auto& rows = hall_.rows();
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+      const auto& r = rows[i];
+      const auto& l = rows[latest];
+      if (std::tie(r.kick_off_date, r.kick_off_time) > std::tie(l.kick_off_date, l.kick_off_time)) latest = i;
+    }
+    return latest;
+  }
+
   betting::HallServices services() {
     return {session_, messages_, frame_, shell_, windows_, stake_window_, confirmation_};
   }
@@ -80,7 +94,8 @@ TEST_F(SingleBetAgainstServer, APlacedBetDebitsTheStakeAndShowsInTheUnsettledRec
   const std::string panel_before = app::account_panel_text(context_);
   ASSERT_GE(before, 100);
   stake_window_.answers = {"100"};
-  hall_.click(0, betting::AsianHandicapHall::kBetGiving);
+  const std::size_t row = latest_row();
+  hall_.click(row, betting::AsianHandicapHall::kBetGiving);
 
   ASSERT_EQ(messages_.texts.size(), 1u);
   const std::string suffix = betting::kBetPlacedSuffix;
@@ -105,12 +120,12 @@ TEST_F(SingleBetAgainstServer, APlacedBetDebitsTheStakeAndShowsInTheUnsettledRec
   ASSERT_TRUE(fetched) << fetched.error();
   ASSERT_EQ(records.size(), 1u);
   EXPECT_DOUBLE_EQ(records[0].stake, 100);
-  EXPECT_EQ(records[0].home_team, hall_.rows()[0].home_team);
+  EXPECT_EQ(records[0].home_team, hall_.rows()[row].home_team);
 }
 
 TEST_F(SingleBetAgainstServer, AStalePriceIsRefusedInTheServersWordsAndTheStakeWindowReturns) {
   const double before = context_.balance;
-  auto line = hall_.ticket_line(0);
+  auto line = hall_.ticket_line(latest_row());
   line.row.home_price += 0.2;  // what the ticket would hold after the server moved the line
   line.row.away_price += 0.2;
   stake_window_.answers = {"100", std::nullopt};
