@@ -16,11 +16,7 @@ int run(int argc, char** argv) {
   // A result posted or a match finished by the admin commands is settled at once, in the same
   // process, rather than waiting for the running server to notice it.
   const admin::SettlerFactory settle_on = [](std::shared_ptr<brindle::server::storage::Database> db) {
-    return [db](brindle::server::market::MatchId match) -> brindle::Result<void> {
-      auto settled = brindle::server::betting::settle_match(*db, match);
-      if (!settled) return brindle::Result<void>::failure(settled.error());
-      return {};
-    };
+    return brindle::server::betting::match_settler(db);
   };
   // Each group registers its own commands here.
   for (auto added : {admin::add_serve_command(table), admin::add_account_commands(table),

@@ -178,4 +178,14 @@ Result<int> settle_match(storage::Database& db, market::MatchId match) {
   return db.transaction([match](Connection& connection) { return settle_match(connection, match); });
 }
 
+market::MatchFinishedHandler match_settler(std::weak_ptr<storage::Database> db) {
+  return [db = std::move(db)](market::MatchId match) -> Result<void> {
+    auto database = db.lock();
+    if (!database) return Result<void>::failure("database closed");
+    auto settled = settle_match(*database, match);
+    if (!settled) return Result<void>::failure(settled.error());
+    return {};
+  };
+}
+
 }  // namespace brindle::server::betting

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <memory>
+
+#include "server/market/market.h"
 #include "server/market/market_model.h"
 #include "server/storage/database.h"
 #include "wire/result.h"
@@ -15,5 +18,8 @@ Result<int> settle_match(storage::Connection& connection, market::MatchId match)
 
 // The same in a transaction of its own: one match, one transaction.
 Result<int> settle_match(storage::Database& db, market::MatchId match);
+
+// What the market calls when a match finishes: settle it on `db`, while the database is open.
+market::MatchFinishedHandler match_settler(std::weak_ptr<storage::Database> db);
 
 }  // namespace brindle::server::betting

@@ -224,14 +224,7 @@ Result<void> add_bet_handlers(Dispatcher& dispatcher, const ServerServices& serv
 
 void settle_bets_on_finished_matches(const ServerServices& services) {
   if (!services.market || !services.db) return;
-  std::weak_ptr<storage::Database> db = services.db;
-  services.market->set_on_match_finished([db](market::MatchId match) -> Result<void> {
-    auto database = db.lock();
-    if (!database) return Result<void>::failure("database closed");
-    auto settled = betting::settle_match(*database, match);
-    if (!settled) return Result<void>::failure(settled.error());
-    return {};
-  });
+  services.market->set_on_match_finished(betting::match_settler(services.db));
 }
 
 }  // namespace brindle::server
