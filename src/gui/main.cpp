@@ -1,9 +1,12 @@
 // brindle: the desktop client.
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -16,6 +19,7 @@
 #include "gui/app/main_window.h"
 #include "gui/app/process_launcher.h"
 #include "gui/app/splash_window.h"
+#include "gui/app/web_sandbox.h"
 #include "gui/net/login_window.h"
 #include "gui/net/progress_window.h"
 #include "gui/net/proxy_settings_window.h"
@@ -46,6 +50,7 @@ void screenshot_login_window(brindle::gui::LoginWindow& login, const QString& pa
 
 int main(int argc, char** argv) {
   using namespace brindle;
+  gui::decide_web_sandbox(geteuid() == 0, std::cerr);
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);  // the web engine's pages need it
   QApplication application(argc, argv);
   // Windows come and go between the sign-in steps: none of them closing ends the program.

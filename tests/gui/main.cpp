@@ -2,13 +2,18 @@
 // a run selects, and outlives them all.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QApplication>
+#include <iostream>
+
+#include "gui/app/web_sandbox.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   // The tests never need a display; listing them at build time must not need one either.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  brindle::gui::decide_web_sandbox(geteuid() == 0, std::cerr);
   QApplication application(argc, argv);
   return RUN_ALL_TESTS();
 }

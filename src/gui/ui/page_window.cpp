@@ -1,7 +1,5 @@
 #include "gui/ui/page_window.h"
 
-#include <unistd.h>
-
 #include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -30,8 +28,6 @@ PageWindow::PageWindow(const QString& title, const QString& address, QWidget* pa
   setWindowTitle(title);
   auto* layout = new QVBoxLayout(this);
 #ifdef BRINDLE_HAVE_WEBENGINE
-  // The engine's sandbox refuses to start for root; anyone else keeps it.
-  if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
   auto* view = new QWebEngineView(this);
   view->setObjectName("pageView");
   view->setUrl(QUrl(address));
