@@ -299,8 +299,7 @@ void main_buttons(Writer& out) {
   ButtonStyle games = tab;
   games.base = QColor(0x6b, 0x3f, 0xa0);
   for (const auto& [prefix, caption] :
-       std::vector<std::pair<const char*, QString>>{{"bt_blank", QString()},
-                                                    {"bt_casinodrop", QStringLiteral("真人娱乐 ▾")},
+       std::vector<std::pair<const char*, QString>>{{"bt_casinodrop", QStringLiteral("真人娱乐 ▾")},
                                                     {"bt_slot", QStringLiteral("老虎机")},
                                                     {"bt_luzi", QStringLiteral("路子游戏")},
                                                     {"bt_poker", QStringLiteral("棋牌游戏")},
@@ -310,6 +309,11 @@ void main_buttons(Writer& out) {
                                                     {"bt_Promo", QStringLiteral("优惠活动")}}) {
     button_set(out, prefix, caption, 80, 28, games);
   }
+  // The blank control holds a place in the row and does nothing: it is drawn as the band itself,
+  // never as a button.
+  for (int s = 0; s < 4; ++s)
+    out.bitmap(QStringLiteral("bt_blank%1.bmp").arg(s, 2, 10, QLatin1Char('0')),
+               blank(80, 28, games.backdrop));
   ButtonStyle toggle = tab;
   toggle.base = p::kGreen;
   out.bitmap("show00.bmp", button_face(QStringLiteral("收起公告"), 80, 28, ButtonState::normal, toggle));

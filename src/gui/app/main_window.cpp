@@ -155,6 +155,8 @@ void MainWindow::build_buttons() {
           bitmap->load_states(skin_folder_, entry->bitmap_prefix);
         }
         if (bitmap->size() != bitmap->sizeHint()) bitmap->resize(bitmap->sizeHint());
+        // The blank control only holds its place in the row.
+        if (entry->command == app::MainCommand::none) bitmap->setCursor(Qt::ArrowCursor);
         button = bitmap;
       } else {
         auto* plain = new QPushButton(caption, body_);

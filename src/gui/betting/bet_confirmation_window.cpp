@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "gui/ui/skinned_frame.h"
+
 namespace brindle::gui {
 
 BetConfirmationWindow::BetConfirmationWindow(const ports::BetConfirmation& c, QWidget* parent)
@@ -27,11 +29,15 @@ BetConfirmationWindow::BetConfirmationWindow(const ports::BetConfirmation& c, QW
   form->addRow(QStringLiteral("投注彩金："), value(c.stake + " " + c.currency, "stake"));
   layout->addWidget(group);
   auto* buttons = new QDialogButtonBox(this);
-  buttons->addButton(QStringLiteral("确认"), QDialogButtonBox::AcceptRole)->setObjectName("confirm");
+  QPushButton* confirm = buttons->addButton(QStringLiteral("确认"), QDialogButtonBox::AcceptRole);
+  confirm->setObjectName("confirm");
+  confirm->setDefault(true);
+  confirm->setFocus();
   buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole)->setObjectName("cancel");
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   layout->addWidget(buttons);
+  SkinnedFrame::skin_dialog(this);
 }
 
 bool BetConfirmationPortImpl::confirm_bet(const ports::BetConfirmation& confirmation) {

@@ -10,6 +10,8 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
+#include "gui/ui/skinned_frame.h"
+
 namespace brindle::gui {
 namespace {
 
@@ -92,6 +94,7 @@ StakeWindow::StakeWindow(int skin_size_mode, QWidget* parent) : QDialog(parent) 
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   layout->addWidget(buttons);
+  SkinnedFrame::skin_dialog(this);
 }
 
 void StakeWindow::show_content(const ports::StakeWindowContent& content, const QString& typed) {

@@ -142,6 +142,7 @@ void LoginWindow::prepare() {
 
 std::optional<ports::LoginChoice> LoginWindow::run() {
   prepare();
+  user_name_->setFocus();  // the server is chosen already; the user types his name first
   if (exec() != QDialog::Accepted) return std::nullopt;
   ports::LoginChoice choice;
   choice.server = server_->currentText().toStdString();

@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QStyle>
 
+#include "gui/ui/skinned_frame.h"
+
 namespace brindle::gui {
 
 bool UserInputDrop::is_user_input(const QEvent& event) {
@@ -71,6 +73,7 @@ void ProgressWindow::begin() {
   auto* layout = new QHBoxLayout(window_);
   layout->addWidget(icon);
   layout->addWidget(text_);
+  SkinnedFrame::skin_dialog(window_);
   window_->show();
   QApplication::setOverrideCursor(Qt::WaitCursor);
   pump();

@@ -122,9 +122,11 @@ void SkinnedFrame::load(const std::filesystem::path& theme_file) {
     const QMargins after = window_->contentsMargins();
     const QSize grow(after.left() + after.right() - before.left() - before.right(),
                      after.top() + after.bottom() - before.top() - before.bottom());
+    // A window that was never sized takes its layout's size, frame included, when it is shown;
+    // growing it now would stretch the default size of a window not yet laid out.
     if (window_->minimumSize() == window_->maximumSize() && !window_->minimumSize().isEmpty()) {
       window_->setFixedSize(window_->minimumSize() + grow);
-    } else {
+    } else if (window_->testAttribute(Qt::WA_Resized)) {
       window_->resize(window_->size() + grow);
     }
   }
