@@ -116,7 +116,7 @@ class HttpSession {
     try {
       auto method = request.method_string();
       auto target = request.target();
-      auto answer = shared_->router->route(std::string_view(method.data(), method.size()),
+      auto answer = shared_->router->route(Derived::kChannel, std::string_view(method.data(), method.size()),
                                            std::string_view(target.data(), target.size()), request.body());
       res = make_response(request.version(), request.keep_alive(), answer);
     } catch (...) {
@@ -176,6 +176,8 @@ class HttpSession {
 class PlainSession final : public HttpSession<PlainSession>,
                            public std::enable_shared_from_this<PlainSession> {
  public:
+  static constexpr Channel kChannel = Channel::plain;
+
   PlainSession(beast::tcp_stream&& stream, beast::flat_buffer buffer, std::shared_ptr<const Shared> shared)
       : HttpSession(std::move(buffer), std::move(shared)), stream_(std::move(stream)) {}
 
@@ -194,6 +196,8 @@ class PlainSession final : public HttpSession<PlainSession>,
 
 class TlsSession final : public HttpSession<TlsSession>, public std::enable_shared_from_this<TlsSession> {
  public:
+  static constexpr Channel kChannel = Channel::tls;
+
   TlsSession(beast::tcp_stream&& stream, ssl::context& context, beast::flat_buffer buffer,
              std::shared_ptr<const Shared> shared)
       : HttpSession(std::move(buffer), std::move(shared)), stream_(std::move(stream), context) {}

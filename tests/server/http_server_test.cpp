@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "server/router.h"
 #include "server/server.h"
 #include "support/temp_dir.h"
 #include "test_client.h"
@@ -19,6 +20,7 @@ using testing::TestConnection;
 
 constexpr std::string_view kAcquire = "/betengine/VTServer220.dll?DATA_ACQUIRE";
 constexpr std::string_view kVersionBody = "txtLanguage=1&txtSubjectID=13002";
+constexpr std::string_view kServerList = "/betengine/ServerList.htm";
 
 class LiveServer : public ::testing::Test {
  protected:
@@ -47,12 +49,26 @@ class LiveServer : public ::testing::Test {
 TEST_F(LiveServer, AnswersHttpsAndPlainHttpOnOnePort) {
   for (bool tls : {true, false}) {
     auto connection = open(tls);
-    auto reply = connection.post(kAcquire, kVersionBody);
-    EXPECT_EQ(reply.status, 200u);
-    EXPECT_EQ(reply.content_type, "text/html; charset=GBK");
-    EXPECT_EQ(reply.body, "1|ok|321\r\n");
+    auto page = connection.get("/doc/rule.htm");
+    EXPECT_EQ(page.status, 200u) << tls;
+    EXPECT_EQ(page.content_type, "text/html; charset=GBK");
+    EXPECT_NE(wire::gbk_to_utf8(page.body).find("投注规则"), std::string::npos);
   }
+  auto reply = open(true).post(kAcquire, kVersionBody);
+  EXPECT_EQ(reply.status, 200u);
+  EXPECT_EQ(reply.content_type, "text/html; charset=GBK");
+  EXPECT_EQ(reply.body, "1|ok|321\r\n");
   EXPECT_EQ(server->url(), "https://127.0.0.1:" + std::to_string(port()));
+}
+
+TEST_F(LiveServer, TheEndpointRefusesPlainHttpAndTheConnectionGoesOn) {
+  auto connection = open(false);
+  auto refused = connection.post("/betengine/VTServer220.dll?DATA_TRANS",
+                                 "txtLanguage=1&txtSubjectID=13001&txtUserName=demo_rmb&txtPwd=rmb12345");
+  EXPECT_EQ(refused.status, 403u);
+  EXPECT_EQ(wire::gbk_to_utf8(refused.body), kHttpsOnlyText);
+  EXPECT_TRUE(refused.keep_alive);
+  EXPECT_EQ(connection.get(kServerList).status, 200u);
 }
 
 TEST_F(LiveServer, CertificateVerifiesAsLocalhostAgainstItself) {
@@ -62,15 +78,19 @@ TEST_F(LiveServer, CertificateVerifiesAsLocalhostAgainstItself) {
 }
 
 TEST_F(LiveServer, KeepsTheConnectionAliveBetweenRequests) {
-  for (bool tls : {true, false}) {
-    auto connection = open(tls);
-    auto first = connection.post(kAcquire, kVersionBody);
-    EXPECT_TRUE(first.keep_alive);
-    auto second = connection.post(kAcquire, "txtLanguage=1&txtSubjectID=1001");
-    EXPECT_EQ(second.body.substr(0, 7), "1|null|");
-    EXPECT_EQ(connection.get("/nowhere").status, 404u);
-    EXPECT_EQ(connection.post(kAcquire, kVersionBody).body, "1|ok|321\r\n");
-  }
+  auto connection = open(true);
+  auto first = connection.post(kAcquire, kVersionBody);
+  EXPECT_TRUE(first.keep_alive);
+  auto second = connection.post(kAcquire, "txtLanguage=1&txtSubjectID=1001");
+  EXPECT_EQ(second.body.substr(0, 7), "1|null|");
+  EXPECT_EQ(connection.get("/nowhere").status, 404u);
+  EXPECT_EQ(connection.post(kAcquire, kVersionBody).body, "1|ok|321\r\n");
+
+  auto plain = open(false);
+  auto list = plain.get(kServerList);
+  EXPECT_TRUE(list.keep_alive);
+  EXPECT_EQ(plain.get("/nowhere").status, 404u);
+  EXPECT_EQ(plain.get(kServerList).body, list.body);
 }
 
 TEST_F(LiveServer, OversizeBodyIsRefusedWith413) {
@@ -92,7 +112,7 @@ TEST_F(LiveServer, OversizeBodyIsRefusedWith413) {
 }
 
 TEST_F(LiveServer, ExpectContinueGetsTheGoAheadBeforeTheBody) {
-  auto connection = TestConnection::plain(port());
+  auto connection = open(true);
   connection.write_raw(
       "POST /betengine/VTServer220.dll?DATA_ACQUIRE HTTP/1.1\r\nHost: x\r\nContent-Length: " +
       std::to_string(kVersionBody.size()) + "\r\nExpect: 100-continue\r\n\r\n");
@@ -119,7 +139,7 @@ TEST_F(LiveServer, MalformedRequestsAreRefusedAndServingGoesOn) {
     auto answer = connection.read_until_close();
     EXPECT_TRUE(answer.starts_with(c.answer_start)) << answer.substr(0, 40);
   }
-  EXPECT_EQ(TestConnection::plain(port()).post(kAcquire, kVersionBody).body, "1|ok|321\r\n");
+  EXPECT_EQ(open(true).post(kAcquire, kVersionBody).body, "1|ok|321\r\n");
 }
 
 TEST_F(LiveServer, ServesSeveralClientsAtOnce) {
@@ -127,9 +147,12 @@ TEST_F(LiveServer, ServesSeveralClientsAtOnce) {
   std::vector<std::thread> clients;
   for (int t = 0; t < 4; ++t) {
     clients.emplace_back([&, t] {
-      auto connection = open(t % 2 == 1);
+      const bool tls = t % 2 == 1;
+      auto connection = open(tls);
       for (int i = 0; i < 25; ++i) {
-        if (connection.post(kAcquire, kVersionBody).body == "1|ok|321\r\n") ++good;
+        if (tls ? connection.post(kAcquire, kVersionBody).body == "1|ok|321\r\n"
+                : connection.get(kServerList).status == 200u)
+          ++good;
       }
     });
   }
@@ -148,7 +171,7 @@ TEST_F(LiveServer, RestartReusesTheCertificate) {
 
 TEST_F(LiveServer, StopClosesOpenConnections) {
   auto connection = TestConnection::plain(port());
-  EXPECT_EQ(connection.post(kAcquire, kVersionBody).status, 200u);
+  EXPECT_EQ(connection.get(kServerList).status, 200u);
   server->stop();
   EXPECT_EQ(connection.read_until_close(), "");
 }
