@@ -21,6 +21,8 @@ using testing::TestConnection;
 constexpr std::string_view kAcquire = "/betengine/VTServer220.dll?DATA_ACQUIRE";
 constexpr std::string_view kVersionBody = "txtLanguage=1&txtSubjectID=13002";
 constexpr std::string_view kServerList = "/betengine/ServerList.htm";
+// Far beyond what a prompt close takes, far below the I/O timeout of the servers that use it.
+constexpr std::chrono::seconds kGenerous{30};
 
 class LiveServer : public ::testing::Test {
  protected:
@@ -109,6 +111,44 @@ TEST_F(LiveServer, OversizeBodyIsRefusedWith413) {
   std::string chunk = "8000\r\n" + std::string(0x8000, 'y') + "\r\n";
   for (int i = 0; i < 3; ++i) chunked.write_raw(chunk);
   EXPECT_EQ(chunked.read_response().status, 413u);
+}
+
+// A reply that ends the connection ends it at once: over TLS with close_notify and the socket's
+// close, not after the client's own close_notify (which a client that stopped reading never sends)
+// or the I/O timeout.
+TEST(ServerClose, ARefusalOrConnectionCloseEndsTheConnectionAtOnce) {
+  testing::TempDir dir;
+  ServerOptions options;
+  options.data_dir = dir.path();
+  options.limits.io_timeout = std::chrono::minutes(10);
+  auto server = Server::start(options);
+  ASSERT_TRUE(server.ok()) << server.error();
+  const unsigned short port = server.value()->port();
+
+  const std::string oversized =
+      "POST /betengine/VTServer220.dll?DATA_ACQUIRE HTTP/1.1\r\nHost: x\r\n"
+      "Content-Length: 71680\r\n\r\n" +
+      std::string(70 * 1024, 'x');
+  const std::string closing =
+      "GET /betengine/ServerList.htm HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
+  const struct {
+    bool tls;
+    const std::string& request;
+    std::string_view answer_start;
+  } cases[] = {
+      {true, oversized, "HTTP/1.1 413"},
+      {false, oversized, "HTTP/1.1 413"},
+      {true, closing, "HTTP/1.1 200"},
+      {false, closing, "HTTP/1.1 200"},
+  };
+  for (const auto& c : cases) {
+    auto connection = c.tls ? TestConnection::tls(port) : TestConnection::plain(port);
+    connection.write_raw(c.request);
+    auto end = connection.read_to_end(kGenerous);
+    EXPECT_TRUE(end.closed) << c.tls << " " << c.answer_start << ": " << end.error;
+    EXPECT_TRUE(end.bytes.starts_with(c.answer_start)) << end.bytes.substr(0, 40);
+    EXPECT_NE(end.bytes.find("Connection: close"), std::string::npos);
+  }
 }
 
 TEST_F(LiveServer, ExpectContinueGetsTheGoAheadBeforeTheBody) {
