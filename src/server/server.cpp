@@ -54,7 +54,9 @@ Result<std::unique_ptr<Server>> Server::start(ServerOptions options) {
   auto certificate = ensure_certificate(options.data_dir);
   if (!certificate) return Failure::failure(certificate.error());
 
-  auto database = open_server_database(options.data_dir);
+  storage::DatabaseOptions database_options;
+  database_options.full_sync = options.config.full_sync;
+  auto database = open_server_database(options.data_dir, database_options);
   if (!database) return Failure::failure(database.error());
   ServerServices services;
   services.config = std::make_shared<const ServerConfig>(std::move(options.config));

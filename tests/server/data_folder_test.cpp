@@ -1,4 +1,5 @@
-// What the server leaves on disk: a data folder only its owner can read, whatever the umask.
+// What the server leaves on disk: a data folder only its owner can read, whatever the umask, and the
+// durability the operator asked for.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -10,6 +11,7 @@
 
 #include "server/server.h"
 #include "server/server_config.h"
+#include "server/storage/database.h"
 #include "support/temp_dir.h"
 
 namespace brindle::server {
@@ -90,6 +92,40 @@ TEST(DataFolder, WhatAnEarlierVersionLeftReadableIsTightenedOnStart) {
   auto server = start_in(data);
   ASSERT_TRUE(server);
   expect_private(data, "restarted");
+}
+
+int synchronous_setting(storage::Database& db, bool writer) {
+  auto ask = [](storage::Connection& c) -> Result<int> {
+    auto statement = c.prepare("PRAGMA synchronous");
+    if (!statement) return Result<int>::failure(statement.error());
+    auto row = statement->step();
+    if (!row) return Result<int>::failure(row.error());
+    return static_cast<int>(statement->column_int64(0));
+  };
+  auto value = writer ? db.transaction(ask) : db.read(ask);
+  EXPECT_TRUE(value.ok()) << value.error();
+  return value.ok() ? value.value() : -1;
+}
+
+TEST(DataFolder, FullSyncFromTheConfigurationReachesEveryConnection) {
+  const struct {
+    std::string_view config;
+    int synchronous;  // SQLite's number: 1 NORMAL, 2 FULL
+  } cases[] = {
+      {"", 1},
+      {"[server]\nfull_sync = 0\n", 1},
+      {"[server]\nfull_sync = 1\n", 2},
+  };
+  for (const auto& c : cases) {
+    testing::TempDir dir;
+    auto config = parse_server_config(c.config);
+    ASSERT_TRUE(config.ok()) << config.error();
+    auto server = start_in(dir / "data", std::move(config).value());
+    ASSERT_TRUE(server);
+    for (bool writer : {true, false}) {
+      EXPECT_EQ(synchronous_setting(*server->services().db, writer), c.synchronous) << c.config << writer;
+    }
+  }
 }
 
 }  // namespace
