@@ -116,7 +116,7 @@ class HttpSession {
     try {
       auto method = request.method_string();
       auto target = request.target();
-      auto answer = shared_->router->route(std::string_view(method.data(), method.size()),
+      auto answer = shared_->router->route(Derived::kChannel, std::string_view(method.data(), method.size()),
                                            std::string_view(target.data(), target.size()), request.body());
       res = make_response(request.version(), request.keep_alive(), answer);
     } catch (...) {
@@ -150,20 +150,24 @@ class HttpSession {
     if (ec) return;
     response_.reset();
     if (draining_) {
-      derived().half_close();
-      drained_ = 0;
-      return drain();
+      return derived().end_sending([self = derived().shared_from_this()] {
+        beast::get_lowest_layer(self->stream()).expires_after(self->shared_->limits.linger);
+        self->drained_ = 0;
+        self->drain();
+      });
     }
     if (close) return derived().do_eof();
     do_read();
   }
 
+  // Reads the raw bytes below any TLS, since nothing more is decrypted after the close.
   void drain() {
-    derived().stream().async_read_some(
-        asio::buffer(discard_), [self = derived().shared_from_this()](beast::error_code ec, std::size_t n) {
-          self->drained_ += n;
-          if (!ec && self->drained_ < kDrainLimit) self->drain();
-        });
+    beast::get_lowest_layer(derived().stream())
+        .async_read_some(asio::buffer(discard_),
+                         [self = derived().shared_from_this()](beast::error_code ec, std::size_t n) {
+                           self->drained_ += n;
+                           if (!ec && self->drained_ < kDrainLimit) self->drain();
+                         });
   }
 
   std::optional<http::request_parser<http::string_body>> parser_;
@@ -176,17 +180,24 @@ class HttpSession {
 class PlainSession final : public HttpSession<PlainSession>,
                            public std::enable_shared_from_this<PlainSession> {
  public:
+  static constexpr Channel kChannel = Channel::plain;
+
   PlainSession(beast::tcp_stream&& stream, beast::flat_buffer buffer, std::shared_ptr<const Shared> shared)
       : HttpSession(std::move(buffer), std::move(shared)), stream_(std::move(stream)) {}
 
   void run() { do_read(); }
   beast::tcp_stream& stream() { return stream_; }
 
+  // The socket closes when the last handler lets go of the session.
   void do_eof() {
     beast::error_code ignored;
     stream_.socket().shutdown(tcp::socket::shutdown_send, ignored);
   }
-  void half_close() { do_eof(); }
+  template <typename Then>
+  void end_sending(Then then) {
+    do_eof();
+    then();
+  }
 
  private:
   beast::tcp_stream stream_;
@@ -194,6 +205,8 @@ class PlainSession final : public HttpSession<PlainSession>,
 
 class TlsSession final : public HttpSession<TlsSession>, public std::enable_shared_from_this<TlsSession> {
  public:
+  static constexpr Channel kChannel = Channel::tls;
+
   TlsSession(beast::tcp_stream&& stream, ssl::context& context, beast::flat_buffer buffer,
              std::shared_ptr<const Shared> shared)
       : HttpSession(std::move(buffer), std::move(shared)), stream_(std::move(stream), context) {}
@@ -206,12 +219,23 @@ class TlsSession final : public HttpSession<TlsSession>, public std::enable_shar
   }
   beast::ssl_stream<beast::tcp_stream>& stream() { return stream_; }
 
+  // Sends close_notify, then the socket closes when the session is let go.
   void do_eof() {
-    beast::get_lowest_layer(stream_).expires_after(shared_->limits.io_timeout);
-    stream_.async_shutdown([self = shared_from_this()](beast::error_code) {});
+    end_sending([] {});
   }
-  // TLS has no half-close: the client closes once it has read the refusal.
-  void half_close() {}
+  // Sends close_notify and the TCP half-close without waiting for the client's close_notify, which
+  // a client that has stopped reading never sends: its read sees the end at once.
+  template <typename Then>
+  void end_sending(Then then) {
+    beast::get_lowest_layer(stream_).expires_after(shared_->limits.io_timeout);
+    SSL* ssl = stream_.native_handle();
+    SSL_set_shutdown(ssl, SSL_get_shutdown(ssl) | SSL_RECEIVED_SHUTDOWN);
+    stream_.async_shutdown([self = shared_from_this(), then = std::move(then)](beast::error_code) mutable {
+      beast::error_code ignored;
+      beast::get_lowest_layer(self->stream_).socket().shutdown(tcp::socket::shutdown_send, ignored);
+      then();
+    });
+  }
 
  private:
   void on_handshake(beast::error_code ec, std::size_t used) {

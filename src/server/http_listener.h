@@ -16,13 +16,19 @@ struct ListenerLimits {
   // Longest wait for the first bytes, a TLS handshake, a whole request or the next request on a
   // kept-alive connection; a stalled client is disconnected after it.
   std::chrono::milliseconds io_timeout{30'000};
+  // After a refused body the connection is closed for sending at once, and what the client still
+  // sends is read and thrown away for at most this long, so that closing does not reset the
+  // connection before the client has read the refusal.
+  std::chrono::milliseconds linger{2'000};
   std::uint64_t body_limit = 64 * 1024;  // a larger body is answered with 413
   std::uint32_t header_limit = 16 * 1024;
   std::size_t threads = 2;
 };
 
 // One listening port that serves both HTTPS and plain HTTP (told apart by the first bytes a client
-// sends), HTTP/1.1 with keep-alive, on its own worker threads.
+// sends), HTTP/1.1 with keep-alive, on its own worker threads. The router is told which of the two
+// a request came on. A reply that ends the connection is followed by the close at once (TLS
+// close_notify, then the socket).
 class HttpListener final {
  public:
   // Binds and listens; requests are served only after start(). The address must be a loopback

@@ -27,12 +27,14 @@ Router::Router(std::shared_ptr<const Dispatcher> dispatcher, std::shared_ptr<con
           list_document(config->servers.value_or(std::vector<ListEntry>{{std::move(self_host), 1}}))),
       proxy_list_(list_document(config->proxies)) {}
 
-HttpAnswer Router::route(std::string_view method, std::string_view target, std::string_view body) const {
+HttpAnswer Router::route(Channel channel, std::string_view method, std::string_view target,
+                         std::string_view body) const {
   auto question = target.find('?');
   auto path = target.substr(0, question);
   auto query = question == std::string_view::npos ? std::string_view{} : target.substr(question + 1);
 
   if (path == kEndpointPath) {
+    if (channel != Channel::tls) return status_answer(403, kHttpsOnlyText);
     if (method != "POST") return status_answer(405, "405 请使用POST方法", "POST");
     HttpAnswer answer;
     // Refusals stay HTTP 200: the client shows only a 200 reply's words, anything else as a wrong server.

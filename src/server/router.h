@@ -21,15 +21,22 @@ struct HttpAnswer {
   std::string allow;  // for 405: the methods the path accepts
 };
 
-// Maps one HTTP request to its answer, independent of the connection it came on. Safe to call from
-// several threads at once.
+// How a request reached the listener.
+enum class Channel { tls, plain };
+
+inline constexpr std::string_view kHttpsOnlyText = "403 投注接口只接受HTTPS连接";
+
+// Maps one HTTP request to its answer. Safe to call from several threads at once.
 class Router final {
  public:
   // self_host ("127.0.0.1:47443") is what the server list names when the configuration gives none.
   Router(std::shared_ptr<const Dispatcher> dispatcher, std::shared_ptr<const ServerConfig> config,
          std::string self_host);
 
-  HttpAnswer route(std::string_view method, std::string_view target, std::string_view body) const;
+  // Web pages and list documents are served on either channel. The endpoint answers only over TLS:
+  // every request body there carries the user's password.
+  HttpAnswer route(Channel channel, std::string_view method, std::string_view target,
+                   std::string_view body) const;
 
  private:
   std::shared_ptr<const Dispatcher> dispatcher_;

@@ -1,6 +1,5 @@
 #include "server/server.h"
 
-#include <system_error>
 #include <utility>
 
 #include "server/accounts/authenticator.h"
@@ -11,6 +10,7 @@
 #include "server/handlers/market_handlers.h"
 #include "server/handlers/session_handlers.h"
 #include "server/router.h"
+#include "server/storage/private_files.h"
 #include "server/tls_certificate.h"
 
 namespace brindle::server {
@@ -48,16 +48,15 @@ void Server::stop() {
 Result<std::unique_ptr<Server>> Server::start(ServerOptions options) {
   using Failure = Result<std::unique_ptr<Server>>;
   if (options.data_dir.empty()) return Failure::failure("no data folder given");
-  std::error_code ec;
-  std::filesystem::create_directories(options.data_dir, ec);
-  if (ec)
-    return Failure::failure("cannot create the data folder " + options.data_dir.string() + ": " +
-                            ec.message());
+  if (auto made = storage::make_private_directory(options.data_dir); !made)
+    return Failure::failure(made.error());
 
   auto certificate = ensure_certificate(options.data_dir);
   if (!certificate) return Failure::failure(certificate.error());
 
-  auto database = open_server_database(options.data_dir);
+  storage::DatabaseOptions database_options;
+  database_options.full_sync = options.config.full_sync;
+  auto database = open_server_database(options.data_dir, database_options);
   if (!database) return Failure::failure(database.error());
   ServerServices services;
   services.config = std::make_shared<const ServerConfig>(std::move(options.config));

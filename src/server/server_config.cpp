@@ -93,11 +93,8 @@ class Parser {
       config_.version = *version;
       return {};
     }
-    if (key == "peak_period") {
-      if (value != "0" && value != "1") return "peak_period must be 0 or 1, not '" + std::string(value) + "'";
-      config_.peak_period = value == "1";
-      return {};
-    }
+    if (key == "peak_period") return flag(key, value, config_.peak_period);
+    if (key == "full_sync") return flag(key, value, config_.full_sync);
     std::string* target = nullptr;
     if (key == "login_notice") target = &config_.login_notice;
     if (key == "latest_information") target = &config_.latest_information;
@@ -105,6 +102,12 @@ class Parser {
     if (!target) return "unknown key '" + key + "' in [server]";
     if (auto error = check_field_text(value); !error.empty()) return key + ": " + error;
     *target = std::string(value);
+    return {};
+  }
+
+  static std::string flag(const std::string& key, std::string_view value, bool& target) {
+    if (value != "0" && value != "1") return key + " must be 0 or 1, not '" + std::string(value) + "'";
+    target = value == "1";
     return {};
   }
 

@@ -27,6 +27,9 @@ struct ServerConfig {
   std::string second_information = "走地盘口即时更新，请留意比分变化。";
   // Market lists tell the client it is peak time; accounts that never bought credit then get no rows.
   bool peak_period = false;
+  // Every commit waits for the disk (SQLite synchronous=FULL), so a power cut loses no committed
+  // bet; off, a crash of the process still loses nothing but a power cut may lose the last commits.
+  bool full_sync = false;
   // Absent: the server list names this server itself, so a fresh install is reachable.
   std::optional<std::vector<ListEntry>> servers;
   std::vector<ListEntry> proxies;
@@ -34,8 +37,8 @@ struct ServerConfig {
 
 // Reads the INI-style configuration (UTF-8):
 //
-//   [server]    version, login_notice, latest_information, second_information, peak_period
-//               (key = value)
+//   [server]    version, login_notice, latest_information, second_information, peak_period,
+//               full_sync (key = value; the flags are 0 or 1)
 //   [servers]   one "text|number" line per server
 //   [proxies]   one "address|port" line per proxy
 //

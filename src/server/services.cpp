@@ -1,11 +1,11 @@
 #include "server/services.h"
 
-#include <system_error>
 #include <vector>
 
 #include "server/accounts/account_store.h"
 #include "server/betting/bet_schema.h"
 #include "server/market/market_store.h"
+#include "server/storage/private_files.h"
 
 namespace brindle::server {
 
@@ -23,9 +23,7 @@ std::span<const storage::Migration> all_migrations() {
 Result<std::shared_ptr<storage::Database>> open_server_database(const std::filesystem::path& data_dir,
                                                                 storage::DatabaseOptions options) {
   using R = Result<std::shared_ptr<storage::Database>>;
-  std::error_code ec;
-  std::filesystem::create_directories(data_dir, ec);
-  if (ec) return R::failure("cannot create the data folder " + data_dir.string() + ": " + ec.message());
+  if (auto made = storage::make_private_directory(data_dir); !made) return R::failure(made.error());
   auto database = storage::Database::open_in(data_dir, options);
   if (!database) return database;
   if (auto migrated = storage::migrate(*database.value(), all_migrations()); !migrated) {

@@ -19,6 +19,8 @@
 #include <system_error>
 #include <utility>
 
+#include "server/storage/private_files.h"
+
 namespace brindle::server {
 namespace {
 
@@ -126,7 +128,7 @@ Result<void> create_pair(const CertificateFiles& files) {
 
   // The key goes first: a certificate on disk always has its key beside it.
   if (auto written = write_private_file(files.private_key, key_pem, 0600); !written) return written;
-  return write_private_file(files.certificate, cert_pem, 0644);
+  return write_private_file(files.certificate, cert_pem, 0600);
 }
 
 Result<void> check_pair(const CertificateFiles& files) {
@@ -154,6 +156,9 @@ Result<CertificateFiles> ensure_certificate(const std::filesystem::path& data_di
   Result<void> outcome;
   if (have_cert && have_key) {
     outcome = check_pair(files);
+    // An earlier version wrote the certificate readable by everyone.
+    if (outcome) outcome = storage::restrict_if_present(files.certificate);
+    if (outcome) outcome = storage::restrict_if_present(files.private_key);
   } else if (!have_cert && !have_key) {
     outcome = create_pair(files);
     files.created = true;

@@ -7,7 +7,7 @@
 namespace brindle::server {
 
 struct CertificateFiles {
-  std::filesystem::path certificate;  // cert.pem
+  std::filesystem::path certificate;  // cert.pem, mode 0600
   std::filesystem::path private_key;  // key.pem, mode 0600
   bool created = false;               // made by this call rather than found
 };

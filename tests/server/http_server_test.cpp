@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "server/router.h"
 #include "server/server.h"
 #include "support/temp_dir.h"
 #include "test_client.h"
@@ -19,6 +20,9 @@ using testing::TestConnection;
 
 constexpr std::string_view kAcquire = "/betengine/VTServer220.dll?DATA_ACQUIRE";
 constexpr std::string_view kVersionBody = "txtLanguage=1&txtSubjectID=13002";
+constexpr std::string_view kServerList = "/betengine/ServerList.htm";
+// Far beyond what a prompt close takes, far below the I/O timeout of the servers that use it.
+constexpr std::chrono::seconds kGenerous{30};
 
 class LiveServer : public ::testing::Test {
  protected:
@@ -47,12 +51,26 @@ class LiveServer : public ::testing::Test {
 TEST_F(LiveServer, AnswersHttpsAndPlainHttpOnOnePort) {
   for (bool tls : {true, false}) {
     auto connection = open(tls);
-    auto reply = connection.post(kAcquire, kVersionBody);
-    EXPECT_EQ(reply.status, 200u);
-    EXPECT_EQ(reply.content_type, "text/html; charset=GBK");
-    EXPECT_EQ(reply.body, "1|ok|321\r\n");
+    auto page = connection.get("/doc/rule.htm");
+    EXPECT_EQ(page.status, 200u) << tls;
+    EXPECT_EQ(page.content_type, "text/html; charset=GBK");
+    EXPECT_NE(wire::gbk_to_utf8(page.body).find("投注规则"), std::string::npos);
   }
+  auto reply = open(true).post(kAcquire, kVersionBody);
+  EXPECT_EQ(reply.status, 200u);
+  EXPECT_EQ(reply.content_type, "text/html; charset=GBK");
+  EXPECT_EQ(reply.body, "1|ok|321\r\n");
   EXPECT_EQ(server->url(), "https://127.0.0.1:" + std::to_string(port()));
+}
+
+TEST_F(LiveServer, TheEndpointRefusesPlainHttpAndTheConnectionGoesOn) {
+  auto connection = open(false);
+  auto refused = connection.post("/betengine/VTServer220.dll?DATA_TRANS",
+                                 "txtLanguage=1&txtSubjectID=13001&txtUserName=demo_rmb&txtPwd=rmb12345");
+  EXPECT_EQ(refused.status, 403u);
+  EXPECT_EQ(wire::gbk_to_utf8(refused.body), kHttpsOnlyText);
+  EXPECT_TRUE(refused.keep_alive);
+  EXPECT_EQ(connection.get(kServerList).status, 200u);
 }
 
 TEST_F(LiveServer, CertificateVerifiesAsLocalhostAgainstItself) {
@@ -62,15 +80,19 @@ TEST_F(LiveServer, CertificateVerifiesAsLocalhostAgainstItself) {
 }
 
 TEST_F(LiveServer, KeepsTheConnectionAliveBetweenRequests) {
-  for (bool tls : {true, false}) {
-    auto connection = open(tls);
-    auto first = connection.post(kAcquire, kVersionBody);
-    EXPECT_TRUE(first.keep_alive);
-    auto second = connection.post(kAcquire, "txtLanguage=1&txtSubjectID=1001");
-    EXPECT_EQ(second.body.substr(0, 7), "1|null|");
-    EXPECT_EQ(connection.get("/nowhere").status, 404u);
-    EXPECT_EQ(connection.post(kAcquire, kVersionBody).body, "1|ok|321\r\n");
-  }
+  auto connection = open(true);
+  auto first = connection.post(kAcquire, kVersionBody);
+  EXPECT_TRUE(first.keep_alive);
+  auto second = connection.post(kAcquire, "txtLanguage=1&txtSubjectID=1001");
+  EXPECT_EQ(second.body.substr(0, 7), "1|null|");
+  EXPECT_EQ(connection.get("/nowhere").status, 404u);
+  EXPECT_EQ(connection.post(kAcquire, kVersionBody).body, "1|ok|321\r\n");
+
+  auto plain = open(false);
+  auto list = plain.get(kServerList);
+  EXPECT_TRUE(list.keep_alive);
+  EXPECT_EQ(plain.get("/nowhere").status, 404u);
+  EXPECT_EQ(plain.get(kServerList).body, list.body);
 }
 
 TEST_F(LiveServer, OversizeBodyIsRefusedWith413) {
@@ -91,8 +113,46 @@ TEST_F(LiveServer, OversizeBodyIsRefusedWith413) {
   EXPECT_EQ(chunked.read_response().status, 413u);
 }
 
+// A reply that ends the connection ends it at once: over TLS with close_notify and the socket's
+// close, not after the client's own close_notify (which a client that stopped reading never sends)
+// or the I/O timeout.
+TEST(ServerClose, ARefusalOrConnectionCloseEndsTheConnectionAtOnce) {
+  testing::TempDir dir;
+  ServerOptions options;
+  options.data_dir = dir.path();
+  options.limits.io_timeout = std::chrono::minutes(10);
+  auto server = Server::start(options);
+  ASSERT_TRUE(server.ok()) << server.error();
+  const unsigned short port = server.value()->port();
+
+  const std::string oversized =
+      "POST /betengine/VTServer220.dll?DATA_ACQUIRE HTTP/1.1\r\nHost: x\r\n"
+      "Content-Length: 71680\r\n\r\n" +
+      std::string(70 * 1024, 'x');
+  const std::string closing =
+      "GET /betengine/ServerList.htm HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
+  const struct {
+    bool tls;
+    const std::string& request;
+    std::string_view answer_start;
+  } cases[] = {
+      {true, oversized, "HTTP/1.1 413"},
+      {false, oversized, "HTTP/1.1 413"},
+      {true, closing, "HTTP/1.1 200"},
+      {false, closing, "HTTP/1.1 200"},
+  };
+  for (const auto& c : cases) {
+    auto connection = c.tls ? TestConnection::tls(port) : TestConnection::plain(port);
+    connection.write_raw(c.request);
+    auto end = connection.read_to_end(kGenerous);
+    EXPECT_TRUE(end.closed) << c.tls << " " << c.answer_start << ": " << end.error;
+    EXPECT_TRUE(end.bytes.starts_with(c.answer_start)) << end.bytes.substr(0, 40);
+    EXPECT_NE(end.bytes.find("Connection: close"), std::string::npos);
+  }
+}
+
 TEST_F(LiveServer, ExpectContinueGetsTheGoAheadBeforeTheBody) {
-  auto connection = TestConnection::plain(port());
+  auto connection = open(true);
   connection.write_raw(
       "POST /betengine/VTServer220.dll?DATA_ACQUIRE HTTP/1.1\r\nHost: x\r\nContent-Length: " +
       std::to_string(kVersionBody.size()) + "\r\nExpect: 100-continue\r\n\r\n");
@@ -119,7 +179,7 @@ TEST_F(LiveServer, MalformedRequestsAreRefusedAndServingGoesOn) {
     auto answer = connection.read_until_close();
     EXPECT_TRUE(answer.starts_with(c.answer_start)) << answer.substr(0, 40);
   }
-  EXPECT_EQ(TestConnection::plain(port()).post(kAcquire, kVersionBody).body, "1|ok|321\r\n");
+  EXPECT_EQ(open(true).post(kAcquire, kVersionBody).body, "1|ok|321\r\n");
 }
 
 TEST_F(LiveServer, ServesSeveralClientsAtOnce) {
@@ -127,9 +187,12 @@ TEST_F(LiveServer, ServesSeveralClientsAtOnce) {
   std::vector<std::thread> clients;
   for (int t = 0; t < 4; ++t) {
     clients.emplace_back([&, t] {
-      auto connection = open(t % 2 == 1);
+      const bool tls = t % 2 == 1;
+      auto connection = open(tls);
       for (int i = 0; i < 25; ++i) {
-        if (connection.post(kAcquire, kVersionBody).body == "1|ok|321\r\n") ++good;
+        if (tls ? connection.post(kAcquire, kVersionBody).body == "1|ok|321\r\n"
+                : connection.get(kServerList).status == 200u)
+          ++good;
       }
     });
   }
@@ -148,7 +211,7 @@ TEST_F(LiveServer, RestartReusesTheCertificate) {
 
 TEST_F(LiveServer, StopClosesOpenConnections) {
   auto connection = TestConnection::plain(port());
-  EXPECT_EQ(connection.post(kAcquire, kVersionBody).status, 200u);
+  EXPECT_EQ(connection.get(kServerList).status, 200u);
   server->stop();
   EXPECT_EQ(connection.read_until_close(), "");
 }

@@ -50,6 +50,8 @@ TEST(ServerConfig, RefusesBadLinesNamingTheLine) {
       {"[server]\nversoin=1\n", "line 2: unknown key 'versoin'"},
       {"[server]\nversion=1\nversion=2\n", "line 3: 'version' is set twice"},
       {"[server]\nversion=1.5\n", "line 2: version must be an integer"},
+      {"[server]\nfull_sync = yes\n", "line 2: full_sync must be 0 or 1"},
+      {"[server]\npeak_period = 2\n", "line 2: peak_period must be 0 or 1"},
       {"[server]\nlogin_notice\n", "line 2: expected 'key = value'"},
       {"[server]\nlogin_notice=a|b\n", "line 2: login_notice: '|' cannot"},
       {"[server]\nsecond_information=\xF0\x9F\x8E\xB2\n",

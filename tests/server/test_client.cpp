@@ -1,5 +1,6 @@
 #include "test_client.h"
 
+#include <array>
 #include <boost/asio/connect.hpp>
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
@@ -7,7 +8,9 @@
 #include <boost/asio/write.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
+#include <functional>
 #include <stdexcept>
+#include <string>
 
 namespace brindle::testing {
 namespace {
@@ -96,6 +99,48 @@ std::string TestConnection::read_until_close() {
     out.append(chunk, n);
     if (ec) return out;
   }
+}
+
+ConnectionEnd TestConnection::read_to_end(std::chrono::milliseconds deadline) {
+  ConnectionEnd end;
+  bool done = false;
+  std::array<char, 4096> chunk{};
+  // After close_notify the socket itself is read, to see that the server closed it too.
+  bool below_tls = !impl_->tls;
+  std::function<void()> next;
+  auto on_read = [&](beast::error_code ec, std::size_t n) {
+    end.bytes.append(chunk.data(), n);
+    if (!ec) return next();
+    if (ec == asio::error::eof && !below_tls) {
+      below_tls = true;
+      return next();
+    }
+    done = true;
+    end.closed = ec == asio::error::eof;
+    if (!end.closed) end.error = ec.message();
+  };
+  next = [&] {
+    if (below_tls) {
+      impl_->socket.async_read_some(asio::buffer(chunk), on_read);
+    } else {
+      impl_->tls->async_read_some(asio::buffer(chunk), on_read);
+    }
+  };
+  // Bytes already buffered by an earlier read come first.
+  end.bytes = beast::buffers_to_string(impl_->buffer.data());
+  impl_->buffer.consume(impl_->buffer.size());
+  next();
+  impl_->ioc.restart();
+  impl_->ioc.run_for(deadline);
+  if (!done) {
+    beast::error_code ignored;
+    impl_->socket.close(ignored);
+    impl_->ioc.restart();
+    impl_->ioc.run();
+    end.closed = false;
+    end.error = "the connection was still open after " + std::to_string(deadline.count()) + " ms";
+  }
+  return end;
 }
 
 }  // namespace brindle::testing

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -13,6 +14,14 @@ struct HttpResult {
   std::string content_type;
   std::string body;
   bool keep_alive = false;
+};
+
+struct ConnectionEnd {
+  std::string bytes;  // everything read before the end
+  // The server ended the connection cleanly: TLS close_notify and then the socket's close, or the
+  // socket's close on a plain connection.
+  bool closed = false;
+  std::string error;  // otherwise what ended the read, or that the deadline passed first
 };
 
 // One client connection to a server on loopback, plain or TLS, for driving the listener the way a
@@ -35,6 +44,9 @@ class TestConnection {
   void write_raw(std::string_view bytes);
   // Everything the server sends until it closes the connection (or an error ends the read).
   std::string read_until_close();
+  // Reads until the server ends the connection, giving up after the deadline so that a server that
+  // keeps the connection open fails the test instead of hanging it.
+  ConnectionEnd read_to_end(std::chrono::milliseconds deadline);
   // The next response on the connection.
   HttpResult read_response();
 

@@ -4,6 +4,8 @@
 
 #include <climits>
 
+#include "server/storage/private_files.h"
+
 namespace brindle::server::storage {
 namespace {
 
@@ -201,6 +203,16 @@ Result<std::unique_ptr<Connection>> open_connection(const std::filesystem::path&
 
 Result<std::shared_ptr<Database>> Database::open(const std::filesystem::path& file, DatabaseOptions options) {
   using Failure = Result<std::shared_ptr<Database>>;
+  // SQLite makes its WAL and shared-memory files with the database file's mode, so a private
+  // database keeps them private; those left by an earlier version are tightened here.
+  if (auto made = make_private_file(file); !made) return Failure::failure(made.error());
+  for (const char* suffix : {"-wal", "-shm", "-journal"}) {
+    auto companion = file;
+    companion += suffix;
+    if (auto restricted = restrict_if_present(companion); !restricted) {
+      return Failure::failure(restricted.error());
+    }
+  }
   auto wrap = [](sqlite3* handle) { return std::unique_ptr<Connection>(new Connection(handle)); };
   auto writer = open_connection(file, options, wrap);
   if (!writer) return Failure::failure(writer.error());

@@ -2,16 +2,22 @@
 // the client's field orders.
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "../test_client.h"
 #include "bet_fixture.h"
 #include "server/accounts/ledger.h"
 #include "server/betting/bet_taking.h"
 #include "server/betting/match_settlement.h"
+#include "server/http_listener.h"
 #include "server/market/market.h"
 #include "server/market/match_result.h"
+#include "server/router.h"
+#include "server/tls_certificate.h"
+#include "wire/gbk.h"
 
 namespace {
 
@@ -151,6 +157,34 @@ TEST_F(BetSubjects, SingleBetRepliesAndRecordsInTheClientsFieldOrder) {
   EXPECT_EQ(s[17], "-3");
   EXPECT_EQ(s[18], "0.950");
   EXPECT_EQ(s[19], "1:1");
+}
+
+TEST_F(BetSubjects, OverPlainHttpTheEndpointTakesNoBet) {
+  namespace server = brindle::server;
+  auto certificate = server::ensure_certificate(dir_.path());
+  ASSERT_TRUE(certificate.ok()) << certificate.error();
+  auto listener = server::HttpListener::bind("127.0.0.1", 0, certificate.value(), {});
+  ASSERT_TRUE(listener.ok()) << listener.error();
+  const std::shared_ptr<const server::Dispatcher> dispatcher(std::shared_ptr<void>{}, dispatcher_.get());
+  listener.value()->start(
+      std::make_shared<const server::Router>(dispatcher, services_.config, listener.value()->host()));
+  const unsigned short port = listener.value()->port();
+  const std::string target = "/betengine/VTServer220.dll?DATA_TRANS";
+  const std::string body = "txtLanguage=1&txtSubjectID=3010&txtUserName=rich&txtPwd=pw&txtPara=" +
+                           bet_form({away_}, {950}, 1, 100);
+
+  auto refused = brindle::testing::TestConnection::plain(port).post(target, body);
+  EXPECT_EQ(refused.status, 403u);
+  EXPECT_EQ(brindle::wire::gbk_to_utf8(refused.body), server::kHttpsOnlyText);
+  EXPECT_EQ(balances_of(rich_).available, 100000);
+  EXPECT_EQ(balances_of(rich_).frozen, 0);
+  EXPECT_EQ(list(4054, "rich", "").row_count(), 0U);
+
+  // The same request over TLS is taken: the refusal was the channel's alone.
+  auto taken = brindle::testing::TestConnection::tls(port).post(target, body);
+  EXPECT_EQ(taken.status, 200u);
+  EXPECT_TRUE(taken.body.starts_with("1|")) << brindle::wire::gbk_to_utf8(taken.body);
+  EXPECT_EQ(balances_of(rich_).available, 90000);
 }
 
 TEST_F(BetSubjects, SettlingTwiceMovesMoneyOnce) {

@@ -256,6 +256,11 @@ TEST(ReturnedAmount, FractionsOfACentAreRoundedDown) {
   EXPECT_EQ(bet::returned_amount(HL, 1, 950), 0);   // 0.5
   EXPECT_EQ(bet::returned_amount(HW, 3, 333), 3);   // 3.4995
   EXPECT_EQ(bet::returned_amount(W, 999, 1), 999);  // 999.999
+  // The figures the operators' documentation quotes, at net price 0.955.
+  EXPECT_EQ(bet::returned_amount(W, 10000, 955), 19550);
+  EXPECT_EQ(bet::returned_amount(HW, 10000, 955), 14775);
+  EXPECT_EQ(bet::returned_amount(W, 700, 955), 1368);    // 13.685
+  EXPECT_EQ(bet::returned_amount(HW, 3300, 955), 4875);  // 48.7575
   // A large stake at a large price stays exact.
   EXPECT_EQ(bet::returned_amount(W, 1'000'000'000'000, 999'000), 1'000'000'000'000 * 1000);
 }
