@@ -75,14 +75,14 @@ struct Quiet final : ports::MessagePort,
                      ports::StakeWindowPort,
                      ports::BetConfirmationPort {
   int show_message(const std::string&, bool) override { return ok; }
-  void post(app::WindowMessage, int, int) override {}
+  void post(ports::WindowMessage, int, int) override {}
   void open_address(const std::string&) override {}
   bool file_exists(const std::string&) override { return false; }
   bool start_program(const std::string&) override { return false; }
   void open_bet_records() override {}
   void open_results() override {}
   void open_match_history(int, const std::string&, const std::string&) override {}
-  void open_odds_trend(const std::vector<protocol::TrendPoint>&) override {}
+  void open_odds_trend(const std::vector<ports::TrendPoint>&) override {}
   bool choose_private_room(std::string&) override { return false; }
   void open_in_play_web(const std::string&) override {}
   std::optional<std::string> ask_stake(const ports::StakeWindowContent&, const std::string&) override {

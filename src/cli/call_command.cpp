@@ -380,7 +380,7 @@ const std::vector<Operation>& operations() {
          std::vector<AsianHandicapRow> rows;
          auto listed = fetch_asian_handicap_list(s, rows);
          if (!listed) return listed;
-         const auto side = column == "giving" ? betting::HandicapSide::kGiving : betting::HandicapSide::kReceiving;
+         const auto side = column == "giving" ? notation::HandicapSide::kGiving : notation::HandicapSide::kReceiving;
          if (static_cast<std::size_t>(index) < rows.size()) {
            out["row"] = to_json_value(rows[static_cast<std::size_t>(index)]);
          }

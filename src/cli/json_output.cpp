@@ -55,11 +55,15 @@ NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE(HistoryItem, time_text1, time_text2, opponent
                                    opponent_goals, handicap_code, received_flag, result_code, odds)
 NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE(HeadToHeadItem, date_time, home_team, away_team, home_goals, away_goals,
                                    handicap_code, received_flag, result_code, odds)
-NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE(TrendPoint, time, handicap_code, price, away_gives)
 NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE(ResultItem, league, home_team, away_team, home_goals, away_goals,
                                    date_time, handicap_code, receive_flag, market_kind, result_text)
 
 }  // namespace brindle::protocol
+
+// Found by argument-dependent lookup, so beside the type.
+namespace brindle::ports {
+NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE(TrendPoint, time, handicap_code, price, away_gives)
+}  // namespace brindle::ports
 
 namespace brindle::cli {
 

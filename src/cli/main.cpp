@@ -9,8 +9,8 @@
 #include "cli/notation_commands.h"
 #include "cli/request_command.h"
 #include "core/app/program_directory.h"
-#include "core/app/settings.h"
 #include "core/net/client_context.h"
+#include "core/net/settings.h"
 
 namespace {
 
@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
   if (command == "help") return cli::run_help_command(std::cout);
 
   // The commands that talk to a server read the settings first.
-  (void)app::settings_load(context);
+  (void)net::settings_load(context);
   if (command == "request") return cli::run_request_command(context, rest, std::cout, std::cerr);
   if (command == "lists") return cli::run_lists_command(context, rest, std::cout, std::cerr);
   if (command == "call") return cli::run_call_command(context, rest, std::cout, std::cerr);

@@ -10,18 +10,18 @@
 
 #include "core/betting/asian_explanation.h"
 #include "core/betting/basketball_explanation.h"
-#include "core/betting/bet_choice.h"
-#include "core/betting/chinese_numeral.h"
-#include "core/betting/currency_name.h"
-#include "core/betting/decimal_text.h"
-#include "core/betting/handicap_notation.h"
-#include "core/betting/market_kind.h"
-#include "core/betting/odds_text.h"
-#include "core/betting/parlay_type.h"
-#include "core/betting/price_balance.h"
-#include "core/betting/result_name.h"
 #include "core/betting/totals_explanation.h"
-#include "core/betting/totals_notation.h"
+#include "core/notation/bet_choice.h"
+#include "core/notation/chinese_numeral.h"
+#include "core/notation/currency_name.h"
+#include "core/notation/decimal_text.h"
+#include "core/notation/handicap_notation.h"
+#include "core/notation/market_kind.h"
+#include "core/notation/odds_text.h"
+#include "core/notation/parlay_type.h"
+#include "core/notation/price_balance.h"
+#include "core/notation/result_name.h"
+#include "core/notation/totals_notation.h"
 
 namespace brindle::cli {
 
@@ -65,10 +65,10 @@ class Words final {
     return std::nullopt;
   }
 
-  std::optional<betting::HandicapSide> side(std::size_t i) const {
+  std::optional<notation::HandicapSide> side(std::size_t i) const {
     const std::string& word = args_[i];
-    if (word == "A") return betting::HandicapSide::kGiving;
-    if (word == "B") return betting::HandicapSide::kReceiving;
+    if (word == "A") return notation::HandicapSide::kGiving;
+    if (word == "B") return notation::HandicapSide::kReceiving;
     err_ << "brindle-cli: SIDE must be A or B, not \"" << word << "\"\n";
     return std::nullopt;
   }
@@ -100,31 +100,31 @@ const std::vector<Command>& notation_commands() {
          const auto kind = w.integer(0, "LINE_KIND");
          const auto code = w.integer(1, "CODE");
          if (!all(kind, code)) return std::nullopt;
-         return betting::handicap_name(*kind, *code);
+         return notation::handicap_name(*kind, *code);
        }},
       {"totals", "CODE", 1,
        [](const Words& w) -> std::optional<std::string> {
          const auto code = w.integer(0, "CODE");
          if (!code) return std::nullopt;
-         return betting::totals_text_with_side(*code);
+         return notation::totals_text_with_side(*code);
        }},
       {"totals-line", "CODE", 1,
        [](const Words& w) -> std::optional<std::string> {
          const auto code = w.integer(0, "CODE");
          if (!code) return std::nullopt;
-         return betting::totals_line_text(*code);
+         return notation::totals_line_text(*code);
        }},
       {"odds", "PRICE", 1,
        [](const Words& w) -> std::optional<std::string> {
          const auto price = w.real(0, "PRICE");
          if (!price) return std::nullopt;
-         return betting::displayed_odds(*price);
+         return notation::displayed_odds(*price);
        }},
       {"numeral", "N", 1,
        [](const Words& w) -> std::optional<std::string> {
          const auto n = w.integer(0, "N");
          if (!n) return std::nullopt;
-         return betting::chinese_numeral(*n);
+         return notation::chinese_numeral(*n);
        }},
       {"choice", "KIND_FLAG CHOICE LINE_KIND", 3,
        [](const Words& w) -> std::optional<std::string> {
@@ -132,41 +132,41 @@ const std::vector<Command>& notation_commands() {
          const auto choice = w.integer(1, "CHOICE");
          const auto line_kind = w.integer(2, "LINE_KIND");
          if (!all(kind, choice, line_kind)) return std::nullopt;
-         return betting::bet_choice_text(*kind, *choice, *line_kind);
+         return notation::bet_choice_text(*kind, *choice, *line_kind);
        }},
       {"market", "KIND_FLAG", 1,
        [](const Words& w) -> std::optional<std::string> {
          const auto kind = w.integer(0, "KIND_FLAG");
          if (!kind) return std::nullopt;
-         return betting::market_kind_name(*kind);
+         return notation::market_kind_name(*kind);
        }},
       {"result", "CODE FLAG", 2,
        [](const Words& w) -> std::optional<std::string> {
          const auto code = w.integer(0, "CODE");
          const auto other_side = w.flag(1, "FLAG");
          if (!all(code, other_side)) return std::nullopt;
-         return betting::result_name(*code, *other_side);
+         return notation::result_name(*code, *other_side);
        }},
       {"currency", "CODE CHINESE_FLAG", 2,
        [](const Words& w) -> std::optional<std::string> {
          const auto code = w.integer(0, "CODE");
          const auto chinese = w.flag(1, "CHINESE_FLAG");
          if (!all(code, chinese)) return std::nullopt;
-         return betting::currency_name(*code, *chinese);
+         return notation::currency_name(*code, *chinese);
        }},
       {"combinations", "N MASK", 2,
        [](const Words& w) -> std::optional<std::string> {
          const auto n = w.integer(0, "N");
          const auto mask = w.integer(1, "MASK");
          if (!all(n, mask)) return std::nullopt;
-         return std::to_string(betting::combination_count(*n, *mask));
+         return std::to_string(notation::combination_count(*n, *mask));
        }},
       {"parlay", "N MASK", 2,
        [](const Words& w) -> std::optional<std::string> {
          const auto n = w.integer(0, "N");
          const auto mask = w.integer(1, "MASK");
          if (!all(n, mask)) return std::nullopt;
-         return betting::parlay_type_name(*n, *mask);
+         return notation::parlay_type_name(*n, *mask);
        }},
       {"balance", "TARGET P Q", 3,
        [](const Words& w) -> std::optional<std::string> {
@@ -174,8 +174,9 @@ const std::vector<Command>& notation_commands() {
          const auto p = w.real(1, "P");
          const auto q = w.real(2, "Q");
          if (!all(target, p, q)) return std::nullopt;
-         const auto balanced = betting::balance_prices(*target, *p, *q);
-         return betting::fixed_decimal(balanced.first, 6) + " " + betting::fixed_decimal(balanced.second, 6);
+         const auto balanced = notation::balance_prices(*target, *p, *q);
+         return notation::fixed_decimal(balanced.first, 6) + " " +
+                notation::fixed_decimal(balanced.second, 6);
        }},
   };
   return commands;

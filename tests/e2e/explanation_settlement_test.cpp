@@ -18,7 +18,7 @@
 
 namespace {
 
-using brindle::betting::HandicapSide;
+using brindle::notation::HandicapSide;
 using brindle::server::betting::LineSide;
 using brindle::server::betting::Outcome;
 namespace bet = brindle::server::betting;

@@ -103,7 +103,7 @@ TEST_F(SingleBetAgainstServer, APlacedBetDebitsTheStakeAndShowsInTheUnsettledRec
   EXPECT_EQ(messages_.texts[0].substr(messages_.texts[0].size() - suffix.size()), suffix)
       << messages_.texts[0];
   EXPECT_DOUBLE_EQ(context_.balance, before - 100);
-  EXPECT_EQ(std::get<0>(frame_.posted.back()), app::WindowMessage::bet_placed);
+  EXPECT_EQ(std::get<0>(frame_.posted.back()), ports::WindowMessage::bet_placed);
   EXPECT_EQ(std::get<2>(frame_.posted.back()), 100);
   EXPECT_NE(app::account_panel_text(context_), panel_before);
 
@@ -130,7 +130,7 @@ TEST_F(SingleBetAgainstServer, AStalePriceIsRefusedInTheServersWordsAndTheStakeW
   line.row.away_price += 0.2;
   stake_window_.answers = {"100", std::nullopt};
   betting::TicketServices ticket{session_, messages_, stake_window_, confirmation_, frame_};
-  EXPECT_EQ(betting::run_asian_handicap_ticket(ticket, line, betting::HandicapSide::kGiving),
+  EXPECT_EQ(betting::run_asian_handicap_ticket(ticket, line, notation::HandicapSide::kGiving),
             betting::TicketOutcome::kCancelled);
   ASSERT_EQ(messages_.texts.size(), 1u);
   EXPECT_FALSE(messages_.texts[0].empty());

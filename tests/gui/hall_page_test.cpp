@@ -170,10 +170,10 @@ TEST(HallPage, TimedRefreshAndRoomSwitchArriveAsMainWindowMessages) {
   f.reply(demo_reply());
   f.balance_reply();
   const auto before = f.transport.exchanges().size();
-  f.page->main_window_message(static_cast<int>(app::WindowMessage::refresh_account), 0, 0);
+  f.page->main_window_message(static_cast<int>(ports::WindowMessage::refresh_account), 0, 0);
   EXPECT_EQ(f.transport.exchanges().size(), before + 2);
   f.context.room_number = 8;
-  f.page->main_window_message(static_cast<int>(app::WindowMessage::private_rooms), 1, 0);
+  f.page->main_window_message(static_cast<int>(ports::WindowMessage::private_rooms), 1, 0);
   EXPECT_TRUE(f.page->location()->text().startsWith(QStringLiteral(" 您现在的位置：亚洲让球盘私人房间 — ")));
 }
 
@@ -225,7 +225,8 @@ TEST(Screenshots, HallAndStakeWindow) {
   EXPECT_TRUE(f.page->grab().save(QString::fromUtf8(out) + "/asian_handicap_hall.png"));
 
   gui::StakeWindow window(0);
-  const auto ticket = betting::asian_handicap_bet(f.asian->ticket_line(0), betting::HandicapSide::kGiving, 1);
+  const auto ticket =
+      betting::asian_handicap_bet(f.asian->ticket_line(0), notation::HandicapSide::kGiving, 1);
   window.show_content(ticket.window, "500");
   window.show();
   QTest::qWait(50);
@@ -260,7 +261,7 @@ TEST(Screenshots, MainWindowWithTheAsianHandicapHallAgainstTheServer) {
   auto hall_page = [&halls](int page, QWidget* parent) { return halls.make_page(page, parent); };
   gui::MainWindow window({context, transport, progress, messages, shell, hall_page, {}, {}});
   halls.set_owner(&window);
-  halls.set_frame([&window](app::WindowMessage m, int a, int b) { window.model().handle(m, a, b); });
+  halls.set_frame([&window](ports::WindowMessage m, int a, int b) { window.model().handle(m, a, b); });
   window.open(false);
   window.show();
   QTest::qWait(200);

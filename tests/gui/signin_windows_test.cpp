@@ -16,8 +16,8 @@
 #include <QTest>
 #include <vector>
 
-#include "core/app/settings_file.h"
 #include "core/net/list_cache.h"
+#include "core/net/settings_file.h"
 #include "core/net/transport.h"
 #include "core/ports/message_port.h"
 #include "gui/app/settings_window.h"
@@ -94,7 +94,7 @@ class LoginWindowTest : public ::testing::Test {
     gui_app();
     context_.program_directory = dir_.path();
     ASSERT_TRUE(brindle::net::write_list_cache(dir_ / "skin.dat", {{"a.test", 1}, {"b.test", 2}}));
-    brindle::app::SettingsFile(dir_ / "Vantora.ini").write_text("SERVER", "Current Server", "b.test");
+    brindle::net::SettingsFile(dir_ / "Vantora.ini").write_text("SERVER", "Current Server", "b.test");
   }
   brindle::testing::TempDir dir_;
   brindle::net::ClientContext context_;
@@ -178,7 +178,7 @@ TEST(ProxySettingsWindow, EnablingFollowsTheTicksAndManualEntriesAreApplied) {
   window.confirm();
   EXPECT_EQ(context.proxy_text, "proxy.test:3128");
   EXPECT_EQ(transport.exchanges, 0);  // a manual proxy needs no list
-  EXPECT_EQ(brindle::app::SettingsFile(dir / "Vantora.ini").read_text("SETTINGS", "ProxyServer"),
+  EXPECT_EQ(brindle::net::SettingsFile(dir / "Vantora.ini").read_text("SETTINGS", "ProxyServer"),
             "proxy.test");
 }
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "core/betting/currency_name.h"
+#include "core/notation/currency_name.h"
 
 namespace brindle::app {
 
@@ -29,7 +29,7 @@ std::string account_panel_name(std::string_view utf8_name) {
 std::string account_panel_text(const net::ClientContext& context) {
   if (context.login_mode == net::kLoginModeVisitor) return {};
   const std::string name = account_panel_name(context.user_name);
-  const std::string currency = betting::currency_name(context.currency_code, true);
+  const std::string currency = notation::currency_name(context.currency_code, true);
   const int size = std::snprintf(nullptr, 0, kAccountPanelFormat, name.c_str(), context.balance,
                                  currency.c_str(), context.frozen_amount, currency.c_str());
   if (size <= 0) return {};

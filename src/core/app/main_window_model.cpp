@@ -6,9 +6,9 @@
 #include "core/app/account_panel.h"
 #include "core/app/exit_confirmation.h"
 #include "core/app/main_window_commands.h"
-#include "core/app/settings.h"
 #include "core/net/latest_information.h"
 #include "core/net/request_gate.h"
+#include "core/net/settings.h"
 #include "core/ports/main_window_view.h"
 #include "core/ports/message_port.h"
 #include "core/ports/shell_port.h"
@@ -27,7 +27,7 @@ std::string format_one(const char* format, const std::string& text) { return for
 }  // namespace
 
 std::string in_play_countdown_text(int asia_refresh_period, unsigned refresh_counter) {
-  const int period = std::max(asia_refresh_period, kAsiaTimerMinimum);
+  const int period = std::max(asia_refresh_period, net::kAsiaTimerMinimum);
   const int left = period - static_cast<int>(refresh_counter % static_cast<unsigned>(period));
   char buffer[128];
   std::snprintf(buffer, sizeof buffer, kInPlayCountdownFormat, left);
@@ -44,12 +44,12 @@ void MainWindowModel::open(bool private_room) {
       services_.view.set_button_enabled(button.id, false);
   }
   rebuild_account_panel();
-  timer_load(services_.context);
+  net::timer_load(services_.context);
   const std::string& latest = services_.context.latest_information;
   services_.view.set_running_text(latest.empty() ? welcome_text(services_.context.user_name) : latest);
   switch_page(1);
   // The Login window's "私人房间" takes the user from the first hall straight into the room list.
-  if (private_room) handle(WindowMessage::private_rooms, 1, 1);
+  if (private_room) handle(ports::WindowMessage::private_rooms, 1, 1);
 }
 
 void MainWindowModel::click(int control) {
@@ -168,44 +168,45 @@ void MainWindowModel::tick() {
 }
 
 void MainWindowModel::refresh() {
-  handle(WindowMessage::refresh_account);
+  handle(ports::WindowMessage::refresh_account);
   if (hall_showing()) {
-    services_.view.send_to_page(*current_page_, static_cast<int>(WindowMessage::refresh_account), 0, 0);
+    services_.view.send_to_page(*current_page_, static_cast<int>(ports::WindowMessage::refresh_account), 0,
+                                0);
   }
   refresh_counter_ = 0;
 }
 
-void MainWindowModel::handle(WindowMessage message, int first, int second) {
+void MainWindowModel::handle(ports::WindowMessage message, int first, int second) {
   switch (message) {
-    case WindowMessage::bank_client_notice:
+    case ports::WindowMessage::bank_client_notice:
       if (second == 0) services_.messages.show_message(kBankClientNotice, false);
       return;
-    case WindowMessage::go_home:
+    case ports::WindowMessage::go_home:
       switch_page(0);
       return;
-    case WindowMessage::bet_placed:
-    case WindowMessage::rebuild_account_panel:
+    case ports::WindowMessage::bet_placed:
+    case ports::WindowMessage::rebuild_account_panel:
       rebuild_account_panel();
       return;
-    case WindowMessage::refresh_account:
+    case ports::WindowMessage::refresh_account:
       refresh_account();
       return;
-    case WindowMessage::private_rooms:
+    case ports::WindowMessage::private_rooms:
       if (second != 0) {
         const int mode = services_.context.login_mode;
         if (mode != net::kLoginModeMember && mode != net::kLoginModeSecondary) {
           services_.messages.show_message(kPrivateRoomsRefused, false);
         } else if (current_page_ && *current_page_ >= kFirstPrivateRoomPage &&
                    *current_page_ <= kLastPrivateRoomPage) {
-          services_.view.send_to_page(*current_page_, static_cast<int>(WindowMessage::private_rooms), first,
-                                      0);
+          services_.view.send_to_page(*current_page_, static_cast<int>(ports::WindowMessage::private_rooms),
+                                      first, 0);
         }
         return;
       }
       cash_out_mode_ = first;
       services_.view.set_button_bitmaps(kSuperButton, first != 0 ? kCashPrefix : kSuperPrefix);
       return;
-    case WindowMessage::go_to_page:
+    case ports::WindowMessage::go_to_page:
       switch_page(first, second);
       return;
   }
@@ -246,7 +247,7 @@ void MainWindowModel::fetch_latest_information() {
 }
 
 int MainWindowModel::refresh_period() const {
-  return std::max(services_.context.asia_refresh_period, kAsiaTimerMinimum);
+  return std::max(services_.context.asia_refresh_period, net::kAsiaTimerMinimum);
 }
 
 }  // namespace brindle::app

@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "core/app/window_message.h"
 #include "core/net/client_context.h"
+#include "core/ports/window_message.h"
 
 namespace brindle::net {
 class Transport;
@@ -59,7 +59,7 @@ class MainWindowModel final {
   void menu_command(int command);
   // One second of the main timer.
   void tick();
-  void handle(WindowMessage message, int first = 0, int second = 0);
+  void handle(ports::WindowMessage message, int first = 0, int second = 0);
   void switch_page(int page, int argument = 0);
   // The periodic refresh: the account figures, and the page on show refreshes itself.
   void refresh();

@@ -3,7 +3,7 @@
 #include <fstream>
 #include <string>
 
-#include "core/app/settings_file.h"
+#include "core/net/settings_file.h"
 
 namespace brindle::app {
 
@@ -23,7 +23,7 @@ std::map<std::string, std::string> RegistrationStore::entries() const {
 bool RegistrationStore::save(const std::map<std::string, std::string>& entries) const {
   std::string text;
   for (const auto& [key, value] : entries) text += key + "=" + value + "\n";
-  return replace_file_atomically(file_, text);
+  return net::replace_file_atomically(file_, text);
 }
 
 bool RegistrationStore::register_server() const {

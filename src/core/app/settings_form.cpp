@@ -1,12 +1,12 @@
 #include "core/app/settings_form.h"
 
-#include "core/app/settings.h"
+#include "core/net/settings.h"
 
 namespace brindle::app {
 
 SettingsFormView settings_form_open(net::ClientContext& context) {
-  timer_load(context);
-  settings_load(context);
+  net::timer_load(context);
+  net::settings_load(context);
   SettingsFormView view;
   view.refresh_period = context.asia_refresh_period;
   for (std::size_t i = 0; i < context.server_list.size(); ++i) {
@@ -19,9 +19,9 @@ SettingsFormView settings_form_open(net::ClientContext& context) {
 
 std::optional<SettingsFormRefusal> settings_form_confirm(net::ClientContext& context, int refresh_period,
                                                          const std::string& server_text) {
-  if (refresh_period < kAsiaTimerMinimum) return SettingsFormRefusal{kRefreshPeriodTooShortText};
-  set_current_server(context, server_text);
-  set_asia_refresh_period(context, refresh_period);
+  if (refresh_period < net::kAsiaTimerMinimum) return SettingsFormRefusal{kRefreshPeriodTooShortText};
+  net::set_current_server(context, server_text);
+  net::set_asia_refresh_period(context, refresh_period);
   return std::nullopt;
 }
 

@@ -4,7 +4,6 @@
 
 #include "core/app/command_line_switches.h"
 #include "core/app/registration_store.h"
-#include "core/app/settings.h"
 #include "core/app/upgrade_log.h"
 #include "core/net/latest_information.h"
 #include "core/net/login_request.h"
@@ -13,6 +12,7 @@
 #include "core/net/proxy.h"
 #include "core/net/request.h"
 #include "core/net/server_lists.h"
+#include "core/net/settings.h"
 #include "core/net/transport.h"
 #include "core/net/version_check.h"
 #include "core/ports/login_window_port.h"
@@ -109,7 +109,7 @@ StartupOutcome StartupFlow::run() {
 void StartupFlow::complete_upgrade() {
   UpgradeLog log(context_.program_directory);
   if (complete_pending_upgrade(log, ports_.messages))
-    write_settings_version(context_, log.contents.header.version);
+    net::write_settings_version(context_, log.contents.header.version);
 }
 
 StartupFlow::SignIn StartupFlow::sign_in_loop() {
@@ -128,7 +128,7 @@ StartupFlow::SignIn StartupFlow::sign_in_loop() {
       choice = std::move(*chosen);
       candidate = choice.server;
     }
-    set_current_server(context_, candidate);
+    net::set_current_server(context_, candidate);
 
     net::VersionCheckResult versions;
     std::string error;
@@ -140,14 +140,14 @@ StartupFlow::SignIn StartupFlow::sign_in_loop() {
       show_login = !show_login;
       if (!show_login) {
         // The Login window was shown in this pass: retry once by itself with another server.
-        settings_load(context_);
+        net::settings_load(context_);
         if (next_entry < context_.server_list.size()) {
           candidate = context_.server_list[next_entry++].text;
         } else {
           std::string fetch_error;
           if (net::server_list_fetch(context_, transport_, ports_.progress, fetch_error,
                                      environment_.fallback_hosts)) {
-            settings_load(context_);
+            net::settings_load(context_);
             next_entry = 0;
             if (!context_.server_list.empty()) {
               candidate = context_.server_list.front().text;

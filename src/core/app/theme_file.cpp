@@ -5,7 +5,7 @@
 #include <fstream>
 #include <string>
 
-#include "core/app/settings_file.h"
+#include "core/net/settings_file.h"
 
 namespace brindle::app {
 
@@ -34,7 +34,7 @@ long token_value(std::string_view token) {
 
 std::uint8_t modulo_256(long value) { return static_cast<std::uint8_t>(((value % 256) + 256) % 256); }
 
-std::optional<ThemeColour> read_colour(const SettingsFile& file, std::string_view key) {
+std::optional<ThemeColour> read_colour(const net::SettingsFile& file, std::string_view key) {
   return parse_theme_colour(file.read_text(kColours, key));
 }
 
@@ -76,7 +76,7 @@ bool is_loadable_bitmap(const std::filesystem::path& path) {
 }
 
 Theme load_theme(const std::filesystem::path& theme_file, const BitmapCheck& loadable) {
-  const SettingsFile file(theme_file);
+  const net::SettingsFile file(theme_file);
   const std::filesystem::path folder = theme_file.parent_path();
   auto bitmap = [&](std::string_view section, std::string_view key) -> std::filesystem::path {
     auto path = resolve_theme_bitmap(folder, file.read_text(section, key));

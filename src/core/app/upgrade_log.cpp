@@ -6,7 +6,7 @@
 #include <iterator>
 #include <system_error>
 
-#include "core/app/settings_file.h"
+#include "core/net/settings_file.h"
 #include "core/ports/message_port.h"
 #include "wire/field_reader.h"
 #include "wire/gbk.h"
@@ -109,7 +109,7 @@ bool UpgradeLog::read() {
   return true;
 }
 
-bool UpgradeLog::write() const { return replace_file_atomically(path(), format_upgrade_log(contents)); }
+bool UpgradeLog::write() const { return net::replace_file_atomically(path(), format_upgrade_log(contents)); }
 
 bool UpgradeLog::set_entry_state(const std::string& name, int state) {
   const auto it = contents.entries.find(name);

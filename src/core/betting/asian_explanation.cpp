@@ -1,8 +1,8 @@
 #include "core/betting/asian_explanation.h"
 
-#include "core/betting/chinese_numeral.h"
-#include "core/betting/handicap_notation.h"
 #include "core/betting/phrase_format.h"
+#include "core/notation/chinese_numeral.h"
+#include "core/notation/handicap_notation.h"
 
 namespace brindle::betting {
 
@@ -27,7 +27,7 @@ constexpr std::string_view kLosesByExactly = "如果 %s 以%s球之差输掉比�
 constexpr std::string_view kTeamPrefix = "如果 %s ";
 constexpr std::string_view kDrawsOrLoses = "打成平局或输掉比赛";
 
-std::string numeral(int value) { return chinese_numeral(value); }
+std::string numeral(int value) { return notation::chinese_numeral(value); }
 
 // The receiving team wins, draws, or loses by less than the line (whole and x.25 lines, c >= 2).
 std::string receiving_holds(std::string_view team, int c) {
@@ -44,8 +44,9 @@ std::string receiving_holds_quarter(std::string_view team, int c) {
   return fill_phrase("如果 %s 以%s球或以下之差输掉比赛或打成平局或赢得比赛", {team, numeral(c - 2)});
 }
 
-std::string whole_line(int c, std::string_view a, std::string_view b, double price, HandicapSide side) {
-  if (side == HandicapSide::kGiving) {
+std::string whole_line(int c, std::string_view a, std::string_view b, double price,
+                       notation::HandicapSide side) {
+  if (side == notation::HandicapSide::kGiving) {
     std::string lose;
     if (c == 1) {
       lose = fill_phrase(kWins, {b});
@@ -68,8 +69,9 @@ std::string whole_line(int c, std::string_view a, std::string_view b, double pri
   return fill_phrase(kFullRefund, {b, win, price, refund, lose});
 }
 
-std::string quarter_line(int c, std::string_view a, std::string_view b, double price, HandicapSide side) {
-  if (side == HandicapSide::kGiving) {
+std::string quarter_line(int c, std::string_view a, std::string_view b, double price,
+                         notation::HandicapSide side) {
+  if (side == notation::HandicapSide::kGiving) {
     const std::string half =
         c == 1 ? fill_phrase(kDraws, {a}) : fill_phrase(kWinsByExactly, {a, numeral(c - 1)});
     std::string lose = fill_phrase(kWins, {b});
@@ -87,10 +89,11 @@ std::string quarter_line(int c, std::string_view a, std::string_view b, double p
   return fill_phrase(kHalfWin, {b, win, price, half, price + 1.0, lose});
 }
 
-std::string half_line(int c, std::string_view a, std::string_view b, double price, HandicapSide side) {
+std::string half_line(int c, std::string_view a, std::string_view b, double price,
+                      notation::HandicapSide side) {
   // Either way the outcome is decided by the giving team's margin, so both sides name it.
   const std::string a_covers = fill_phrase(kWinsByAtLeast, {a, numeral(c), numeral(c)});
-  if (side == HandicapSide::kGiving) {
+  if (side == notation::HandicapSide::kGiving) {
     std::string lose;
     if (c == 1) lose = fill_phrase("如果 %s 打成平局或输掉比赛", {a});
     if (c == 2) lose = fill_phrase("如果 %s 以%s个净胜球赢得比赛或打成平局或输掉比赛", {a, numeral(1)});
@@ -110,8 +113,8 @@ std::string half_line(int c, std::string_view a, std::string_view b, double pric
 }
 
 std::string three_quarter_line(int c, std::string_view a, std::string_view b, double price,
-                               HandicapSide side) {
-  if (side == HandicapSide::kGiving) {
+                               notation::HandicapSide side) {
+  if (side == notation::HandicapSide::kGiving) {
     const std::string win = fill_phrase(kWinsByAtLeast, {a, numeral(c), numeral(c)});
     const std::string half = fill_phrase(kWinsByExactly, {a, numeral(c - 1)});
     return fill_phrase(kHalfWin, {a, win, price, half, price + 1.0, receiving_holds_quarter(b, c)});
@@ -124,8 +127,8 @@ std::string three_quarter_line(int c, std::string_view a, std::string_view b, do
 }  // namespace
 
 std::string asian_handicap_explanation(int code, std::string_view giving, std::string_view receiving,
-                                       double price, HandicapSide side) {
-  if (code < kLowestHandicapCode || code > kHighestHandicapCode) return {};
+                                       double price, notation::HandicapSide side) {
+  if (code < notation::kLowestHandicapCode || code > notation::kHighestHandicapCode) return {};
   // c counts whole goals from 1 (level); on x.75 lines it is the whole goals above the line.
   const int c = code / 4 + 1;
   switch (code % 4) {

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/betting/handicap_side.h"
+#include "core/notation/handicap_side.h"
 
 namespace brindle::betting {
 
@@ -12,6 +12,6 @@ namespace brindle::betting {
 // first, `receiving` the other; `price` is the net price of the chosen side. Empty for a code
 // outside 1..41.
 std::string asian_handicap_explanation(int code, std::string_view giving, std::string_view receiving,
-                                       double price, HandicapSide side);
+                                       double price, notation::HandicapSide side);
 
 }  // namespace brindle::betting

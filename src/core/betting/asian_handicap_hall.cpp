@@ -1,8 +1,8 @@
 #include "core/betting/asian_handicap_hall.h"
 
-#include "core/betting/handicap_notation.h"
-#include "core/betting/odds_text.h"
 #include "core/net/client_context.h"
+#include "core/notation/handicap_notation.h"
+#include "core/notation/odds_text.h"
 #include "core/ports/hall_windows_port.h"
 #include "core/ports/message_port.h"
 #include "core/protocol/bet_submission.h"
@@ -55,13 +55,13 @@ std::string AsianHandicapHall::cell_text(std::size_t line, int column) const {
     case kGivingTeam:
       return giving_team_text(row);
     case kGivingOdds:
-      return displayed_odds(row.away_gives ? row.away_price : row.home_price);
+      return notation::displayed_odds(row.away_gives ? row.away_price : row.home_price);
     case kHandicap:
-      return handicap_name(row.line_kind, row.size_code);
+      return notation::handicap_name(row.line_kind, row.size_code);
     case kOtherTeam:
       return other_team_text(row);
     case kOtherOdds:
-      return displayed_odds(row.away_gives ? row.home_price : row.away_price);
+      return notation::displayed_odds(row.away_gives ? row.home_price : row.away_price);
     default:
       return {};
   }
@@ -97,8 +97,9 @@ std::string AsianHandicapHall::group_key(std::size_t line) const {
 void AsianHandicapHall::bet_click(std::size_t line, int column) {
   HallServices& s = services();
   TicketServices ticket{s.session, s.messages, s.stake_window, s.bet_confirmation, s.frame};
-  run_asian_handicap_ticket(ticket, ticket_line(line),
-                            column == kBetGiving ? HandicapSide::kGiving : HandicapSide::kReceiving);
+  run_asian_handicap_ticket(
+      ticket, ticket_line(line),
+      column == kBetGiving ? notation::HandicapSide::kGiving : notation::HandicapSide::kReceiving);
 }
 
 void AsianHandicapHall::history_click(std::size_t line) {
@@ -120,8 +121,9 @@ void AsianHandicapHall::trend_click(std::size_t line) {
 
 std::optional<std::pair<int, double>> AsianHandicapHall::cell_price(std::size_t line, int column) const {
   if (line >= rows_.size() || (column != kGivingOdds && column != kOtherOdds)) return std::nullopt;
-  const auto chosen = protocol::selection_of_column(
-      rows_[line], column == kGivingOdds ? HandicapSide::kGiving : HandicapSide::kReceiving);
+  const auto chosen =
+      protocol::selection_of_column(rows_[line], column == kGivingOdds ? notation::HandicapSide::kGiving
+                                                                       : notation::HandicapSide::kReceiving);
   return std::pair{chosen.selection_number, chosen.price};
 }
 

@@ -22,16 +22,16 @@ constexpr std::string_view kReceivingHalf =
 }  // namespace
 
 std::string basketball_handicap_explanation(int code, std::string_view giving, std::string_view receiving,
-                                            double price, HandicapSide side) {
+                                            double price, notation::HandicapSide side) {
   if (code < 1) return {};
-  const std::string_view team = side == HandicapSide::kGiving ? giving : receiving;
+  const std::string_view team = side == notation::HandicapSide::kGiving ? giving : receiving;
   if (code % 2 == 1) {
     const int points = (code - 1) / 2;
-    return fill_phrase(side == HandicapSide::kGiving ? kGivingWhole : kReceivingWhole,
+    return fill_phrase(side == notation::HandicapSide::kGiving ? kGivingWhole : kReceivingWhole,
                        {team, team, points, price, team, points, team, points});
   }
   const double points = (static_cast<double>(code) - 1.0) * 0.5;
-  return fill_phrase(side == HandicapSide::kGiving ? kGivingHalf : kReceivingHalf,
+  return fill_phrase(side == notation::HandicapSide::kGiving ? kGivingHalf : kReceivingHalf,
                      {team, team, points, price, team, points});
 }
 

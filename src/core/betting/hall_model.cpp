@@ -84,7 +84,7 @@ void HallModel::run_refresh(bool filtered) {
   if (const auto fetched_balance = protocol::fetch_balance(services_.session, balance); !fetched_balance) {
     show(fetched_balance.error());
   }
-  services_.frame.post(app::WindowMessage::rebuild_account_panel, 0, 0);
+  services_.frame.post(ports::WindowMessage::rebuild_account_panel, 0, 0);
 }
 
 std::vector<std::string> HallModel::league_choices() const {
@@ -144,7 +144,7 @@ void HallModel::private_room_command() {
   switch_room(room_ == HallRoom::kPublic ? HallRoom::kPrivate : HallRoom::kPublic);
   // The frame's super button follows the room the hall ends up in (a cancelled room list leaves it
   // public), not the room it left.
-  services_.frame.post(app::WindowMessage::private_rooms, room_ == HallRoom::kPrivate ? 1 : 0, 0);
+  services_.frame.post(ports::WindowMessage::private_rooms, room_ == HallRoom::kPrivate ? 1 : 0, 0);
 }
 
 void HallModel::switch_room(HallRoom wanted) {
@@ -171,13 +171,13 @@ void HallModel::page_button(int page) {
     in_play_button();
     return;
   }
-  services_.frame.post(app::WindowMessage::go_to_page, page, 0);
+  services_.frame.post(ports::WindowMessage::go_to_page, page, 0);
 }
 
 void HallModel::in_play_button() {
   net::ClientContext& context = services_.session.context;
   if (context.member_details.in_play_web_mode != kInPlayWebModeOn) {
-    services_.frame.post(app::WindowMessage::go_to_page, kInPlayPage, 0);
+    services_.frame.post(ports::WindowMessage::go_to_page, kInPlayPage, 0);
     return;
   }
   bool frozen = false;
@@ -197,7 +197,7 @@ void HallModel::in_play_button() {
     return;
   }
   services_.windows.open_in_play_web(token.usable() ? token.text : std::string());
-  services_.frame.post(app::WindowMessage::go_to_page, kAsianHandicapPage, 0);
+  services_.frame.post(ports::WindowMessage::go_to_page, kAsianHandicapPage, 0);
 }
 
 void HallModel::mobile_button() {

@@ -3,9 +3,9 @@
 #include <cstdlib>
 
 #include "core/betting/asian_handicap_hall.h"
-#include "core/betting/handicap_notation.h"
-#include "core/betting/odds_text.h"
-#include "core/betting/totals_notation.h"
+#include "core/notation/handicap_notation.h"
+#include "core/notation/odds_text.h"
+#include "core/notation/totals_notation.h"
 #include "core/protocol/market_type.h"
 
 namespace brindle::betting {
@@ -54,7 +54,7 @@ std::string InPlayHall::cell_text(std::size_t line, int column) const {
   if (line >= matches().size()) return {};
   const protocol::MatchRecord& m = matches()[line];
   const auto odds_or_dash = [](const protocol::OddsLine* l) {
-    return l ? displayed_odds(l->price) : kNoLineText;
+    return l ? notation::displayed_odds(l->price) : kNoLineText;
   };
   const auto* handicap = shown_line(line, protocol::kTypeInPlayAsianHandicap, 0);
   const bool home_gives = !handicap || std::abs(handicap->line_code) <= kAwayGivesCodeOffset;
@@ -80,7 +80,7 @@ std::string InPlayHall::cell_text(std::size_t line, int column) const {
     case kHandicap: {
       if (!handicap) return kNoLineText;
       const std::string name =
-          handicap_name(m.line_kind, std::abs(handicap->line_code) % kAwayGivesCodeOffset);
+          notation::handicap_name(m.line_kind, std::abs(handicap->line_code) % kAwayGivesCodeOffset);
       return name.empty() ? kNoLineText : name;
     }
     case kOverOdds:
@@ -89,7 +89,7 @@ std::string InPlayHall::cell_text(std::size_t line, int column) const {
       return odds_or_dash(shown_line(line, protocol::kTypeInPlayOverUnder, -1));
     case kLine: {
       const auto* l = shown_line(line, protocol::kTypeInPlayOverUnder, 1);
-      const std::string text = l ? totals_line_text(l->line_code) : std::string();
+      const std::string text = l ? notation::totals_line_text(l->line_code) : std::string();
       return text.empty() ? kNoLineText : text;
     }
     default:

@@ -1,7 +1,7 @@
 #include "core/betting/over_under_hall.h"
 
-#include "core/betting/odds_text.h"
-#include "core/betting/totals_notation.h"
+#include "core/notation/odds_text.h"
+#include "core/notation/totals_notation.h"
 #include "core/protocol/market_type.h"
 
 namespace brindle::betting {
@@ -44,12 +44,12 @@ std::string OverUnderHall::cell_text(std::size_t line, int column) const {
     case kOverOdds:
     case kUnderOdds: {
       const auto* l = side_line(line, column == kOverOdds);
-      return l ? displayed_odds(l->price) : kNoLineText;
+      return l ? notation::displayed_odds(l->price) : kNoLineText;
     }
     case kLine: {
       const auto* l = side_line(line, true);
       if (!l) l = side_line(line, false);
-      const std::string text = l ? totals_line_text(l->line_code) : std::string();
+      const std::string text = l ? notation::totals_line_text(l->line_code) : std::string();
       return text.empty() ? kNoLineText : text;
     }
     default:

@@ -1,6 +1,6 @@
 #include "core/betting/parlay_hall.h"
 
-#include "core/betting/odds_text.h"
+#include "core/notation/odds_text.h"
 #include "core/protocol/market_type.h"
 
 namespace brindle::betting {
@@ -59,7 +59,7 @@ std::string ParlayHall::cell_text(std::size_t line, int column) const {
     case kDraw:
     case kAwayWin: {
       const auto* l = outcome_line(line, outcome_code(column));
-      return l ? displayed_odds(l->price) : kNoLineText;
+      return l ? notation::displayed_odds(l->price) : kNoLineText;
     }
     default:
       return {};

@@ -3,7 +3,7 @@
 #include <cctype>
 #include <cstddef>
 
-#include "core/betting/decimal_text.h"
+#include "core/notation/decimal_text.h"
 
 namespace brindle::betting {
 
@@ -13,11 +13,11 @@ std::string PhraseArg::render(char conversion, int precision) const {
       return std::string(text_);
     case Kind::kInteger:
       if (conversion == 'f')
-        return fixed_decimal(static_cast<double>(integer_), precision < 0 ? 6 : precision);
+        return notation::fixed_decimal(static_cast<double>(integer_), precision < 0 ? 6 : precision);
       return std::to_string(integer_);
     case Kind::kReal:
       if (conversion == 'd') return std::to_string(static_cast<long long>(real_));
-      return fixed_decimal(real_, precision < 0 ? 6 : precision);
+      return notation::fixed_decimal(real_, precision < 0 ? 6 : precision);
   }
   return {};
 }

@@ -5,13 +5,13 @@
 
 #include "core/betting/asian_explanation.h"
 #include "core/betting/basketball_explanation.h"
-#include "core/betting/currency_name.h"
-#include "core/betting/handicap_notation.h"
-#include "core/betting/odds_text.h"
 #include "core/betting/totals_explanation.h"
-#include "core/betting/totals_notation.h"
 #include "core/net/account_status.h"
 #include "core/net/client_context.h"
+#include "core/notation/currency_name.h"
+#include "core/notation/handicap_notation.h"
+#include "core/notation/odds_text.h"
+#include "core/notation/totals_notation.h"
 #include "core/ports/bet_confirmation_port.h"
 #include "core/ports/frame_port.h"
 #include "core/ports/message_port.h"
@@ -25,7 +25,7 @@ namespace {
 constexpr int kSingleBetType = 1;
 
 std::string currency_label(int currency_code) {
-  return currency_name(currency_code, true) + kCurrencyLabelSuffix;
+  return notation::currency_name(currency_code, true) + kCurrencyLabelSuffix;
 }
 
 void show(TicketServices& services, const std::string& text) { services.messages.show_message(text, false); }
@@ -83,9 +83,9 @@ TicketOutcome run_stake_loop(TicketServices& services, const SingleBet& bet) {
       show(services, kStakeAboveFundsText);
       continue;
     }
-    const ports::BetConfirmation confirmation{bet.title, bet.window.choice, bet.confirmation_odds,
-                                              std::to_string(*stake),
-                                              currency_name(services.session.context.currency_code, true)};
+    const ports::BetConfirmation confirmation{
+        bet.title, bet.window.choice, bet.confirmation_odds, std::to_string(*stake),
+        notation::currency_name(services.session.context.currency_code, true)};
     if (!services.confirmation.confirm_bet(confirmation)) continue;
     const protocol::Outcome sent = bet.send(services.session, *stake);
     if (!sent) {
@@ -97,16 +97,17 @@ TicketOutcome run_stake_loop(TicketServices& services, const SingleBet& bet) {
     const auto stake_argument = *stake > static_cast<std::uint64_t>(std::numeric_limits<int>::max())
                                     ? std::numeric_limits<int>::max()
                                     : static_cast<int>(*stake);
-    services.frame.post(app::WindowMessage::bet_placed, bet.frame_argument, stake_argument);
+    services.frame.post(ports::WindowMessage::bet_placed, bet.frame_argument, stake_argument);
     return TicketOutcome::kPlaced;
   }
 }
 
-SingleBet asian_handicap_bet(const AsianHandicapTicketLine& line, HandicapSide side, int currency_code) {
+SingleBet asian_handicap_bet(const AsianHandicapTicketLine& line, notation::HandicapSide side,
+                             int currency_code) {
   const protocol::AsianHandicapRow& row = line.row;
-  const bool giving = side == HandicapSide::kGiving;
-  const bool basketball = row.line_kind == kBasketballLineKind;
-  const std::string name = handicap_name(row.line_kind, row.size_code);
+  const bool giving = side == notation::HandicapSide::kGiving;
+  const bool basketball = row.line_kind == notation::kBasketballLineKind;
+  const std::string name = notation::handicap_name(row.line_kind, row.size_code);
 
   SingleBet bet;
   bet.window.header =
@@ -132,7 +133,7 @@ SingleBet asian_handicap_bet(const AsianHandicapTicketLine& line, HandicapSide s
 }
 
 TicketOutcome run_asian_handicap_ticket(TicketServices& services, const AsianHandicapTicketLine& line,
-                                        HandicapSide side) {
+                                        notation::HandicapSide side) {
   if (!ticket_may_open(services)) return TicketOutcome::kNotOpened;
   return run_stake_loop(services, asian_handicap_bet(line, side, services.session.context.currency_code));
 }
@@ -140,8 +141,8 @@ TicketOutcome run_asian_handicap_ticket(TicketServices& services, const AsianHan
 SingleBet over_under_bet(const OverUnderTicketLine& line, int currency_code) {
   SingleBet bet;
   bet.window.header = line.match.home_team + " vs " + line.match.away_team;
-  bet.window.choice = totals_text_with_side(line.line.line_code);
-  bet.window.odds = displayed_odds(line.line.price);
+  bet.window.choice = notation::totals_text_with_side(line.line.line_code);
+  bet.window.odds = notation::displayed_odds(line.line.price);
   bet.window.explanation = totals_explanation(line.line.line_code, line.match.line_kind, line.line.price);
   bet.window.currency_label = currency_label(currency_code);
   bet.title = kOverUnderTicketTitle;

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/betting/handicap_side.h"
+#include "core/notation/handicap_side.h"
 #include "core/ports/stake_window_port.h"
 #include "core/protocol/list_rows.h"
 #include "core/protocol/market_records.h"
@@ -80,9 +80,10 @@ struct AsianHandicapTicketLine {
   std::string other_odds;
 };
 
-SingleBet asian_handicap_bet(const AsianHandicapTicketLine& line, HandicapSide side, int currency_code);
+SingleBet asian_handicap_bet(const AsianHandicapTicketLine& line, notation::HandicapSide side,
+                             int currency_code);
 TicketOutcome run_asian_handicap_ticket(TicketServices& services, const AsianHandicapTicketLine& line,
-                                        HandicapSide side);
+                                        notation::HandicapSide side);
 
 // The over/under ticket's line: the match and the first totals line on the clicked side.
 struct OverUnderTicketLine {

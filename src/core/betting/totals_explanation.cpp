@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "core/betting/handicap_notation.h"
 #include "core/betting/phrase_format.h"
+#include "core/notation/handicap_notation.h"
 
 namespace brindle::betting {
 
@@ -61,7 +61,7 @@ std::string totals_explanation(int code, int line_kind, double price) {
   const auto quarter = static_cast<std::size_t>(e % 4);
   const bool over = code > 0;
   const std::string_view format =
-      (line_kind == kBasketballLineKind ? kPoints : kGoals)[quarter][over ? 0 : 1];
+      (line_kind == notation::kBasketballLineKind ? kPoints : kGoals)[quarter][over ? 0 : 1];
   switch (quarter) {
     case 0:
       return fill_phrase(format, {whole, price, whole, whole});

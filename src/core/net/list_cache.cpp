@@ -4,7 +4,7 @@
 #include <fstream>
 #include <system_error>
 
-#include "core/app/settings_file.h"
+#include "core/net/settings_file.h"
 #include "wire/gbk.h"
 
 namespace brindle::net {
@@ -86,7 +86,7 @@ std::vector<ListEntry> read_list_cache(const std::filesystem::path& file) {
 bool write_list_cache(const std::filesystem::path& file, const std::vector<ListEntry>& entries) {
   const std::string bytes = encode_list_cache(entries);
   if (bytes.empty()) return false;
-  return app::replace_file_atomically(file, bytes);
+  return replace_file_atomically(file, bytes);
 }
 
 std::filesystem::path server_list_cache_path(const ClientContext& context) {

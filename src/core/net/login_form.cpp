@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
-#include "core/app/settings.h"
+#include "core/net/settings.h"
 #include "wire/gbk.h"
 
 namespace brindle::net {
 
 LoginFormView LoginForm::prepare(ClientContext& context) {
-  app::settings_load(context);
+  settings_load(context);
   visitor_ = false;
 
   LoginFormView view;
@@ -45,7 +45,7 @@ void LoginForm::visit() {
 }
 
 void LoginForm::make_current(ClientContext& context, const std::string& server_text) {
-  app::set_current_server(context, server_text);
+  set_current_server(context, server_text);
 }
 
 bool fits_byte_limit(const std::string& utf8_text, std::size_t limit) {

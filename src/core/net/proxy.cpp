@@ -1,8 +1,8 @@
 #include "core/net/proxy.h"
 
-#include "core/app/settings_file.h"
 #include "core/net/list_cache.h"
 #include "core/net/server_lists.h"
+#include "core/net/settings_file.h"
 
 namespace brindle::net {
 
@@ -24,7 +24,7 @@ std::string make_proxy_text(const std::string& address, int port) {
 }
 
 bool proxy_load(ClientContext& context) {
-  const app::SettingsFile settings(context.settings_path());
+  const SettingsFile settings(context.settings_path());
   context.user_proxy = settings.read_int(kSection, kUserProxyKey, 0) != 0;
   context.personal_proxy = settings.read_int(kSection, kPersonalProxyKey, 0) != 0;
   if (context.personal_proxy) {
@@ -42,7 +42,7 @@ bool proxy_apply(ClientContext& context, bool use_proxy, bool personal, const st
   context.personal_proxy = personal;
   context.proxy_text = make_proxy_text(address, port);
 
-  const app::SettingsFile settings(context.settings_path());
+  const SettingsFile settings(context.settings_path());
   settings.write_text(kSection, kUserProxyKey, flag_text(use_proxy));
   settings.write_text(kSection, kPersonalProxyKey, flag_text(personal));
   if (personal) {

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "core/app/settings.h"
 #include "core/net/progress_texts.h"
 #include "core/net/request.h"
+#include "core/net/settings.h"
 #include "core/net/transport.h"
 #include "wire/framing.h"
 
@@ -24,7 +24,7 @@ bool send_version_request(const ClientContext& context, Transport& transport, po
 
 bool version_check(ClientContext& context, Transport& transport, ports::ProgressSink& progress,
                    VersionCheckResult& result, std::string& error) {
-  result.local_version = app::settings_version(context);
+  result.local_version = settings_version(context);
   result.server_version = 0;
 
   Request request;
@@ -35,9 +35,9 @@ bool version_check(ClientContext& context, Transport& transport, ports::Progress
     const std::vector<std::string> servers(context.configured_servers.begin(),
                                            context.configured_servers.begin() + static_cast<long>(tries));
     for (const std::string& server : servers) {
-      app::set_current_server(context, server);
+      set_current_server(context, server);
       if (send_version_request(context, transport, progress, request, error)) {
-        app::set_current_server(context, server);
+        set_current_server(context, server);
         sent = true;
         break;
       }

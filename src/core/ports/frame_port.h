@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/app/window_message.h"
+#include "core/ports/window_message.h"
 
 namespace brindle::ports {
 
@@ -9,7 +9,7 @@ class FramePort {
  public:
   virtual ~FramePort() = default;
   //! Hands the Main window one of its messages with two arguments.
-  virtual void post(app::WindowMessage message, int first, int second) = 0;
+  virtual void post(ports::WindowMessage message, int first, int second) = 0;
 };
 
 }  // namespace brindle::ports

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "core/protocol/history_records.h"
+#include "core/ports/trend_point.h"
 
 namespace brindle::ports {
 
@@ -17,7 +17,7 @@ class HallWindowsPort {
   //! The match history window for the two teams of a row.
   virtual void open_match_history(int match_number, const std::string& home, const std::string& away) = 0;
   //! The odds trend chart of the points a 4022 request returned.
-  virtual void open_odds_trend(const std::vector<protocol::TrendPoint>& points) = 0;
+  virtual void open_odds_trend(const std::vector<TrendPoint>& points) = 0;
   //! The room list; true when the user entered a room, whose name is then in `room_name`.
   virtual bool choose_private_room(std::string& room_name) = 0;
   //! The modal "走地" window on the web version of in-play betting.

@@ -74,14 +74,14 @@ Outcome place_bets(Session& session, int subject_id, const std::vector<Selection
   return read_account_figures(sent.value(), session.context);
 }
 
-SelectionEntry selection_of_column(const AsianHandicapRow& row, betting::HandicapSide column) {
-  const bool giving = column == betting::HandicapSide::kGiving;
+SelectionEntry selection_of_column(const AsianHandicapRow& row, notation::HandicapSide column) {
+  const bool giving = column == notation::HandicapSide::kGiving;
   if (giving == row.away_gives) return {row.away_selection, 0, row.away_price};
   return {row.home_selection, 0, row.home_price};
 }
 
 Outcome place_single_bet(Session& session, const std::vector<AsianHandicapRow>& rows, std::size_t row_index,
-                         betting::HandicapSide column, double stake) {
+                         notation::HandicapSide column, double stake) {
   if (row_index >= rows.size()) return Outcome::failure(kNoSelectionMessage);
   const SelectionEntry chosen = selection_of_column(rows[row_index], column);
   const auto whole_stake = static_cast<std::int64_t>(std::trunc(stake));

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/betting/handicap_side.h"
+#include "core/notation/handicap_side.h"
 #include "core/protocol/list_rows.h"
 #include "core/protocol/market_records.h"
 #include "core/protocol/parlay.h"
@@ -51,9 +51,9 @@ Outcome place_bets(Session& session, int subject_id, const std::vector<Selection
 // 3010 from the Asian handicap ticket: the chosen row and column of the hall's list and the stake
 // (truncated to whole units).
 Outcome place_single_bet(Session& session, const std::vector<AsianHandicapRow>& rows, std::size_t row_index,
-                         betting::HandicapSide column, double stake);
+                         notation::HandicapSide column, double stake);
 // The selection that a column of a row names.
-SelectionEntry selection_of_column(const AsianHandicapRow& row, betting::HandicapSide column);
+SelectionEntry selection_of_column(const AsianHandicapRow& row, notation::HandicapSide column);
 
 // 3008: one option number and price per option; `reply_text` receives the reply's text.
 struct MarketOption {

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "core/ports/trend_point.h"
+
 namespace brindle::protocol {
 
 // The records of the match analysis, odds trend and results requests.
@@ -36,14 +38,8 @@ struct HeadToHeadItem {
   bool operator==(const HeadToHeadItem&) const = default;
 };
 
-struct TrendPoint {
-  std::string time;  // "%Y-%m-%d %H:%M:%S"
-  int handicap_code = 0;
-  double price = 0.0;
-  int away_gives = 0;
-
-  bool operator==(const TrendPoint&) const = default;
-};
+// A point of the odds trend; defined with the ports because the trend window's port takes it.
+using ports::TrendPoint;
 
 struct ResultItem {
   std::string league;  // or the event's name

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <optional>
 
-#include "core/betting/price_balance.h"
+#include "core/notation/price_balance.h"
 #include "core/protocol/market_type.h"
 #include "core/protocol/single_reply.h"
 #include "wire/field_reader.h"
@@ -43,7 +43,7 @@ struct PendingPair {
     }
     (line.line_code >= 1 ? first : second) = line;
     if (!first || !second) return;
-    const auto balanced = betting::balance_prices(first->price_sum_target, first->price, second->price);
+    const auto balanced = notation::balance_prices(first->price_sum_target, first->price, second->price);
     first->price = balanced.first;
     second->price = balanced.second;
     out.push_back(*first);
@@ -146,7 +146,7 @@ Outcome parse_asian_handicap_list(std::span<const std::string> lines, int& peak_
     if (match.home_selection == 0 || match.away_selection == 0) continue;
 
     if (is_two_sided(market_type)) {
-      const auto balanced = betting::balance_prices(target, match.home_price, match.away_price);
+      const auto balanced = notation::balance_prices(target, match.home_price, match.away_price);
       match.home_price = balanced.first;
       match.away_price = balanced.second;
     }
@@ -193,7 +193,7 @@ Outcome parse_outright_entries(std::span<const std::string> lines, std::vector<O
     }
     (first_side ? first : second) = std::move(e);
     if (!first || !second) continue;
-    const auto balanced = betting::balance_prices(first->price_sum_target, first->price, second->price);
+    const auto balanced = notation::balance_prices(first->price_sum_target, first->price, second->price);
     first->price = balanced.first;
     second->price = balanced.second;
     entries.push_back(*first);
@@ -328,7 +328,7 @@ Outcome parse_in_play_line(std::span<const std::string> lines, InPlayLine& line)
   fresh.away_score = r.integer();
   if (fresh.first_price != 0.0) {
     const auto balanced =
-        betting::balance_prices(fresh.price_sum_target, fresh.first_price, fresh.second_price);
+        notation::balance_prices(fresh.price_sum_target, fresh.first_price, fresh.second_price);
     fresh.first_price = balanced.first;
     fresh.second_price = balanced.second;
   }

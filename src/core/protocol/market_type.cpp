@@ -1,24 +1,24 @@
 #include "core/protocol/market_type.h"
 
-#include "core/betting/market_kind.h"
+#include "core/notation/market_kind.h"
 
 namespace brindle::protocol {
 
 int market_type_of_kind(int kind_flag) {
   switch (kind_flag) {
-    case betting::kKind1x2:
+    case notation::kKind1x2:
       return kType1x2;
-    case betting::kKindOverUnder:
+    case notation::kKindOverUnder:
       return kTypeOverUnder;
-    case betting::kKindCorrectScore:
+    case notation::kKindCorrectScore:
       return kTypeCorrectScore;
-    case betting::kKindBasketballTotals:
+    case notation::kKindBasketballTotals:
       return kTypeBasketballTotals;
-    case betting::kKindBasketballOddEven:
+    case notation::kKindBasketballOddEven:
       return kTypeBasketballOddEven;
-    case betting::kKindInPlayAsianHandicap:
+    case notation::kKindInPlayAsianHandicap:
       return kTypeInPlayAsianHandicap;
-    case betting::kKindInPlayOverUnder:
+    case notation::kKindInPlayOverUnder:
       return kTypeInPlayOverUnder;
     default:
       return kTypeAsianHandicap;
@@ -28,21 +28,21 @@ int market_type_of_kind(int kind_flag) {
 int kind_of_market_type(int market_type) {
   switch (market_type) {
     case kTypeAsianHandicap:
-      return betting::kKindAsianHandicap;
+      return notation::kKindAsianHandicap;
     case kType1x2:
-      return betting::kKind1x2;
+      return notation::kKind1x2;
     case kTypeCorrectScore:
-      return betting::kKindCorrectScore;
+      return notation::kKindCorrectScore;
     case kTypeOverUnder:
-      return betting::kKindOverUnder;
+      return notation::kKindOverUnder;
     case kTypeBasketballTotals:
-      return betting::kKindBasketballTotals;
+      return notation::kKindBasketballTotals;
     case kTypeBasketballOddEven:
-      return betting::kKindBasketballOddEven;
+      return notation::kKindBasketballOddEven;
     case kTypeInPlayAsianHandicap:
-      return betting::kKindInPlayAsianHandicap;
+      return notation::kKindInPlayAsianHandicap;
     case kTypeInPlayOverUnder:
-      return betting::kKindInPlayOverUnder;
+      return notation::kKindInPlayOverUnder;
     default:
       return 0;
   }

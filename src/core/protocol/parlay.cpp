@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <functional>
 
-#include "core/betting/parlay_type.h"
+#include "core/notation/parlay_type.h"
 
 namespace brindle::protocol {
 namespace {
@@ -53,7 +53,7 @@ void ParlaySlip::clear() {
 long long ParlaySlip::total_stake() const {
   const int n = static_cast<int>(selections_.size());
   long long total = 0;
-  for (const auto& e : type_entries_) total += betting::combination_count(n, e.combination_mask) * e.stake;
+  for (const auto& e : type_entries_) total += notation::combination_count(n, e.combination_mask) * e.stake;
   return total;
 }
 

@@ -1,17 +1,17 @@
 #include "core/protocol/selection_text.h"
 
-#include "core/betting/bet_choice.h"
-#include "core/betting/market_kind.h"
+#include "core/notation/bet_choice.h"
+#include "core/notation/market_kind.h"
 #include "core/protocol/market_type.h"
 
 namespace brindle::protocol {
 
 std::string choice_text(int market_type, int line_code, int choice) {
-  return betting::bet_choice_text(kind_of_market_type(market_type), line_code, choice);
+  return notation::bet_choice_text(kind_of_market_type(market_type), line_code, choice);
 }
 
 std::string market_name(int market_type) {
-  return betting::market_kind_name(kind_of_market_type(market_type));
+  return notation::market_kind_name(kind_of_market_type(market_type));
 }
 
 std::string selection_text(int market_type, int line_code, int choice, const std::string& home_team,

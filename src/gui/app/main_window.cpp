@@ -336,7 +336,7 @@ void MainWindowPortImpl::run(bool private_room) {
   MainWindow window({context_, transport_, progress_, messages_, shell_, hall_page, {}, {}});
   halls.set_owner(&window);
   halls.set_frame(
-      [&window](app::WindowMessage m, int first, int second) { window.model().handle(m, first, second); });
+      [&window](ports::WindowMessage m, int first, int second) { window.model().handle(m, first, second); });
   progress_.set_owner(&window);
   window.open(private_room);
   splash_.hide();

@@ -10,8 +10,8 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-#include "core/app/window_message.h"
 #include "core/betting/hall_model.h"
+#include "core/ports/window_message.h"
 #include "core/protocol/market_data.h"
 #include "gui/betting/hall_cell_delegate.h"
 #include "gui/betting/hall_item_model.h"
@@ -208,11 +208,11 @@ void HallPage::refill_leagues() {
 }
 
 void HallPage::main_window_message(int message, int first, int) {
-  switch (static_cast<app::WindowMessage>(message)) {
-    case app::WindowMessage::refresh_account:
+  switch (static_cast<ports::WindowMessage>(message)) {
+    case ports::WindowMessage::refresh_account:
       hall_->timed_refresh();
       return;
-    case app::WindowMessage::private_rooms:
+    case ports::WindowMessage::private_rooms:
       hall_->switch_room(first != 0 ? betting::HallRoom::kPrivate : betting::HallRoom::kPublic);
       return;
     default:

@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <functional>
 
-#include "core/app/window_message.h"
 #include "core/ports/frame_port.h"
 #include "core/ports/hall_windows_port.h"
+#include "core/ports/window_message.h"
 #include "core/protocol/session.h"
 #include "gui/betting/bet_confirmation_window.h"
 #include "gui/betting/stake_window.h"
@@ -26,13 +26,13 @@ namespace brindle::gui {
 // Hands the Main window its messages once it exists; until then they are dropped.
 class FrameRelay final : public ports::FramePort {
  public:
-  void set_target(std::function<void(app::WindowMessage, int, int)> target) { target_ = std::move(target); }
-  void post(app::WindowMessage message, int first, int second) override {
+  void set_target(std::function<void(ports::WindowMessage, int, int)> target) { target_ = std::move(target); }
+  void post(ports::WindowMessage message, int first, int second) override {
     if (target_) target_(message, first, second);
   }
 
  private:
-  std::function<void(app::WindowMessage, int, int)> target_;
+  std::function<void(ports::WindowMessage, int, int)> target_;
 };
 
 // The windows of features that have not landed yet: records, results, match information, the room
@@ -42,7 +42,7 @@ class PendingHallWindows final : public ports::HallWindowsPort {
   void open_bet_records() override {}
   void open_results() override {}
   void open_match_history(int, const std::string&, const std::string&) override {}
-  void open_odds_trend(const std::vector<protocol::TrendPoint>&) override {}
+  void open_odds_trend(const std::vector<ports::TrendPoint>&) override {}
   bool choose_private_room(std::string&) override { return false; }
   void open_in_play_web(const std::string&) override {}
 };
@@ -65,7 +65,7 @@ class HallPages final {
 
   // The hall page of a page number, opened (first refresh done); nothing for a page that is no hall.
   QWidget* make_page(int page, QWidget* parent);
-  void set_frame(std::function<void(app::WindowMessage, int, int)> target) {
+  void set_frame(std::function<void(ports::WindowMessage, int, int)> target) {
     frame_.set_target(std::move(target));
   }
   // The windows the tickets open are owned by this one.

@@ -22,8 +22,8 @@
 namespace {
 
 using brindle::app::MainWindowModel;
-using brindle::app::WindowMessage;
 using brindle::ports::MainWindowDialog;
+using brindle::ports::WindowMessage;
 
 class ScriptedMessages final : public brindle::ports::MessagePort {
  public:

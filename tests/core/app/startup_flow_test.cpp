@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "core/app/registration_store.h"
-#include "core/app/settings.h"
-#include "core/app/settings_file.h"
 #include "core/net/list_cache.h"
+#include "core/net/settings.h"
+#include "core/net/settings_file.h"
 #include "core/net/transport.h"
 #include "core/ports/login_window_port.h"
 #include "core/ports/main_window_port.h"
@@ -28,9 +28,9 @@
 namespace {
 
 using brindle::Result;
-using brindle::app::SettingsFile;
 using brindle::app::StartupOutcome;
 using brindle::net::HttpExchange;
+using brindle::net::SettingsFile;
 using brindle::ports::LoginChoice;
 using brindle::testing::TempDir;
 using Lines = std::vector<std::string>;
@@ -88,7 +88,7 @@ class ScriptedLogin final : public brindle::ports::LoginWindowPort {
   std::vector<int> cleared_before_run;  // how many clears had happened when each run started
   int clears = 0;
   std::optional<LoginChoice> run() override {
-    brindle::app::settings_load(context_);
+    brindle::net::settings_load(context_);
     ++runs;
     cleared_before_run.push_back(clears);
     if (choices.empty()) return std::nullopt;

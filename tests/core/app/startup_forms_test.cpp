@@ -3,17 +3,17 @@
 #include <gtest/gtest.h>
 
 #include "core/app/exit_confirmation.h"
-#include "core/app/settings_file.h"
 #include "core/app/settings_form.h"
 #include "core/net/list_cache.h"
 #include "core/net/login_form.h"
+#include "core/net/settings_file.h"
 #include "core/ports/message_port.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-using brindle::app::SettingsFile;
 using brindle::net::LoginForm;
+using brindle::net::SettingsFile;
 
 class Forms : public ::testing::Test {
  protected:

@@ -5,12 +5,14 @@
 
 #include "core/betting/asian_explanation.h"
 #include "core/betting/basketball_explanation.h"
-#include "core/betting/handicap_notation.h"
 #include "core/betting/totals_explanation.h"
+#include "core/notation/handicap_notation.h"
 #include "wire/gbk.h"
 
 namespace brindle::betting {
 namespace {
+
+using namespace notation;
 
 constexpr HandicapSide kA = HandicapSide::kGiving;
 constexpr HandicapSide kB = HandicapSide::kReceiving;

@@ -99,7 +99,7 @@ TEST(HallRefresh, ListThenBalanceThenTheAccountPanelMessage) {
   EXPECT_EQ(f.subjects(), (std::vector<int>{4027, 4012}));
   EXPECT_EQ(f.paras()[0], "0|11|22");
   ASSERT_EQ(f.frame.posted.size(), 1u);
-  EXPECT_EQ(std::get<0>(f.frame.posted[0]), app::WindowMessage::rebuild_account_panel);
+  EXPECT_EQ(std::get<0>(f.frame.posted[0]), ports::WindowMessage::rebuild_account_panel);
   EXPECT_TRUE(f.messages.texts.empty());
 }
 
@@ -284,7 +284,7 @@ TEST(HallRooms, PrivateRoomCommandByLoginModeAndRoomList) {
   EXPECT_EQ(f.windows.room_lists, 1);
   EXPECT_EQ(f.hall.room(), HallRoom::kPublic);
   ASSERT_EQ(f.frame.posted.size(), 1u);
-  EXPECT_EQ(f.frame.posted[0], std::make_tuple(app::WindowMessage::private_rooms, 0, 0));
+  EXPECT_EQ(f.frame.posted[0], std::make_tuple(ports::WindowMessage::private_rooms, 0, 0));
 
   f.windows.room_to_enter = "老王的房间";
   f.context.room_number = 0;
@@ -292,7 +292,7 @@ TEST(HallRooms, PrivateRoomCommandByLoginModeAndRoomList) {
   EXPECT_EQ(f.hall.room(), HallRoom::kPrivate);
   EXPECT_EQ(f.hall.location_text(), " 您现在的位置：亚洲让球盘私人房间 — 老王的房间");
   EXPECT_EQ(f.hall.context_menu(), (std::vector<std::string>{"刷新数据", "投注记录", "公共房间"}));
-  EXPECT_EQ(f.frame.posted.back(), std::make_tuple(app::WindowMessage::private_rooms, 1, 0));
+  EXPECT_EQ(f.frame.posted.back(), std::make_tuple(ports::WindowMessage::private_rooms, 1, 0));
 
   f.context.room_number = 17;
   f.hall.private_room_command();
@@ -315,7 +315,7 @@ TEST(HallButtons, InPlayButtonByWebModeAndFrozenAccount) {
   {
     AsianHall f;
     f.hall.page_button(kInPlayPage);
-    EXPECT_EQ(f.frame.posted, (std::vector{std::make_tuple(app::WindowMessage::go_to_page, 3, 0)}));
+    EXPECT_EQ(f.frame.posted, (std::vector{std::make_tuple(ports::WindowMessage::go_to_page, 3, 0)}));
     EXPECT_TRUE(f.transport.exchanges().empty());
   }
   {
@@ -335,13 +335,13 @@ TEST(HallButtons, InPlayButtonByWebModeAndFrozenAccount) {
     f.hall.page_button(kInPlayPage);
     EXPECT_EQ(f.subjects(), (std::vector<int>{3033, 4061}));
     ASSERT_EQ(f.windows.web_tokens.size(), 1u);
-    EXPECT_EQ(f.frame.posted, (std::vector{std::make_tuple(app::WindowMessage::go_to_page, 1, 0)}));
+    EXPECT_EQ(f.frame.posted, (std::vector{std::make_tuple(ports::WindowMessage::go_to_page, 1, 0)}));
   }
   {
     AsianHall f;
     f.hall.page_button(kOutrightPage);
     f.hall.mobile_button();
-    EXPECT_EQ(f.frame.posted, (std::vector{std::make_tuple(app::WindowMessage::go_to_page, 6, 0)}));
+    EXPECT_EQ(f.frame.posted, (std::vector{std::make_tuple(ports::WindowMessage::go_to_page, 6, 0)}));
     EXPECT_EQ(f.shell.opened, (std::vector<std::string>{"http://srv.example:8443/IOS.html"}));
     EXPECT_EQ(f.hall.advertisement_address(), "http://srv.example:8443/clientad/promo.html");
   }

@@ -3,17 +3,18 @@
 
 #include <gtest/gtest.h>
 
-#include "core/betting/handicap_notation.h"
 #include "core/betting/in_play_hall.h"
 #include "core/betting/outright_hall.h"
 #include "core/betting/parlay_hall.h"
 #include "core/net/client_context.h"
+#include "core/notation/handicap_notation.h"
 #include "hall_fixture.h"
 
 namespace {
 
 using namespace brindle;
 using namespace brindle::betting;
+using namespace brindle::notation;
 using brindle::testing::kFirstDay;
 using brindle::testing::match_line;
 using brindle::testing::odds_line;

@@ -59,8 +59,8 @@ struct ScriptedBetConfirmation final : ports::BetConfirmationPort {
 };
 
 struct RecordingFrame final : ports::FramePort {
-  void post(app::WindowMessage m, int first, int second) override { posted.emplace_back(m, first, second); }
-  std::vector<std::tuple<app::WindowMessage, int, int>> posted;
+  void post(ports::WindowMessage m, int first, int second) override { posted.emplace_back(m, first, second); }
+  std::vector<std::tuple<ports::WindowMessage, int, int>> posted;
 };
 
 struct RecordingShell final : ports::ShellPort {
@@ -76,7 +76,7 @@ struct RecordingWindows final : ports::HallWindowsPort {
   void open_match_history(int match, const std::string& home, const std::string& away) override {
     histories.push_back(std::to_string(match) + " " + home + " " + away);
   }
-  void open_odds_trend(const std::vector<protocol::TrendPoint>& points) override {
+  void open_odds_trend(const std::vector<ports::TrendPoint>& points) override {
     trends.push_back(points.size());
   }
   bool choose_private_room(std::string& name) override {

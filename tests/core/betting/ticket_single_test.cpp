@@ -8,18 +8,19 @@
 #include "core/betting/asian_explanation.h"
 #include "core/betting/asian_handicap_hall.h"
 #include "core/betting/basketball_explanation.h"
-#include "core/betting/handicap_notation.h"
 #include "core/betting/over_under_hall.h"
 #include "core/betting/single_ticket.h"
 #include "core/betting/totals_explanation.h"
-#include "core/betting/totals_notation.h"
 #include "core/net/client_context.h"
+#include "core/notation/handicap_notation.h"
+#include "core/notation/totals_notation.h"
 #include "hall_fixture.h"
 
 namespace {
 
 using namespace brindle;
 using namespace brindle::betting;
+using namespace brindle::notation;
 using brindle::testing::kFirstDay;
 using brindle::testing::match_line;
 using brindle::testing::odds_line;
@@ -104,7 +105,7 @@ TEST(StakeLoop, ChecksInOrderAndEveryRefusalReturnsWithTheStakeKept) {
   const auto subjects = f.subjects();
   EXPECT_EQ(std::count(subjects.begin(), subjects.end(), 3010), 2);
   ASSERT_FALSE(f.frame.posted.empty());
-  EXPECT_EQ(f.frame.posted.back(), std::make_tuple(app::WindowMessage::bet_placed, 0x10000, 1000));
+  EXPECT_EQ(f.frame.posted.back(), std::make_tuple(ports::WindowMessage::bet_placed, 0x10000, 1000));
   EXPECT_DOUBLE_EQ(f.context.balance, 500);
 }
 
@@ -164,7 +165,7 @@ TEST(AsianHandicapTicket, TheOtherTeamWhereTheAwaySideGivesSendsTheHomeSelection
   EXPECT_EQ(f.confirmation.shown[0].title, "亚洲盘投注");
   EXPECT_EQ(f.confirmation.shown[0].choice, "皇马(中)");
   EXPECT_EQ(f.confirmation.shown[0].odds, "1.955 (受让一球)");
-  EXPECT_EQ(f.frame.posted.back(), std::make_tuple(app::WindowMessage::bet_placed, 1, 500));
+  EXPECT_EQ(f.frame.posted.back(), std::make_tuple(ports::WindowMessage::bet_placed, 1, 500));
 
   f.status_ok();
   f.context.room_number = 42;
@@ -225,7 +226,7 @@ TEST(OverUnderTicket, TheFirstTotalsLineOfTheSideAndItsRequest) {
   EXPECT_EQ(f.confirmation.shown.at(0).title, "大小球盘投注");
   EXPECT_EQ(f.paras().back(), "1|0000000052|00001000|1|00000001|000500|0");
   EXPECT_EQ(f.messages.texts.back(), "已接受\n请留意投注记录。");
-  EXPECT_EQ(f.frame.posted.back(), std::make_tuple(app::WindowMessage::bet_placed, 0, 500));
+  EXPECT_EQ(f.frame.posted.back(), std::make_tuple(ports::WindowMessage::bet_placed, 0, 500));
 }
 
 }  // namespace

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "core/app/settings_file.h"
 #include "core/net/list_cache.h"
+#include "core/net/settings_file.h"
 #include "fake_transport.h"
 #include "support/temp_dir.h"
 
@@ -21,7 +21,7 @@ class ProxyTest : public ::testing::Test {
  protected:
   ProxyTest() { context.program_directory = dir.path(); }
   std::string setting(const char* key) const {
-    return app::SettingsFile(context.settings_path()).read_text("SETTINGS", key, "<absent>");
+    return net::SettingsFile(context.settings_path()).read_text("SETTINGS", key, "<absent>");
   }
   bool choose() { return automatic_proxy_choice(context, transport, progress, hosts); }
 

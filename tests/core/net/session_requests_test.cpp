@@ -4,12 +4,12 @@
 
 #include <string>
 
-#include "core/app/settings_file.h"
 #include "core/net/account_status.h"
 #include "core/net/client_context.h"
 #include "core/net/latest_information.h"
 #include "core/net/login_request.h"
 #include "core/net/member_details.h"
+#include "core/net/settings_file.h"
 #include "core/net/version_check.h"
 #include "fake_transport.h"
 #include "support/temp_dir.h"
@@ -17,8 +17,8 @@
 
 namespace {
 
-using brindle::app::SettingsFile;
 using brindle::net::ClientContext;
+using brindle::net::SettingsFile;
 using brindle::testing::FakeTransport;
 using brindle::testing::TempDir;
 

@@ -180,7 +180,7 @@ TEST(BetReplies, NoSelectionSendsNothing) {
   brindle::testing::CatalogueFixture f;
   EXPECT_FALSE(place_bets(f.session, kPlaceBetsSubject, {}, {{1, 10}}));
   std::vector<AsianHandicapRow> rows(2);
-  EXPECT_FALSE(place_single_bet(f.session, rows, 2, betting::HandicapSide::kGiving, 10));
+  EXPECT_FALSE(place_single_bet(f.session, rows, 2, notation::HandicapSide::kGiving, 10));
   std::string text;
   EXPECT_FALSE(open_market(f.session, 1, 100, {}, text));
   EXPECT_TRUE(f.transport.exchanges().empty());
@@ -192,15 +192,15 @@ TEST(BetReplies, SingleFormPicksTheSideByTheColumnAndTheAwayGivesFlag) {
   row.home_price = 0.8;
   row.away_selection = 2;
   row.away_price = 1.05;
-  EXPECT_EQ(selection_of_column(row, betting::HandicapSide::kGiving).selection_number, 1);
-  EXPECT_EQ(selection_of_column(row, betting::HandicapSide::kReceiving).selection_number, 2);
+  EXPECT_EQ(selection_of_column(row, notation::HandicapSide::kGiving).selection_number, 1);
+  EXPECT_EQ(selection_of_column(row, notation::HandicapSide::kReceiving).selection_number, 2);
   row.away_gives = true;
-  EXPECT_EQ(selection_of_column(row, betting::HandicapSide::kGiving).selection_number, 2);
+  EXPECT_EQ(selection_of_column(row, notation::HandicapSide::kGiving).selection_number, 2);
 
   brindle::testing::CatalogueFixture f;
   f.context.room_number = 3;
   f.reply({"1|ok|1|2"});
-  ASSERT_TRUE(place_single_bet(f.session, {row}, 0, betting::HandicapSide::kReceiving, 50.9));
+  ASSERT_TRUE(place_single_bet(f.session, {row}, 0, notation::HandicapSide::kReceiving, 50.9));
   EXPECT_EQ(f.last_para(), "1|0000000001|00000800|1|00000001|000050|3");
 }
 

@@ -1,0 +1,92 @@
+# Fails when a file under src/core or src/wire includes a header from a layer above its own, and names
+# each such include by file:line. The order, lowest first:
+#   wire → ports → net → notation → protocol → betting, accounts, rooms, matchinfo → app
+# ports/ holds the interfaces windows implement and the plain types they exchange; every layer of the
+# core may use them, so they include nothing above wire. The feature folders do not include one another.
+# The core and wire never include the programs built on them (cli, gui, server).
+# Usage: cmake -DROOT=<folder holding src/> -P CheckLayers.cmake
+cmake_minimum_required(VERSION 3.25)
+if(NOT ROOT)
+  message(FATAL_ERROR "CheckLayers.cmake needs -DROOT=<folder holding src/>")
+endif()
+
+set(features betting accounts rooms matchinfo)
+set(allowed_wire wire)
+set(allowed_ports ports wire)
+set(allowed_net net ports wire)
+set(allowed_notation notation net ports wire)
+set(allowed_protocol protocol notation net ports wire)
+foreach(feature IN LISTS features)
+  set(allowed_${feature} ${feature} protocol notation net ports wire)
+endforeach()
+set(allowed_app app ${features} protocol notation net ports wire)
+set(layers wire ports net notation protocol ${features} app)
+list(JOIN layers ", " layers_text)
+
+# The layer a path inside the source tree ("src/core/net/x.h") or an include ("core/net/x.h") belongs to;
+# empty when it has none.
+function(layer_of path out)
+  if(path MATCHES "^(src/)?wire/")
+    set(${out} wire PARENT_SCOPE)
+  elseif(path MATCHES "^(src/)?core/([^/]+)/")
+    set(${out} ${CMAKE_MATCH_2} PARENT_SCOPE)
+  else()
+    set(${out} "" PARENT_SCOPE)
+  endif()
+endfunction()
+
+file(GLOB_RECURSE files RELATIVE ${ROOT} ${ROOT}/src/core/*.h ${ROOT}/src/core/*.hpp ${ROOT}/src/core/*.cpp
+     ${ROOT}/src/wire/*.h ${ROOT}/src/wire/*.hpp ${ROOT}/src/wire/*.cpp)
+set(include_pattern "^[ \t]*#[ \t]*include[ \t]*\"([^\"]+)\"")
+set(offenders "")
+foreach(file IN LISTS files)
+  layer_of(${file} own)
+  if(NOT own IN_LIST layers)
+    list(APPEND offenders "${file}: in no layer (the layers are ${layers_text})")
+    continue()
+  endif()
+  file(STRINGS ${ROOT}/${file} includes REGEX "${include_pattern}")
+  if(NOT includes)
+    continue()
+  endif()
+  file(READ ${ROOT}/${file} rest)
+  set(line_base 1)
+  foreach(include_line IN LISTS includes)
+    string(REGEX MATCH "${include_pattern}" _ "${include_line}")
+    set(target "${CMAKE_MATCH_1}")
+    # The line number: count the line breaks before this include, searching on from the previous one.
+    string(FIND "${rest}" "${include_line}" at)
+    if(at LESS 0 OR NOT target)
+      continue()
+    endif()
+    string(SUBSTRING "${rest}" 0 ${at} before)
+    string(REGEX MATCHALL "\n" breaks "${before}")
+    list(LENGTH breaks skipped)
+    math(EXPR line "${line_base} + ${skipped}")
+    string(LENGTH "${include_line}" length)
+    math(EXPR after "${at} + ${length}")
+    string(SUBSTRING "${rest}" ${after} -1 rest)
+    set(line_base ${line})
+
+    if(target MATCHES "^(cli|gui|server|tools)/")
+      list(APPEND offenders "${file}:${line}: ${own} includes ${target} (the core never includes a program)")
+      continue()
+    endif()
+    if(NOT target MATCHES "^(core|wire)/")
+      continue()
+    endif()
+    layer_of(${target} theirs)
+    if(NOT theirs IN_LIST allowed_${own})
+      list(JOIN allowed_${own} ", " allowed_text)
+      list(APPEND offenders "${file}:${line}: ${own} includes ${target} (${own} may include only ${allowed_text})")
+    endif()
+  endforeach()
+endforeach()
+
+if(offenders)
+  list(JOIN offenders "\n" text)
+  list(LENGTH offenders count)
+  # Unwrapped, one per line, so that file:line stays clickable.
+  message(NOTICE "${text}")
+  message(FATAL_ERROR "${count} include(s) against the layer order")
+endif()

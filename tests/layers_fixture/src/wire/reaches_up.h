@@ -1,0 +1,4 @@
+#pragma once
+
+#include "wire/gbk.h"
+#include "core/net/transport.h"
