@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs the build folder into a temporary prefix, checks the per-user layout and starts the
 # installed client offscreen: through its desktop entry's Exec line and through the bin/ link, each
-# must find the skin in the Program directory.
-#   install_test.sh BUILD_DIR CMAKE
+# must find the skin in the Program directory. The package must hold the same tree.
+#   install_test.sh BUILD_DIR CMAKE CPACK
 set -euo pipefail
 build=$1
 cmake=$2
+cpack=$3
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -54,6 +55,18 @@ exec_line=$(sed -n 's/^Exec=//p' "$entry")
 exec_line=${exec_line#\"}  # quoted when the prefix has a blank
 exec_line=${exec_line%\"}
 [ "$exec_line" = "$program_dir/brindle" ] || fail "Exec=$exec_line does not name the installed client"
+
+# The package holds the same tree; not knowing its prefix, its entry starts the client through the PATH.
+"$cpack" --config "$build/CPackConfig.cmake" -B "$work/package" >"$work/cpack.log" 2>&1 ||
+  { cat "$work/cpack.log" >&2; fail "cpack failed"; }
+archive=$(find "$work/package" -maxdepth 1 -name 'brindle-*.tar.gz')
+[ -n "$archive" ] || fail "cpack wrote no brindle-*.tar.gz"
+(cd "$prefix" && find . -type f -o -type l | sed 's|^\./||' | sort) >"$work/tree"
+tar -tzf "$archive" | grep -v '/$' | sort >"$work/archived"
+diff -u "$work/tree" "$work/archived" >&2 || fail "the package holds another tree than the installation"
+mkdir "$work/unpacked" && tar -xzf "$archive" -C "$work/unpacked" share/applications/brindle.desktop
+desktop-file-validate "$work/unpacked/share/applications/brindle.desktop" || fail "the packaged entry does not validate"
+grep -qx 'Exec=brindle' "$work/unpacked/share/applications/brindle.desktop" || fail "the packaged entry names a path"
 
 # A second installation over the first keeps what the client wrote in its Program directory.
 printf '[SYSTEM]\r\nVersion=7\r\n' >"$program_dir/Vantora.ini"
