@@ -15,6 +15,7 @@
 #include "core/net/client_context.h"
 #include "core/net/curl_transport.h"
 #include "core/net/network_card_address.h"
+#include "gui/app/application_icon.h"
 #include "gui/app/desktop_shell.h"
 #include "gui/app/main_window.h"
 #include "gui/app/process_launcher.h"
@@ -71,6 +72,7 @@ int main(int argc, char** argv) {
   if (auto directory = app::program_directory(argc > 0 ? argv[0] : ""))
     context.program_directory = directory.value();
   gui::SkinnedFrame::set_dialog_theme(context.program_directory / "SkinSM" / "theme.ini");
+  gui::set_application_icon(context.program_directory);
 
   net::CurlTransport transport;
   gui::ProgressWindow progress;

@@ -1,5 +1,6 @@
 // brindle-skin: draws the installation's default skin into a Program directory:
-//   skin/Splash.bmp, skin/900/theme.ini with the Main window's frame and bitmaps, SkinSM/theme.ini.
+//   skin/Splash.bmp, skin/900/theme.ini with the Main window's frame and bitmaps, SkinSM/theme.ini,
+//   and the application icon brindle.png (256 px) with brindle-48.png.
 // Usage: brindle-skin <program directory>
 
 #include <QDir>
@@ -40,6 +41,12 @@ class Writer {
   void text(const QString& name, const QString& contents) {
     QFile file(folder_ + "/" + name);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(contents.toLatin1()) < 0) {
+      std::fprintf(stderr, "brindle-skin: cannot write %s\n", qPrintable(folder_ + "/" + name));
+      failed_ = true;
+    }
+  }
+  void png(const QString& name, const QImage& image) {
+    if (!image.save(folder_ + "/" + name, "PNG")) {
       std::fprintf(stderr, "brindle-skin: cannot write %s\n", qPrintable(folder_ + "/" + name));
       failed_ = true;
     }
@@ -188,6 +195,54 @@ QString frame_theme(const FrameLook& look, bool with_minimise, const QString& ex
     << extra << "[Button0]\r\nButtonImage=close.bmp\r\nAction=0\r\nXCoord=-6\r\nYCoord=5\r\n";
   if (with_minimise) s << "[Button1]\r\nButtonImage=minimise.bmp\r\nAction=2\r\nXCoord=-38\r\nYCoord=5\r\n";
   return ini;
+}
+
+// The application icon: three streams of 川 bending like waves (澜) on the skin's navy tile, the last
+// one gold. Drawn in units of the tile so that the 48-pixel size keeps the same shape.
+QImage application_icon(int size) {
+  QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.scale(size / 256.0, size / 256.0);
+
+  const QRectF tile(12, 12, 232, 232);
+  QPainterPath shape;
+  shape.addRoundedRect(tile, 52, 52);
+  QLinearGradient depth(0, tile.top(), 0, tile.bottom());
+  depth.setColorAt(0, p::kBlue);
+  depth.setColorAt(0.55, p::kNavy);
+  depth.setColorAt(1, p::kNavyDeep);
+  painter.fillPath(shape, depth);
+  QRadialGradient glow(QPointF(190, 52), 150);
+  glow.setColorAt(0, QColor(0x4a, 0x8f, 0xe0, 120));
+  glow.setColorAt(1, QColor(0x4a, 0x8f, 0xe0, 0));
+  painter.fillPath(shape, glow);
+  painter.setPen(QPen(QColor(p::kGold.red(), p::kGold.green(), p::kGold.blue(), 150), 4));
+  painter.drawPath(shape);
+
+  struct Stream {
+    double x, top, bottom;
+    QColor colour;
+  };
+  const Stream streams[] = {
+      {82, 64, 182, QColor(0xa9, 0xcb, 0xf5)}, {128, 82, 164, Qt::white}, {174, 52, 196, p::kGold}};
+  for (const Stream& stream : streams) {
+    const double bend = (stream.bottom - stream.top) * 0.2;
+    QPainterPath path(QPointF(stream.x - 6, stream.top));
+    path.cubicTo(QPointF(stream.x + bend, stream.top + (stream.bottom - stream.top) / 3),
+                 QPointF(stream.x - bend, stream.top + 2 * (stream.bottom - stream.top) / 3),
+                 QPointF(stream.x + 6, stream.bottom));
+    painter.setPen(QPen(stream.colour, 22, Qt::SolidLine, Qt::RoundCap));
+    painter.drawPath(path);
+  }
+  painter.end();
+  return image;
+}
+
+void icons(Writer& out) {
+  out.png("brindle.png", application_icon(256));
+  out.png("brindle-48.png", application_icon(48));
 }
 
 void splash(Writer& out) {
@@ -452,6 +507,10 @@ int main(int argc, char** argv) {
     return 2;
   }
   const QString root = QString::fromLocal8Bit(argv[1]);
+
+  Writer program(root);
+  icons(program);
+  if (program.failed()) return 1;
 
   Writer base(root + "/skin");
   splash(base);

@@ -17,6 +17,14 @@ bool is_executable_file(const std::filesystem::path& path) {
   return std::filesystem::is_regular_file(path, ec) && ::access(path.c_str(), X_OK) == 0;
 }
 
+// A link to the program (bin/brindle into the installation) stands for the file it names, beside
+// which the skin and the settings are.
+std::filesystem::path folder_of(const std::filesystem::path& program) {
+  std::error_code ec;
+  const std::filesystem::path real = std::filesystem::canonical(program, ec);
+  return ec ? program.parent_path() : real.parent_path();
+}
+
 }  // namespace
 
 Result<std::filesystem::path> program_directory(std::string_view argv0) {
@@ -38,8 +46,7 @@ Result<std::filesystem::path> program_directory_from_argv0(std::string_view argv
   if (argv0.empty()) return Result<std::filesystem::path>::failure(kNotFound);
   const std::filesystem::path program{std::string(argv0)};
   if (argv0.find('/') != std::string_view::npos) {
-    const std::filesystem::path full = (working_directory / program).lexically_normal();
-    return full.parent_path();
+    return folder_of((working_directory / program).lexically_normal());
   }
   // A bare name was found by the shell along PATH; an empty entry means the working directory.
   while (true) {
@@ -47,7 +54,7 @@ Result<std::filesystem::path> program_directory_from_argv0(std::string_view argv
     const std::string_view entry = search_path.substr(0, colon);
     const std::filesystem::path folder =
         entry.empty() ? working_directory : (working_directory / std::string(entry)).lexically_normal();
-    if (is_executable_file(folder / program)) return folder;
+    if (is_executable_file(folder / program)) return folder_of(folder / program);
     if (colon == std::string_view::npos) break;
     search_path.remove_prefix(colon + 1);
   }

@@ -13,7 +13,7 @@ namespace brindle::app {
 Result<std::filesystem::path> program_directory(std::string_view argv0 = {});
 
 // The fallback: argv[0] as the shell resolved it, against the working directory when it names a
-// path and along `search_path` (the PATH list) when it is a bare name.
+// path and along `search_path` (the PATH list) when it is a bare name; a link is followed to its file.
 Result<std::filesystem::path> program_directory_from_argv0(std::string_view argv0,
                                                            const std::filesystem::path& working_directory,
                                                            std::string_view search_path);

@@ -42,5 +42,21 @@ TEST(ProgramDirectory, FallsBackOnArgv0) {
   EXPECT_FALSE(program_directory_from_argv0("", dir.path(), "b").ok());
 }
 
+// An installation's bin/brindle is a link into lib/brindle, where the skin and the settings are.
+TEST(ProgramDirectory, FallbackFollowsALinkToTheProgramFile) {
+  testing::TempDir dir;
+  std::filesystem::create_directories(dir / "lib" / "brindle");
+  testing::write_file(dir / "lib" / "brindle" / "brindle", "#!/bin/sh\n");
+  ::chmod((dir / "lib" / "brindle" / "brindle").c_str(), 0755);
+  std::filesystem::create_directories(dir / "bin");
+  std::filesystem::create_symlink("../lib/brindle/brindle", dir / "bin" / "brindle");
+  std::filesystem::create_symlink("bin", dir / "links");
+  const auto real = std::filesystem::canonical(dir / "lib" / "brindle");
+
+  EXPECT_EQ(program_directory_from_argv0("bin/brindle", dir.path(), "").value(), real);
+  EXPECT_EQ(program_directory_from_argv0((dir / "links" / "brindle").string(), "/", "").value(), real);
+  EXPECT_EQ(program_directory_from_argv0("brindle", dir.path(), "nowhere:bin").value(), real);
+}
+
 }  // namespace
 }  // namespace brindle::app

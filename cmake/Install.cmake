@@ -1,0 +1,67 @@
+# A self-contained installation for one user, e.g. `cmake --install build/release --prefix ~/.local`:
+#   <prefix>/lib/brindle/   the Program directory: brindle, brindle-cli, skin/, SkinSM/ and the icon.
+#                           The client writes Vantora.ini, the list caches and upgrade/ beside its
+#                           program file, so this folder must be the user's own.
+#   <prefix>/bin/           brindle and brindle-cli as links into the Program directory (both find it
+#                           through /proc/self/exe, which names the real file), and brindle-server.
+#   <prefix>/share/applications/brindle.desktop, <prefix>/share/icons/hicolor/*/apps/brindle.png
+# The Program directory sits in lib/, not share/: it holds programs, and share/ is for
+# architecture-independent data.
+set(BRINDLE_PROGRAM_DIR lib/brindle)
+
+if(TARGET brindle)
+  # The desktop entry names the client by its absolute path under the prefix of this installation,
+  # so it starts whether or not <prefix>/bin is on the session's PATH. Written first, so that a prefix
+  # it cannot name stops the installation before anything is copied.
+  set(entry ${PROJECT_BINARY_DIR}/packaging/brindle.desktop)
+  install(CODE "set(brindle_desktop_template [[${PROJECT_SOURCE_DIR}/packaging/brindle.desktop.in]])
+                set(brindle_desktop_entry [[${entry}]])
+                set(brindle_program_dir [[${BRINDLE_PROGRAM_DIR}]])")
+  install(CODE [[
+    cmake_path(ABSOLUTE_PATH CMAKE_INSTALL_PREFIX NORMALIZE OUTPUT_VARIABLE brindle_prefix)
+    cmake_path(APPEND brindle_prefix "${brindle_program_dir}" brindle OUTPUT_VARIABLE BRINDLE_EXEC)
+    # Characters that the Exec key would need escaped twice over are refused, not mangled.
+    if(BRINDLE_EXEC MATCHES "[\"`$\\%\n]")
+      message(FATAL_ERROR "brindle: the installation prefix ${brindle_prefix} contains a character "
+                          "that a desktop entry cannot name (\" ` $ \\ % or a line break)")
+    endif()
+    if(BRINDLE_EXEC MATCHES "[] \t'<>~|&;*?#()[]")
+      set(BRINDLE_EXEC "\"${BRINDLE_EXEC}\"")
+    endif()
+    configure_file("${brindle_desktop_template}" "${brindle_desktop_entry}" @ONLY)
+  ]])
+  install(FILES ${entry} DESTINATION share/applications)
+
+  install(TARGETS brindle DESTINATION ${BRINDLE_PROGRAM_DIR})
+  # Everything the skin generator draws beside the client.
+  set(drawn $<TARGET_FILE_DIR:brindle>)
+  install(DIRECTORY ${drawn}/skin ${drawn}/SkinSM DESTINATION ${BRINDLE_PROGRAM_DIR})
+  install(FILES ${drawn}/brindle.png ${drawn}/brindle-48.png DESTINATION ${BRINDLE_PROGRAM_DIR})
+  install(FILES ${drawn}/brindle.png DESTINATION share/icons/hicolor/256x256/apps)
+  install(FILES ${drawn}/brindle-48.png DESTINATION share/icons/hicolor/48x48/apps RENAME brindle.png)
+endif()
+install(TARGETS brindle-cli DESTINATION ${BRINDLE_PROGRAM_DIR})
+install(TARGETS brindle-server DESTINATION bin)
+
+# Relative links, made once in the build tree and installed as links.
+file(MAKE_DIRECTORY ${PROJECT_BINARY_DIR}/packaging/bin)
+set(brindle_links brindle-cli)
+if(TARGET brindle)
+  list(APPEND brindle_links brindle)
+endif()
+foreach(program IN LISTS brindle_links)
+  file(CREATE_LINK ../${BRINDLE_PROGRAM_DIR}/${program} ${PROJECT_BINARY_DIR}/packaging/bin/${program} SYMBOLIC)
+  install(FILES ${PROJECT_BINARY_DIR}/packaging/bin/${program} DESTINATION bin)
+endforeach()
+
+# `cpack` in a build folder: a .tar.gz of the same tree, to unpack into the prefix (tar -C ~/.local).
+# No .deb: a system package would put the Program directory where its users cannot write.
+set(CPACK_PACKAGE_NAME brindle)
+set(CPACK_PACKAGE_VENDOR "澜川国际")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Brindle, the desktop client of the 澜川国际 betting service")
+set(CPACK_PACKAGE_FILE_NAME brindle-${PROJECT_VERSION}-Linux-${CMAKE_SYSTEM_PROCESSOR})
+set(CPACK_GENERATOR TGZ)
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/PackageDesktopEntry.cmake)
+include(CPack)
