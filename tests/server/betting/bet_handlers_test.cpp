@@ -190,7 +190,7 @@ TEST_F(BetSubjects, OverPlainHttpTheEndpointTakesNoBet) {
 TEST_F(BetSubjects, SettlingTwiceMovesMoneyOnce) {
   ASSERT_TRUE(single(3010, "rich", bet_form({home_}, {950}, 1, 200)).success());
   EXPECT_EQ(finish(match_, 0, 2), 1);
-  EXPECT_EQ(brindle::server::betting::settle_match(*services_.db, match_).value(), 0);
+  EXPECT_EQ(brindle::server::betting::settle_match(*services_.db, match_).value().settled, 0);
   EXPECT_EQ(balances_of(rich_).available, 80000);
   auto check = services_.db->read([](auto& c) { return accounts::check_ledger(c); });
   ASSERT_TRUE(check.ok());
@@ -289,7 +289,7 @@ TEST_F(BetSubjects, OutrightSinglesAndTheirRecords) {
 
   auto posted = market::post_result(*services_.db, event, 2, 0);
   ASSERT_TRUE(posted.ok()) << posted.error();
-  ASSERT_EQ(brindle::server::betting::settle_match(*services_.db, event).value(), 1);
+  ASSERT_EQ(brindle::server::betting::settle_match(*services_.db, event).value().settled, 1);
   EXPECT_EQ(balances_of(rich_).available, 100000 - 2000 + 6000);  // 10 on place 2 at 5.0
   auto settled = list(4051, "rich", range_today());
   ASSERT_EQ(settled.row_count(), 3U);
