@@ -88,7 +88,8 @@ Result<Balances> settle_stake(Connection& connection, AccountId account, Cents s
                       " against a frozen amount of " + storage::money_text(before.frozen));
   }
   if (returned < 0 || returned > storage::kMaxAmount) {
-    return R::failure("cannot return " + storage::money_text(returned) + " for a bet");
+    return R::failure("cannot return " + storage::money_text(returned) + " for a bet (at most " +
+                      storage::money_text(storage::kMaxAmount) + ")");
   }
   Balances after = before;
   after.frozen -= stake;

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <optional>
 #include <set>
+#include <span>
 #include <string>
 #include <utility>
 
@@ -172,6 +173,12 @@ LegTerms terms_of(const market::Quote& quote) {
                   Score{quote.score.home, quote.score.away}};
 }
 
+// Settlement refuses to return more than kMaxAmount for one bet, so a bet that could win more is
+// refused here, while no money has moved, instead of sticking when it wins.
+bool return_within_limit(std::span<const std::int64_t> prices_milli, const CombinationStake& stake) {
+  return highest_return(prices_milli, stake) <= storage::kMaxAmount;
+}
+
 // A quote that the client may bet on now at the price it showed.
 Result<market::Quote> current_quote(Connection& connection, market::SelectionId id, int price_milli) {
   auto quote = market::read_quote(connection, id);
@@ -270,6 +277,11 @@ Result<BetsTaken> take_bets(storage::Database& db, const market::Market& market,
       if (!selections.insert(q.selection_id).second) return refuse<BetsTaken>(kSameMatchText);
       legs[i].quote = q;
     }
+    std::vector<std::int64_t> prices;
+    for (const auto& leg : legs) prices.push_back(leg.quote.price_milli);
+    for (const auto& entry : request.entries) {
+      if (!return_within_limit(prices, entry)) return refuse<BetsTaken>(kReturnTooLargeText);
+    }
 
     BetsTaken taken;
     for (const auto& entry : request.entries) {
@@ -326,6 +338,10 @@ Result<InPlayTaken> take_in_play_bet(storage::Database& db, const market::Market
     const int delay = market.acceptance_delay(q.match_id, q.type).value_or(0);
     // A bet that skipped the delay request would skip the wait: have it placed again.
     if (delay > 0 && request.mode == 0) return refuse<InPlayTaken>(kDelayRequiredText);
+    const std::int64_t price = q.price_milli;
+    if (!return_within_limit(std::span(&price, 1), CombinationStake{1, request.stake})) {
+      return refuse<InPlayTaken>(kReturnTooLargeText);
+    }
 
     InPlayTaken taken;
     const Leg leg{q, *names};

@@ -29,6 +29,8 @@ inline constexpr std::string_view kNotInPlayLineText = "该盘口不是走地盘
 inline constexpr std::string_view kDelayRequiredText = "该盘口需要延时确认，请重新投注！";
 inline constexpr std::string_view kBetNotFoundText = "投注记录不存在！";
 inline constexpr std::string_view kInternalErrorText = "服务器内部错误，请稍后再试。";
+// A bet whose every leg winning would return more than the largest amount the ledger can pay out.
+inline constexpr std::string_view kReturnTooLargeText = "可赢彩金超过上限，请减少投注彩金。";
 
 inline constexpr int kMaxSelections = 10;
 
@@ -54,8 +56,8 @@ struct BetsTaken {
 };
 
 // Checks every selection against the market as it is inside the transaction (open, the price the
-// client showed, the parlay rules), freezes the stakes and records the bets; a refusal changes
-// nothing and carries the text to show.
+// client showed, the parlay rules) and every bet's highest return against storage::kMaxAmount,
+// freezes the stakes and records the bets; a refusal changes nothing and carries the text to show.
 Result<BetsTaken> take_bets(storage::Database& db, const market::Market& market,
                             const accounts::AuthenticatedAccount& account, const BetRequest& request,
                             BetForm form);
@@ -76,7 +78,8 @@ struct InPlayTaken {
   BetStatus status = BetStatus::accepted;
 };
 
-// Takes an in-play bet: at once when its line has no acceptance delay, otherwise as a pending bet
+// Takes an in-play bet (its highest return within storage::kMaxAmount, as for take_bets): at once
+// when its line has no acceptance delay, otherwise as a pending bet
 // that is judged once the delay has run out, against the line at that moment. Nothing is frozen
 // while it waits (a refused bet then leaves no trace in the statement); the balance is checked now
 // and again when it is accepted.

@@ -1,8 +1,12 @@
 #include "server/betting/match_settlement.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <set>
+#include <iostream>
+#include <map>
+#include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "server/accounts/ledger.h"
@@ -101,11 +105,11 @@ Result<bool> close_bet(Connection& connection, std::int64_t bet) {
 
 }  // namespace
 
-Result<int> settle_match(Connection& connection, market::MatchId match) {
-  using R = Result<int>;
+Result<MatchSettlement> settle_match(Connection& connection, market::MatchId match) {
+  using R = Result<MatchSettlement>;
   auto outcome = market::read_outcome(connection, match);
   if (!outcome) return R::failure(outcome.error());
-  if (!outcome.value()) return 0;
+  if (!outcome.value()) return MatchSettlement{};
   const market::MatchOutcome& decided = *outcome.value();
 
   // Nothing was frozen for them, so refusing them moves no money.
@@ -145,7 +149,6 @@ Result<int> settle_match(Connection& connection, market::MatchId match) {
 
   const Score final_score{decided.result.home, decided.result.away};
   const std::string score_text = std::to_string(final_score.home) + ":" + std::to_string(final_score.away);
-  std::set<std::int64_t> touched;
   for (const auto& leg : legs) {
     Outcome result = Outcome::kCancelled;
     std::string shown = score_text;
@@ -162,29 +165,87 @@ Result<int> settle_match(Connection& connection, market::MatchId match) {
     if (!update) return R::failure(update.error());
     update->bind(1, leg.bet).bind(2, leg.position).bind(3, static_cast<int>(result)).bind(4, shown);
     if (auto ran = update->run(); !ran) return R::failure(ran.error());
-    touched.insert(leg.bet);
   }
 
-  int closed = 0;
-  for (std::int64_t bet : touched) {
-    auto done = close_bet(connection, bet);
-    if (!done) return R::failure(done.error());
-    if (done.value()) ++closed;
+  // Every accepted bet on the match, not only those decided now: bets held back by an earlier run
+  // have no open leg left and are tried again here.
+  auto accepted = connection.prepare(
+      "SELECT DISTINCT b.id, b.account_id FROM bets b JOIN bet_legs l ON l.bet_id = b.id"
+      " WHERE l.match_id = ?1 AND b.status = ?2 ORDER BY b.id");
+  if (!accepted) return R::failure(accepted.error());
+  accepted->bind(1, match).bind(2, static_cast<int>(BetStatus::accepted));
+  std::vector<std::pair<std::int64_t, accounts::AccountId>> bets;
+  for (;;) {
+    auto row = accepted->step();
+    if (!row) return R::failure(row.error());
+    if (!row.value()) break;
+    bets.emplace_back(accepted->column_int64(0), accepted->column_int64(1));
   }
-  return closed;
+
+  MatchSettlement settlement;
+  for (const auto& [bet, account] : bets) {
+    if (auto begun = connection.execute_script("SAVEPOINT close_bet"); !begun)
+      return R::failure(begun.error());
+    auto done = close_bet(connection, bet);
+    if (auto ended = connection.execute_script(done ? "RELEASE close_bet"
+                                                    : "ROLLBACK TO close_bet; RELEASE close_bet");
+        !ended) {
+      return R::failure(ended.error());
+    }
+    if (!done) {
+      settlement.held.push_back({bet, account, done.error()});
+    } else if (done.value()) {
+      ++settlement.settled;
+    }
+  }
+  return settlement;
 }
 
-Result<int> settle_match(storage::Database& db, market::MatchId match) {
+Result<MatchSettlement> settle_match(storage::Database& db, market::MatchId match) {
   return db.transaction([match](Connection& connection) { return settle_match(connection, match); });
 }
 
 market::MatchFinishedHandler match_settler(std::weak_ptr<storage::Database> db) {
-  return [db = std::move(db)](market::MatchId match) -> Result<void> {
+  return match_settler(std::move(db), std::cerr);
+}
+
+market::MatchFinishedHandler match_settler(std::weak_ptr<storage::Database> db, std::ostream& log) {
+  // What was last written about each held bet, so a bet retried every pass is logged once per reason.
+  struct Reported {
+    std::mutex mutex;
+    std::map<std::int64_t, std::pair<market::MatchId, std::string>> bets;
+  };
+  auto reported = std::make_shared<Reported>();
+  return [db = std::move(db), &log, reported](market::MatchId match) -> Result<void> {
     auto database = db.lock();
     if (!database) return Result<void>::failure("database closed");
     auto settled = settle_match(*database, match);
     if (!settled) return Result<void>::failure(settled.error());
-    return {};
+    const auto& held = settled->held;
+    std::lock_guard lock(reported->mutex);
+    for (auto it = reported->bets.begin(); it != reported->bets.end();) {
+      const bool still_held =
+          std::any_of(held.begin(), held.end(), [&](const HeldBet& h) { return h.serial == it->first; });
+      if (it->second.first != match || still_held) {
+        ++it;
+        continue;
+      }
+      log << "settlement: bet " << serial_text(it->first) << " on match " << match
+          << " is no longer held back\n";
+      it = reported->bets.erase(it);
+    }
+    for (const auto& bet : held) {
+      // A parlay is retried by each of its matches whose notice is queued; one line serves them all.
+      const auto last = reported->bets.find(bet.serial);
+      if (last != reported->bets.end() && last->second.second == bet.reason) continue;
+      reported->bets[bet.serial] = {match, bet.reason};
+      log << "settlement: bet " << serial_text(bet.serial) << " of account " << bet.account << " on match "
+          << match << " left unsettled, retried on every pass: " << bet.reason << '\n';
+    }
+    log.flush();
+    if (held.empty()) return {};
+    return Result<void>::failure("match " + std::to_string(match) + ": " + std::to_string(held.size()) +
+                                 " bet(s) left unsettled");
   };
 }
 

@@ -3,8 +3,10 @@
 #include <array>
 #include <boost/multiprecision/cpp_int.hpp>
 #include <cstdlib>
+#include <limits>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace brindle::server::betting {
 namespace {
@@ -250,7 +252,16 @@ Cents returned_amount(std::span<const SettledLeg> legs, std::span<const Combinat
   }
   cpp_int denominator = 1;
   for (int i = 0; i < n; ++i) denominator *= 2000;
-  return static_cast<Cents>(numerator / denominator);
+  const cpp_int returned = numerator / denominator;
+  if (returned > std::numeric_limits<Cents>::max()) return std::numeric_limits<Cents>::max();
+  return static_cast<Cents>(returned);
+}
+
+Cents highest_return(std::span<const std::int64_t> prices_milli, const CombinationStake& stake) {
+  if (prices_milli.size() > 20) return std::numeric_limits<Cents>::max();
+  std::vector<SettledLeg> legs;
+  for (const std::int64_t price : prices_milli) legs.push_back({Outcome::kWin, price});
+  return returned_amount(legs, std::span(&stake, 1));
 }
 
 }  // namespace brindle::server::betting

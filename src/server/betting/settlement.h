@@ -109,7 +109,11 @@ Cents returned_amount(Outcome outcome, Cents stake, std::int64_t price_milli);
 // The amount returned for a bet on legs with the given combination stakes: each combination returns
 // its stake times the product of its legs' factors. The sum is exact and rounded down to the cent
 // once per bet, so a bet never pays a fraction of a cent more than it earned and a single bet pays
-// the same as returned_amount.
+// the same as returned_amount. An amount beyond Cents saturates at its largest value.
 Cents returned_amount(std::span<const SettledLeg> legs, std::span<const CombinationStake> stakes);
+
+// The most a bet at these prices (× 1000) can return: what returned_amount pays when every leg
+// wins, as no other outcome pays more. Saturates like returned_amount.
+Cents highest_return(std::span<const std::int64_t> prices_milli, const CombinationStake& stake);
 
 }  // namespace brindle::server::betting

@@ -1,6 +1,7 @@
 #include "server/market/market.h"
 
 #include <iostream>
+#include <string>
 #include <utility>
 
 #include "server/market/market_clock.h"
@@ -155,9 +156,17 @@ void Market::start() {
   if (thread_.joinable() || stopping_) return;
   thread_ = std::thread([this] {
     std::unique_lock wait_lock(thread_mutex_);
+    // A failure that repeats every pass (a held bet is retried each time) is written once, until
+    // the feed succeeds or fails differently.
+    std::string last_failure;
     while (!stopping_) {
       wait_lock.unlock();
-      if (auto ticked = tick(); !ticked) std::cerr << "market feed: " << ticked.error() << '\n';
+      if (auto ticked = tick(); !ticked) {
+        if (ticked.error() != last_failure) std::cerr << "market feed: " << ticked.error() << '\n';
+        last_failure = ticked.error();
+      } else {
+        last_failure.clear();
+      }
       wait_lock.lock();
       wake_.wait_for(wait_lock, options_.poll_interval, [this] { return stopping_; });
     }

@@ -1,5 +1,6 @@
 #include "server/market/market_clock.h"
 
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -264,8 +265,13 @@ Result<int> deliver_finished_matches(storage::Database& db, const MatchFinishedH
   if (!pending) return Result<int>::failure(pending.error());
   if (!handler) return 0;
   int delivered = 0;
+  std::optional<std::string> first_failure;
   for (MatchId id : pending.value()) {
-    if (auto handled = handler(id); !handled) return Result<int>::failure(handled.error());
+    // One match that cannot be handled must not hold back the ones decided after it.
+    if (auto handled = handler(id); !handled) {
+      if (!first_failure) first_failure = handled.error();
+      continue;
+    }
     auto marked = db.transaction([id](Connection& connection) -> Result<void> {
       auto m = run_sql(connection, "UPDATE market_matches SET notice_delivered = 1 WHERE id = ?1", {id});
       if (!m) return m;
@@ -274,6 +280,7 @@ Result<int> deliver_finished_matches(storage::Database& db, const MatchFinishedH
     if (!marked) return Result<int>::failure(marked.error());
     ++delivered;
   }
+  if (first_failure) return Result<int>::failure(*first_failure);
   return delivered;
 }
 

@@ -31,8 +31,9 @@ inline constexpr int kMaxAdvanceMinutes = 60 * 24 * 366;
 Result<FeedReport> advance_clock(storage::Database& db, std::chrono::minutes minutes);
 
 // Hands every decided match or event whose notice was not yet delivered to the handler, oldest
-// first, and marks it delivered when the handler succeeds. Returns how many were delivered; a
-// failing handler stops the run (what is left is tried next time) and its words are returned.
+// first, and marks it delivered when the handler succeeds. Returns how many were delivered. A
+// notice whose handler fails stays queued for next time and the run goes on with the others; the
+// first failure's words are then returned.
 Result<int> deliver_finished_matches(storage::Database& db, const MatchFinishedHandler& handler);
 
 }  // namespace brindle::server::market

@@ -145,7 +145,9 @@ int BetFixture::finish(int match, int home, int away) {
   auto settled = server::betting::settle_match(*services_.db, match);
   EXPECT_TRUE(settled.ok()) << settled.error();
   EXPECT_TRUE(services_.market->refresh().ok());
-  return settled.ok() ? settled.value() : -1;
+  if (!settled.ok()) return -1;
+  EXPECT_TRUE(settled->held.empty()) << settled->held.front().reason;
+  return settled->settled;
 }
 
 std::vector<std::string> BetFixture::send(std::string_view category, int subject, const std::string& user,

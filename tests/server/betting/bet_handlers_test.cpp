@@ -190,7 +190,7 @@ TEST_F(BetSubjects, OverPlainHttpTheEndpointTakesNoBet) {
 TEST_F(BetSubjects, SettlingTwiceMovesMoneyOnce) {
   ASSERT_TRUE(single(3010, "rich", bet_form({home_}, {950}, 1, 200)).success());
   EXPECT_EQ(finish(match_, 0, 2), 1);
-  EXPECT_EQ(brindle::server::betting::settle_match(*services_.db, match_).value(), 0);
+  EXPECT_EQ(brindle::server::betting::settle_match(*services_.db, match_).value().settled, 0);
   EXPECT_EQ(balances_of(rich_).available, 80000);
   auto check = services_.db->read([](auto& c) { return accounts::check_ledger(c); });
   ASSERT_TRUE(check.ok());
@@ -289,12 +289,64 @@ TEST_F(BetSubjects, OutrightSinglesAndTheirRecords) {
 
   auto posted = market::post_result(*services_.db, event, 2, 0);
   ASSERT_TRUE(posted.ok()) << posted.error();
-  ASSERT_EQ(brindle::server::betting::settle_match(*services_.db, event).value(), 1);
+  ASSERT_EQ(brindle::server::betting::settle_match(*services_.db, event).value().settled, 1);
   EXPECT_EQ(balances_of(rich_).available, 100000 - 2000 + 6000);  // 10 on place 2 at 5.0
   auto settled = list(4051, "rich", range_today());
   ASSERT_EQ(settled.row_count(), 3U);
   EXPECT_EQ(fields_of(settled, 1, 14)[13], "输");
   EXPECT_EQ(fields_of(settled, 2, 14)[13], "赢");
+}
+
+// Settlement pays at most storage::kMaxAmount for one bet, so a bet that could win more is refused
+// when it is placed: at the limit to the cent, over every combination summed, debiting nothing.
+TEST_F(BetSubjects, ABetThatCouldReturnMoreThanTheLargestAmountIsRefused) {
+  const auto whale = add_account("whale", 20'000'000'000);
+  const int long_shot = add_line(add_match(), 1, 1, 99'999'000);  // × 100 000
+  std::vector<int> hundreds;                                      // × 100 each
+  for (int i = 0; i < 3; ++i) hundreds.push_back(add_line(add_match(), 1, 1, 99'000));
+  std::vector<int> elevens;  // × 11 each
+  for (int i = 0; i < 5; ++i) elevens.push_back(add_line(add_match(), 1, 1, 10'000));
+  const int outsider = add_outright_selection(add_event(), 1, 99'999'000);
+  const std::vector<int> at_99(3, 99'000);
+
+  struct Row {
+    const char* what;
+    int subject;
+    std::string para;
+    std::int64_t frozen;  // 0: refused
+  };
+  const std::vector<Row> rows = {
+      {"single returning the limit", 3010, bet_form({long_shot}, {99'999'000}, 1, 100'000), 10'000'000},
+      {"single a unit over", 3010, bet_form({long_shot}, {99'999'000}, 1, 100'001), 0},
+      {"treble returning the limit", 3010, bet_form(hundreds, at_99, 4, 10'000), 1'000'000},
+      {"treble a unit over", 3010, bet_form(hundreds, at_99, 4, 10'001), 0},
+      // Each combination alone is below the limit; the doubles and the treble together are not.
+      {"doubles and treble under", 3010, bet_form(hundreds, at_99, 6, 9'708), 4 * 970'800},
+      {"doubles and treble over", 3010, bet_form(hundreds, at_99, 6, 9'709), 0},
+      {"five-fold at 10, largest stake", 3010, bet_form(elevens, std::vector<int>(5, 10'000), 16, 999'999),
+       0},
+      {"outright returning the limit", 3050, bet_form({outsider}, {99'999'000}, 1, 100'000), 10'000'000},
+      {"outright a unit over", 3050, bet_form({outsider}, {99'999'000}, 1, 100'001), 0},
+  };
+  for (const auto& row : rows) {
+    const auto before = balances_of(whale);
+    const auto bets_before = list(4054, "whale", "").row_count() + list(4029, "whale", "").row_count() +
+                             list(4050, "whale", "").row_count();
+    auto reply = single(row.subject, "whale", row.para);
+    const auto after = balances_of(whale);
+    const auto bets_after = list(4054, "whale", "").row_count() + list(4029, "whale", "").row_count() +
+                            list(4050, "whale", "").row_count();
+    if (row.frozen > 0) {
+      EXPECT_TRUE(reply.success()) << row.what << ": " << reply.message();
+      EXPECT_EQ(after.frozen - before.frozen, row.frozen) << row.what;
+      EXPECT_GT(bets_after, bets_before) << row.what;
+    } else {
+      EXPECT_FALSE(reply.success()) << row.what;
+      EXPECT_EQ(reply.message(), std::string(betting::kReturnTooLargeText)) << row.what;
+      EXPECT_EQ(after, before) << row.what;
+      EXPECT_EQ(bets_after, bets_before) << row.what;
+    }
+  }
 }
 
 TEST_F(BetSubjects, RecordRangesAreChecked) {
@@ -369,6 +421,35 @@ TEST_F(InPlayBets, ADelayedBetIsJudgedAgainstTheLineWhenTheDelayHasRunOut) {
   EXPECT_EQ(single(3022, "live", std::to_string(match_) + "|8").fields().integer(), 1);
   EXPECT_EQ(balances_of(account_).frozen, 10000);
   EXPECT_EQ(balances_of(account_).available, 90000);
+}
+
+TEST_F(InPlayBets, ABetThatCouldReturnMoreThanTheLargestAmountIsRefused) {
+  const auto whale = add_account("whale", 20'000'000'000);
+  line_ = add_line(match_, 8, 1, 99'000);  // × 100
+  struct Row {
+    const char* stake;
+    int mode;
+    bool taken;
+  };
+  const std::vector<Row> rows = {
+      {"100000000.000000", 0, true},  // returns the limit exactly
+      {"100000000.010000", 0, false},
+      {"100000000.010000", 2, false},  // refused before it waits out a delay too
+  };
+  for (const auto& row : rows) {
+    if (row.mode == 2) set_delays(match_, 5, 5);
+    const auto before = balances_of(whale);
+    const auto bets_before = list(4054, "whale", "").row_count();
+    auto reply = single(3020, "whale", in_play(99'000, row.stake, row.mode));
+    EXPECT_EQ(reply.success(), row.taken) << row.stake << ": " << reply.message();
+    if (row.taken) {
+      EXPECT_EQ(balances_of(whale).frozen, before.frozen + 10'000'000'000) << row.stake;
+    } else {
+      EXPECT_EQ(reply.message(), std::string(betting::kReturnTooLargeText)) << row.stake;
+      EXPECT_EQ(balances_of(whale), before) << row.stake;
+      EXPECT_EQ(list(4054, "whale", "").row_count(), bets_before) << row.stake;
+    }
+  }
 }
 
 TEST_F(InPlayBets, MalformedInPlayRequestsAreRefused) {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -309,6 +311,27 @@ TEST(Parlay, CombinationCounts) {
   EXPECT_EQ(bet::combination_count(3, 8), 0);  // four-folds of three legs do not exist
   EXPECT_EQ(bet::combination_count(1, 0xFFFFFFFF), 1);
   EXPECT_EQ(bet::combination_count(0, 1), 0);
+}
+
+TEST(HighestReturn, EveryLegWinningEveryCombinationSummedAndSaturated) {
+  using Prices = std::vector<std::int64_t>;
+  constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+  struct Row {
+    const char* what;
+    Prices prices;
+    CombinationStake stake;
+    std::int64_t expected;
+  };
+  const std::vector<Row> rows = {
+      {"single", {950}, {1, 10000}, 19500},
+      {"three doubles and the treble at 0.9", {900, 900, 900}, {6, 100}, 1768},  // 10.83 + 6.859
+      {"five-fold at 10 with the largest stake", Prices(5, 10'000), {16, 99'999'900}, 16'105'083'894'900},
+      {"ten legs at the highest price", Prices(10, 10'000'000), {1023, 99'999'900}, kMax},
+      {"more legs than settlement takes", Prices(21, 1000), {1, 100}, kMax},
+      {"no legs", {}, {1, 100}, 0},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(bet::highest_return(row.prices, row.stake), row.expected) << row.what;
 }
 
 }  // namespace
