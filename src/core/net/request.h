@@ -13,6 +13,9 @@ namespace brindle::net {
 
 class Transport;
 
+// Shown when a reply carries no line at all, so that a failure is never a blank message box.
+inline constexpr const char* kEmptyReplyMessage = "服务器没有返回任何数据！";
+
 enum class RequestCategory { none = 0, data_acquire = 1, data_update = 2, data_trans = 3, data_query = 4 };
 
 // The category a SubjectID belongs to; `none` for a number outside every range.
