@@ -10,6 +10,8 @@
 #include <system_error>
 
 #include "cli/json_output.h"
+#include "cli/transport_log.h"
+#include "core/app/stderr_log_sink.h"
 #include "core/net/account_status.h"
 #include "core/net/client_context.h"
 #include "core/net/curl_transport.h"
@@ -646,7 +648,9 @@ int run_call_command(net::ClientContext& context, net::Transport& transport,
 
 int run_call_command(net::ClientContext& context, const std::vector<std::string>& args, std::ostream& out,
                      std::ostream& err) {
+  app::StderrLogSink log(kTransportLogPrefix);
   net::CurlTransport transport;
+  transport.set_log_sink(&log);
   return run_call_command(context, transport, args, out, err);
 }
 

@@ -9,6 +9,7 @@
 
 #include "core/app/program_directory.h"
 #include "core/app/startup_flow.h"
+#include "core/app/stderr_log_sink.h"
 #include "core/net/client_context.h"
 #include "core/net/curl_transport.h"
 #include "core/net/network_card_address.h"
@@ -67,7 +68,9 @@ int main(int argc, char** argv) {
     context.program_directory = directory.value();
   gui::SkinnedFrame::set_dialog_theme(context.program_directory / "SkinSM" / "theme.ini");
 
+  app::StderrLogSink transport_log("brindle: transport: ");
   net::CurlTransport transport;
+  transport.set_log_sink(&transport_log);
   gui::ProgressWindow progress;
   gui::MessageWindowPort messages;
   gui::SplashWindow splash;
