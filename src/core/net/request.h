@@ -6,8 +6,9 @@
 #include <vector>
 
 namespace brindle::ports {
+class LogSink;
 class ProgressSink;
-}
+}  // namespace brindle::ports
 
 namespace brindle::net {
 
@@ -72,6 +73,9 @@ class Request {
   const std::vector<std::string>& reply_lines() const { return reply_lines_; }
 
  private:
+  // A warning through the transport's log for Reply lines that are not GBK.
+  void report_invalid_bytes(ports::LogSink* log) const;
+
   std::string url_;
   std::string txt_para_;
   std::string connecting_text_;

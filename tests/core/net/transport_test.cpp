@@ -216,6 +216,22 @@ TEST_F(TransportTest, OverlongLineArrivesInPiecesCutBetweenCharacters) {
   EXPECT_TRUE(log.has(": 1 reply line(s) longer than 4095 bytes arrived in pieces")) << log.lines.at(0);
 }
 
+// Bytes that are not GBK read as U+FFFD: the text differs from what the server meant, so say so.
+TEST_F(TransportTest, ReplyWithBytesThatAreNotGbkIsKeptAsItCameAndLogged) {
+  server.queue({.body = "1|ok\r\n\xB0\xA1|fine\r\n"});
+  ASSERT_TRUE(query().ok);
+  EXPECT_TRUE(log.lines.empty());
+
+  server.queue({.body = "1|ok\r\n\xB0\xA1|fine\r\n7|\xFF\xFEx|\x81\r\n8|\xFF\r\n"});
+  const Outcome outcome = query();
+  ASSERT_TRUE(outcome.ok) << outcome.error;
+  EXPECT_EQ(outcome.lines.at(2), "7|\xFF\xFEx|\x81");
+  ASSERT_EQ(log.lines.size(), 1U);
+  EXPECT_EQ(log.lines[0], "reply to SubjectID 4001 from https://" + server.authority() +
+                              "/betengine/VTServer220.dll?DATA_QUERY: 2 line(s) hold bytes that are not GBK "
+                              "(first: line 3); they read as U+FFFD");
+}
+
 TEST_F(TransportTest, ReplyThatKeepsArrivingIsNotCutOffByTheTimeOut) {
   transport.set_timeouts(400ms, 400ms);
   // Eight chunks 150 ms apart take longer than the time-out, but data never stops for that long.
