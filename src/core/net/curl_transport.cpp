@@ -143,6 +143,7 @@ struct Attempt {
   bool refused_after_sending = false;
   bool status_seen = false;
   bool status_ok = false;
+  long status = 0;
   bool reply_too_large = false;
   bool upload_done = false;
   std::size_t reply_bytes = 0;
@@ -182,6 +183,7 @@ std::size_t on_header(char* bytes, std::size_t size, std::size_t count, void* da
   curl_easy_getinfo(attempt.easy, CURLINFO_RESPONSE_CODE, &status);
   if (status >= 100 && status < 200) return length;  // an interim reply; the real one follows
   attempt.status_seen = true;
+  attempt.status = status;
   attempt.status_ok = status == 200;
   // Any other status ends the exchange here: its body is of no use.
   if (!attempt.status_ok) return 0;
@@ -368,7 +370,10 @@ Result<Lines> CurlTransport::perform(const HttpExchange& exchange, ports::Progre
   curl_multi_remove_handle(multi, easy);
 
   if (attempt.failure) std::rethrow_exception(attempt.failure);
-  if (attempt.status_seen && !attempt.status_ok) return fail(kBadStatusText);
+  if (attempt.status_seen && !attempt.status_ok) {
+    report(exchange, "the server answered with HTTP status " + std::to_string(attempt.status));
+    return fail(kBadStatusText);
+  }
   if (stalled) {
     const bool sending = !attempt.upload_done && !attempt.status_seen;
     const long waited = static_cast<long>((sending ? send_timeout_ : receive_timeout_).count());

@@ -178,6 +178,7 @@ TEST_F(TransportTest, StatusOtherThan200GivesTheServerTextAndNoLines) {
     EXPECT_FALSE(outcome.ok);
     EXPECT_EQ(outcome.error, kBadStatus);
     EXPECT_TRUE(outcome.lines.empty());
+    EXPECT_TRUE(log.has("the server answered with HTTP status " + std::to_string(status)));
   }
 }
 
