@@ -27,7 +27,7 @@ inline constexpr ThemeColour kBarGrey{207, 207, 207};
 std::optional<ThemeColour> parse_theme_colour(std::string_view text);
 
 // A bitmap value may name a path from another installation; only its file name counts, found in
-// the theme file's own folder. Empty for an empty value.
+// the theme file's own folder. Empty for an empty value and for one that ends in "." or "..".
 std::filesystem::path resolve_theme_bitmap(const std::filesystem::path& theme_folder, std::string_view value);
 
 enum class CaptionAction { close = 0, maximise = 1, minimise = 2 };
@@ -93,7 +93,12 @@ struct Theme {
 using BitmapCheck = std::function<bool(const std::filesystem::path&)>;
 bool is_loadable_bitmap(const std::filesystem::path& path);
 
+class SettingsSnapshot;
+
 // Reads a theme file. A missing file or key gives the defaults; nothing is reported.
 Theme load_theme(const std::filesystem::path& theme_file, const BitmapCheck& loadable = is_loadable_bitmap);
+// The same for a theme file already read; bitmaps are looked for in `folder`.
+Theme parse_theme(const SettingsSnapshot& file, const std::filesystem::path& folder,
+                  const BitmapCheck& loadable = is_loadable_bitmap);
 
 }  // namespace brindle::app
