@@ -1,5 +1,6 @@
-// Reads every field of arbitrary bytes with arbitrary capacities; for ASCII input the fields must
-// equal those of the plain rescanning reader.
+// Reads every field of arbitrary bytes with arbitrary capacities. The fields must equal those of the
+// literal rescanning readers: the byte-wise one for ASCII texts, the character-wise one for every
+// text, double-byte characters included.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include "wire/field_reader.h"
 
 using brindle::testing::rescanning_next;
+using brindle::testing::rescanning_next_gbk;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
@@ -21,6 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   brindle::wire::FieldReader reader(text);
   std::string remaining(text);
+  std::string remaining_gbk(text);
   std::size_t consumed = 0;
   for (std::size_t k = 0; k < text.size() + 2; ++k) {
     std::string out;
@@ -31,6 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       std::string expected;
       if (rescanning_next(remaining, expected, capacity) != length || expected != out) std::abort();
     }
+    std::string expected_utf8;
+    if (rescanning_next_gbk(remaining_gbk, expected_utf8, capacity) != length || expected_utf8 != out)
+      std::abort();
   }
   return 0;
 }

@@ -10,6 +10,8 @@
 #include <system_error>
 
 #include "cli/json_output.h"
+#include "cli/transport_log.h"
+#include "core/app/stderr_log_sink.h"
 #include "core/net/account_status.h"
 #include "core/net/client_context.h"
 #include "core/net/curl_transport.h"
@@ -37,6 +39,31 @@ using protocol::Session;
 constexpr int kUsageError = 2;
 constexpr std::size_t kAny = std::numeric_limits<std::size_t>::max();
 
+// What a numeric argument may be. The bounds are those of the request field the number travels in,
+// so that no number is cut, wrapped or converted out of range on its way.
+struct Bounds {
+  const char* name;
+  double low;
+  double high;
+  bool whole;
+};
+
+// Selection, option and offer numbers travel as "%.10d" fields of an int.
+constexpr Bounds kNumber{"a number", 0, std::numeric_limits<int>::max(), true};
+// Stakes travel as "%.6d" fields.
+constexpr Bounds kStake{"a stake", 0, 999'999, true};
+// Combination masks travel as "%.8d" fields.
+constexpr Bounds kMask{"a combination mask", 0, 99'999'999, true};
+// Prices travel in thousandths, seven digits at most.
+constexpr Bounds kPrice{"a price", 0, 9'999, false};
+constexpr Bounds kAmount{"an amount", 0, 999'999'999, false};
+
+std::string describe(const Bounds& b) {
+  const auto whole = [](double v) { return std::to_string(static_cast<long long>(v)); };
+  return std::string(b.name) + (b.whole ? " (a whole number from " : " (a number from ") + whole(b.low) +
+         " to " + whole(b.high) + ")";
+}
+
 // The words after the operation's name, read strictly; the first bad word is remembered and every
 // later read returns a harmless default, so that an operation checks once before sending.
 class Words final {
@@ -59,9 +86,13 @@ class Words final {
     return value;
   }
 
-  double real(std::size_t i) {
+  // A number within its bounds; anything else (malformed, out of range, not finite) is refused.
+  double number(std::size_t i, const Bounds& bounds) {
     double value = 0.0;
-    if (!parse(i, value) || !std::isfinite(value)) fail(i, "a number");
+    if (i >= words_.size() || !read_number(words_[i], bounds, value)) {
+      fail(i, describe(bounds));
+      return 0.0;
+    }
     return value;
   }
 
@@ -84,16 +115,16 @@ class Words final {
     return out;
   }
 
-  // "A:B,C:D": integers before the colon, numbers after it.
-  std::vector<std::pair<int, double>> pairs(std::size_t i) {
-    std::vector<std::pair<int, double>> out;
+  // "A:B,C:D", each side within its bounds.
+  std::vector<std::pair<double, double>> pairs(std::size_t i, const Bounds& left, const Bounds& right) {
+    std::vector<std::pair<double, double>> out;
     for (const auto& piece : split(i, ',')) {
       const auto colon = piece.find(':');
-      int first = 0;
+      double first = 0.0;
       double second = 0.0;
-      if (colon == std::string::npos || !parse_text(piece.substr(0, colon), first) ||
-          !parse_text(piece.substr(colon + 1), second) || !std::isfinite(second)) {
-        fail(i, "a list of NUMBER:VALUE pairs");
+      if (colon == std::string::npos || !read_number(piece.substr(0, colon), left, first) ||
+          !read_number(piece.substr(colon + 1), right, second)) {
+        fail(i, "a list of pairs of " + describe(left) + " and " + describe(right) + " joined by \":\"");
         return {};
       }
       out.emplace_back(first, second);
@@ -127,6 +158,18 @@ class Words final {
     return !word.empty() && ec == std::errc{} && end == word.data() + word.size();
   }
 
+  // Whole numbers are digits only (no exponent, no fraction), so that what is typed is what is sent.
+  static bool read_number(std::string_view word, const Bounds& bounds, double& value) {
+    if (bounds.whole) {
+      long long whole = 0;
+      if (!parse_text(word, whole)) return false;
+      value = static_cast<double>(whole);
+    } else if (!parse_text(word, value) || !std::isfinite(value)) {
+      return false;
+    }
+    return value >= bounds.low && value <= bounds.high;
+  }
+
   template <typename T>
   bool parse(std::size_t i, T& value) const {
     return i < words_.size() && parse_text(words_[i], value);
@@ -145,7 +188,7 @@ class Words final {
     return out;
   }
 
-  void fail(std::size_t i, const char* what) {
+  void fail(std::size_t i, const std::string& what) {
     if (!error_.empty()) return;
     error_ = "argument " + std::to_string(i + 1) + " must be " + what +
              (i < words_.size() ? ", not \"" + words_[i] + "\"" : "");
@@ -219,15 +262,18 @@ Outcome outcome_of(bool ok, const std::string& error, const std::string& message
   return ok ? Outcome(message) : Outcome::failure(error);
 }
 
-std::vector<protocol::SelectionEntry> selections_of(const std::vector<std::pair<int, double>>& pairs) {
+// The numbers below were read within int's range (Bounds), so the conversions are exact.
+int whole(double value) { return static_cast<int>(value); }
+
+std::vector<protocol::SelectionEntry> selections_of(Words& w, std::size_t i) {
   std::vector<protocol::SelectionEntry> out;
-  for (const auto& [number, price] : pairs) out.push_back({number, 0, price});
+  for (const auto& [number, price] : w.pairs(i, kNumber, kPrice)) out.push_back({whole(number), 0, price});
   return out;
 }
 
-std::vector<protocol::ParlayTypeEntry> type_entries_of(const std::vector<std::pair<int, double>>& pairs) {
+std::vector<protocol::ParlayTypeEntry> type_entries_of(Words& w, std::size_t i) {
   std::vector<protocol::ParlayTypeEntry> out;
-  for (const auto& [mask, stake] : pairs) out.push_back({mask, static_cast<int>(stake)});
+  for (const auto& [mask, stake] : w.pairs(i, kMask, kStake)) out.push_back({whole(mask), whole(stake)});
   return out;
 }
 
@@ -306,7 +352,7 @@ const std::vector<Operation>& operations() {
          return checked(w, [&] { return change_profile(s, w.text(0), texts, groups_of(w, 8)); });
        })},
       {"transfer", 2009, "WITHDRAWAL-PASSWORD AMOUNT RECEIVING-USER", 3, 3, false, simple([](Session& s, Words& w) {
-         const double amount = w.real(1);
+         const double amount = w.number(1, kAmount);
          return checked(w, [&] { return transfer_funds(s, w.text(0), amount, w.text(2)); });
        })},
       {"apply-star-membership", 2012, "", 0, 0, false,
@@ -343,11 +389,11 @@ const std::vector<Operation>& operations() {
       {"open-market", 3008, "MATCH BANKER-STAKE OPTION:PRICE,...", 3, 3, false,
        [](Session& s, Words& w, json& out) -> std::optional<Outcome> {
          const int match = w.integer(0);
-         const int stake = w.integer(1);
-         const auto pairs = w.pairs(2);
+         const int stake = whole(w.number(1, kStake));
+         const auto pairs = w.pairs(2, kNumber, kPrice);
          if (!w) return std::nullopt;
          std::vector<MarketOption> options;
-         for (const auto& [number, price] : pairs) options.push_back({number, price});
+         for (const auto& [number, price] : pairs) options.push_back({whole(number), price});
          std::string text;
          auto o = open_market(s, match, stake, options, text);
          out["text"] = text;
@@ -356,8 +402,8 @@ const std::vector<Operation>& operations() {
       {"bet-against-banker", 3009, "OFFER-ID STAKE", 2, 2, false,
        [](Session& s, Words& w, json& out) -> std::optional<Outcome> {
          BankerMarketRow row;
-         row.offer_id = w.integer(0);
-         const int stake = w.integer(1);
+         row.offer_id = whole(w.number(0, kNumber));
+         const int stake = whole(w.number(1, kStake));
          if (!w) return std::nullopt;
          std::string text;
          auto o = bet_against_banker(s, row, stake, text);
@@ -365,15 +411,15 @@ const std::vector<Operation>& operations() {
          return o;
        }},
       {"place-bets", 3010, "SELECTION:PRICE,... MASK:STAKE,...", 2, 2, false, simple([](Session& s, Words& w) {
-         const auto selections = selections_of(w.pairs(0));
-         const auto entries = type_entries_of(w.pairs(1));
+         const auto selections = selections_of(w, 0);
+         const auto entries = type_entries_of(w, 1);
          return checked(w, [&] { return place_bets(s, kPlaceBetsSubject, selections, entries); });
        })},
       {"place-single-bet", 3010, "ROW-INDEX giving|receiving STAKE (after the Asian handicap list)", 3, 3, true,
        [](Session& s, Words& w, json& out) -> std::optional<Outcome> {
          const int index = w.integer(0);
          const std::string column = w.text(1);
-         const double stake = w.real(2);
+         const double stake = w.number(2, kStake);
          if (column != "giving" && column != "receiving") w.refuse(1, "giving or receiving");
          if (index < 0) w.refuse(0, "a row index of 0 or more");
          if (!w) return std::nullopt;
@@ -397,16 +443,16 @@ const std::vector<Operation>& operations() {
          return checked(w, [&] { return confirm_delayed_in_play_bet(s, bet); });
        })},
       {"in-play-bet", 3020, "SELECTION PRICE STAKE MODE", 4, 4, false, simple([](Session& s, Words& w) {
-         const int selection = w.integer(0);
-         const double price = w.real(1);
-         const double stake = w.real(2);
+         const int selection = whole(w.number(0, kNumber));
+         const double price = w.number(1, kPrice);
+         const double stake = w.number(2, kStake);
          const int mode = w.integer(3);
          return checked(w, [&] { return place_in_play_bet(s, selection, price, stake, mode); });
        })},
       {"place-outright-bets", 3050, "SELECTION:PRICE,... MASK:STAKE,...", 2, 2, false,
        simple([](Session& s, Words& w) {
-         const auto selections = selections_of(w.pairs(0));
-         const auto entries = type_entries_of(w.pairs(1));
+         const auto selections = selections_of(w, 0);
+         const auto entries = type_entries_of(w, 1);
          return checked(w, [&] { return place_bets(s, kPlaceOutrightBetsSubject, selections, entries); });
        })},
       {"questions", 4001, "", 0, 0, false,
@@ -646,7 +692,9 @@ int run_call_command(net::ClientContext& context, net::Transport& transport,
 
 int run_call_command(net::ClientContext& context, const std::vector<std::string>& args, std::ostream& out,
                      std::ostream& err) {
+  app::StderrLogSink log(kTransportLogPrefix);
   net::CurlTransport transport;
+  transport.set_log_sink(&log);
   return run_call_command(context, transport, args, out, err);
 }
 

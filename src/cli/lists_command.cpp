@@ -2,6 +2,8 @@
 
 #include <ostream>
 
+#include "cli/transport_log.h"
+#include "core/app/stderr_log_sink.h"
 #include "core/net/curl_transport.h"
 #include "core/net/server_lists.h"
 #include "core/ports/progress_sink.h"
@@ -14,7 +16,9 @@ int run_lists_command(net::ClientContext& context, const std::vector<std::string
     err << "usage: brindle-cli lists fetch\n";
     return 2;
   }
+  app::StderrLogSink log(kTransportLogPrefix);
   net::CurlTransport transport;
+  transport.set_log_sink(&log);
   ports::SilentProgress progress;
   std::string error;
   int status = 0;

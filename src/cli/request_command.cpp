@@ -3,6 +3,8 @@
 #include <charconv>
 #include <ostream>
 
+#include "cli/transport_log.h"
+#include "core/app/stderr_log_sink.h"
 #include "core/net/curl_transport.h"
 #include "core/net/request.h"
 #include "core/ports/progress_sink.h"
@@ -32,7 +34,9 @@ int run_request_command(net::ClientContext& context, const std::vector<std::stri
     return 1;
   }
 
+  app::StderrLogSink log(kTransportLogPrefix);
   net::CurlTransport transport;
+  transport.set_log_sink(&log);
   ports::SilentProgress progress;
   std::string error;
   if (!request.send(transport, progress, context.request_context(), error)) {

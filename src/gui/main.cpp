@@ -12,6 +12,7 @@
 
 #include "core/app/program_directory.h"
 #include "core/app/startup_flow.h"
+#include "core/app/stderr_log_sink.h"
 #include "core/net/client_context.h"
 #include "core/net/curl_transport.h"
 #include "core/net/network_card_address.h"
@@ -74,7 +75,9 @@ int main(int argc, char** argv) {
   gui::SkinnedFrame::set_dialog_theme(context.program_directory / "SkinSM" / "theme.ini");
   gui::set_application_icon(context.program_directory);
 
+  app::StderrLogSink transport_log("brindle: transport: ");
   net::CurlTransport transport;
+  transport.set_log_sink(&transport_log);
   gui::ProgressWindow progress;
   gui::MessageWindowPort messages;
   gui::SplashWindow splash;

@@ -186,6 +186,25 @@ void append_gbk_as_utf8(std::string_view gbk, std::string& out, bool* had_invali
   if ((meta_seen & kInvalidChar) != 0 && had_invalid != nullptr) *had_invalid = true;
 }
 
+bool is_valid_gbk(std::string_view gbk) {
+  const std::size_t n = gbk.size();
+  const auto* in = reinterpret_cast<const unsigned char*>(gbk.data());
+  const auto& chars = pair_table().chars;
+  std::size_t i = 0;
+  while (i < n) {
+    const unsigned char b = in[i];
+    if (b < 0x80) {
+      ++i;
+      continue;
+    }
+    const unsigned next = i + 1 < n ? in[i + 1] : 0u;
+    const auto meta = static_cast<unsigned char>(chars[(b - 0x80u) * 0x100u + next][3]);
+    if ((meta & kInvalidChar) != 0) return false;
+    i += 1u + ((meta & kTakesTwoBytes) >> 2);
+  }
+  return true;
+}
+
 std::string gbk_to_utf8(std::string_view gbk, bool* had_invalid) {
   std::string out;
   out.reserve(gbk.size() + gbk.size() / 2);

@@ -12,6 +12,9 @@ namespace brindle::wire {
 // sets *had_invalid when given.
 std::string gbk_to_utf8(std::string_view gbk, bool* had_invalid = nullptr);
 
+// True when gbk_to_utf8 would decode the whole text without a U+FFFD. Allocates nothing.
+bool is_valid_gbk(std::string_view gbk);
+
 // gbk_to_utf8 appending to `out`, so that a caller decoding many fields reuses one buffer.
 void append_gbk_as_utf8(std::string_view gbk, std::string& out, bool* had_invalid = nullptr);
 

@@ -105,6 +105,56 @@ TEST_F(CallCommand, BadWordsAreUsageErrorsAndSendNothing) {
   EXPECT_TRUE(transport_.exchanges().empty());
 }
 
+// Numbers from the command line are untrusted: each must fit the request field it travels in.
+TEST_F(CallCommand, NumbersMalformedOrBeyondTheirFieldAreUsageErrors) {
+  const struct {
+    std::vector<std::string> args;
+    const char* word;  // the argument named in the error
+  } cases[] = {
+      {{"place-single-bet", "0", "giving", "1e30"}, "1e30"},
+      {{"place-single-bet", "0", "giving", "1000000"}, "1000000"},
+      {{"place-single-bet", "0", "giving", "-1"}, "-1"},
+      {{"place-single-bet", "0", "giving", "10.5"}, "10.5"},
+      {{"place-bets", "12:0.9", "1:1e30"}, "1:1e30"},
+      {{"place-bets", "12:0.9", "1:2147483648"}, "1:2147483648"},
+      {{"place-bets", "12:nan", "1:10"}, "12:nan"},
+      {{"place-bets", "12:inf", "1:10"}, "12:inf"},
+      {{"place-bets", "2147483648:0.9", "1:10"}, "2147483648:0.9"},
+      {{"place-bets", "12:0.9", "-1:10"}, "-1:10"},
+      {{"place-bets", "12:0.9", "100000000:10"}, "100000000:10"},
+      {{"place-outright-bets", "12:10000", "1:10"}, "12:10000"},
+      {{"transfer", "wd", "1e30", "bob"}, "1e30"},
+      {{"transfer", "wd", "-5", "bob"}, "-5"},
+      {{"transfer", "wd", "0x10", "bob"}, "0x10"},
+      {{"in-play-bet", "1", "0.9", "1e30", "0"}, "1e30"},
+      {{"in-play-bet", "-1", "0.9", "10", "0"}, "-1"},
+      {{"in-play-bet", "1", "1e308", "10", "0"}, "1e308"},
+      {{"open-market", "1", "100", "1:1e300"}, "1:1e300"},
+      {{"open-market", "1", "1e3", "1:1.5"}, "1e3"},
+      {{"bet-against-banker", "7", "99999999999"}, "99999999999"},
+      {{"delete-message", "2147483648"}, "2147483648"},
+      {{"in-play-delay", "1", " 2"}, " 2"},
+  };
+  for (const auto& c : cases) {
+    const Call call_result = call(c.args);
+    EXPECT_EQ(call_result.exit_code, 2) << c.args[0] << " " << c.word;
+    EXPECT_NE(call_result.err.find(std::string(", not \"") + c.word + "\"\n"), std::string::npos)
+        << call_result.err;
+    EXPECT_NE(call_result.err.find("\nusage: brindle-cli call " + c.args[0] + " "), std::string::npos)
+        << call_result.err;
+  }
+  EXPECT_TRUE(transport_.exchanges().empty());
+}
+
+TEST_F(CallCommand, NumbersAtTheEdgesOfTheirFieldsAreSent) {
+  reply({"1|ok|1|2"});
+  EXPECT_EQ(call({"place-bets", "2147483647:9999", "99999999:999999"}).exit_code, 0);
+  EXPECT_NE(body(0).find("txtPara=1|2147483647|09999000|1|99999999|999999|0"), std::string::npos) << body(0);
+  reply({"1|ok"});
+  EXPECT_EQ(call({"transfer", "wd", "999999999", "bob"}).exit_code, 0);
+  EXPECT_NE(body(1).find("txtPara=wd|999999999.000000|bob"), std::string::npos) << body(1);
+}
+
 TEST_F(CallCommand, ChangedContextFiguresAreReportedAndOnlyThose) {
   reply({"1|ok|10|20|300|3|5000"});
   const Call c = call({"balance"});

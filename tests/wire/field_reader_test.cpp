@@ -18,6 +18,7 @@ namespace brindle::wire {
 namespace {
 
 using brindle::testing::rescanning_next;
+using brindle::testing::rescanning_next_gbk;
 
 struct Field {
   std::string value;
@@ -166,33 +167,6 @@ TEST(Conversions, DecimalFollowsStrtod) {
   for (const auto& c : cases) EXPECT_DOUBLE_EQ(to_decimal(c.text), c.value) << c.text;
   EXPECT_TRUE(std::isinf(to_decimal("1e400")));
   EXPECT_TRUE(std::isinf(to_decimal("-1e400")) && to_decimal("-1e400") < 0);
-}
-// The same, double-byte aware in the plainest way: a lead byte takes a valid trail byte with it.
-std::size_t rescanning_next_gbk(std::string& text, std::string& out, std::size_t capacity) {
-  out.clear();
-  std::replace_if(
-      text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
-  while (!text.empty() && text.back() == ' ') text.pop_back();
-  text.erase(0, std::min(text.find_first_not_of(' '), text.size()));
-  if (text.empty()) return 0;
-  if (text[0] == '|') {
-    text.erase(0, 1);
-    if (!text.empty() && text[0] == '|') return 0;
-  }
-  std::size_t end = 0;
-  while (end < text.size() && text[end] != '|') {
-    const bool pair = end + 1 < text.size() && is_gbk_lead(static_cast<unsigned char>(text[end])) &&
-                      is_gbk_trail(static_cast<unsigned char>(text[end + 1]));
-    end += pair ? 2 : 1;
-  }
-  if (end == 0) return 0;
-  const std::string raw = text.substr(0, end);
-  const std::string decoded = decode_field_escapes(raw.substr(0, gbk_prefix_length(raw, 4095)));
-  std::string lower = decoded;
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (lower != "null") out = gbk_to_utf8(decoded.substr(0, gbk_prefix_length(decoded, capacity - 1)));
-  text.erase(0, end);
-  return end;
 }
 
 TEST(FieldReader, MatchesAPlainDoubleByteReaderOnRandomGbk) {

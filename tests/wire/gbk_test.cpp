@@ -46,6 +46,24 @@ TEST(Gbk, InvalidBytesBecomeVisibleReplacementCharacters) {
     bool invalid = false;
     EXPECT_EQ(gbk_to_utf8(c.gbk, &invalid), c.utf8) << c.gbk;
     EXPECT_TRUE(invalid) << c.gbk;
+    EXPECT_FALSE(is_valid_gbk(c.gbk)) << c.gbk;
+  }
+}
+
+// The check without decoding agrees with the decoder on every pair and every lone high byte.
+TEST(Gbk, ValidityCheckAgreesWithTheDecoder) {
+  EXPECT_TRUE(is_valid_gbk(""));
+  EXPECT_TRUE(is_valid_gbk(std::string("1|ok|") + std::string(kYiGbk) + std::string(kZhongGbk)));
+  for (unsigned lead = 0x80; lead <= 0xFF; ++lead) {
+    for (unsigned next = 0; next <= 0xFF; ++next) {
+      const std::string text = {'a', static_cast<char>(lead), static_cast<char>(next)};
+      bool invalid = false;
+      gbk_to_utf8(text, &invalid);
+      ASSERT_EQ(is_valid_gbk(text), !invalid) << lead << " " << next;
+    }
+    bool invalid = false;
+    gbk_to_utf8(std::string(1, static_cast<char>(lead)), &invalid);
+    ASSERT_EQ(is_valid_gbk(std::string(1, static_cast<char>(lead))), !invalid) << lead;
   }
 }
 

@@ -37,7 +37,7 @@ bool fetch_message_list(const net::ClientContext& context, net::Transport& trans
   request.set_progress_texts(net::kConnectingText, net::kSendingText, net::kReadingText);
   if (!request.send(transport, progress, context.request_context(), error)) return false;
   wire::ListReply reply(request.reply_lines());
-  error = reply.message();
+  error = request.reply_lines().empty() ? net::kEmptyReplyMessage : reply.message();
   count = reply.row_count();
   return reply.success();
 }

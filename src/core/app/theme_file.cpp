@@ -34,7 +34,7 @@ long token_value(std::string_view token) {
 
 std::uint8_t modulo_256(long value) { return static_cast<std::uint8_t>(((value % 256) + 256) % 256); }
 
-std::optional<ThemeColour> read_colour(const net::SettingsFile& file, std::string_view key) {
+std::optional<ThemeColour> read_colour(const net::SettingsSnapshot& file, std::string_view key) {
   return parse_theme_colour(file.read_text(kColours, key));
 }
 
@@ -65,7 +65,8 @@ std::filesystem::path resolve_theme_bitmap(const std::filesystem::path& theme_fo
                                            std::string_view value) {
   const auto cut = value.find_last_of("\\/");
   const std::string_view name = cut == std::string_view::npos ? value : value.substr(cut + 1);
-  if (name.empty()) return {};
+  // "." and ".." name folders, the theme's own or the one above it, never a bitmap beside the theme.
+  if (name.empty() || name == "." || name == "..") return {};
   return theme_folder / std::filesystem::path(std::string(name));
 }
 
@@ -76,8 +77,11 @@ bool is_loadable_bitmap(const std::filesystem::path& path) {
 }
 
 Theme load_theme(const std::filesystem::path& theme_file, const BitmapCheck& loadable) {
-  const net::SettingsFile file(theme_file);
-  const std::filesystem::path folder = theme_file.parent_path();
+  return parse_theme(net::SettingsSnapshot::read(theme_file), theme_file.parent_path(), loadable);
+}
+
+Theme parse_theme(const net::SettingsSnapshot& file, const std::filesystem::path& folder,
+                  const BitmapCheck& loadable) {
   auto bitmap = [&](std::string_view section, std::string_view key) -> std::filesystem::path {
     auto path = resolve_theme_bitmap(folder, file.read_text(section, key));
     if (path.empty() || !loadable(path)) return {};

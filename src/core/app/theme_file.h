@@ -7,6 +7,10 @@
 #include <string_view>
 #include <vector>
 
+namespace brindle::net {
+class SettingsSnapshot;
+}  // namespace brindle::net
+
 namespace brindle::app {
 
 // A colour as the theme files write it, packed red + 256 × green + 65,536 × blue.
@@ -27,7 +31,7 @@ inline constexpr ThemeColour kBarGrey{207, 207, 207};
 std::optional<ThemeColour> parse_theme_colour(std::string_view text);
 
 // A bitmap value may name a path from another installation; only its file name counts, found in
-// the theme file's own folder. Empty for an empty value.
+// the theme file's own folder. Empty for an empty value and for one that ends in "." or "..".
 std::filesystem::path resolve_theme_bitmap(const std::filesystem::path& theme_folder, std::string_view value);
 
 enum class CaptionAction { close = 0, maximise = 1, minimise = 2 };
@@ -95,5 +99,8 @@ bool is_loadable_bitmap(const std::filesystem::path& path);
 
 // Reads a theme file. A missing file or key gives the defaults; nothing is reported.
 Theme load_theme(const std::filesystem::path& theme_file, const BitmapCheck& loadable = is_loadable_bitmap);
+// The same for a theme file already read; bitmaps are looked for in `folder`.
+Theme parse_theme(const net::SettingsSnapshot& file, const std::filesystem::path& folder,
+                  const BitmapCheck& loadable = is_loadable_bitmap);
 
 }  // namespace brindle::app

@@ -31,6 +31,41 @@ std::string upper(std::string_view text) {
   return out;
 }
 
+// A text field written so that the Field reader gives it back: a caret or a line break would be
+// read as an escape or end the line, and blanks at the end of a line are trimmed before the fields
+// are read. Everything else is written as it is, as the upgrader writes it.
+std::string log_field(std::string_view text, bool last_on_line) {
+  std::size_t kept_end = text.size();
+  if (last_on_line) {
+    while (kept_end > 0 && (text[kept_end - 1] == ' ' || text[kept_end - 1] == '\t')) --kept_end;
+  }
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '^') {
+      out += "^^";
+    } else if (c == '\n') {
+      out += "^n";
+    } else if (c == '\r') {
+      out += "^r";
+    } else if (i >= kept_end) {
+      out += c == ' ' ? "^s" : "^t";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+// The target folder is trimmed after it is decoded, so a folder named "null" was written with a
+// blank in front (" null" is no empty value) and must be again.
+std::string target_folder_field(std::string_view folder) {
+  std::string out = log_field(folder, false);
+  if (out.size() == 4 && upper(out) == "NULL") out.insert(0, "^s");
+  return out;
+}
+
 // Copies next to the target and renames over it, so a failed copy never leaves half an upgrader.
 bool replace_with_copy(const std::filesystem::path& source, const std::filesystem::path& target) {
   std::error_code ec;
@@ -83,11 +118,12 @@ UpgradeLogContents parse_upgrade_log(std::string_view gbk_text) {
 
 std::string format_upgrade_log(const UpgradeLogContents& contents) {
   const UpgradeLogHeader& h = contents.header;
-  std::string text =
-      std::to_string(h.complete) + "|" + std::to_string(h.version) + "|" + h.text3 + "|" + h.text4 + "\n";
+  std::string text = std::to_string(h.complete) + "|" + std::to_string(h.version) + "|" +
+                     log_field(h.text3, false) + "|" + log_field(h.text4, true) + "\n";
   for (const auto& [name, e] : contents.entries) {
-    text += std::to_string(e.state) + "|" + e.name + "|" + std::to_string(e.number3) + "|" +
-            std::to_string(e.number4) + "|" + e.target_folder + "|" + std::to_string(e.number6) + "\n";
+    text += std::to_string(e.state) + "|" + log_field(e.name, false) + "|" + std::to_string(e.number3) + "|" +
+            std::to_string(e.number4) + "|" + target_folder_field(e.target_folder) + "|" +
+            std::to_string(e.number6) + "\n";
   }
   return wire::utf8_to_gbk(text);
 }

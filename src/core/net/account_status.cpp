@@ -16,6 +16,10 @@ bool account_status_request(const ClientContext& context, Transport& transport, 
   request.set_txt_para(context.user_name);
   request.set_progress_texts(kConnectingText, kSigningInText);
   if (!request.send(transport, progress, context.request_context(), error)) return false;
+  if (request.reply_lines().empty()) {
+    error = kEmptyReplyMessage;
+    return false;
+  }
 
   wire::SingleRecordReply record(request.reply_lines());
   error = record.message();

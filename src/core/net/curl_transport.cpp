@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <exception>
 #include <mutex>
+#include <new>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -12,6 +13,8 @@
 #include "core/net/reply_lines.h"
 #include "core/net/request_gate.h"
 #include "core/net/resend_policy.h"
+#include "core/net/transport_error_text.h"
+#include "core/ports/log_sink.h"
 #include "core/ports/progress_sink.h"
 
 namespace brindle::net {
@@ -25,7 +28,6 @@ constexpr char kNotHttpsText[] = "Error: can only use URLs beginning with http:/
 constexpr char kBadStatusText[] = "网络错误，请检查您选择的服务器是否正确！\n";
 constexpr char kNameNotResolvedText[] = "网络错误，请检查您的Internet连接是否正常！";
 constexpr char kAgent[] = "hbc";
-constexpr std::size_t kErrorTextLimit = 1023;
 // Far beyond any real reply; only a broken or hostile server gets here.
 constexpr std::size_t kReplyLimit = std::size_t{16} << 20;
 constexpr std::chrono::milliseconds kPumpInterval{50};
@@ -35,21 +37,14 @@ void init_curl_once() {
   std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-std::size_t utf8_prefix_length(std::string_view text, std::size_t max_bytes) {
-  if (text.size() <= max_bytes) return text.size();
-  std::size_t cut = max_bytes;
-  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0U) == 0x80U) --cut;
-  return cut;
-}
-
-std::string system_text(CURLcode code, std::string_view detail) {
+// libcurl's English account of a failure, for the log.
+std::string system_detail(CURLcode code, std::string_view detail) {
   std::string text = curl_easy_strerror(code);
   while (!detail.empty() && (detail.back() == '\n' || detail.back() == '\r')) detail.remove_suffix(1);
   if (!detail.empty() && detail != text) {
     text += ": ";
     text += detail;
   }
-  text.resize(utf8_prefix_length(text, kErrorTextLimit));
   return text;
 }
 
@@ -148,6 +143,7 @@ struct Attempt {
   bool refused_after_sending = false;
   bool status_seen = false;
   bool status_ok = false;
+  long status = 0;
   bool reply_too_large = false;
   bool upload_done = false;
   std::size_t reply_bytes = 0;
@@ -187,6 +183,7 @@ std::size_t on_header(char* bytes, std::size_t size, std::size_t count, void* da
   curl_easy_getinfo(attempt.easy, CURLINFO_RESPONSE_CODE, &status);
   if (status >= 100 && status < 200) return length;  // an interim reply; the real one follows
   attempt.status_seen = true;
+  attempt.status = status;
   attempt.status_ok = status == 200;
   // Any other status ends the exchange here: its body is of no use.
   if (!attempt.status_ok) return 0;
@@ -272,7 +269,7 @@ Result<Lines> CurlTransport::exchange(const HttpExchange& exchange, ports::Progr
     if (!exchange.connecting_text.empty()) progress.show_text(exchange.connecting_text);
     const std::optional<std::string> url = https_url(exchange.url);
     if (!url) return fail(kNotHttpsText);
-    if (!handles_) return fail(curl_easy_strerror(CURLE_OUT_OF_MEMORY));
+    if (!handles_) return failure(exchange, CURLE_OUT_OF_MEMORY, "the transport's handles could not be made");
 
     CURL* easy = handles_->easy;
     curl_easy_setopt(easy, CURLOPT_URL, url->c_str());
@@ -292,10 +289,30 @@ Result<Lines> CurlTransport::exchange(const HttpExchange& exchange, ports::Progr
     auto result = perform(exchange, progress, may_try_again);
     if (result || !may_try_again) return result;
     return perform(exchange, progress, may_try_again);
+  } catch (const std::bad_alloc& error) {
+    return failure(exchange, CURLE_OUT_OF_MEMORY, error.what());
   } catch (const std::exception& error) {
-    return fail(error.what());
+    return failure(exchange, CURLE_ABORTED_BY_CALLBACK, error.what());
   } catch (...) {
-    return fail(curl_easy_strerror(CURLE_ABORTED_BY_CALLBACK));
+    return failure(exchange, CURLE_ABORTED_BY_CALLBACK, "unknown exception");
+  }
+}
+
+Result<Lines> CurlTransport::failure(const HttpExchange& exchange, CURLcode code, std::string_view detail) {
+  report(exchange, system_detail(code, detail));
+  return fail(transport_error_text(code));
+}
+
+void CurlTransport::report(const HttpExchange& exchange, std::string_view text) {
+  ports::LogSink* sink = log_sink();
+  if (sink == nullptr) return;
+  // A log that fails must not turn a reported failure into another one.
+  try {
+    std::string line = exchange.url;
+    line += ": ";
+    line += text;
+    sink->warn(line);
+  } catch (...) {
   }
 }
 
@@ -312,7 +329,10 @@ Result<Lines> CurlTransport::perform(const HttpExchange& exchange, ports::Progre
   curl_easy_setopt(easy, CURLOPT_XFERINFODATA, &attempt);
   handles_->errors[0] = '\0';
 
-  if (curl_multi_add_handle(multi, easy) != CURLM_OK) return fail(curl_easy_strerror(CURLE_FAILED_INIT));
+  if (const CURLMcode added = curl_multi_add_handle(multi, easy); added != CURLM_OK) {
+    return failure(exchange, added == CURLM_OUT_OF_MEMORY ? CURLE_OUT_OF_MEMORY : CURLE_FAILED_INIT,
+                   curl_multi_strerror(added));
+  }
   CURLcode code = CURLE_OK;
   bool done = false;
   bool stalled = false;
@@ -350,34 +370,47 @@ Result<Lines> CurlTransport::perform(const HttpExchange& exchange, ports::Progre
   curl_multi_remove_handle(multi, easy);
 
   if (attempt.failure) std::rethrow_exception(attempt.failure);
-  if (attempt.status_seen && !attempt.status_ok) return fail(kBadStatusText);
+  if (attempt.status_seen && !attempt.status_ok) {
+    report(exchange, "the server answered with HTTP status " + std::to_string(attempt.status));
+    return fail(kBadStatusText);
+  }
   if (stalled) {
     const bool sending = !attempt.upload_done && !attempt.status_seen;
     const long waited = static_cast<long>((sending ? send_timeout_ : receive_timeout_).count());
-    return fail(system_text(CURLE_OPERATION_TIMEDOUT, (sending ? "nothing could be sent to the server for "
-                                                               : "nothing arrived from the server for ") +
-                                                          std::to_string(waited) + " ms"));
+    return failure(
+        exchange, CURLE_OPERATION_TIMEDOUT,
+        (sending ? "nothing could be sent to the server for " : "nothing arrived from the server for ") +
+            std::to_string(waited) + " ms");
   }
-  if (multi_code != CURLM_OK) return fail(curl_multi_strerror(multi_code));
+  if (multi_code != CURLM_OK) {
+    return failure(exchange, multi_code == CURLM_OUT_OF_MEMORY ? CURLE_OUT_OF_MEMORY : CURLE_FAILED_INIT,
+                   curl_multi_strerror(multi_code));
+  }
   if (attempt.resend_refused) {
-    return fail(system_text(attempt.refused_after_sending ? CURLE_GOT_NOTHING : CURLE_SEND_ERROR,
-                            "the connection closed before the reply; the request was not sent again"));
+    return failure(exchange, attempt.refused_after_sending ? CURLE_GOT_NOTHING : CURLE_SEND_ERROR,
+                   "the connection closed before the reply; the request was not sent again");
   }
   if (attempt.reply_too_large) {
-    return fail(system_text(CURLE_FILESIZE_EXCEEDED,
-                            "the reply is larger than " + std::to_string(kReplyLimit) + " bytes"));
+    return failure(exchange, CURLE_FILESIZE_EXCEEDED,
+                   "the reply is larger than " + std::to_string(kReplyLimit) + " bytes");
   }
   if (code == CURLE_OK) {
     if (!attempt.status_ok) return fail(kBadStatusText);
     attempt.splitter.finish();
     if (attempt.failure) std::rethrow_exception(attempt.failure);
+    if (const std::size_t cut = attempt.splitter.cut_lines(); cut != 0) {
+      report(exchange, std::to_string(cut) + " reply line(s) longer than " +
+                           std::to_string(ReplyLineSplitter::kMaxLineBytes) + " bytes arrived in pieces");
+    }
     return std::move(attempt.lines);
   }
   // Nothing left for the server when no connection came up: only then is a second try safe.
   may_try_again = attempt.connections_ready == 0 && may_resend(FailedAttempt{code, false, false});
-  if (code == CURLE_COULDNT_RESOLVE_HOST && exchange.name_not_resolved_wording)
+  if (code == CURLE_COULDNT_RESOLVE_HOST && exchange.name_not_resolved_wording) {
+    report(exchange, system_detail(code, handles_->errors));
     return fail(kNameNotResolvedText);
-  return fail(system_text(code, handles_->errors));
+  }
+  return failure(exchange, code, handles_->errors);
 }
 
 }  // namespace brindle::net

@@ -13,6 +13,10 @@ bool latest_information_request(ClientContext& context, Transport& transport, po
   request.set_subject_id(kLatestInformationSubject, context.current_server);
   request.set_progress_texts(kLatestInformationText);
   if (!request.send(transport, progress, context.request_context(), error)) return false;
+  if (request.reply_lines().empty()) {
+    error = kEmptyReplyMessage;
+    return false;
+  }
 
   wire::SingleRecordReply record(request.reply_lines());
   error = record.message();

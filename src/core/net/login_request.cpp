@@ -20,6 +20,10 @@ bool login_request(ClientContext& context, Transport& transport, ports::Progress
   request.set_txt_para(std::to_string(kLoginRequestModeMember) + "|" + network_card_address);
   request.set_progress_texts(kConnectingText, kSigningInText);
   if (!request.send(transport, progress, context.request_context(), error)) return false;
+  if (request.reply_lines().empty()) {
+    error = kEmptyReplyMessage;
+    return false;
+  }
 
   wire::SingleRecordReply record(request.reply_lines());
   error = record.message();

@@ -15,6 +15,10 @@ bool member_details_request(ClientContext& context, Transport& transport, ports:
   request.set_proxy(context.user_proxy, context.proxy_text);
   request.set_progress_texts(kConnectingText, kSigningInText);
   if (!request.send(transport, progress, context.request_context(), error)) return false;
+  if (request.reply_lines().empty()) {
+    error = kEmptyReplyMessage;
+    return false;
+  }
 
   wire::SingleRecordReply record(request.reply_lines());
   if (!record.success()) {

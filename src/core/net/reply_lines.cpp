@@ -20,12 +20,15 @@ void ReplyLineSplitter::feed(std::string_view bytes) {
     while (pending_.size() > kMaxLineBytes) {
       std::size_t cut = wire::gbk_prefix_length(pending_, kMaxLineBytes);
       if (cut == 0) cut = kMaxLineBytes;
+      if (!cutting_) ++cut_lines_;
+      cutting_ = true;
       emit(std::string_view(pending_).substr(0, cut));
       pending_.erase(0, cut);
     }
     if (end == std::string_view::npos) return;
     emit(pending_);
     pending_.clear();
+    cutting_ = false;
     bytes.remove_prefix(end + 1);
   }
 }
@@ -33,6 +36,7 @@ void ReplyLineSplitter::feed(std::string_view bytes) {
 void ReplyLineSplitter::finish() {
   emit(pending_);
   pending_.clear();
+  cutting_ = false;
 }
 
 void ReplyLineSplitter::emit(std::string_view piece) {

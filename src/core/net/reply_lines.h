@@ -21,11 +21,16 @@ class ReplyLineSplitter final {
   // The reply is over: a last line without a line end is kept too.
   void finish();
 
+  // How many lines were longer than kMaxLineBytes and so arrived as several.
+  std::size_t cut_lines() const { return cut_lines_; }
+
  private:
   void emit(std::string_view piece);
 
   LineSink keep_;
   std::string pending_;
+  std::size_t cut_lines_ = 0;
+  bool cutting_ = false;  // the line being read has already been cut
 };
 
 }  // namespace brindle::net

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/net/transport.h"
+#include "core/ports/log_sink.h"
 #include "wire/gbk.h"
 
 namespace brindle::net {
@@ -119,7 +120,26 @@ bool Request::send(Transport& transport, ports::ProgressSink& progress, const Re
     return false;
   }
   reply_lines_ = std::move(reply).value();
+  report_invalid_bytes(transport.log_sink());
   return true;
+}
+
+void Request::report_invalid_bytes(ports::LogSink* log) const {
+  if (log == nullptr) return;
+  std::size_t first = 0;
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < reply_lines_.size(); ++i) {
+    if (wire::is_valid_gbk(reply_lines_[i])) continue;
+    if (count++ == 0) first = i + 1;
+  }
+  if (count == 0) return;
+  // The fields read from such lines show U+FFFD where the bytes were: say so where it can be seen.
+  std::string text = "reply";
+  if (subject_id_ != 0) text += " to SubjectID " + std::to_string(subject_id_);
+  text += " from " + url_ + ": " + std::to_string(count) +
+          " line(s) hold bytes that are not GBK (first: line " + std::to_string(first) +
+          "); they read as U+FFFD";
+  log->warn(text);
 }
 
 bool Request::read_line(std::string& line, std::size_t capacity) {

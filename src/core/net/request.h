@@ -6,12 +6,16 @@
 #include <vector>
 
 namespace brindle::ports {
+class LogSink;
 class ProgressSink;
-}
+}  // namespace brindle::ports
 
 namespace brindle::net {
 
 class Transport;
+
+// Shown when a reply carries no line at all, so that a failure is never a blank message box.
+inline constexpr const char* kEmptyReplyMessage = "服务器没有返回任何数据！";
 
 enum class RequestCategory { none = 0, data_acquire = 1, data_update = 2, data_trans = 3, data_query = 4 };
 
@@ -69,6 +73,9 @@ class Request {
   const std::vector<std::string>& reply_lines() const { return reply_lines_; }
 
  private:
+  // A warning through the transport's log for Reply lines that are not GBK.
+  void report_invalid_bytes(ports::LogSink* log) const;
+
   std::string url_;
   std::string txt_para_;
   std::string connecting_text_;

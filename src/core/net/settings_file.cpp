@@ -188,15 +188,7 @@ std::optional<std::string> find_value(const std::filesystem::path& path, std::st
                                       std::string_view key) {
   std::string bytes;
   if (read_bytes(path, bytes) != ReadStatus::ok) return std::nullopt;
-  const std::vector<Line> lines = split_lines(bytes);
-  const Location where = locate(lines, wire::utf8_to_gbk(section), wire::utf8_to_gbk(key));
-  if (!where.key) return std::nullopt;
-  std::string_view value = classify(lines[*where.key].text).value;
-  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
-    value = value.substr(1, value.size() - 2);
-  }
-  value = value.substr(0, wire::gbk_prefix_length(value, SettingsFile::kValueCapacity - 1));
-  return wire::gbk_to_utf8(value);
+  return profile_value(bytes, section, key);
 }
 
 bool has_line_break(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
@@ -212,30 +204,35 @@ bool acceptable_names(std::string_view section, std::string_view key, std::strin
 
 }  // namespace
 
-std::string SettingsFile::read_text(std::string_view section, std::string_view key,
-                                    std::string_view default_value) const {
-  if (auto value = find_value(path_, section, key)) return std::move(*value);
-  return std::string(default_value);
+std::optional<std::string> profile_value(std::string_view gbk_bytes, std::string_view section,
+                                         std::string_view key) {
+  // A name GBK cannot hold would be looked for as "?", which is another name.
+  bool unmappable = false;
+  const std::string section_gbk = wire::utf8_to_gbk(section, &unmappable);
+  const std::string key_gbk = wire::utf8_to_gbk(key, &unmappable);
+  if (unmappable) return std::nullopt;
+  const std::vector<Line> lines = split_lines(gbk_bytes);
+  const Location where = locate(lines, section_gbk, key_gbk);
+  if (!where.key) return std::nullopt;
+  std::string_view value = classify(lines[*where.key].text).value;
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+    value = value.substr(1, value.size() - 2);
+  }
+  value = value.substr(0, wire::gbk_prefix_length(value, SettingsFile::kValueCapacity - 1));
+  return wire::gbk_to_utf8(value);
 }
 
-int SettingsFile::read_int(std::string_view section, std::string_view key, int default_value) const {
-  const auto value = find_value(path_, section, key);
-  if (!value) return default_value;
-  return profile_integer(*value, default_value);
-}
-
-bool SettingsFile::write_text(std::string_view section, std::string_view key, std::string_view value) const {
-  if (!acceptable_names(section, key, value)) return false;
+std::optional<std::string> with_profile_value(std::string_view gbk_bytes, std::string_view section,
+                                              std::string_view key, std::string_view value) {
+  if (!acceptable_names(section, key, value)) return std::nullopt;
   bool unmappable = false;
   const std::string section_gbk = wire::utf8_to_gbk(section, &unmappable);
   const std::string key_gbk = wire::utf8_to_gbk(key, &unmappable);
   const std::string value_gbk = wire::utf8_to_gbk(value, &unmappable);
   // Writing "?" in place of a character GBK cannot hold would silently change the setting.
-  if (unmappable) return false;
+  if (unmappable) return std::nullopt;
 
-  std::string bytes;
-  if (read_bytes(path_, bytes) == ReadStatus::failed) return false;
-  std::vector<Line> lines = split_lines(bytes);
+  std::vector<Line> lines = split_lines(gbk_bytes);
   const std::string eol = !lines.empty() && !lines.front().eol.empty() ? lines.front().eol : "\r\n";
   const Location where = locate(lines, section_gbk, key_gbk);
 
@@ -259,12 +256,49 @@ bool SettingsFile::write_text(std::string_view section, std::string_view key, st
   }
 
   std::string out;
-  out.reserve(bytes.size() + key_gbk.size() + value_gbk.size() + section_gbk.size() + 8);
+  out.reserve(gbk_bytes.size() + key_gbk.size() + value_gbk.size() + section_gbk.size() + 8);
   for (const Line& line : lines) {
     out += line.text;
     out += line.eol;
   }
-  return replace_file_atomically(path_, out);
+  return out;
+}
+
+SettingsSnapshot SettingsSnapshot::read(const std::filesystem::path& path) {
+  std::string bytes;
+  if (read_bytes(path, bytes) != ReadStatus::ok) bytes.clear();
+  return SettingsSnapshot(std::move(bytes));
+}
+
+std::string SettingsSnapshot::read_text(std::string_view section, std::string_view key,
+                                        std::string_view default_value) const {
+  if (auto value = profile_value(bytes_, section, key)) return std::move(*value);
+  return std::string(default_value);
+}
+
+int SettingsSnapshot::read_int(std::string_view section, std::string_view key, int default_value) const {
+  const auto value = profile_value(bytes_, section, key);
+  if (!value) return default_value;
+  return profile_integer(*value, default_value);
+}
+
+std::string SettingsFile::read_text(std::string_view section, std::string_view key,
+                                    std::string_view default_value) const {
+  if (auto value = find_value(path_, section, key)) return std::move(*value);
+  return std::string(default_value);
+}
+
+int SettingsFile::read_int(std::string_view section, std::string_view key, int default_value) const {
+  const auto value = find_value(path_, section, key);
+  if (!value) return default_value;
+  return profile_integer(*value, default_value);
+}
+
+bool SettingsFile::write_text(std::string_view section, std::string_view key, std::string_view value) const {
+  std::string bytes;
+  if (read_bytes(path_, bytes) == ReadStatus::failed) return false;
+  const auto written = with_profile_value(bytes, section, key, value);
+  return written && replace_file_atomically(path_, *written);
 }
 
 bool SettingsFile::write_int(std::string_view section, std::string_view key, int value) const {

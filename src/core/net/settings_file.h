@@ -2,8 +2,10 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace brindle::net {
 
@@ -38,6 +40,29 @@ class SettingsFile final {
  private:
   std::filesystem::path path_;
 };
+
+// A settings file read once, for a reader that asks many keys of one file: the lookups of
+// SettingsFile without going back to the disk. A missing or unreadable file reads as empty.
+class SettingsSnapshot final {
+ public:
+  explicit SettingsSnapshot(std::string gbk_bytes) : bytes_(std::move(gbk_bytes)) {}
+  static SettingsSnapshot read(const std::filesystem::path& path);
+
+  std::string read_text(std::string_view section, std::string_view key,
+                        std::string_view default_value = {}) const;
+  int read_int(std::string_view section, std::string_view key, int default_value) const;
+
+ private:
+  std::string bytes_;
+};
+
+// The rules of SettingsFile on a file's GBK bytes in memory. The value read_text finds (UTF-8),
+// nothing for a missing key; the bytes with one key set as write_text sets it, nothing when the
+// names or the value are refused.
+std::optional<std::string> profile_value(std::string_view gbk_bytes, std::string_view section,
+                                         std::string_view key);
+std::optional<std::string> with_profile_value(std::string_view gbk_bytes, std::string_view section,
+                                              std::string_view key, std::string_view value);
 
 // How the private-profile functions turn a value into an integer; `value` is already trimmed.
 int profile_integer(std::string_view value, int default_value);

@@ -6,8 +6,9 @@
 #include "wire/result.h"
 
 namespace brindle::ports {
+class LogSink;
 class ProgressSink;
-}
+}  // namespace brindle::ports
 
 namespace brindle::net {
 
@@ -32,6 +33,14 @@ class Transport {
   // 4,095 bytes each), or the error text to show (UTF-8).
   virtual Result<std::vector<std::string>> exchange(const HttpExchange& exchange,
                                                     ports::ProgressSink& progress) = 0;
+
+  // Where the transport's own account of a failure and warnings about damaged replies go; none by
+  // default. The sink must outlive the transport's use of it.
+  void set_log_sink(ports::LogSink* sink) { log_sink_ = sink; }
+  ports::LogSink* log_sink() const { return log_sink_; }
+
+ private:
+  ports::LogSink* log_sink_ = nullptr;
 };
 
 }  // namespace brindle::net

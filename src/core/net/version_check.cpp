@@ -44,6 +44,10 @@ bool version_check(ClientContext& context, Transport& transport, ports::Progress
     }
   }
   if (!sent) return false;
+  if (request.reply_lines().empty()) {
+    error = kEmptyReplyMessage;
+    return false;
+  }
 
   wire::SingleRecordReply reply(request.reply_lines());
   error = reply.message();

@@ -83,6 +83,8 @@ SelectionEntry selection_of_column(const AsianHandicapRow& row, notation::Handic
 Outcome place_single_bet(Session& session, const std::vector<AsianHandicapRow>& rows, std::size_t row_index,
                          notation::HandicapSide column, double stake) {
   if (row_index >= rows.size()) return Outcome::failure(kNoSelectionMessage);
+  // Converting a value outside int64's range is undefined, so such a stake never gets that far.
+  if (!(stake >= 0.0 && stake < 0x1p63)) return Outcome::failure(kStakeOutOfRangeMessage);
   const SelectionEntry chosen = selection_of_column(rows[row_index], column);
   const auto whole_stake = static_cast<std::int64_t>(std::trunc(stake));
   const std::string para = "1|" + wire::number_field(chosen.selection_number) + "|" +
@@ -96,7 +98,8 @@ Outcome place_single_bet(Session& session, const std::vector<AsianHandicapRow>& 
 std::string opening_price_field(double price) {
   char buffer[512];
   std::snprintf(buffer, sizeof buffer, "%.0f", price * 1000.0);
-  return wire::zero_padded(std::atoll(buffer), kOpeningPriceDigits);
+  // strtoll clamps what atoll would overflow on.
+  return wire::zero_padded(std::strtoll(buffer, nullptr, 10), kOpeningPriceDigits);
 }
 
 Outcome open_market(Session& session, int match_number, int banker_stake,

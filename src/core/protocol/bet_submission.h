@@ -33,6 +33,8 @@ inline constexpr int kInPlayModeDelayed = 2;
 
 // What the request layer answers, without any traffic, to a bet that names nothing to bet on.
 inline constexpr const char* kNoSelectionMessage = "请选择投注项目！";
+// … and to a stake that no request field can carry (not a number, negative or beyond 64 bits).
+inline constexpr const char* kStakeOutOfRangeMessage = "投注彩金超出范围！";
 
 struct SelectionEntry {
   int selection_number = 0;
@@ -49,7 +51,7 @@ Outcome place_bets(Session& session, int subject_id, const std::vector<Selection
                    const std::vector<ParlayTypeEntry>& type_entries);
 
 // 3010 from the Asian handicap ticket: the chosen row and column of the hall's list and the stake
-// (truncated to whole units).
+// (truncated to whole units; refused with kStakeOutOfRangeMessage when it cannot be a whole number).
 Outcome place_single_bet(Session& session, const std::vector<AsianHandicapRow>& rows, std::size_t row_index,
                          notation::HandicapSide column, double stake);
 // The selection that a column of a row names.
@@ -62,7 +64,7 @@ struct MarketOption {
 };
 Outcome open_market(Session& session, int match_number, int banker_stake,
                     const std::vector<MarketOption>& options, std::string& reply_text);
-// price × 1000 with no decimals (rounded to nearest), then "%.7d".
+// price × 1000 with no decimals (rounded to nearest), then "%.7d"; beyond 64 bits it is clamped.
 std::string opening_price_field(double price);
 
 // 3009.

@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 
+#include "core/net/request.h"
 #include "wire/field_reader.h"
 #include "wire/result.h"
 
@@ -12,8 +13,8 @@ namespace brindle::protocol {
 // What an operation hands back: the server's message on success, the text to show on failure.
 using Outcome = Result<std::string>;
 
-// Shown when a reply carries no line at all, so that the failure is never a blank message box.
-inline constexpr const char* kEmptyReplyMessage = "服务器没有返回任何数据！";
+// A reply without lines reads as the request layer says it, whichever layer reads it.
+using net::kEmptyReplyMessage;
 
 // A list reply read in place: the header line (Result code, message, then any header fields the
 // operation reads) and every further line as one row. Each line is cut to the framing's 4,094

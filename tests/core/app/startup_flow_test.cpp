@@ -212,6 +212,31 @@ TEST_F(StartupFlowTest, FailedMessageListFetchIsShownAndSignInGoesOn) {
   EXPECT_EQ(servers_.count("3032"), 1);
 }
 
+// A server that answers 200 with no lines at all: every step says so rather than showing nothing.
+TEST_F(StartupFlowTest, EmptyRepliesAreShownAsNoDataNeverAsABlankMessage) {
+  const std::string no_data = "服务器没有返回任何数据！";
+  const struct {
+    const char* subject;
+    std::string first_message;
+  } cases[] = {
+      {"13002", no_data + "\n是否启用自动代理登陆。"},
+      {"3001", no_data},
+      {"4002", no_data},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.subject);
+    messages_.shown.clear();
+    login_.choices = {member("good.test")};
+    servers_.replies["3001"] = {"1|welcome|t1|0|t3|1|100|0|0|0|5|6|1"};
+    servers_.replies[c.subject] = {};
+    messages_.answers = {brindle::ports::MessagePort::cancel};
+    run();
+    ASSERT_FALSE(messages_.shown.empty());
+    EXPECT_EQ(messages_.shown.front(), c.first_message);
+    servers_.replies["13002"] = {"1|ok|100"};
+  }
+}
+
 TEST_F(StartupFlowTest, VersionCheckFailsOverToAConfiguredServer) {
   settings().write_int("SERVER", "Server Count", 2);
   settings().write_text("SERVER", "Server1", "second.test");

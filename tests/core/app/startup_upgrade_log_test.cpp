@@ -51,6 +51,22 @@ TEST(UpgradeLogText, KeepsOneEntryPerNameAndWritesThemInNameOrder) {
   EXPECT_EQ(brindle::app::format_upgrade_log(contents), "0|105|x|y\n0|a.exe|0|0||0\n1|b.dll|4|5|lib|6\n");
 }
 
+// Written back raw, a name holding an escaped line feed came back as two entries, and carets, a
+// trailing blank and a folder named "null" changed the same way (the upgrade log fuzz target).
+TEST(UpgradeLogText, WhatIsWrittenBackReadsTheSame) {
+  const auto read =
+      brindle::app::parse_upgrade_log("0|5|^^a|b^s\n2|x^ny^^z.dll|1|2| null |3\n2|plain|0|0|^snull|0\n");
+  ASSERT_EQ(read.entries.size(), 2u);
+  const std::string written = brindle::app::format_upgrade_log(read);
+  EXPECT_EQ(written, "0|5|^^a|b^s\n2|plain|0|0|^snull|0\n2|x^ny^^z.dll|1|2|^snull|3\n");
+  const auto again = brindle::app::parse_upgrade_log(written);
+  EXPECT_EQ(again.header.text3, "^a");
+  EXPECT_EQ(again.header.text4, "b ");
+  ASSERT_EQ(again.entries.size(), 2u);
+  EXPECT_EQ(again.entries.at("x\ny^z.dll").target_folder, "null");
+  EXPECT_EQ(again.entries.at("plain").target_folder, "null");
+}
+
 TEST_F(UpgradeCompletion, MissingLogIsCreatedEmptyAndCountsAsComplete) {
   EXPECT_TRUE(brindle::app::complete_pending_upgrade(log_, messages_));
   EXPECT_EQ(log_.version_text(), "0");

@@ -52,6 +52,11 @@ TEST(ThemeBitmapNames, OnlyTheFileNameCountsAndItIsFoundBesideTheThemeFile) {
   EXPECT_EQ(brindle::app::resolve_theme_bitmap(folder, "right.bmp"), folder / "right.bmp");
   EXPECT_TRUE(brindle::app::resolve_theme_bitmap(folder, "").empty());
   EXPECT_TRUE(brindle::app::resolve_theme_bitmap(folder, "C:\\other\\").empty());
+  // These name folders ("..", the one above the theme's), never a bitmap.
+  EXPECT_TRUE(brindle::app::resolve_theme_bitmap(folder, "..").empty());
+  EXPECT_TRUE(brindle::app::resolve_theme_bitmap(folder, "skins\\..").empty());
+  EXPECT_TRUE(brindle::app::resolve_theme_bitmap(folder, "a/.").empty());
+  EXPECT_EQ(brindle::app::resolve_theme_bitmap(folder, "..bmp"), folder / "..bmp");
 }
 
 class ThemeFileTest : public ::testing::Test {

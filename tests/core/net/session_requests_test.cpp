@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/net/account_status.h"
 #include "core/net/client_context.h"
@@ -186,6 +189,34 @@ TEST_F(SessionRequests, LatestInformationFillsTheRunningLineOnlyOnSuccess) {
   transport_.reply({"0|busy|other"});
   EXPECT_FALSE(brindle::net::latest_information_request(context_, transport_, progress_, error_));
   EXPECT_EQ(context_.latest_information, "今日焦点");
+}
+
+TEST_F(SessionRequests, ReplyWithoutLinesFailsWithTheNoDataText) {
+  using Send = std::function<bool()>;
+  brindle::net::VersionCheckResult versions;
+  brindle::net::LoginReply reply;
+  bool frozen = false;
+  const std::vector<std::pair<const char*, Send>> requests = {
+      {"version check",
+       [&] { return brindle::net::version_check(context_, transport_, progress_, versions, error_); }},
+      {"login",
+       [&] {
+         return brindle::net::login_request(context_, transport_, progress_, "u", "p", 1, "", reply, error_);
+       }},
+      {"member details",
+       [&] { return brindle::net::member_details_request(context_, transport_, progress_, error_); }},
+      {"latest information",
+       [&] { return brindle::net::latest_information_request(context_, transport_, progress_, error_); }},
+      {"account status",
+       [&] { return brindle::net::account_status_request(context_, transport_, progress_, frozen, error_); }},
+  };
+  for (const auto& [name, send] : requests) {
+    SCOPED_TRACE(name);
+    transport_.reply({});
+    error_.clear();
+    EXPECT_FALSE(send());
+    EXPECT_EQ(error_, "服务器没有返回任何数据！");
+  }
 }
 
 TEST_F(SessionRequests, AccountStatusReadsTheFrozenFlagWhateverTheResult) {

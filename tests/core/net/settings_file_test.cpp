@@ -90,6 +90,17 @@ TEST(SettingsFileRead, ValuesAreCutTo259BytesOnACharacterBoundary) {
   EXPECT_EQ(file.read_text("S", "Wide"), zhong_129);
 }
 
+// Found by fuzzing: a name GBK cannot hold was looked for as "?" and read that key's value.
+TEST(SettingsFileRead, NameGbkCannotHoldIsMissingNotAnotherName) {
+  TempDir dir;
+  write_file(dir / "a.ini", "[S]\n?=question\n[?]\nK=other\n");
+  const SettingsFile file(dir / "a.ini");
+  EXPECT_EQ(file.read_text("S", "?"), "question");
+  EXPECT_EQ(file.read_text("S", "\xEF\xBF\xBD", "missing"), "missing");
+  EXPECT_EQ(file.read_text("\xF0\x9F\x98\x80", "K", "missing"), "missing");
+  EXPECT_EQ(file.read_int("S", "\xEF\xBF\xBD", 7), 7);
+}
+
 TEST(SettingsFileRead, BinaryGarbageDoesNotBreakReading) {
   TempDir dir;
   std::string garbage;

@@ -13,6 +13,7 @@
 #include "core/net/curl_transport.h"
 #include "core/net/request.h"
 #include "core/net/request_gate.h"
+#include "core/ports/log_sink.h"
 #include "core/ports/progress_sink.h"
 #include "support/scripted_https_server.h"
 
@@ -45,8 +46,23 @@ class RecordingProgress : public ports::ProgressSink {
   int pumps = 0;
 };
 
+// Everything the transport wrote to its log.
+class RecordingLog final : public ports::LogSink {
+ public:
+  void warn(std::string_view text) override { lines.emplace_back(text); }
+  bool has(std::string_view part) const {
+    for (const auto& line : lines) {
+      if (line.find(part) != std::string::npos) return true;
+    }
+    return false;
+  }
+  std::vector<std::string> lines;
+};
+
 class TransportTest : public ::testing::Test {
  protected:
+  TransportTest() { transport.set_log_sink(&log); }
+
   RequestContext context() const { return {server.authority(), user_name, password}; }
 
   Outcome send(Request& request, bool no_body = false) {
@@ -69,6 +85,7 @@ class TransportTest : public ::testing::Test {
   }
 
   ScriptedHttpsServer server;
+  RecordingLog log;
   CurlTransport transport;
   ports::SilentProgress silent;
   ports::ProgressSink* progress = &silent;
@@ -161,6 +178,7 @@ TEST_F(TransportTest, StatusOtherThan200GivesTheServerTextAndNoLines) {
     EXPECT_FALSE(outcome.ok);
     EXPECT_EQ(outcome.error, kBadStatus);
     EXPECT_TRUE(outcome.lines.empty());
+    EXPECT_TRUE(log.has("the server answered with HTTP status " + std::to_string(status)));
   }
 }
 
@@ -195,6 +213,24 @@ TEST_F(TransportTest, OverlongLineArrivesInPiecesCutBetweenCharacters) {
     joined += outcome.lines[i];
   }
   EXPECT_EQ(joined, line);
+  EXPECT_EQ(log.lines.size(), 1U);
+  EXPECT_TRUE(log.has(": 1 reply line(s) longer than 4095 bytes arrived in pieces")) << log.lines.at(0);
+}
+
+// Bytes that are not GBK read as U+FFFD: the text differs from what the server meant, so say so.
+TEST_F(TransportTest, ReplyWithBytesThatAreNotGbkIsKeptAsItCameAndLogged) {
+  server.queue({.body = "1|ok\r\n\xB0\xA1|fine\r\n"});
+  ASSERT_TRUE(query().ok);
+  EXPECT_TRUE(log.lines.empty());
+
+  server.queue({.body = "1|ok\r\n\xB0\xA1|fine\r\n7|\xFF\xFEx|\x81\r\n8|\xFF\r\n"});
+  const Outcome outcome = query();
+  ASSERT_TRUE(outcome.ok) << outcome.error;
+  EXPECT_EQ(outcome.lines.at(2), "7|\xFF\xFEx|\x81");
+  ASSERT_EQ(log.lines.size(), 1U);
+  EXPECT_EQ(log.lines[0], "reply to SubjectID 4001 from https://" + server.authority() +
+                              "/betengine/VTServer220.dll?DATA_QUERY: 2 line(s) hold bytes that are not GBK "
+                              "(first: line 3); they read as U+FFFD");
 }
 
 TEST_F(TransportTest, ReplyThatKeepsArrivingIsNotCutOffByTheTimeOut) {
@@ -214,19 +250,26 @@ TEST_F(TransportTest, StalledReplyTimesOutAndIsNotSentAgain) {
   server.queue({.delay = 2000ms});
   const Outcome outcome = query();
   EXPECT_FALSE(outcome.ok);
-  EXPECT_EQ(outcome.error.rfind(curl_easy_strerror(CURLE_OPERATION_TIMEDOUT), 0), 0U) << outcome.error;
+  EXPECT_EQ(outcome.error, "操作超时，服务器没有响应。");
+  EXPECT_TRUE(log.has(std::string(curl_easy_strerror(CURLE_OPERATION_TIMEDOUT)) +
+                      ": nothing arrived from the server for 300 ms"));
   EXPECT_EQ(server.requests().size(), 1U);
 }
 
 // --- Failures and the single resend ----------------------------------------------------------
 
-TEST_F(TransportTest, RefusedConnectionGivesTheSystemText) {
+// The user reads the client's Chinese; libcurl's own account goes to the log with the address.
+TEST_F(TransportTest, RefusedConnectionGivesTheChineseTextAndLogsLibcurlsWords) {
+  const std::string url = "https://127.0.0.1:" + std::to_string(closed_port()) + "/x";
   Request request;
-  request.set_url("https://127.0.0.1:" + std::to_string(closed_port()) + "/x");
+  request.set_url(url);
   const Outcome outcome = send(request, true);
   EXPECT_FALSE(outcome.ok);
-  EXPECT_EQ(outcome.error.rfind(curl_easy_strerror(CURLE_COULDNT_CONNECT), 0), 0U) << outcome.error;
-  EXPECT_LE(outcome.error.size(), 1023U);
+  EXPECT_EQ(outcome.error, "无法与服务器建立连接。");
+  ASSERT_FALSE(log.lines.empty());  // one line per attempt: a connection never made is tried twice
+  for (const auto& line : log.lines) {
+    EXPECT_EQ(line.rfind(url + ": " + curl_easy_strerror(CURLE_COULDNT_CONNECT) + ": ", 0), 0U) << line;
+  }
 }
 
 TEST_F(TransportTest, UnknownHostWordingDependsOnTheFlag) {
@@ -237,7 +280,9 @@ TEST_F(TransportTest, UnknownHostWordingDependsOnTheFlag) {
 
   const Outcome plain = fetch(url, false);
   EXPECT_FALSE(plain.ok);
-  EXPECT_EQ(plain.error.rfind(curl_easy_strerror(CURLE_COULDNT_RESOLVE_HOST), 0), 0U) << plain.error;
+  EXPECT_EQ(plain.error, "无法解析服务器的名称或地址。");
+  EXPECT_EQ(log.lines.size(), 2U);
+  EXPECT_TRUE(log.has(curl_easy_strerror(CURLE_COULDNT_RESOLVE_HOST)));
 }
 
 TEST_F(TransportTest, ConnectionDroppedAfterTheRequestIsNotSentAgain) {
@@ -280,7 +325,8 @@ TEST_F(TransportTest, SecondFailedTlsSetUpIsFinal) {
   server.queue({.drop = ScriptedReply::Drop::before_reading});
   const Outcome outcome = query();
   EXPECT_FALSE(outcome.ok);
-  EXPECT_EQ(outcome.error.rfind(curl_easy_strerror(CURLE_SSL_CONNECT_ERROR), 0), 0U) << outcome.error;
+  EXPECT_EQ(outcome.error, "无法与服务器建立安全连接。");
+  EXPECT_TRUE(log.has(curl_easy_strerror(CURLE_SSL_CONNECT_ERROR)));
   EXPECT_TRUE(server.requests().empty());
   EXPECT_EQ(server.connections_accepted(), 2);
 }
@@ -422,7 +468,8 @@ TEST_F(TransportTest, FailingProgressWindowEndsTheExchangeWithAnError) {
   request.set_progress_texts("connecting", "sending", "reading");
   const Outcome outcome = send(request);
   EXPECT_FALSE(outcome.ok);
-  EXPECT_EQ(outcome.error, "window gone");
+  EXPECT_EQ(outcome.error, "操作已取消。");
+  EXPECT_TRUE(log.has(": window gone"));
   EXPECT_EQ(throwing.ends, 1);
   EXPECT_FALSE(RequestGate::in_flight());
   progress = &silent;

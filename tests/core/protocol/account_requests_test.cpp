@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -184,6 +185,19 @@ TEST(BetReplies, NoSelectionSendsNothing) {
   std::string text;
   EXPECT_FALSE(open_market(f.session, 1, 100, {}, text));
   EXPECT_TRUE(f.transport.exchanges().empty());
+}
+
+TEST(BetReplies, StakeNoFieldCanCarryIsRefusedWithoutTraffic) {
+  brindle::testing::CatalogueFixture f;
+  const std::vector<AsianHandicapRow> rows(1);
+  for (const double stake : {1e30, 0x1p63, -1.0, std::nan(""), std::numeric_limits<double>::infinity()}) {
+    const auto outcome = place_single_bet(f.session, rows, 0, notation::HandicapSide::kGiving, stake);
+    ASSERT_FALSE(outcome) << stake;
+    EXPECT_EQ(outcome.error(), kStakeOutOfRangeMessage);
+  }
+  EXPECT_TRUE(f.transport.exchanges().empty());
+  EXPECT_EQ(opening_price_field(1e30), "9223372036854775807");
+  EXPECT_EQ(opening_price_field(1.85), "0001850");
 }
 
 TEST(BetReplies, SingleFormPicksTheSideByTheColumnAndTheAwayGivesFlag) {
