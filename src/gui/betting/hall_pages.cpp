@@ -41,7 +41,7 @@ QWidget* HallPages::make_page(int page, QWidget* parent) {
       model = std::make_unique<betting::ParlayHall>(hall);
       break;
     case betting::kOutrightPage:
-      model = std::make_unique<betting::OutrightHall>(hall);
+      model = std::make_unique<betting::OutrightHall>(hall, outright_ticket_);
       break;
     default:
       return nullptr;
