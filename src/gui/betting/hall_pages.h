@@ -6,10 +6,10 @@
 
 #include "core/ports/frame_port.h"
 #include "core/ports/hall_windows_port.h"
-#include "core/ports/outright_ticket_port.h"
 #include "core/ports/window_message.h"
 #include "core/protocol/session.h"
 #include "gui/betting/bet_confirmation_window.h"
+#include "gui/betting/outright_ticket_window.h"
 #include "gui/betting/stake_window.h"
 
 namespace brindle::net {
@@ -48,13 +48,6 @@ class PendingHallWindows final : public ports::HallWindowsPort {
   void open_in_play_web(const std::string&) override {}
 };
 
-// The outright ticket until its window lands: cancelled at once.
-class PendingOutrightTicket final : public ports::OutrightTicketPort {
- public:
-  bool run(const ports::OutrightTicketView&, ports::OutrightTicketHandler&) override { return false; }
-  void open_page(const std::string&, const std::string&) override {}
-};
-
 // The market halls of the Main window's page slots and what they share: the session, the ticket
 // windows and the way back to the Main window.
 class HallPages final {
@@ -84,9 +77,9 @@ class HallPages final {
   protocol::Session session_;
   FrameRelay frame_;
   PendingHallWindows windows_;
-  PendingOutrightTicket outright_ticket_;
   StakeWindowPortImpl stake_window_;
   BetConfirmationPortImpl confirmation_;
+  OutrightTicketPortImpl outright_ticket_;
 };
 
 }  // namespace brindle::gui
