@@ -108,6 +108,7 @@ void OutrightTicket::show_instructions() {
 
 TicketOutcome OutrightTicket::run() {
   chosen_.reset();
+  refused_ = false;
   const TicketOutcome outcome =
       services_.window.run(view_, *this) && chosen_ ? place() : TicketOutcome::kCancelled;
   chosen_.reset();
@@ -125,6 +126,7 @@ TicketOutcome OutrightTicket::place() {
   const protocol::Outcome sent =
       protocol::place_bets(services_.session, protocol::kPlaceOutrightBetsSubject, {*chosen_}, stakes);
   if (!sent) {
+    refused_ = true;
     show(sent.error());
     return TicketOutcome::kCancelled;
   }
@@ -150,7 +152,9 @@ TicketOutcome run_outright_ticket(OutrightServices services, const protocol::Mat
     }
   }
   OutrightTicket ticket(services, event, entries);
-  return ticket.run();
+  const TicketOutcome outcome = ticket.run();
+  if (ticket.refused()) held.erase(event.match_number);
+  return outcome;
 }
 
 }  // namespace brindle::betting

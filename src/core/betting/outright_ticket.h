@@ -66,6 +66,8 @@ class OutrightTicket final : public ports::OutrightTicketHandler {
 
   // What "确定" set and the bet has not yet used: nothing once run() returns.
   const std::optional<protocol::SelectionEntry>& chosen() const { return chosen_; }
+  // The server refused the bet or could not be reached.
+  bool refused() const { return refused_; }
 
  private:
   TicketOutcome place();
@@ -79,9 +81,11 @@ class OutrightTicket final : public ports::OutrightTicketHandler {
   std::optional<protocol::SelectionEntry> chosen_;
   std::string chosen_name_;
   int stake_ = 0;
+  bool refused_ = false;
 };
 
-// A click on "更多": the closed check, the entries (fetched once per event), then the ticket.
+// A click on "更多": the closed check, the entries (fetched once per event), then the ticket. A
+// refused bet drops the event's entries: a price that moved would otherwise be refused for good.
 TicketOutcome run_outright_ticket(OutrightServices services, const protocol::MatchRecord& event,
                                   HeldOutrightEntries& held);
 

@@ -220,6 +220,21 @@ TEST(OutrightTicket, EveryOtherEndLeavesNoBetAndDoesNotReopen) {
   }
 }
 
+TEST(OutrightTicket, ARefusedBetFetchesTheEntriesAgainNextTime) {
+  Outright f;
+  f.football_entries();
+  f.window.presses = {{0, 0, "100"}};
+  f.reply({"0|赔率已变化"});
+  f.hall.click(0, OutrightHall::kMore);
+  f.football_entries();
+  f.hall.click(0, OutrightHall::kMore);
+  f.hall.click(0, OutrightHall::kMore);  // a cancel keeps what is held
+  int fetches = 0;
+  for (int s : f.subjects()) fetches += s == 5002 ? 1 : 0;
+  EXPECT_EQ(fetches, 2);
+  EXPECT_EQ(f.window.shown.size(), 3u);
+}
+
 TEST(OutrightTicket, ChosenSelectionIsClearedWhateverHappens) {
   Outright f;
   protocol::MatchRecord event;
