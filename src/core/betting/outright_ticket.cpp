@@ -100,10 +100,9 @@ bool OutrightTicket::confirm(int tab, int choice, const std::string& stake_text)
 }
 
 void OutrightTicket::show_instructions() {
-  char address[512];
-  std::snprintf(address, sizeof address, kInstructionsAddressFormat,
-                services_.session.context.current_server.c_str());
-  services_.window.open_page(kInstructionsTitle, address);
+  // Put together rather than printed: a server name of any length comes through whole.
+  services_.window.open_page(kInstructionsTitle,
+                             "http://" + services_.session.context.current_server + "/instructions.asp");
 }
 
 TicketOutcome OutrightTicket::run() {

@@ -20,7 +20,6 @@ inline constexpr char kMinimumStakeText[] = "最小投注金额为10元！";
 inline constexpr char kOutrightTicketTitle[] = "总冠军投注";
 inline constexpr char kOutrightFrameTitle[] = "总冠军/指数(赔率包含本金)";
 inline constexpr char kInstructionsTitle[] = "玩法说明";
-inline constexpr char kInstructionsAddressFormat[] = "http://%s/instructions.asp";
 inline constexpr std::uint64_t kMinimumOutrightStake = 10;
 inline constexpr int kOutrightChoiceCount = 44;
 
