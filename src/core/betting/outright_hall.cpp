@@ -34,4 +34,13 @@ protocol::Outcome OutrightHall::fetch(bool) {
   return protocol::fetch_outright_list(services().session, fetched_matches_, fetched_odds_);
 }
 
+void OutrightHall::more_click(std::size_t line) {
+  if (line >= matches().size()) return;
+  // A copy: a timed refresh under the open window replaces the list.
+  const protocol::MatchRecord event = matches()[line];
+  HallServices& s = services();
+  run_outright_ticket({s.session, s.messages, s.bet_confirmation, s.frame, ticket_window_}, event,
+                      held_entries_);
+}
+
 }  // namespace brindle::betting

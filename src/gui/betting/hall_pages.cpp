@@ -16,11 +16,13 @@ HallPages::HallPages(Services services)
     : services_(std::move(services)),
       session_{services_.transport, services_.progress, services_.context},
       stake_window_(services_.context.skin_size_mode, nullptr),
-      confirmation_(nullptr) {}
+      confirmation_(nullptr),
+      outright_ticket_(services_.context.skin_size_mode, nullptr) {}
 
 void HallPages::set_owner(QWidget* owner) {
   stake_window_.set_owner(owner);
   confirmation_.set_owner(owner);
+  outright_ticket_.set_owner(owner);
 }
 
 QWidget* HallPages::make_page(int page, QWidget* parent) {
@@ -41,7 +43,7 @@ QWidget* HallPages::make_page(int page, QWidget* parent) {
       model = std::make_unique<betting::ParlayHall>(hall);
       break;
     case betting::kOutrightPage:
-      model = std::make_unique<betting::OutrightHall>(hall);
+      model = std::make_unique<betting::OutrightHall>(hall, outright_ticket_);
       break;
     default:
       return nullptr;

@@ -9,6 +9,7 @@
 #include "core/ports/window_message.h"
 #include "core/protocol/session.h"
 #include "gui/betting/bet_confirmation_window.h"
+#include "gui/betting/outright_ticket_window.h"
 #include "gui/betting/stake_window.h"
 
 namespace brindle::net {
@@ -78,6 +79,7 @@ class HallPages final {
   PendingHallWindows windows_;
   StakeWindowPortImpl stake_window_;
   BetConfirmationPortImpl confirmation_;
+  OutrightTicketPortImpl outright_ticket_;
 };
 
 }  // namespace brindle::gui

@@ -21,6 +21,9 @@ namespace {
 using accounts::StatementType;
 using storage::Connection;
 
+// The market kind of an outright event's winner; its other kinds are side markets.
+constexpr int kOutrightWinnerMarket = 2;
+
 struct OpenLeg {
   std::int64_t bet = 0;
   int position = 0;
@@ -153,8 +156,9 @@ Result<MatchSettlement> settle_match(Connection& connection, market::MatchId mat
     Outcome result = Outcome::kCancelled;
     std::string shown = score_text;
     if (leg.outright) {
-      // An event decided without a winner among its selections returns every stake.
-      if (decided.winning_place)
+      // An event decided without a winner among its selections returns every stake, and so do the
+      // basketball side markets: the result of an event names only its winning place.
+      if (decided.winning_place && leg.terms.market_type == kOutrightWinnerMarket)
         result = *decided.winning_place == leg.terms.line_code ? Outcome::kWin : Outcome::kLose;
       shown = decided.winning_place ? std::to_string(*decided.winning_place) : "";
     } else if (auto settled = settle_leg(leg.terms, final_score); settled) {

@@ -323,24 +323,56 @@ class Seeder {
             std::clamp(static_cast<int>(std::lround(1000.0 / (probability * 1.25) - 1000.0)), 50, 500'000);
         // A few selections are shown but take no bets (an injured favourite, a withdrawn team).
         const bool disabled = n > 3 && i % 7 == 3 && static_cast<int>(i + 1) != planned_place;
-        auto selection = allocate_selection_id(connection_);
-        if (!selection) return Result<void>::failure(selection.error());
-        auto inserted = connection_.prepare(
-            "INSERT INTO market_outright_selections (selection_id, event_id, market_type, place, name, "
-            "price_milli,"
-            " disabled) VALUES (?1, ?2, 2, ?3, ?4, ?5, ?6)");
-        if (!inserted) return Result<void>::failure(inserted.error());
-        inserted->bind(1, selection.value())
-            .bind(2, id.value())
-            .bind(3, static_cast<std::int64_t>(i + 1))
-            .bind(4, planned.selections[i])
-            .bind(5, price)
-            .bind(6, disabled ? 1 : 0);
-        if (auto r = inserted->run(); !r) return r;
-        ++report_.outright_selections;
+        if (auto r = insert_selection(id.value(), MarketType::correct_score, static_cast<int>(i + 1),
+                                      planned.selections[i], price, disabled);
+            !r) {
+          return r;
+        }
+      }
+      if (planned.sport == Sport::basketball) {
+        if (auto r = add_basketball_side_markets(id.value()); !r) return r;
       }
     }
     return {};
+  }
+
+  Result<void> insert_selection(MatchId event, MarketType type, int place, const std::string& name, int price,
+                                bool disabled) {
+    auto selection = allocate_selection_id(connection_);
+    if (!selection) return Result<void>::failure(selection.error());
+    auto inserted = connection_.prepare(
+        "INSERT INTO market_outright_selections (selection_id, event_id, market_type, place, name, "
+        "price_milli, disabled) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)");
+    if (!inserted) return Result<void>::failure(inserted.error());
+    inserted->bind(1, selection.value())
+        .bind(2, event)
+        .bind(3, static_cast<int>(type))
+        .bind(4, place)
+        .bind(5, name)
+        .bind(6, price)
+        .bind(7, disabled ? 1 : 0);
+    if (auto r = inserted->run(); !r) return r;
+    ++report_.outright_selections;
+    return {};
+  }
+
+  // A basketball season also offers bands of the final's total points and their odd/even. Band
+  // prices are whole hundredths so that the client's pairing of totals sides leaves them as sent
+  // (reply_rows).
+  Result<void> add_basketball_side_markets(MatchId event) {
+    static constexpr const char* kBands[] = {"总决赛总分199分或以下", "总决赛总分200至219分",
+                                             "总决赛总分220分或以上"};
+    // Fixed prices: the demo's random sequence stays what the rest of the market was built from.
+    static constexpr int kBandPrices[] = {2400, 1350, 1900};
+    for (int place = 1; place <= 3; ++place) {
+      if (auto r = insert_selection(event, MarketType::basketball_totals, place, kBands[place - 1],
+                                    kBandPrices[place - 1], false);
+          !r) {
+        return r;
+      }
+    }
+    if (auto r = insert_selection(event, MarketType::odd_even, 1, "总决赛总分单数", 900, false); !r) return r;
+    return insert_selection(event, MarketType::odd_even, 2, "总决赛总分双数", 900, false);
   }
 
   Connection& connection_;

@@ -13,6 +13,8 @@ namespace brindle::server::market {
 namespace {
 
 constexpr std::array kListCodes{0, 1, 2, 3, 6, 7, 8, 9, kParlayListCode};
+// The price of the second side sent with the basketball totals bands of an outright event.
+constexpr int kBandCompanionPriceMilli = 500;
 
 void append_line(std::string& out, std::initializer_list<std::string> fields) {
   const std::vector<std::string> line(fields);
@@ -137,13 +139,27 @@ EncodedLists encode_lists(const MarketSnapshot& snapshot) {
   lists.outright_events = std::make_shared<const std::string>(encode_outright_events(snapshot));
 
   // Outright entry: event, type, market closed, place, price, target, name, selection, disabled.
+  // Clients pair the sides of a two-sided kind (basketball totals bands) and balance each pair to
+  // its target: the bands go out after one second side whose price, with the target set to the sum,
+  // leaves every band's price as it is. The second side pairs with each later band of the event.
+  const OutrightSelection* previous = nullptr;
   for (const auto& s : snapshot.outright_selections) {
     const OutrightEvent* e = snapshot.find_event(s.event_id);
     if (e == nullptr) continue;
-    append_line(lists.outright_entries[s.event_id],
-                {std::to_string(s.event_id), std::to_string(static_cast<int>(s.type)), flag(e->market_closed),
-                 std::to_string(s.place), price_text(s.price_milli), "0", s.name,
-                 std::to_string(s.selection_id), flag(s.disabled)});
+    std::string& out = lists.outright_entries[s.event_id];
+    const bool paired = is_two_sided(s.type);
+    const std::string target = paired ? std::to_string((s.price_milli + kBandCompanionPriceMilli) / 10) : "0";
+    append_line(out, {std::to_string(s.event_id), std::to_string(static_cast<int>(s.type)),
+                      flag(e->market_closed), std::to_string(s.place), price_text(s.price_milli), target,
+                      s.name, std::to_string(s.selection_id), flag(s.disabled)});
+    const bool first_of_kind =
+        previous == nullptr || previous->event_id != s.event_id || previous->type != s.type;
+    if (paired && first_of_kind) {
+      append_line(
+          out, {std::to_string(s.event_id), std::to_string(static_cast<int>(s.type)), flag(e->market_closed),
+                "0", price_text(kBandCompanionPriceMilli), target, std::string()});
+    }
+    previous = &s;
   }
 
   // Parlay refresh line: match, type, selection, line code, price, target; open pre-match lines.

@@ -75,9 +75,15 @@ TEST(ParlayHall, OutcomeCellsByLineCodeAndItsOwnRoomRefusal) {
   EXPECT_EQ(f.messages.texts, (std::vector<std::string>{"只有真钱用户才可使用私人房间！"}));
 }
 
+struct PendingOutright final : ports::OutrightTicketPort {
+  bool run(const ports::OutrightTicketView&, ports::OutrightTicketHandler&) override { return false; }
+  void open_page(const std::string&, const std::string&) override {}
+};
+
 TEST(OutrightHall, EventListWithoutLeagueChooser) {
   brindle::testing::HallFixture f;
-  OutrightHall hall(f.services());
+  PendingOutright ticket;
+  OutrightHall hall(f.services(), ticket);
   f.reply({"1|ok|0", match_line(70, "世界杯", kFirstDay, "2026世界杯冠军", "")});
   f.balance_reply();
   hall.refresh();

@@ -111,12 +111,14 @@ int BetFixture::add_event() {
   return id;
 }
 
-int BetFixture::add_outright_selection(int event, int place, int price_milli, bool disabled) {
+int BetFixture::add_outright_selection(int event, int place, int price_milli, bool disabled,
+                                       int market_type) {
   const int id = 700000 + next_id_++;
   sql("INSERT INTO market_outright_selections (selection_id, event_id, market_type, place, name, price_milli,"
       " disabled) VALUES (" +
-      std::to_string(id) + ", " + std::to_string(event) + ", 2, " + std::to_string(place) + ", '球队" +
-      std::to_string(place) + "', " + std::to_string(price_milli) + ", " + (disabled ? "1" : "0") + ")");
+      std::to_string(id) + ", " + std::to_string(event) + ", " + std::to_string(market_type) + ", " +
+      std::to_string(place) + ", '球队" + std::to_string(place) + "', " + std::to_string(price_milli) + ", " +
+      (disabled ? "1" : "0") + ")");
   return id;
 }
 

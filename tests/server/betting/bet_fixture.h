@@ -30,7 +30,8 @@ class BetFixture : public ::testing::Test {
   // A priced side: market type, line code, price in thousandths, line status.
   int add_line(int match, int type, int line_code, int price_milli, int status = 0);
   int add_event();
-  int add_outright_selection(int event, int place, int price_milli, bool disabled = false);
+  int add_outright_selection(int event, int place, int price_milli, bool disabled = false,
+                             int market_type = 2);
   void set_score(int match, int home, int away);
   void set_delays(int match, int handicap_seconds, int totals_seconds);
   void set_line(int selection, int line_code, int price_milli);

@@ -297,6 +297,17 @@ TEST_F(BetSubjects, OutrightSinglesAndTheirRecords) {
   EXPECT_EQ(fields_of(settled, 2, 14)[13], "赢");
 }
 
+// A basketball side market's place says nothing of the winner: its bets get their stakes back.
+TEST_F(BetSubjects, OutrightSideMarketsReturnTheStakeWhenTheWinnerIsPosted) {
+  const int event = add_event();
+  add_outright_selection(event, 2, 3000);
+  const int even = add_outright_selection(event, 2, 900, false, 7);
+  ASSERT_TRUE(single(3050, "rich", bet_form({even}, {900}, 1, 10)).success());
+  ASSERT_TRUE(market::post_result(*services_.db, event, 2, 0).ok());
+  ASSERT_EQ(brindle::server::betting::settle_match(*services_.db, event).value().settled, 1);
+  EXPECT_EQ(balances_of(rich_).available, 100000);
+}
+
 // Settlement pays at most storage::kMaxAmount for one bet, so a bet that could win more is refused
 // when it is placed: at the limit to the cent, over every combination summed, debiting nothing.
 TEST_F(BetSubjects, ABetThatCouldReturnMoreThanTheLargestAmountIsRefused) {

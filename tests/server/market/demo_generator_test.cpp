@@ -131,10 +131,10 @@ TEST(DemoGenerator, ShowsEveryCaseTheHallsDraw) {
 TEST(DemoGenerator, OutrightEventsHoldAtMost44SelectionsSomeClosedSomeDisabled) {
   MarketFixture fixture;
   const auto s = fixture.snapshot();
-  std::map<MatchId, std::set<int>> places;
+  std::map<std::pair<MatchId, MarketType>, std::set<int>> places;
   int disabled = 0;
   for (const auto& o : s.outright_selections) {
-    EXPECT_TRUE(places[o.event_id].insert(o.place).second) << "place twice in one event";
+    EXPECT_TRUE((places[{o.event_id, o.type}].insert(o.place).second)) << "place twice in one market";
     EXPECT_GT(o.price_milli, 0);
     disabled += o.disabled;
   }
@@ -153,6 +153,28 @@ TEST(DemoGenerator, OutrightEventsHoldAtMost44SelectionsSomeClosedSomeDisabled) 
   }
   EXPECT_GT(closed, 0);
   EXPECT_GT(market_closed, 0);
+}
+
+TEST(DemoGenerator, BasketballEventsAlsoOfferTotalsBandsAndOddEven) {
+  MarketFixture fixture;
+  const auto s = fixture.snapshot();
+  int basketball_events = 0;
+  for (const auto& e : s.events) {
+    std::map<MarketType, std::vector<int>> prices;
+    for (const auto& o : s.outright_selections) {
+      if (o.event_id == e.id) prices[o.type].push_back(o.price_milli);
+    }
+    if (e.sport != Sport::basketball) {
+      EXPECT_EQ(prices.count(MarketType::basketball_totals) + prices.count(MarketType::odd_even), 0u);
+      continue;
+    }
+    ++basketball_events;
+    EXPECT_EQ(prices[MarketType::basketball_totals].size(), 3u);
+    EXPECT_EQ(prices[MarketType::odd_even].size(), 2u);
+    // Whole hundredths: the pairing of totals sides on the client leaves them as sent.
+    for (int p : prices[MarketType::basketball_totals]) EXPECT_EQ(p % 10, 0);
+  }
+  EXPECT_GT(basketball_events, 0);
 }
 
 TEST(DemoGenerator, SelectionNumbersAreUniqueAcrossLinesAndOutrights) {

@@ -240,18 +240,35 @@ TEST_F(MarketSubjects, OutrightListAndEntriesFollowTheClientsLayout) {
     numbers += padded;
   }
   const auto entries = rows(5002, std::to_string(events.size()) + "|" + numbers + "|1|1");
-  ASSERT_EQ(entries.size(), s->outright_selections.size());
+  std::size_t selections = 0;
+  std::set<std::string> companions;  // events that sent the second side of their totals bands
   for (const auto& entry : entries) {
+    if (entry[3] == "0") {
+      // The one second side of an event's basketball totals bands: seven fields, no selection.
+      ASSERT_EQ(entry.size(), 7u);
+      EXPECT_EQ(entry[1], "6");
+      EXPECT_TRUE(companions.insert(entry[0]).second);
+      continue;
+    }
+    ++selections;
     ASSERT_EQ(entry.size(), 9u);
     const auto* selection = s->find_outright_selection(std::stoi(entry[7]));
     ASSERT_NE(selection, nullptr);
     EXPECT_EQ(entry[0], std::to_string(selection->event_id));
-    EXPECT_EQ(entry[1], "2");
+    EXPECT_EQ(entry[1], std::to_string(static_cast<int>(selection->type)));
+    if (selection->type == market::MarketType::basketball_totals) {
+      // Target = band + second side, in hundredths: the pair is balanced already.
+      EXPECT_EQ(std::stoi(entry[5]), (selection->price_milli + 500) / 10);
+    } else {
+      EXPECT_EQ(entry[5], "0");
+    }
     EXPECT_EQ(entry[2], s->find_event(selection->event_id)->market_closed ? "1" : "0");
     EXPECT_EQ(entry[3], std::to_string(selection->place));
     EXPECT_EQ(entry[6], selection->name);
     EXPECT_EQ(entry[8], selection->disabled ? "1" : "0");
   }
+  EXPECT_EQ(selections, s->outright_selections.size());
+  EXPECT_FALSE(companions.empty());
 }
 
 TEST_F(MarketSubjects, ParlayRefreshSendsEveryOpenLineOfTheChosenMatches) {

@@ -1,0 +1,154 @@
+// An outright bet through the hall's "更多", the ticket and its confirmation against the seeded
+// reference server: the stake leaves the balance, the bet is in the unsettled outrights (4050),
+// and a basketball event's ticket shows the server's side markets at the prices sent.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <deque>
+#include <memory>
+#include <string>
+#include <tuple>
+
+#include "../core/betting/hall_fixture.h"
+#include "core/betting/outright_hall.h"
+#include "core/betting/outright_ticket.h"
+#include "core/net/client_context.h"
+#include "core/net/curl_transport.h"
+#include "core/net/login_request.h"
+#include "core/net/network_card_address.h"
+#include "core/protocol/records_queries.h"
+#include "server/server.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using namespace brindle;
+using brindle::testing::read_file;
+using brindle::testing::TempDir;
+
+// Chooses the first choosable selection of the first tab with the stake given, once.
+struct FirstChoiceWindow final : ports::OutrightTicketPort {
+  bool run(const ports::OutrightTicketView& view, ports::OutrightTicketHandler& handler) override {
+    shown.push_back(view);
+    if (stake.empty()) return false;
+    for (int i = 0; i < static_cast<int>(view.tabs[0].choices.size()); ++i) {
+      const auto& c = view.tabs[0].choices[static_cast<std::size_t>(i)];
+      if (c.shown && c.enabled) return handler.confirm(0, i, stake);
+    }
+    return false;
+  }
+  void open_page(const std::string&, const std::string&) override {}
+  std::string stake;
+  std::vector<ports::OutrightTicketView> shown;
+};
+
+class OutrightBetAgainstServer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto data = dir_ / "server";
+    const auto printed = dir_ / "seed.txt";
+    const std::string command = std::string(BRINDLE_SERVER_PATH) + " seed --data-dir " + data.string() +
+                                " >" + printed.string() + " 2>&1";
+    const int status = std::system(command.c_str());
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) GTEST_SKIP() << read_file(printed);
+    server::ServerOptions options;
+    options.data_dir = data;
+    auto started = server::Server::start(std::move(options));
+    ASSERT_TRUE(started) << started.error();
+    server_ = std::move(started).value();
+    context_.program_directory = dir_.path();
+    context_.current_server = "127.0.0.1:" + std::to_string(server_->port());
+
+    net::LoginReply reply;
+    std::string error;
+    ASSERT_TRUE(net::login_request(context_, transport_, progress_, "demo_rmb", "rmb12345",
+                                   net::kLoginRequestModeMember, net::network_card_address(), reply, error))
+        << error;
+    hall_.refresh();
+    ASSERT_TRUE(messages_.texts.empty()) << messages_.texts.front();
+    ASSERT_GT(hall_.line_count(), 0u);
+    frame_.posted.clear();
+  }
+
+  betting::HallServices services() {
+    return {session_, messages_, frame_, shell_, windows_, stake_window_, confirmation_};
+  }
+
+  TempDir dir_;
+  std::unique_ptr<server::Server> server_;
+  net::ClientContext context_;
+  net::CurlTransport transport_;
+  ports::SilentProgress progress_;
+  protocol::Session session_{transport_, progress_, context_};
+  brindle::testing::RecordingMessages messages_;
+  brindle::testing::RecordingFrame frame_;
+  brindle::testing::RecordingShell shell_;
+  brindle::testing::RecordingWindows windows_;
+  brindle::testing::ScriptedStakeWindow stake_window_;
+  brindle::testing::ScriptedBetConfirmation confirmation_;
+  FirstChoiceWindow window_;
+  betting::OutrightHall hall_{services(), window_};
+};
+
+TEST_F(OutrightBetAgainstServer, APlacedOutrightBetDebitsTheStakeAndShowsIn4050) {
+  const double before = context_.balance;
+  ASSERT_GE(before, 100);
+  window_.stake = "100";
+  // The demo closes one event and the market of another: the first open one takes the bet.
+  std::size_t placed_on = hall_.line_count();
+  for (std::size_t line = 0; line < hall_.line_count() && placed_on == hall_.line_count(); ++line) {
+    messages_.texts.clear();
+    hall_.click(line, betting::OutrightHall::kMore);
+    if (!frame_.posted.empty()) placed_on = line;
+  }
+  ASSERT_LT(placed_on, hall_.line_count()) << "no outright event took the bet";
+  ASSERT_EQ(confirmation_.shown.size(), 1u);
+  EXPECT_EQ(confirmation_.shown[0].title, "总冠军投注");
+  EXPECT_EQ(confirmation_.shown[0].stake, "100");
+  ASSERT_EQ(messages_.texts.size(), 1u);
+  const std::string suffix = betting::kBetPlacedSuffix;
+  ASSERT_GE(messages_.texts[0].size(), suffix.size());
+  EXPECT_EQ(messages_.texts[0].substr(messages_.texts[0].size() - suffix.size()), suffix)
+      << messages_.texts[0];
+  EXPECT_EQ(frame_.posted.back(), std::make_tuple(ports::WindowMessage::bet_placed, 0, 100));
+  EXPECT_DOUBLE_EQ(context_.balance, before - 100);
+
+  std::vector<protocol::GroupedBetRecord> records;
+  const auto fetched = protocol::fetch_unsettled_outrights(session_, records);
+  ASSERT_TRUE(fetched) << fetched.error();
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(records[0].home_team, hall_.matches()[placed_on].home_team);
+  EXPECT_EQ(records[0].away_team, confirmation_.shown[0].choice);
+  EXPECT_DOUBLE_EQ(records[0].stake, 100);
+}
+
+TEST_F(OutrightBetAgainstServer, BasketballEventsShowTheSideMarketsAtTheirPrices) {
+  bool basketball = false;
+  for (std::size_t line = 0; line < hall_.line_count(); ++line) {
+    const auto& event = hall_.matches()[line];
+    if (event.neutral_venue) continue;
+    const auto shown = window_.shown.size();
+    hall_.click(line, betting::OutrightHall::kMore);
+    ASSERT_EQ(window_.shown.size(), shown + 1) << event.home_team;
+    const auto& tabs = window_.shown.back().tabs;
+    if (event.line_kind != 9) {
+      EXPECT_EQ(tabs.size(), 1u);
+      continue;
+    }
+    basketball = true;
+    ASSERT_EQ(tabs.size(), 3u);
+    // The bands come through the client's pairing of totals sides unchanged.
+    EXPECT_EQ(tabs[1].choices[0].text, "总决赛总分199分或以下 (3.400)");
+    EXPECT_EQ(tabs[1].choices[1].text, "总决赛总分200至219分 (2.350)");
+    EXPECT_EQ(tabs[1].choices[2].text, "总决赛总分220分或以上 (2.900)");
+    EXPECT_FALSE(tabs[1].choices[3].shown);
+    EXPECT_EQ(tabs[2].choices[0].text, "总决赛总分单数 (1.900)");
+    EXPECT_EQ(tabs[2].choices[1].text, "总决赛总分双数 (1.900)");
+  }
+  EXPECT_TRUE(basketball);
+  EXPECT_TRUE(confirmation_.shown.empty());
+}
+
+}  // namespace
