@@ -38,7 +38,7 @@ QWidget* HallPages::make_page(int page, QWidget* parent) {
       model = std::make_unique<betting::InPlayHall>(hall);
       break;
     case betting::kParlayPage:
-      model = std::make_unique<betting::ParlayHall>(hall);
+      model = std::make_unique<betting::ParlayHall>(hall, parlay_windows_);
       break;
     case betting::kOutrightPage:
       model = std::make_unique<betting::OutrightHall>(hall);
