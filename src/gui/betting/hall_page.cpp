@@ -188,6 +188,11 @@ void HallPage::build_buttons(QWidget* row, QWidget* functions) {
   line->addStretch(1);
 }
 
+void HallPage::add_lower_panel(QWidget* panel) {
+  panel->setParent(this);
+  layout()->addWidget(panel);
+}
+
 void HallPage::open() {
   hall_->open();
   if (!advertisement_) return;

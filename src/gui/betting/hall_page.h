@@ -48,6 +48,8 @@ class HallPage final : public QWidget, public MainWindowPage, public ports::Hall
 
   // The hall's opening: the first refresh and the advertisement page.
   void open();
+  // A panel under the list (the parlay ticket), owned by the page.
+  void add_lower_panel(QWidget* panel);
 
   betting::HallModel& hall() { return *hall_; }
   QTreeView* list() const { return list_; }

@@ -6,10 +6,10 @@
 
 #include "core/ports/frame_port.h"
 #include "core/ports/hall_windows_port.h"
-#include "core/ports/parlay_windows_port.h"
 #include "core/ports/window_message.h"
 #include "core/protocol/session.h"
 #include "gui/betting/bet_confirmation_window.h"
+#include "gui/betting/parlay_windows.h"
 #include "gui/betting/stake_window.h"
 
 namespace brindle::net {
@@ -48,17 +48,6 @@ class PendingHallWindows final : public ports::HallWindowsPort {
   void open_in_play_web(const std::string&) override {}
 };
 
-// The parlay ticket's windows until they land: nothing is chosen and nothing confirmed.
-class PendingParlayWindows final : public ports::ParlayWindowsPort {
- public:
-  std::optional<ports::MarketChoice> choose_market(
-      const ports::MarketChoiceContent&,
-      const std::function<bool(std::optional<ports::MarketChoice>)>&) override {
-    return std::nullopt;
-  }
-  bool confirm_overview(const std::string&, const std::string&) override { return false; }
-};
-
 // The market halls of the Main window's page slots and what they share: the session, the ticket
 // windows and the way back to the Main window.
 class HallPages final {
@@ -88,9 +77,9 @@ class HallPages final {
   protocol::Session session_;
   FrameRelay frame_;
   PendingHallWindows windows_;
-  PendingParlayWindows parlay_windows_;
   StakeWindowPortImpl stake_window_;
   BetConfirmationPortImpl confirmation_;
+  ParlayWindowsPortImpl parlay_windows_;
 };
 
 }  // namespace brindle::gui
