@@ -117,7 +117,8 @@ TEST_F(ParlayAgainstServer, ThreeLegsWithTwoTypesDebitTheTotalShowInTheRecordsAn
 
   // A refresh under the ticket: same prices, the legs stay.
   hall_.refresh();
-  ASSERT_EQ(ticket.legs().size(), 3u) << (messages_.texts.empty() ? "" : messages_.texts.front());
+  ASSERT_EQ(ticket.legs().size(), 3u);
+  EXPECT_TRUE(messages_.texts.empty()) << messages_.texts.front();
 
   std::vector<double> odds;
   std::set<int> matches;

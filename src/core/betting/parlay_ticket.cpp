@@ -1,6 +1,7 @@
 #include "core/betting/parlay_ticket.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <limits>
 
@@ -28,6 +29,7 @@ constexpr int kDraw = 2;
 constexpr int kAwayWin = 4;
 constexpr int kHomeHandicapLimit = 999;
 constexpr int kHandicapSideOffset = -1000;
+constexpr double kSamePrice = 1e-9;
 
 std::string printf_text(const char* format, double value) {
   char buffer[512];
@@ -298,7 +300,8 @@ void ParlayTicket::check_legs() {
       slip_.remove(i);
       continue;
     }
-    if (it->price != leg.price) {
+    // Both come from the same price text; the margin only absorbs the balancing arithmetic.
+    if (std::abs(it->price - leg.price) > kSamePrice) {
       const std::string question = "在" + leg.home_team + " vs " + leg.away_team + " 的比赛中“" +
                                    leg_choice_text(leg) + "”的赔率从" + notation::displayed_odds(leg.price) +
                                    "变化为" + notation::displayed_odds(it->price) + "，是否继续您的选择？";
