@@ -1,5 +1,6 @@
 #include "cli/call_command.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <functional>
@@ -12,6 +13,7 @@
 #include "cli/json_output.h"
 #include "cli/transport_log.h"
 #include "core/app/stderr_log_sink.h"
+#include "core/betting/parlay_ticket.h"
 #include "core/net/account_status.h"
 #include "core/net/client_context.h"
 #include "core/net/curl_transport.h"
@@ -20,6 +22,7 @@
 #include "core/net/member_details.h"
 #include "core/net/network_card_address.h"
 #include "core/net/version_check.h"
+#include "core/notation/currency_name.h"
 #include "core/ports/progress_sink.h"
 #include "core/protocol/account_requests.h"
 #include "core/protocol/bet_submission.h"
@@ -57,6 +60,9 @@ constexpr Bounds kMask{"a combination mask", 0, 99'999'999, true};
 // Prices travel in thousandths, seven digits at most.
 constexpr Bounds kPrice{"a price", 0, 9'999, false};
 constexpr Bounds kAmount{"an amount", 0, 999'999'999, false};
+// What the parlay ticket lets a type row's stake be.
+constexpr Bounds kTypeStake{"a stake", 0, betting::kMaxTypeStake, true};
+constexpr Bounds kCurrency{"a currency code", 1, 3, true};
 
 std::string describe(const Bounds& b) {
   const auto whole = [](double v) { return std::to_string(static_cast<long long>(v)); };
@@ -108,6 +114,20 @@ class Words final {
       int value = 0;
       if (!parse_text(piece, value)) {
         fail(i, "a comma-separated list of integers");
+        return {};
+      }
+      out.push_back(value);
+    }
+    return out;
+  }
+
+  // "A,B,C", each within its bounds.
+  std::vector<double> numbers(std::size_t i, const Bounds& bounds) {
+    std::vector<double> out;
+    for (const auto& piece : split(i, ',')) {
+      double value = 0.0;
+      if (!read_number(piece, bounds, value)) {
+        fail(i, "a comma-separated list of " + describe(bounds));
         return {};
       }
       out.push_back(value);
@@ -696,6 +716,38 @@ int run_call_command(net::ClientContext& context, const std::vector<std::string>
   net::CurlTransport transport;
   transport.set_log_sink(&log);
   return run_call_command(context, transport, args, out, err);
+}
+
+int run_parlay_command(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  constexpr const char* kParlayUsage =
+      "usage: brindle-cli parlay quote PRICE,PRICE,... MASK:STAKE,... [CURRENCY]\n"
+      "  net prices of one to ten legs; stakes of at most 200000 on combination masks of those legs;\n"
+      "  currency 1 (元, the default), 2 (美元) or 3 (港元)\n";
+  if (args.empty() || args[0] != "quote" || args.size() < 3 || args.size() > 4) {
+    err << kParlayUsage;
+    return kUsageError;
+  }
+  Words w(std::vector<std::string>(args.begin() + 1, args.end()));
+  const std::vector<double> prices = w.numbers(0, kPrice);
+  if (w && (prices.empty() || prices.size() > protocol::kMaxParlaySelections))
+    w.refuse(0, "one to ten prices");
+  std::vector<protocol::ParlayTypeEntry> types;
+  const auto most = static_cast<double>((1 << std::min(prices.size(), protocol::kMaxParlaySelections)) - 1);
+  for (const auto& [mask, stake] : w.pairs(1, kMask, kTypeStake)) {
+    // A mask may only name combination sizes the legs have.
+    if (mask < 1 || mask > most) w.refuse(1, "masks from 1 to 2^legs − 1 with stakes from 0 to 200000");
+    types.push_back({whole(mask), whole(stake)});
+  }
+  const int currency = w.size() > 2 ? whole(w.number(2, kCurrency)) : notation::kCurrencyRenminbi;
+  if (!w) {
+    err << "brindle-cli: " << w.error() << "\n" << kParlayUsage;
+    return kUsageError;
+  }
+  const betting::ParlayQuote quote =
+      betting::quote_parlay(prices, types, notation::currency_name(currency, true));
+  out << quote.stake_line << "\n" << quote.payout_line << "\n";
+  if (quote.over_limit) out << betting::kOverLimitText << "\n";
+  return 0;
 }
 
 int run_help_command(std::ostream& out) {

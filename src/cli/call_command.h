@@ -19,6 +19,11 @@ int run_call_command(net::ClientContext& context, net::Transport& transport,
 int run_call_command(net::ClientContext& context, const std::vector<std::string>& args, std::ostream& out,
                      std::ostream& err);
 
+// parlay quote PRICE,... MASK:STAKE,... [CURRENCY]: the parlay ticket's two total lines for those
+// legs and stakes, and the over-limit notice when a combination pays beyond the limit. 0 on
+// success, 2 on bad words.
+int run_parlay_command(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
 // help: every operation's name, SubjectID and arguments.
 int run_help_command(std::ostream& out);
 

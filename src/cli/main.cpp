@@ -21,6 +21,7 @@ constexpr const char* kUsage =
     "  notation WHAT ARGS...          print a text of the service's notation\n"
     "  explain asian|basketball|totals ARGS...   print a bet explanation\n"
     "  call OPERATION [ARGS...]       run one catalogue operation, print its records as JSON\n"
+    "  parlay quote PRICE,... MASK:STAKE,... [CURRENCY]   print a parlay's total stake and payout\n"
     "  help                           list the catalogue's operations\n";
 
 int usage(std::ostream& err) {
@@ -68,6 +69,7 @@ int main(int argc, char** argv) {
   if (command == "notation") return cli::run_notation_command(rest, std::cout, std::cerr);
   if (command == "explain") return cli::run_explain_command(rest, std::cout, std::cerr);
   if (command == "help") return cli::run_help_command(std::cout);
+  if (command == "parlay") return cli::run_parlay_command(rest, std::cout, std::cerr);
 
   // The commands that talk to a server read the settings first.
   (void)net::settings_load(context);

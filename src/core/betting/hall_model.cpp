@@ -78,6 +78,7 @@ void HallModel::run_refresh(bool filtered) {
   }
   list_.rebuild(line_count(), [this](std::size_t line) { return group_key(line); });
   if (view_) view_->lines_changed();
+  refreshed();
 
   if (!fetches_balance()) return;
   protocol::AccountBalance balance;

@@ -140,6 +140,8 @@ class HallModel {
   virtual void history_click(std::size_t line);
   virtual void trend_click(std::size_t line);
   virtual void more_click(std::size_t line);
+  // After a refresh that replaced the lines.
+  virtual void refreshed() {}
   // The selection and net price a cell shows, for marking moved prices.
   virtual std::optional<std::pair<int, double>> cell_price(std::size_t line, int column) const;
   virtual bool fetches_balance() const { return true; }

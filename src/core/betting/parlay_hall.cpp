@@ -21,6 +21,20 @@ int outcome_code(int column) {
 
 }  // namespace
 
+ParlayHall::ParlayHall(HallServices services, ports::ParlayWindowsPort& windows)
+    : MatchListHall(services), ticket_({services.session, services.messages, services.frame, windows}) {}
+
+void ParlayHall::bet_click(std::size_t line, int column) {
+  if (line >= matches().size()) return;
+  const auto* l = outcome_line(line, outcome_code(column));
+  if (!l) return;
+  ticket_.add_leg(leg_of(matches()[line], *l));
+}
+
+void ParlayHall::more_click(std::size_t line) {
+  if (line < matches().size()) ticket_.choose_more(matches()[line]);
+}
+
 const std::vector<HallColumn>& ParlayHall::columns() const {
   static const std::vector<HallColumn> kColumns{
       {"", {0, 0, 0}},

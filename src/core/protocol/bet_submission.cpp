@@ -68,6 +68,16 @@ std::string general_bet_para(const std::vector<SelectionEntry>& selections,
 Outcome place_bets(Session& session, int subject_id, const std::vector<SelectionEntry>& selections,
                    const std::vector<ParlayTypeEntry>& type_entries) {
   if (selections.empty()) return Outcome::failure(kNoSelectionMessage);
+  if (subject_id == kPlaceBetsSubject) {
+    if (selections.size() > kMaxParlaySelections) return Outcome::failure(kTooManySelectionsMessage);
+    for (std::size_t i = 0; i < selections.size(); ++i) {
+      for (std::size_t j = 0; j < i; ++j) {
+        if (selections[i].match_number != 0 && selections[i].match_number == selections[j].match_number) {
+          return Outcome::failure(kSameMatchMessage);
+        }
+      }
+    }
+  }
   auto sent = send_subject(session, subject_id,
                            general_bet_para(selections, type_entries, session.context.room_number));
   if (!sent) return Outcome::failure(sent.error());

@@ -40,13 +40,15 @@ struct SelectionEntry {
   int selection_number = 0;
   int line_code = 0;  // kept with the selection, not sent
   double price = 0.0;
+  int match_number = 0;  // not sent; 0 where the caller does not know it
 };
 
 // The general form's txtPara, room number last; empty for no selection.
 std::string general_bet_para(const std::vector<SelectionEntry>& selections,
                              const std::vector<ParlayTypeEntry>& type_entries, int room_number);
 
-// 3010 (or 3050 for outrights) in the general form.
+// 3010 (or 3050 for outrights) in the general form. A 3010 with more than ten selections or two of
+// one match is refused with the parlay ticket's message before anything is sent.
 Outcome place_bets(Session& session, int subject_id, const std::vector<SelectionEntry>& selections,
                    const std::vector<ParlayTypeEntry>& type_entries);
 

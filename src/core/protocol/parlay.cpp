@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <limits>
 
 #include "core/notation/parlay_type.h"
 
@@ -10,6 +11,9 @@ namespace {
 
 // Beyond this many legs the ticket shows no estimate.
 constexpr std::size_t kMaxEstimatedSelections = 50;
+// Up to this many legs every size of combination is offered.
+constexpr std::size_t kMaxOfferedCombinations = 6;
+constexpr std::size_t kMaxMaskBits = 31;
 
 }  // namespace
 
@@ -45,17 +49,53 @@ void ParlaySlip::set_stake(int combination_mask, int stake) {
   }
 }
 
+std::vector<int> offered_type_masks(std::size_t n) {
+  if (n == 0) return {};
+  if (n > kMaxMaskBits) return {};
+  if (n > kMaxOfferedCombinations) return {1 << (n - 1)};
+  std::vector<int> masks;
+  for (std::size_t k = n; k >= 2; --k) masks.push_back(1 << (k - 1));
+  masks.push_back((1 << n) - 1);
+  return masks;
+}
+
+bool ParlaySlip::reprice(std::size_t index, int selection_number, double price) {
+  if (index >= selections_.size()) return false;
+  selections_[index].selection_number = selection_number;
+  selections_[index].price = price;
+  return true;
+}
+
+bool ParlaySlip::rebuild_types_if_needed() {
+  const std::size_t n = selections_.size();
+  if (n == types_built_for_ && type_entries_.size() == offered_type_masks(n).size()) return false;
+  type_entries_.clear();
+  for (const int mask : offered_type_masks(n)) type_entries_.push_back({mask, 0});
+  types_built_for_ = n;
+  return true;
+}
+
 void ParlaySlip::clear() {
   selections_.clear();
   type_entries_.clear();
+  types_built_for_ = 0;
 }
 
-long long ParlaySlip::total_stake() const {
-  const int n = static_cast<int>(selections_.size());
+long long parlay_total_stake(std::size_t n, const std::vector<ParlayTypeEntry>& type_entries) {
   long long total = 0;
-  for (const auto& e : type_entries_) total += notation::combination_count(n, e.combination_mask) * e.stake;
+  for (const auto& e : type_entries) {
+    long long bets = notation::combination_count(static_cast<int>(n), e.combination_mask);
+    long long part = 0;
+    // Saturate rather than wrap: an absurd mask must not show a small or negative total.
+    if (__builtin_mul_overflow(bets, static_cast<long long>(e.stake), &part) ||
+        __builtin_add_overflow(total, part, &total)) {
+      return std::numeric_limits<long long>::max();
+    }
+  }
   return total;
 }
+
+long long ParlaySlip::total_stake() const { return parlay_total_stake(selections_.size(), type_entries_); }
 
 PayoutEstimate ParlaySlip::highest_payout() const {
   std::vector<double> prices;

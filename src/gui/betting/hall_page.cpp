@@ -134,7 +134,11 @@ HallPage::HallPage(std::unique_ptr<betting::HallModel> hall, Options options, QW
   setFocusProxy(list_);
 }
 
-HallPage::~HallPage() { hall_->set_view(nullptr); }
+HallPage::~HallPage() {
+  hall_->set_view(nullptr);
+  // The panel speaks to the hall's ticket: it goes before the hall does, not with the children.
+  delete lower_panel_;
+}
 
 void HallPage::build_buttons(QWidget* row, QWidget* functions) {
   auto* pages = new QHBoxLayout(row);
@@ -186,6 +190,12 @@ void HallPage::build_buttons(QWidget* row, QWidget* functions) {
           [this](const QString& text) { hall_->choose_league(text.toStdString()); });
   line->addWidget(leagues_);
   line->addStretch(1);
+}
+
+void HallPage::add_lower_panel(QWidget* panel) {
+  panel->setParent(this);
+  lower_panel_ = panel;
+  layout()->addWidget(panel);
 }
 
 void HallPage::open() {

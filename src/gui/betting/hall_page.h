@@ -48,6 +48,8 @@ class HallPage final : public QWidget, public MainWindowPage, public ports::Hall
 
   // The hall's opening: the first refresh and the advertisement page.
   void open();
+  // A panel under the list (the parlay ticket), owned by the page and deleted before the hall.
+  void add_lower_panel(QWidget* panel);
 
   betting::HallModel& hall() { return *hall_; }
   QTreeView* list() const { return list_; }
@@ -86,6 +88,7 @@ class HallPage final : public QWidget, public MainWindowPage, public ports::Hall
   QTreeView* list_ = nullptr;
   QLabel* empty_ = nullptr;
   QWidget* advertisement_ = nullptr;
+  QWidget* lower_panel_ = nullptr;
   HallItemModel* model_ = nullptr;
   HallCellDelegate* delegate_ = nullptr;
   bool applying_ = false;

@@ -9,6 +9,7 @@
 #include "core/betting/parlay_hall.h"
 #include "core/net/client_context.h"
 #include "gui/betting/hall_page.h"
+#include "gui/betting/parlay_ticket_panel.h"
 
 namespace brindle::gui {
 
@@ -17,12 +18,14 @@ HallPages::HallPages(Services services)
       session_{services_.transport, services_.progress, services_.context},
       stake_window_(services_.context.skin_size_mode, nullptr),
       confirmation_(nullptr),
-      outright_ticket_(services_.context.skin_size_mode, nullptr) {}
+      outright_ticket_(services_.context.skin_size_mode, nullptr),
+      parlay_windows_(nullptr) {}
 
 void HallPages::set_owner(QWidget* owner) {
   stake_window_.set_owner(owner);
   confirmation_.set_owner(owner);
   outright_ticket_.set_owner(owner);
+  parlay_windows_.set_owner(owner);
 }
 
 QWidget* HallPages::make_page(int page, QWidget* parent) {
@@ -40,7 +43,7 @@ QWidget* HallPages::make_page(int page, QWidget* parent) {
       model = std::make_unique<betting::InPlayHall>(hall);
       break;
     case betting::kParlayPage:
-      model = std::make_unique<betting::ParlayHall>(hall);
+      model = std::make_unique<betting::ParlayHall>(hall, parlay_windows_);
       break;
     case betting::kOutrightPage:
       model = std::make_unique<betting::OutrightHall>(hall, outright_ticket_);
@@ -48,9 +51,11 @@ QWidget* HallPages::make_page(int page, QWidget* parent) {
     default:
       return nullptr;
   }
+  auto* parlay = dynamic_cast<betting::ParlayHall*>(model.get());
   auto* widget = new HallPage(
       std::move(model), {services_.skin_folder, services_.context.skin_size_mode, services_.advertisement},
       parent);
+  if (parlay) widget->add_lower_panel(new ParlayTicketPanel(parlay->ticket(), services_.skin_folder));
   widget->open();
   return widget;
 }

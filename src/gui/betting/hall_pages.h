@@ -10,6 +10,7 @@
 #include "core/protocol/session.h"
 #include "gui/betting/bet_confirmation_window.h"
 #include "gui/betting/outright_ticket_window.h"
+#include "gui/betting/parlay_windows.h"
 #include "gui/betting/stake_window.h"
 
 namespace brindle::net {
@@ -80,6 +81,7 @@ class HallPages final {
   StakeWindowPortImpl stake_window_;
   BetConfirmationPortImpl confirmation_;
   OutrightTicketPortImpl outright_ticket_;
+  ParlayWindowsPortImpl parlay_windows_;
 };
 
 }  // namespace brindle::gui

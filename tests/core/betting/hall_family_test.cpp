@@ -58,7 +58,8 @@ TEST(InPlayHall, ScoreGivingTeamAndOnlyLinesBelowStatusTwo) {
 
 TEST(ParlayHall, OutcomeCellsByLineCodeAndItsOwnRoomRefusal) {
   brindle::testing::HallFixture f;
-  ParlayHall hall(f.services());
+  brindle::testing::ScriptedParlayWindows windows;
+  ParlayHall hall(f.services(), windows);
   f.reply({"1|ok|0", match_line(1, "英超", kFirstDay, "曼联", "利物浦"), odds_line(1, 1, 10, 1, "1.10"),
            odds_line(1, 1, 11, 4, "2.50"), odds_line(1, 1, 12, 2, "2.20")});
   f.balance_reply();

@@ -14,6 +14,7 @@
 #include "core/ports/hall_view_port.h"
 #include "core/ports/hall_windows_port.h"
 #include "core/ports/message_port.h"
+#include "core/ports/parlay_windows_port.h"
 #include "core/ports/shell_port.h"
 #include "core/ports/stake_window_port.h"
 #include "wire/gbk.h"
@@ -93,6 +94,29 @@ struct RecordingWindows final : ports::HallWindowsPort {
   std::vector<std::string> histories;
   std::vector<std::size_t> trends;
   std::vector<std::string> web_tokens;
+};
+
+// Presses "确认" with each scripted item in turn until the ticket takes one; cancels when out.
+struct ScriptedParlayWindows final : ports::ParlayWindowsPort {
+  std::optional<ports::MarketChoice> choose_market(
+      const ports::MarketChoiceContent& content,
+      const std::function<bool(std::optional<ports::MarketChoice>)>& confirm) override {
+    shown.push_back(content);
+    while (!presses.empty()) {
+      const auto press = presses.front();
+      presses.pop_front();
+      if (confirm(press)) return press;
+    }
+    return std::nullopt;
+  }
+  bool confirm_overview(const std::string& title, const std::string& text) override {
+    overviews.push_back(title + "|" + text);
+    return confirm_answer;
+  }
+  std::deque<std::optional<ports::MarketChoice>> presses;
+  std::vector<ports::MarketChoiceContent> shown;
+  std::vector<std::string> overviews;
+  bool confirm_answer = true;
 };
 
 struct RecordingView final : ports::HallViewPort {

@@ -187,6 +187,37 @@ TEST(BetReplies, NoSelectionSendsNothing) {
   EXPECT_TRUE(f.transport.exchanges().empty());
 }
 
+TEST(BetReplies, ParlaysBeyondTenLegsOrWithTwoLegsOfOneMatchAreRefusedWithoutTraffic) {
+  brindle::testing::CatalogueFixture f;
+  struct Case {
+    std::vector<SelectionEntry> selections;
+    std::string refusal;  // empty: sent
+  };
+  std::vector<SelectionEntry> eleven;
+  for (int i = 1; i <= 11; ++i) eleven.push_back({i, 1, 0.5, 100 + i});
+  const std::vector<SelectionEntry> ten(eleven.begin(), eleven.begin() + 10);
+  const Case cases[] = {
+      {eleven, kTooManySelectionsMessage},
+      {{{1, 1, 0.5, 7}, {2, 2, 0.5, 8}, {3, 4, 0.5, 7}}, kSameMatchMessage},
+      {ten, ""},
+      // Callers that do not know the match (0) are not held to it.
+      {{{1, 1, 0.5, 0}, {2, 2, 0.5, 0}}, ""},
+  };
+  for (const auto& c : cases) {
+    const std::size_t before = f.transport.exchanges().size();
+    if (c.refusal.empty()) f.reply({"1|ok|990|10"});
+    const auto outcome = place_bets(f.session, kPlaceBetsSubject, c.selections, {{1, 10}});
+    if (c.refusal.empty()) {
+      EXPECT_TRUE(outcome) << c.selections.size();
+      EXPECT_EQ(f.transport.exchanges().size(), before + 1);
+    } else {
+      ASSERT_FALSE(outcome);
+      EXPECT_EQ(outcome.error(), c.refusal);
+      EXPECT_EQ(f.transport.exchanges().size(), before);
+    }
+  }
+}
+
 TEST(BetReplies, StakeNoFieldCanCarryIsRefusedWithoutTraffic) {
   brindle::testing::CatalogueFixture f;
   const std::vector<AsianHandicapRow> rows(1);
