@@ -42,7 +42,14 @@ BetConfirmationWindow::BetConfirmationWindow(const ports::BetConfirmation& c, QW
 
 bool BetConfirmationPortImpl::confirm_bet(const ports::BetConfirmation& confirmation) {
   BetConfirmationWindow window(confirmation, owner_);
-  return window.exec() == QDialog::Accepted;
+  showing_ = &window;
+  const bool confirmed = window.exec() == QDialog::Accepted;
+  showing_ = nullptr;
+  return confirmed;
+}
+
+void BetConfirmationPortImpl::close_as_cancelled() {
+  if (showing_) showing_->reject();
 }
 
 }  // namespace brindle::gui
