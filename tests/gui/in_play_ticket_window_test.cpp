@@ -1,6 +1,7 @@
 // The in-play ticket in its real windows offscreen: a price cell of the in-play hall opens it, and
 // the time limits close the stake window and the confirmation on a scripted clock. With
-// BRINDLE_SCREENSHOT_DIR set it saves the in-play stake window and its confirmation.
+// BRINDLE_SCREENSHOT_DIR set it saves the in-play stake windows and the confirmation, drawn with the
+// skin of the Program directory $BRINDLE_SKIN_ROOT when that is set.
 
 #include <gtest/gtest.h>
 
@@ -23,6 +24,7 @@
 #include "gui/betting/hall_page.h"
 #include "gui/betting/stake_window.h"
 #include "gui/ui/qt_clock.h"
+#include "gui/ui/skinned_frame.h"
 #include "support/scripted_clock.h"
 #include "support/temp_dir.h"
 
@@ -72,6 +74,17 @@ QString label(QWidget* window, const char* name) {
   return l ? l->text() : QString();
 }
 
+// The dialog skin of the screenshots, for the lifetime of one test.
+struct ScreenshotSkin {
+  ScreenshotSkin() {
+    const QByteArray root = qgetenv("BRINDLE_SKIN_ROOT");
+    if (!root.isEmpty() && !qgetenv("BRINDLE_SCREENSHOT_DIR").isEmpty()) {
+      gui::SkinnedFrame::set_dialog_theme(std::filesystem::path(root.toStdString()) / "SkinSM" / "theme.ini");
+    }
+  }
+  ~ScreenshotSkin() { gui::SkinnedFrame::set_dialog_theme({}); }
+};
+
 struct InPlayPage : brindle::testing::HallFixture {
   InPlayPage() {
     reply({"1|ok|0", match_line(1, "英格兰超级联赛", kFirstDay, "曼彻斯特联", "利物浦", 0, 1),
@@ -93,6 +106,7 @@ struct InPlayPage : brindle::testing::HallFixture {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(cell).center());
   }
 
+  ScreenshotSkin skin;
   brindle::testing::TempDir dir;
   brindle::testing::ScriptedClock clock;
   DroppedNotices notices;
@@ -108,6 +122,7 @@ TEST(InPlayTicketWindows, APriceCellOpensTheStakeWindowWhichClosesItselfAfterTwe
   QString header;
   ModalScript script({[&](QWidget* w) {
     header = label(w, "header");
+    save_screenshot(w, "in_play_stake_window_handicap.png");
     f.clock.advance_seconds(19);
     EXPECT_TRUE(w->isVisible()) << "still open at 19 s";
     f.clock.advance_seconds(1);
@@ -129,7 +144,7 @@ TEST(InPlayTicketWindows, TheConfirmationClosesItselfAfterTenSecondsAndEndsTheTi
                         ++stake_windows;
                         EXPECT_EQ(label(w, "odds"), QStringLiteral("1.850"));
                         w->findChild<QLineEdit*>("stake")->setText("100");
-                        save_screenshot(w, "in_play_stake_window.png");
+                        save_screenshot(w, "in_play_stake_window_totals.png");
                         qobject_cast<QDialog*>(w)->accept();
                       },
                       [&](QWidget* w) {
