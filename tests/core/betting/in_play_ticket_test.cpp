@@ -145,6 +145,46 @@ TEST(InPlayTicket, TextsTitleAndPreBetCheckOfEveryColumn) {
   }
 }
 
+TEST(InPlayTicket, AwayGivingAndBasketballHeaders) {
+  struct Case {
+    const char* name;
+    int line_kind;
+    int code;  // of the positive side
+    int column;
+    std::string header;
+    std::string choice;
+  };
+  const auto handicap = [](int code, int kind) {
+    return notation::bet_choice_text(notation::kKindInPlayAsianHandicap, code, kind);
+  };
+  const Case cases[] = {
+      {"away gives, positive side", 0, 1003, C::kPositiveOdds,
+       "甲 vs 乙 的让球为 " + handicap(-1003, 0) + "。当前比分：0 : 2", "乙"},
+      {"away gives, negative side", 0, 1003, C::kNegativeOdds,
+       "甲 vs 乙 的让球为 " + handicap(-1003, 0) + "。当前比分：0 : 2", "甲"},
+      {"basketball", 9, 7, C::kPositiveOdds, "甲 vs 乙 的让分为 " + handicap(7, 9) + "。当前比分：0 : 2。",
+       "甲"},
+  };
+  for (const auto& c : cases) {
+    brindle::testing::HallFixture f;
+    brindle::testing::ScriptedClock clock;
+    RecordingNotices notices;
+    InPlayFollowUps follow_ups{f.session, clock, notices};
+    InPlayHall hall{f.services(), clock, follow_ups};
+    f.reply({"1|ok|0", match_line(5, "联赛", kFirstDay, "甲", "乙", 0, 1, c.line_kind),
+             odds_line(5, 8, 51, c.code, "0.90", 190, 0, 0, 2),
+             odds_line(5, 8, 52, -c.code, "1.00", 190, 0, 0, 2)});
+    hall.refresh();
+    const std::string code = std::to_string(c.code);
+    f.reply({"1|ok|0|51|" + code + "|0.90|52|-" + code + "|1.00|190|0|2"});
+    hall.click(0, c.column);
+    ASSERT_EQ(f.stake_window.shown.size(), 1u) << c.name;
+    EXPECT_EQ(f.stake_window.shown[0].header, c.header) << c.name;
+    EXPECT_EQ(f.stake_window.shown[0].choice, c.choice) << c.name;
+    EXPECT_TRUE(f.messages.texts.empty()) << c.name;
+  }
+}
+
 TEST(InPlayTicket, MovedLinesWarnOnceAndTheTicketGoesOnWithTheFreshValues) {
   struct Case {
     const char* name;
