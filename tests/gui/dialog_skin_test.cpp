@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFontMetrics>
 #include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
@@ -111,6 +112,12 @@ TEST_F(DialogTheme, StakeAndBetConfirmationWindowsAreSkinnedAtTheirTemplateSize)
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&confirmation));
   EXPECT_EQ(QApplication::focusWidget(), confirmation.findChild<QPushButton*>("confirm"));
   confirmation.hide();
+
+  // The longest market name still fits the caption beside its buttons.
+  brindle::gui::BetConfirmationWindow in_play({"走地大小球盘投注", "2 大", "1.850", "100", "元"});
+  QFont bold = in_play.font();
+  bold.setBold(true);
+  EXPECT_GE(in_play.minimumWidth(), QFontMetrics(bold).horizontalAdvance(in_play.windowTitle()) + 100);
 }
 
 TEST_F(DialogTheme, ProgressWindowIsSkinned) {

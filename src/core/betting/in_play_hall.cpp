@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "core/betting/asian_handicap_hall.h"
+#include "core/betting/in_play_ticket.h"
 #include "core/notation/handicap_notation.h"
 #include "core/notation/odds_text.h"
 #include "core/notation/totals_notation.h"
@@ -117,6 +118,38 @@ std::optional<std::pair<int, double>> InPlayHall::cell_price(std::size_t line, i
   }
   if (!l) return std::nullopt;
   return std::pair{l->selection_number, l->price};
+}
+
+void InPlayHall::bet_click(std::size_t line, int column) {
+  if (!clock_ || !follow_ups_ || line >= matches().size()) return;
+  InPlaySide side{};
+  switch (column) {
+    case kPositiveOdds:
+      side = InPlaySide::kHandicapPositive;
+      break;
+    case kNegativeOdds:
+      side = InPlaySide::kHandicapNegative;
+      break;
+    case kOverOdds:
+      side = InPlaySide::kOver;
+      break;
+    case kUnderOdds:
+      side = InPlaySide::kUnder;
+      break;
+    default:
+      return;
+  }
+  // Copies: a refresh under the open windows replaces the hall's lists.
+  const protocol::MatchRecord match = matches()[line];
+  std::vector<protocol::OddsLine> held;
+  first_line(line, [&held](const protocol::OddsLine& l) {
+    held.push_back(l);
+    return false;
+  });
+  HallServices& s = services();
+  InPlayTicketServices ticket{
+      {s.session, s.messages, s.stake_window, s.bet_confirmation, s.frame}, *clock_, *follow_ups_};
+  run_in_play_ticket(ticket, match, held, side);
 }
 
 }  // namespace brindle::betting

@@ -18,6 +18,8 @@ class BetConfirmationPort {
   virtual ~BetConfirmationPort() = default;
   //! True when "确认" was pressed; "取消" and closing answer false.
   virtual bool confirm_bet(const BetConfirmation& confirmation) = 0;
+  //! Closes the window on show as if "取消" had been pressed (a ticket's time limit ran out).
+  virtual void close_as_cancelled() {}
 };
 
 }  // namespace brindle::ports

@@ -22,6 +22,8 @@ class StakeWindowPort {
   //! nothing after "取消" or close.
   virtual std::optional<std::string> ask_stake(const StakeWindowContent& content,
                                                const std::string& typed) = 0;
+  //! Closes the window on show as if "取消" had been pressed (a ticket's time limit ran out).
+  virtual void close_as_cancelled() {}
 };
 
 }  // namespace brindle::ports

@@ -173,20 +173,22 @@ Outcome place_in_play_bet(Session& session, int selection_number, double price, 
                               [&context](wire::FieldReader& r) { context.in_play_bet_number = r.integer(); });
 }
 
-Outcome confirm_delayed_in_play_bet(Session& session, const PendingInPlayBet& bet) {
+Outcome confirm_delayed_in_play_bet(Session& session, const PendingInPlayBet& bet, int* bet_status) {
   const std::string match_and_type = std::to_string(bet.match_number) + "|" + std::to_string(bet.market_type);
-  Outcome confirmed = Outcome::failure({});
-  if (auto sent = send_subject(session, kInPlayConfirmationSubject, match_and_type)) {
-    confirmed = parse_one_integer(sent->reply_lines(), session.context.in_play_confirmation);
-  } else {
-    confirmed = Outcome::failure(sent.error());
-  }
-  if (session.context.in_play_follow_up_off) return confirmed;
+  auto sent = send_subject(session, kInPlayConfirmationSubject, match_and_type);
+  if (!sent) return Outcome::failure(sent.error());
+  const Outcome confirmed = parse_one_integer(sent->reply_lines(), session.context.in_play_confirmation);
+  if (!confirmed) return confirmed;
+  if (bet_status) *bet_status = session.context.in_play_confirmation;
+  // Only an answer of 0 asks for the bet's own follow-up.
+  if (session.context.in_play_confirmation != 0 || session.context.in_play_follow_up_off) return confirmed;
   auto followed =
       send_subject(session, kInPlayFollowUpSubject, std::to_string(bet.bet_number) + "|" + match_and_type);
-  if (!confirmed) return confirmed;
   if (!followed) return Outcome::failure(followed.error());
-  return parse_acknowledgement(followed->reply_lines());
+  int status = 0;
+  const Outcome read = parse_one_integer(followed->reply_lines(), status);
+  if (read && bet_status) *bet_status = status;
+  return read;
 }
 
 }  // namespace brindle::protocol

@@ -83,8 +83,12 @@ Outcome fetch_in_play_delay(Session& session, int match_number, int market_type)
 int in_play_mode(bool delay_fetched, int delay);
 // 3020: balance, frozen amount and the bet's number go to the Client context.
 Outcome place_in_play_bet(Session& session, int selection_number, double price, double stake, int mode);
-// 3022 and, unless the Client context turns it off, 3018 for a delayed bet whose delay ran out.
-Outcome confirm_delayed_in_play_bet(Session& session, const PendingInPlayBet& bet);
+// 3022 for a delayed bet whose delay ran out and, when its answer is 0 and the Client context does
+// not turn it off, 3018 for the bet itself. `bet_status` receives the last status answer read
+// (kInPlayBetAccepted, kInPlayBetRefused, or another value while the server still waits).
+Outcome confirm_delayed_in_play_bet(Session& session, const PendingInPlayBet& bet, int* bet_status = nullptr);
+inline constexpr int kInPlayBetAccepted = 0;
+inline constexpr int kInPlayBetRefused = 1;
 
 // "%f" as in-play bets and transfers write amounts.
 std::string amount_text(double value);

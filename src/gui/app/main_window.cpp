@@ -337,6 +337,7 @@ void MainWindowPortImpl::run(bool private_room) {
   halls.set_owner(&window);
   halls.set_frame(
       [&window](ports::WindowMessage m, int first, int second) { window.model().handle(m, first, second); });
+  halls.set_notice([&window](const std::string& text) { window.set_running_text(text); });
   progress_.set_owner(&window);
   window.open(private_room);
   splash_.hide();

@@ -1,6 +1,7 @@
 #include "gui/betting/bet_confirmation_window.h"
 
 #include <QDialogButtonBox>
+#include <QFontMetrics>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -10,6 +11,12 @@
 #include "gui/ui/skinned_frame.h"
 
 namespace brindle::gui {
+namespace {
+
+// Caption width beside the title: the icon and edge on the left, the buttons on the right.
+constexpr int kCaptionAllowance = 120;
+
+}  // namespace
 
 BetConfirmationWindow::BetConfirmationWindow(const ports::BetConfirmation& c, QWidget* parent)
     : QDialog(parent) {
@@ -37,12 +44,24 @@ BetConfirmationWindow::BetConfirmationWindow(const ports::BetConfirmation& c, QW
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   layout->addWidget(buttons);
+  // Wide enough for the whole market name in the caption (the in-play names are the long ones),
+  // which leaves room for the caption buttons on its right.
+  QFont caption = font();
+  caption.setBold(true);
+  setMinimumWidth(QFontMetrics(caption).horizontalAdvance(windowTitle()) + kCaptionAllowance);
   SkinnedFrame::skin_dialog(this);
 }
 
 bool BetConfirmationPortImpl::confirm_bet(const ports::BetConfirmation& confirmation) {
   BetConfirmationWindow window(confirmation, owner_);
-  return window.exec() == QDialog::Accepted;
+  showing_ = &window;
+  const bool confirmed = window.exec() == QDialog::Accepted;
+  showing_ = nullptr;
+  return confirmed;
+}
+
+void BetConfirmationPortImpl::close_as_cancelled() {
+  if (showing_) showing_->reject();
 }
 
 }  // namespace brindle::gui

@@ -17,10 +17,12 @@ class BetConfirmationPortImpl final : public ports::BetConfirmationPort {
  public:
   explicit BetConfirmationPortImpl(QWidget* owner) : owner_(owner) {}
   bool confirm_bet(const ports::BetConfirmation& confirmation) override;
+  void close_as_cancelled() override;
   void set_owner(QWidget* owner) { owner_ = owner; }
 
  private:
   QWidget* owner_;
+  BetConfirmationWindow* showing_ = nullptr;
 };
 
 }  // namespace brindle::gui

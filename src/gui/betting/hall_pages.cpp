@@ -40,7 +40,7 @@ QWidget* HallPages::make_page(int page, QWidget* parent) {
       model = std::make_unique<betting::OverUnderHall>(hall);
       break;
     case betting::kInPlayPage:
-      model = std::make_unique<betting::InPlayHall>(hall);
+      model = std::make_unique<betting::InPlayHall>(hall, clock_, follow_ups_);
       break;
     case betting::kParlayPage:
       model = std::make_unique<betting::ParlayHall>(hall, parlay_windows_);

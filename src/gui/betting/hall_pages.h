@@ -4,14 +4,17 @@
 #include <filesystem>
 #include <functional>
 
+#include "core/betting/in_play_ticket.h"
 #include "core/ports/frame_port.h"
 #include "core/ports/hall_windows_port.h"
+#include "core/ports/notice_port.h"
 #include "core/ports/window_message.h"
 #include "core/protocol/session.h"
 #include "gui/betting/bet_confirmation_window.h"
 #include "gui/betting/outright_ticket_window.h"
 #include "gui/betting/parlay_windows.h"
 #include "gui/betting/stake_window.h"
+#include "gui/ui/qt_clock.h"
 
 namespace brindle::net {
 class Transport;
@@ -35,6 +38,18 @@ class FrameRelay final : public ports::FramePort {
 
  private:
   std::function<void(ports::WindowMessage, int, int)> target_;
+};
+
+// Hands the Main window's running line the notices of delayed in-play bets; dropped until it exists.
+class NoticeRelay final : public ports::NoticePort {
+ public:
+  void set_target(std::function<void(const std::string&)> target) { target_ = std::move(target); }
+  void notice(const std::string& utf8_text) override {
+    if (target_) target_(utf8_text);
+  }
+
+ private:
+  std::function<void(const std::string&)> target_;
 };
 
 // The windows of features that have not landed yet: records, results, match information, the room
@@ -70,6 +85,8 @@ class HallPages final {
   void set_frame(std::function<void(ports::WindowMessage, int, int)> target) {
     frame_.set_target(std::move(target));
   }
+  // Where the follow-up of a delayed in-play bet says how the server judged it.
+  void set_notice(std::function<void(const std::string&)> target) { notices_.set_target(std::move(target)); }
   // The windows the tickets open are owned by this one.
   void set_owner(QWidget* owner);
 
@@ -82,6 +99,10 @@ class HallPages final {
   BetConfirmationPortImpl confirmation_;
   OutrightTicketPortImpl outright_ticket_;
   ParlayWindowsPortImpl parlay_windows_;
+  QtClock clock_;
+  NoticeRelay notices_;
+  // Delayed in-play bets are followed up for as long as the Main window lives.
+  betting::InPlayFollowUps follow_ups_{session_, clock_, notices_};
 };
 
 }  // namespace brindle::gui

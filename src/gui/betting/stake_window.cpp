@@ -114,8 +114,15 @@ std::optional<std::string> StakeWindowPortImpl::ask_stake(const ports::StakeWind
                                                           const std::string& typed) {
   StakeWindow window(skin_size_mode_, owner_);
   window.show_content(content, QString::fromStdString(typed));
-  if (window.exec() != QDialog::Accepted) return std::nullopt;
+  showing_ = &window;
+  const int result = window.exec();
+  showing_ = nullptr;
+  if (result != QDialog::Accepted) return std::nullopt;
   return window.typed().toStdString();
+}
+
+void StakeWindowPortImpl::close_as_cancelled() {
+  if (showing_) showing_->reject();
 }
 
 }  // namespace brindle::gui

@@ -34,11 +34,13 @@ class StakeWindowPortImpl final : public ports::StakeWindowPort {
   StakeWindowPortImpl(int skin_size_mode, QWidget* owner) : skin_size_mode_(skin_size_mode), owner_(owner) {}
   std::optional<std::string> ask_stake(const ports::StakeWindowContent& content,
                                        const std::string& typed) override;
+  void close_as_cancelled() override;
   void set_owner(QWidget* owner) { owner_ = owner; }
 
  private:
   int skin_size_mode_;
   QWidget* owner_;
+  StakeWindow* showing_ = nullptr;
 };
 
 }  // namespace brindle::gui

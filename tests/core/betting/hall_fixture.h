@@ -41,22 +41,28 @@ struct ScriptedStakeWindow final : ports::StakeWindowPort {
     answers.pop_front();
     return next;
   }
+  void close_as_cancelled() override { ++closed; }
   std::deque<std::optional<std::string>> answers;
   std::vector<ports::StakeWindowContent> shown;
   std::vector<std::string> typed_on_show;
   std::function<void()> on_show;
+  int closed = 0;  // closings by a time limit
 };
 
 struct ScriptedBetConfirmation final : ports::BetConfirmationPort {
   bool confirm_bet(const ports::BetConfirmation& c) override {
     shown.push_back(c);
+    if (on_show) on_show();
     if (answers.empty()) return true;
     const bool next = answers.front();
     answers.pop_front();
     return next;
   }
+  void close_as_cancelled() override { ++closed; }
   std::deque<bool> answers;
   std::vector<ports::BetConfirmation> shown;
+  std::function<void()> on_show;
+  int closed = 0;  // closings by a time limit
 };
 
 struct RecordingFrame final : ports::FramePort {

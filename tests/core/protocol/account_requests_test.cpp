@@ -273,18 +273,27 @@ TEST(InPlayBets, DelayBetNumberAndTheDelayedConfirmation) {
   EXPECT_EQ(f.context.in_play_bet_number, 4711);
   EXPECT_DOUBLE_EQ(f.context.balance, 900);
 
-  f.reply({"1|ok|1"});
+  // An answer of 0 asks for the bet's own follow-up, whose answer is the bet's status.
   f.reply({"1|ok|0"});
-  ASSERT_TRUE(confirm_delayed_in_play_bet(f.session, {4711, 9001, 8, 3, 4}));
-  EXPECT_EQ(f.context.in_play_confirmation, 1);
+  f.reply({"1|ok|1"});
+  int status = -1;
+  ASSERT_TRUE(confirm_delayed_in_play_bet(f.session, {4711, 9001, 8, 3, 4}, &status));
+  EXPECT_EQ(f.context.in_play_confirmation, 0);
+  EXPECT_EQ(status, kInPlayBetRefused);
   ASSERT_EQ(f.transport.exchanges().size(), 4u);
   EXPECT_NE(f.transport.exchanges()[2].body.find("txtSubjectID=3022&"), std::string::npos);
   EXPECT_EQ(f.last_para(), "4711|9001|8");
 
+  // Any other answer, a failed 3022, or the flag: no 3018.
+  f.reply({"1|ok|2"});
+  ASSERT_TRUE(confirm_delayed_in_play_bet(f.session, {4711, 9001, 8, 3, 4}, &status));
+  EXPECT_EQ(status, 2);
+  f.reply({"0|busy"});
+  EXPECT_FALSE(confirm_delayed_in_play_bet(f.session, {4711, 9001, 8, 3, 4}));
   f.context.in_play_follow_up_off = true;
-  f.reply({"1|ok|1"});
+  f.reply({"1|ok|0"});
   ASSERT_TRUE(confirm_delayed_in_play_bet(f.session, {4711, 9001, 8, 3, 4}));
-  EXPECT_EQ(f.transport.exchanges().size(), 5u);
+  EXPECT_EQ(f.transport.exchanges().size(), 7u);
 }
 
 }  // namespace
