@@ -7,6 +7,7 @@
 #include "cli/call_command.h"
 #include "cli/lists_command.h"
 #include "cli/notation_commands.h"
+#include "cli/open_market_command.h"
 #include "cli/request_command.h"
 #include "core/app/program_directory.h"
 #include "core/net/client_context.h"
@@ -22,6 +23,7 @@ constexpr const char* kUsage =
     "  explain asian|basketball|totals ARGS...   print a bet explanation\n"
     "  call OPERATION [ARGS...]       run one catalogue operation, print its records as JSON\n"
     "  parlay quote PRICE,... MASK:STAKE,... [CURRENCY]   print a parlay's total stake and payout\n"
+    "  open-market KIND MATCH STAKE CODE:ODDS,... [--dry-run]   open a market as banker\n"
     "  help                           list the catalogue's operations\n";
 
 int usage(std::ostream& err) {
@@ -76,6 +78,7 @@ int main(int argc, char** argv) {
   if (command == "request") return cli::run_request_command(context, rest, std::cout, std::cerr);
   if (command == "lists") return cli::run_lists_command(context, rest, std::cout, std::cerr);
   if (command == "call") return cli::run_call_command(context, rest, std::cout, std::cerr);
+  if (command == "open-market") return cli::run_open_market_command(context, rest, std::cout, std::cerr);
   std::cerr << "brindle-cli: unknown command " << command << "\n";
   return usage(std::cerr);
 }
