@@ -131,7 +131,7 @@ int decimals_in(const std::string& text) {
 OpenMarketPage::OpenMarketPage(OpenMarketServices services, OpenMarketKind kind)
     : services_(services),
       kind_(kind),
-      options_(static_cast<std::size_t>(open_market_kind_info(kind).slots)) {
+      options_(static_cast<std::size_t>(open_market_kind_info(kind).slot_count)) {
   if (kind_ == OpenMarketKind::odd_even) {
     options_[0].name = "单数";
     options_[1].name = "双数";

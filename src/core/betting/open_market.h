@@ -40,7 +40,7 @@ struct OpenMarketKindInfo {
   const char* caption;
   int flag;
   int list_code;
-  int slots;
+  int slot_count;
   const char* confirmation_title;
 };
 const OpenMarketKindInfo& open_market_kind_info(OpenMarketKind kind);

@@ -26,6 +26,7 @@ void HallPages::set_owner(QWidget* owner) {
   confirmation_.set_owner(owner);
   outright_ticket_.set_owner(owner);
   parlay_windows_.set_owner(owner);
+  open_market_.set_owner(owner);
 }
 
 QWidget* HallPages::make_page(int page, QWidget* parent) {

@@ -11,6 +11,7 @@
 #include "core/ports/window_message.h"
 #include "core/protocol/session.h"
 #include "gui/betting/bet_confirmation_window.h"
+#include "gui/betting/open_market_window.h"
 #include "gui/betting/outright_ticket_window.h"
 #include "gui/betting/parlay_windows.h"
 #include "gui/betting/stake_window.h"
@@ -89,6 +90,11 @@ class HallPages final {
   void set_notice(std::function<void(const std::string&)> target) { notices_.set_target(std::move(target)); }
   // The windows the tickets open are owned by this one.
   void set_owner(QWidget* owner);
+  // "对战开盘" for the bankers' hall: with the notice first from its page button, at once from its
+  // own button and "我要开盘"; the tab follows the hall's selected market kind flag (0 for none).
+  void open_market(bool with_notice, int selected_kind_flag) {
+    open_market_.open(with_notice, selected_kind_flag);
+  }
 
  private:
   Services services_;
@@ -99,6 +105,7 @@ class HallPages final {
   BetConfirmationPortImpl confirmation_;
   OutrightTicketPortImpl outright_ticket_;
   ParlayWindowsPortImpl parlay_windows_;
+  OpenMarketWindowPort open_market_{session_, services_.messages};
   QtClock clock_;
   NoticeRelay notices_;
   // Delayed in-play bets are followed up for as long as the Main window lives.
