@@ -297,3 +297,37 @@ TEST(OpenMarketPage, CorrectScoreConfirmationIsPlainAndCancelSendsNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(OpenMarketPage, ConfirmationWordingFollowsTheKind) {
+  struct WordingCase {
+    Kind kind;
+    std::string offer;
+    int code;
+    std::string odds;
+    std::string title;
+    std::string start;
+  };
+  const std::vector<WordingCase> cases{
+      {Kind::over_under, offer(1, 11, "0.9"), 11, "1.9", "大小球开盘",
+       "您将对 阿森纳 vs 切尔西 的比赛中的全场总进球数开出如下盘口：\n\n  “2.5 大” "
+       "（赔率：1.90）\n\n您的开盘彩金为 100 美元。"},
+      {Kind::basketball_totals, offer(1, 701, "0.9"), 701, "1.9", "篮球大小分开盘",
+       "您将对 阿森纳 vs 切尔西 的比赛中的全场总分数开出如下盘口：\n\n  “175 大” （赔率：1.90）\n\n"},
+      {Kind::correct_score, offer(1, 26, "20"), 26, "21", "比分盘开盘",
+       "您将在 阿森纳 vs 切尔西 的比赛中开出如下盘口：\n  “其它比分”（赔率：21.0）\n您的开盘彩金为 100 "
+       "美元。"},
+  };
+  for (const auto& c : cases) {
+    OpenMarket f(c.kind, 2);
+    f.offers({c.offer});
+    f.check(c.code, c.odds);
+    f.page.set_stake_text("100");
+    const auto request = f.page.confirmation();
+    EXPECT_EQ(request.title, c.title);
+    EXPECT_EQ(request.text.substr(0, c.start.size()), c.start);
+  }
+}
+
+}  // namespace
