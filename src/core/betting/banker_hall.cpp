@@ -99,7 +99,34 @@ std::vector<BankerTreeItem> banker_subtree(std::size_t kind_index,
   return days;
 }
 
-BankerHall::BankerHall(BankerHallServices services) : services_(std::move(services)) {}
+// The shared buttons without a list of their own.
+class BankerButtons final : public HallModel {
+ public:
+  using HallModel::HallModel;
+  int page() const override { return kBankerMarketsPage; }
+  const std::vector<HallColumn>& columns() const override {
+    static const std::vector<HallColumn> none;
+    return none;
+  }
+  std::size_t line_count() const override { return 0; }
+  std::string cell_text(std::size_t, int) const override { return {}; }
+  bool has_league_chooser() const override { return false; }
+
+ protected:
+  protocol::Outcome fetch(bool) override { return protocol::Outcome(std::string()); }
+  void commit_fetched() override {}
+  void clear_lines() override {}
+  std::string group_key(std::size_t) const override { return {}; }
+  std::string league_of(std::size_t) const override { return {}; }
+  std::string public_location() const override { return kBankerLocation; }
+  std::string private_location_prefix() const override { return kBankerLocation; }
+};
+
+BankerHall::BankerHall(BankerHallServices services)
+    : services_(std::move(services)),
+      ticket_{services_.hall.session, services_.hall.messages, services_.hall.stake_window,
+              services_.hall.bet_confirmation, services_.hall.frame},
+      buttons_(std::make_unique<BankerButtons>(services_.hall)) {}
 
 const BankerTreeItem* BankerHall::item(const TreePath& path) const {
   const std::vector<BankerTreeItem>* level = &tree_;
@@ -155,13 +182,11 @@ std::string BankerHall::cell_text(std::size_t row, int column) const {
 }
 
 std::vector<std::string> BankerHall::context_menu() const {
-  if (takes_no_bets(services_.ticket.session.context.login_mode)) return {kMenuRefresh};
+  if (takes_no_bets(ticket_.session.context.login_mode)) return {kMenuRefresh};
   return {kMenuRefresh, kMenuRecords, kMenuOpenMarket};
 }
 
-bool BankerHall::own_button_visible() const {
-  return !takes_no_bets(services_.ticket.session.context.login_mode);
-}
+bool BankerHall::own_button_visible() const { return !takes_no_bets(ticket_.session.context.login_mode); }
 
 void BankerHall::open() {
   tree_.clear();
@@ -198,11 +223,11 @@ void BankerHall::refresh() {
 
 void BankerHall::load(std::size_t kind_index) {
   if (kind_index >= kBankerKindCount || tree_.size() != kBankerKindCount) return;
-  protocol::Session& session = services_.ticket.session;
+  protocol::Session& session = ticket_.session;
   const BankerKind& kind = kBankerKinds[kind_index];
   std::vector<protocol::BankerMarketGroup> groups;
   if (const auto fetched = protocol::fetch_banker_markets(session, kind.list_code, groups); !fetched) {
-    services_.ticket.messages.show_message(fetched.error(), false);
+    ticket_.messages.show_message(fetched.error(), false);
     groups.clear();
   }
 
@@ -220,9 +245,9 @@ void BankerHall::load(std::size_t kind_index) {
 
   protocol::AccountBalance balance;
   if (const auto fetched = protocol::fetch_balance(session, balance); !fetched) {
-    services_.ticket.messages.show_message(fetched.error(), false);
+    ticket_.messages.show_message(fetched.error(), false);
   }
-  services_.ticket.frame.post(ports::WindowMessage::rebuild_account_panel, 0, 0);
+  ticket_.frame.post(ports::WindowMessage::rebuild_account_panel, 0, 0);
 }
 
 void BankerHall::fill_offers() {
@@ -243,10 +268,10 @@ void BankerHall::fill_offers() {
 void BankerHall::menu_command(const std::string& command) {
   if (command == kMenuRefresh) {
     refresh();
-  } else if (takes_no_bets(services_.ticket.session.context.login_mode)) {
+  } else if (takes_no_bets(ticket_.session.context.login_mode)) {
     return;
   } else if (command == kMenuRecords) {
-    if (services_.open_bet_records) services_.open_bet_records();
+    buttons_->records_button();
   } else if (command == kMenuOpenMarket) {
     own_button();
   }
@@ -254,19 +279,19 @@ void BankerHall::menu_command(const std::string& command) {
 
 void BankerHall::click(std::size_t row, int column) {
   if (column != kBankerBetColumn || row >= offers_.size() || offers_flag_ == 0) return;
-  if (takes_no_bets(services_.ticket.session.context.login_mode)) return;
+  if (takes_no_bets(ticket_.session.context.login_mode)) return;
   // The ticket keeps its own copy: a refresh under it must not change what is being bet on.
   const protocol::BankerMarketRow offer = offers_[row];
-  run_banker_ticket(services_.ticket, offers_flag_, offer);
+  run_banker_ticket(ticket_, offers_flag_, offer);
 }
 
 void BankerHall::own_button() {
-  if (takes_no_bets(services_.ticket.session.context.login_mode)) return;
+  if (takes_no_bets(ticket_.session.context.login_mode)) return;
   if (services_.open_market) services_.open_market(selected_kind_flag());
 }
 
 void BankerHall::page_button() {
-  if (services_.open_market_with_notice) services_.open_market_with_notice();
+  if (services_.open_market_with_notice) services_.open_market_with_notice(selected_kind_flag());
 }
 
 }  // namespace brindle::betting

@@ -4,11 +4,13 @@
 #include <cstddef>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "core/betting/hall_model.h"
 #include "core/betting/single_ticket.h"
 #include "core/protocol/market_records.h"
 
@@ -72,11 +74,11 @@ std::vector<BankerTreeItem> banker_subtree(std::size_t kind_index,
 using TreePath = std::vector<std::size_t>;
 
 struct BankerHallServices {
-  TicketServices ticket;
-  // The open-market window (at once, or after its notice); nothing when unset.
+  HallServices hall;
+  // The open-market window at once, with the tab of a kind flag (0: the first); nothing when unset.
   std::function<void(int initial_kind_flag)> open_market;
-  std::function<void()> open_market_with_notice;
-  std::function<void()> open_bet_records;
+  // The same after its notice.
+  std::function<void(int initial_kind_flag)> open_market_with_notice;
 };
 
 // Page 5: the bankers' offers by kind, day and league, match and choice; a row's "投注" takes one.
@@ -101,6 +103,10 @@ class BankerHall {
   // The kind flag of the top-level item above the selection; 0 without one.
   int selected_kind_flag() const;
 
+  // The page and function buttons the market halls share (records, results, other pages); the
+  // page's own page button opens a market instead.
+  HallModel& buttons() { return *buttons_; }
+
   // The five kind items, the first selected and loaded.
   void open();
   void select(const TreePath& path);
@@ -119,6 +125,8 @@ class BankerHall {
   void fill_offers();
 
   BankerHallServices services_;
+  TicketServices ticket_;
+  std::unique_ptr<HallModel> buttons_;
   std::vector<BankerTreeItem> tree_;
   std::array<bool, kBankerKindCount> loaded_{};
   std::map<std::pair<int, int>, std::vector<protocol::BankerMarketRow>> store_;  // (flag, key)

@@ -35,9 +35,9 @@ std::string offer(int match, int group, int id, int choice, const std::string& s
 
 struct Banker : brindle::testing::HallFixture {
   BankerHallServices hall_services() {
-    BankerHallServices s{{session, messages, stake_window, confirmation, frame}, {}, {}, {}};
+    BankerHallServices s{services(), {}, {}};
     s.open_market = [this](int flag) { opened_markets.push_back(flag); };
-    s.open_market_with_notice = [this] { ++notices; };
+    s.open_market_with_notice = [this](int) { ++notices; };
     return s;
   }
   // Opens the hall on a 1X2 list and selects the first leaf.
@@ -296,11 +296,15 @@ TEST(BankerHall, MenusButtonsAndOpeningAMarketByLoginMode) {
   }
   // Unset hooks do nothing.
   brindle::testing::HallFixture bare;
-  BankerHall hall(
-      {{bare.session, bare.messages, bare.stake_window, bare.confirmation, bare.frame}, {}, {}, {}});
+  BankerHall hall(BankerHallServices{bare.services(), {}, {}});
   hall.own_button();
   hall.page_button();
   hall.menu_command(kMenuRecords);
+  EXPECT_EQ(bare.windows.records, 1);
+  // The other page buttons go where they go from every hall.
+  hall.buttons().page_button(kOutrightPage);
+  ASSERT_EQ(bare.frame.posted.size(), 1u);
+  EXPECT_EQ(bare.frame.posted[0], std::make_tuple(ports::WindowMessage::go_to_page, kOutrightPage, 0));
 }
 
 struct ScriptedConfirmation final : ports::ConfirmationPort {
