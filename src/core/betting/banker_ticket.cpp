@@ -29,6 +29,8 @@ void show(TicketServices& services, const std::string& text) { services.messages
 }  // namespace
 
 double acceptable_stake(const protocol::BankerMarketRow& offer) {
+  // An offer without a price pays nothing: nothing may be staked against it (and no division by 0).
+  if (!(offer.price > 0.0)) return 0.0;
   return (offer.banker_stake - offer.amount_taken * offer.price) / offer.price;
 }
 

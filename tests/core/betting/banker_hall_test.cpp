@@ -72,6 +72,26 @@ TEST(BankerHall, OfferColumnsWithTheAcceptableStakeTruncated) {
   EXPECT_EQ(f.hall.location_text(), " 您现在的位置：对战万事盘");
 }
 
+TEST(BankerHall, AcceptableStake) {
+  struct Case {
+    double stake, price, taken, acceptable;
+  };
+  const Case cases[] = {
+      {1000, 0.85, 300, 876.47},
+      {500, 0.9, 0, 555.56},
+      {100, 0.5, 200, 0},  // fully taken
+      {100, 0, 0, 0},      // no price: nothing to take, no division by zero
+      {100, -0.5, 0, 0},
+  };
+  for (const auto& c : cases) {
+    protocol::BankerMarketRow row;
+    row.banker_stake = c.stake;
+    row.price = c.price;
+    row.amount_taken = c.taken;
+    EXPECT_NEAR(acceptable_stake(row), c.acceptable, 0.005) << c.stake << " " << c.price << " " << c.taken;
+  }
+}
+
 TEST(BankerHall, StakeChecksInTheirOrder) {
   struct Case {
     const char* typed;
