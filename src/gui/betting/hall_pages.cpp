@@ -3,11 +3,13 @@
 #include <memory>
 
 #include "core/betting/asian_handicap_hall.h"
+#include "core/betting/banker_hall.h"
 #include "core/betting/in_play_hall.h"
 #include "core/betting/outright_hall.h"
 #include "core/betting/over_under_hall.h"
 #include "core/betting/parlay_hall.h"
 #include "core/net/client_context.h"
+#include "gui/betting/banker_page.h"
 #include "gui/betting/hall_page.h"
 #include "gui/betting/parlay_ticket_panel.h"
 
@@ -46,6 +48,19 @@ QWidget* HallPages::make_page(int page, QWidget* parent) {
     case betting::kParlayPage:
       model = std::make_unique<betting::ParlayHall>(hall, parlay_windows_);
       break;
+    case betting::kBankerMarketsPage: {
+      // The hook is read when the button is pressed, so it may be set after the page exists.
+      betting::BankerHallServices banker{hall,
+                                         [this](int flag) {
+                                           if (open_market_) open_market_(flag, false);
+                                         },
+                                         [this](int flag) {
+                                           if (open_market_) open_market_(flag, true);
+                                         }};
+      auto* banker_page = new BankerPage(std::move(banker), services_.skin_folder, parent);
+      banker_page->open();
+      return banker_page;
+    }
     case betting::kOutrightPage:
       model = std::make_unique<betting::OutrightHall>(hall, outright_ticket_);
       break;
