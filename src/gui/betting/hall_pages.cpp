@@ -49,14 +49,8 @@ QWidget* HallPages::make_page(int page, QWidget* parent) {
       model = std::make_unique<betting::ParlayHall>(hall, parlay_windows_);
       break;
     case betting::kBankerMarketsPage: {
-      // The hook is read when the button is pressed, so it may be set after the page exists.
-      betting::BankerHallServices banker{hall,
-                                         [this](int flag) {
-                                           if (open_market_) open_market_(flag, false);
-                                         },
-                                         [this](int flag) {
-                                           if (open_market_) open_market_(flag, true);
-                                         }};
+      betting::BankerHallServices banker{hall, [this](int flag) { open_market(false, flag); },
+                                         [this](int flag) { open_market(true, flag); }};
       auto* banker_page = new BankerPage(std::move(banker), services_.skin_folder, parent);
       banker_page->open();
       return banker_page;

@@ -88,11 +88,6 @@ class HallPages final {
   }
   // Where the follow-up of a delayed in-play bet says how the server judged it.
   void set_notice(std::function<void(const std::string&)> target) { notices_.set_target(std::move(target)); }
-  // Opening a market of one's own from the bankers' hall: the hall's own button and "我要开盘" open
-  // the window at once, its page button after the notice; the kind flag picks the first tab (0: none
-  // selected). Nothing happens while unset.
-  using OpenMarketHook = std::function<void(int initial_kind_flag, bool notice_first)>;
-  void set_open_market(OpenMarketHook hook) { open_market_ = std::move(hook); }
   // The windows the tickets open are owned by this one.
   void set_owner(QWidget* owner);
   // "对战开盘" for the bankers' hall: with the notice first from its page button, at once from its
@@ -113,7 +108,6 @@ class HallPages final {
   OpenMarketWindowPort open_market_{session_, services_.messages};
   QtClock clock_;
   NoticeRelay notices_;
-  OpenMarketHook open_market_;
   // Delayed in-play bets are followed up for as long as the Main window lives.
   betting::InPlayFollowUps follow_ups_{session_, clock_, notices_};
 };
