@@ -654,16 +654,24 @@ Result<Rows> banker_records(Connection& connection, accounts::AccountId account,
                             std::int64_t from, std::int64_t to) {
   Rows rows;
   std::int64_t current = -1;
-  // A market line for each market, followed by one line per bet against it.
-  auto read = each_row(
-      connection,
+  // A market line for each market, then the lines under it: while it is open one per offer (what
+  // bets took of it and the liability they reserved), so a market nobody took can still be found and
+  // cancelled; once settled one per bet with the banker's result on it.
+  const std::string bets_sql =
       "SELECT m.id, m.market_type, m.home, m.away, m.stake, m.opened_at, m.cancelled, "
       "COALESCE(m.final_score, ''),"
       " b.id, f.choice, b.stake, b.liability, b.placed_at, COALESCE(b.returned, 0)"
       " FROM banker_markets m LEFT JOIN banker_bets b ON b.market_id = m.id"
       " LEFT JOIN banker_offers f ON f.id = b.offer_id"
       " WHERE m.account_id = ?1 AND m.status IN (?2, ?3) AND (?2 = 0 OR m.settled_at BETWEEN ?4 AND ?5)"
-      " ORDER BY m.id, b.id",
+      " ORDER BY m.id, b.id";
+  const std::string offers_sql =
+      "SELECT m.id, m.market_type, m.home, m.away, m.stake, m.opened_at, m.cancelled, '',"
+      " f.id, f.choice, f.taken, (SELECT COALESCE(SUM(liability), 0) FROM banker_bets WHERE offer_id = f.id),"
+      " 0, 0 FROM banker_markets m JOIN banker_offers f ON f.market_id = m.id"
+      " WHERE m.account_id = ?1 AND m.status IN (?2, ?3) AND ?4 <= ?5 ORDER BY m.id, f.id";
+  auto read = each_row(
+      connection, settled ? bets_sql : offers_sql,
       [&](storage::Statement& s) {
         s.bind(1, account).bind(2, settled ? 2 : 0).bind(3, settled ? 2 : 0).bind(4, from).bind(5, to);
       },

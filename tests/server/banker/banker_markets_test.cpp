@@ -294,4 +294,57 @@ TEST_F(BankerMarkets, TakingRefusalsLeaveEverythingAsItWas) {
   expect_ledger_clean();
 }
 
+TEST_F(BankerMarkets, RepliesCarryTheFieldsInTheClientsOrder) {
+  const int match = add_match();
+  const int option = add_line(match, 1, 1, 850);
+  auto matches = list(4016, "taker", "1");
+  ASSERT_TRUE(matches.success());
+  const auto openable = fields_of(matches, 0, 7);
+  EXPECT_EQ(openable[0], std::to_string(banker::openable_number(match, 1)));
+  auto prices = list(4032, "taker", openable[0]);
+  ASSERT_EQ(prices.row_count(), 1u);
+  EXPECT_EQ(fields_of(prices, 0, 3), (std::vector<std::string>{std::to_string(option), "1", "0.850"}));
+  set_line(option, 1, 700);  // the market moves; the suggestion stays
+  EXPECT_EQ(fields_of(list(4032, "taker", openable[0]), 0, 3)[2], "0.850");
+
+  auto opened = open("banker", match, 1, option, 800, 100);
+  ASSERT_TRUE(opened.success());
+  EXPECT_EQ(opened.fields().text(), "0000000001");
+  ASSERT_TRUE(take("taker", latest_offer(), 20).success());  // reserves 16.00
+
+  auto offers = list(4017, "taker", "1");
+  ASSERT_EQ(offers.row_count(), 2u);
+  EXPECT_EQ(fields_of(offers, 0, 6)[0], std::to_string(match));
+  const auto offer = fields_of(offers, 1, 10);
+  EXPECT_EQ(offer[0], std::to_string(match));
+  EXPECT_EQ(offer[3], std::to_string(latest_offer()));
+  EXPECT_EQ(offer[4], "1");
+  EXPECT_EQ(offer[5], "100.00");
+  EXPECT_EQ(offer[6], "0.800");
+  EXPECT_DOUBLE_EQ(std::stod(offer[7]), 20.0);
+  EXPECT_EQ(offer[8], "banker");
+  EXPECT_EQ(offer[9], "1");
+
+  const auto unsettled_bet = fields_of(list(4018, "taker", ""), 0, 10);
+  EXPECT_EQ(unsettled_bet[0], "1");
+  EXPECT_EQ(unsettled_bet[4], "1");
+  EXPECT_EQ(unsettled_bet[6], "20.00");
+  EXPECT_EQ(unsettled_bet[8], "banker");
+  const auto open_market = list(4020, "banker", "");
+  EXPECT_EQ(fields_of(open_market, 0, 8)[5], "100.00");
+  EXPECT_EQ(fields_of(open_market, 1, 4), (std::vector<std::string>{"1", "1", "20.00", "16.00"}));
+
+  finish(match, 1, 0);
+  EXPECT_EQ(list(4018, "taker", "").row_count(), 0u);
+  const auto settled_bet = fields_of(list(4019, "taker", range_today()), 0, 14);
+  EXPECT_EQ(settled_bet[4], "1:0");
+  EXPECT_EQ(settled_bet[11], "16.00");
+  EXPECT_EQ(settled_bet[13], "0");
+  const auto settled_market = list(4021, "banker", range_today());
+  EXPECT_EQ(fields_of(settled_market, 0, 9)[5], "1:0");
+  const auto bet_line = fields_of(settled_market, 1, 7);
+  EXPECT_EQ(bet_line[5], "-16.00");  // the banker's result on this bet
+  expect_ledger_clean();
+}
+
 }  // namespace
