@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -21,7 +22,6 @@ using storage::money_text;
 // Suggestions are copied from the market's lines the first time a match's offers are asked for,
 // so the band a banker is held to does not move under him while the match is open.
 constexpr std::string_view kSchemaV1 = R"sql(
-ALTER TABLE accounts ADD COLUMN nickname TEXT NOT NULL DEFAULT '';
 CREATE TABLE banker_suggestions (
   option_id INTEGER PRIMARY KEY,
   match_id INTEGER NOT NULL,
@@ -226,8 +226,11 @@ std::string check_option(int type, std::int64_t p, std::int64_t s, std::int64_t 
   return {};
 }
 
+// The registered nickname (member detail 1), or the user name when none was given.
 std::string display_name_sql(std::string_view alias) {
-  return "COALESCE(NULLIF(" + std::string(alias) + ".nickname, ''), " + std::string(alias) + ".user_name)";
+  const std::string a(alias);
+  return "COALESCE(NULLIF((SELECT text FROM member_details WHERE account_id = " + a +
+         ".id AND slot = 1), ''), " + a + ".user_name)";
 }
 
 }  // namespace
@@ -706,9 +709,30 @@ Result<Rows> banker_records(Connection& connection, accounts::AccountId account,
   return rows;
 }
 
-Result<void> set_nickname(Connection& connection, accounts::AccountId account, std::string_view nickname) {
-  return run(connection, "UPDATE accounts SET nickname = ?2 WHERE id = ?1",
-             [&](storage::Statement& s) { s.bind(1, account).bind(2, nickname); });
+Result<int> seed_demo_markets(Connection& connection, const accounts::AuthenticatedAccount& banker,
+                              std::int64_t now) {
+  int opened = 0;
+  for (const int type : {kOneXTwo, kOverUnder, kCorrectScore, kBasketballTotals, kOddEven}) {
+    auto matches = openable_matches(connection, type);
+    if (!matches) return Result<int>::failure(matches.error());
+    const std::size_t count = std::min<std::size_t>(matches->size(), 2);
+    for (std::size_t i = 0; i < count; ++i) {
+      const std::int64_t openable = std::stoll(matches.value()[i][0]);
+      auto prices = suggested_prices(connection, openable);
+      if (!prices) return Result<int>::failure(prices.error());
+      if (prices->empty()) continue;
+      // The first suggestion at its own price, cut to the decimals the kind allows.
+      const auto& first = prices->front();
+      const int step = type == kCorrectScore ? 100 : 10;
+      int price = static_cast<int>(std::lround(std::stod(first[2]) * 1000.0)) / step * step;
+      if (price < step) price = step;
+      OfferForm form{openable, {std::stoll(first[0])}, {price}, 1000};
+      auto made = open_market(connection, banker, form, now);
+      if (!made) return Result<int>::failure(made.error());
+      ++opened;
+    }
+  }
+  return opened;
 }
 
 }  // namespace brindle::server::banker

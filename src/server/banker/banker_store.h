@@ -93,8 +93,9 @@ Result<Rows> taker_records(storage::Connection& connection, accounts::AccountId 
 Result<Rows> banker_records(storage::Connection& connection, accounts::AccountId account, bool settled,
                             std::int64_t from, std::int64_t to);
 
-// The name the bankers' column shows: the nickname, or the user name when none was given.
-Result<void> set_nickname(storage::Connection& connection, accounts::AccountId account,
-                          std::string_view nickname);
+// Opens a market of 1000 on the first suggestion of the first two openable matches of every kind, so
+// a fresh demo shows offers; the number opened.
+Result<int> seed_demo_markets(storage::Connection& connection, const accounts::AuthenticatedAccount& banker,
+                              std::int64_t now);
 
 }  // namespace brindle::server::banker
