@@ -4,6 +4,7 @@
 
 #include "server/accounts/authenticator.h"
 #include "server/accounts/password_hash.h"
+#include "server/banker/banker_handlers.h"
 #include "server/dispatcher.h"
 #include "server/handlers/account_handlers.h"
 #include "server/handlers/bet_handlers.h"
@@ -28,6 +29,9 @@ Result<std::shared_ptr<const Dispatcher>> make_dispatcher(const ServerServices& 
     return Result<std::shared_ptr<const Dispatcher>>::failure(added.error());
   }
   if (auto added = add_bet_handlers(*dispatcher, services); !added) {
+    return Result<std::shared_ptr<const Dispatcher>>::failure(added.error());
+  }
+  if (auto added = add_banker_handlers(*dispatcher, services); !added) {
     return Result<std::shared_ptr<const Dispatcher>>::failure(added.error());
   }
   return std::shared_ptr<const Dispatcher>(std::move(dispatcher));

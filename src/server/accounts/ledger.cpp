@@ -103,6 +103,21 @@ Result<Balances> settle_stake(Connection& connection, AccountId account, Cents s
   return after;
 }
 
+Result<Balances> release_stake(Connection& connection, AccountId account, Cents amount) {
+  using R = Result<Balances>;
+  auto funds = load_funds(connection, account);
+  if (!funds) return R::failure(funds.error());
+  Balances after = funds->balances;
+  if (amount < 0 || amount > after.frozen) {
+    return R::failure("cannot release " + storage::money_text(amount) + " of a frozen amount of " +
+                      storage::money_text(after.frozen));
+  }
+  after.frozen -= amount;
+  after.available += amount;
+  if (auto stored = store_funds(connection, account, after); !stored) return R::failure(stored.error());
+  return after;
+}
+
 Result<Balances> credit(Connection& connection, AccountId account, Cents amount, Currency currency,
                         std::string_view memo) {
   using R = Result<Balances>;

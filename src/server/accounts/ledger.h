@@ -46,6 +46,10 @@ Result<Balances> freeze_stake(storage::Connection& connection, AccountId account
 Result<Balances> settle_stake(storage::Connection& connection, AccountId account, Cents stake, Cents returned,
                               StatementType type, std::string_view memo);
 
+// Hands back part of a frozen amount that no longer backs anything (a cancelled offer's untaken
+// stake): frozen −= amount, available += amount, no statement entry since the funds are unchanged.
+Result<Balances> release_stake(storage::Connection& connection, AccountId account, Cents amount);
+
 // A buy-in (amount > 0, statement type 1 "买彩") or a withdrawal (amount < 0, "提彩"; never more
 // than the available balance). The first buy-in of an account that never bought credit gives it
 // the currency; an account that has a currency keeps it.

@@ -10,9 +10,11 @@
 
 #include "server/accounts/account_store.h"
 #include "server/accounts/ledger.h"
+#include "server/banker/banker_store.h"
 #include "server/market/demo_generator.h"
 #include "server/services.h"
 #include "server/storage/money.h"
+#include "server/storage/timestamp.h"
 
 namespace brindle::server::admin {
 namespace {
@@ -71,15 +73,16 @@ struct DemoAccount {
   bool star;
   bool frozen;
   std::string_view role;
+  std::string_view nickname;  // what the bankers' hall shows for his markets
 };
 
 constexpr DemoAccount kDemoAccounts[] = {
-    {"demo_rmb", "rmb12345", Currency::rmb, 1'000'000, 0, false, false, "funded RMB member"},
-    {"demo_usd", "usd12345", Currency::usd, 500'000, 0, false, false, "funded USD member"},
-    {"demo_hkd", "hkd12345", Currency::hkd, 2'000'000, 0, false, false, "funded HKD member"},
-    {"demo_new", "new12345", Currency::none, 0, 0, false, false, "never bought credit"},
-    {"demo_frozen", "frz12345", Currency::rmb, 100'000, 0, false, true, "frozen account"},
-    {"demo_star", "star1234", Currency::rmb, 5'000'000, 1'000'000, true, false, "star member"},
+    {"demo_rmb", "rmb12345", Currency::rmb, 1'000'000, 0, false, false, "funded RMB member", "人民币会员"},
+    {"demo_usd", "usd12345", Currency::usd, 500'000, 0, false, false, "funded USD member", "美元会员"},
+    {"demo_hkd", "hkd12345", Currency::hkd, 2'000'000, 0, false, false, "funded HKD member", "港元会员"},
+    {"demo_new", "new12345", Currency::none, 0, 0, false, false, "never bought credit", "新会员"},
+    {"demo_frozen", "frz12345", Currency::rmb, 100'000, 0, false, true, "frozen account", "冻结会员"},
+    {"demo_star", "star1234", Currency::rmb, 5'000'000, 1'000'000, true, false, "star member", "星级庄家"},
 };
 
 constexpr std::string_view kSeedUsage =
@@ -117,7 +120,7 @@ int seed(std::span<const std::string_view> args, CommandContext& context) {
       account.frozen = demo.frozen;
       account.login_text1 = "欢迎您，" + std::string(demo.user_name);
       account.login_text3 = "祝您好运！";
-      account.member_texts[0] = std::string(demo.user_name);  // nickname
+      account.member_texts[0] = std::string(demo.nickname);
       account.member_texts[1] = std::string(demo.user_name) + "@example.com";
       auto id = accounts::create_account(connection, hasher, account);
       if (!id) return Result<bool>::failure(id.error());
@@ -138,6 +141,15 @@ int seed(std::span<const std::string_view> args, CommandContext& context) {
   auto market = market::seed_market(*database.value(), std::chrono::system_clock::now(), kDemoMarketSeed);
   if (market) {
     context.out << market::seed_report_text(market.value()) << '\n';
+    // A few markets by the star member, so the bankers' hall is not empty on first look.
+    auto offers = database.value()->transaction([](storage::Connection& connection) -> Result<int> {
+      auto star = accounts::find_credential(connection, "demo_star");
+      if (!star) return Result<int>::failure(star.error());
+      if (!star.value()) return 0;
+      return banker::seed_demo_markets(connection, star.value()->identity, storage::now_unix_seconds());
+    });
+    if (!offers) return failed(context, "banker markets: " + offers.error());
+    context.out << "banker markets: " << offers.value() << " opened by demo_star\n";
   } else if (market.error() == "the market already holds matches") {
     context.out << "market: already seeded, left unchanged\n";
   } else {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "server/accounts/ledger.h"
+#include "server/banker/banker_store.h"
 #include "server/betting/bet_schema.h"
 #include "server/betting/settlement.h"
 #include "server/market/match_result.h"
@@ -202,6 +203,10 @@ Result<MatchSettlement> settle_match(Connection& connection, market::MatchId mat
       ++settlement.settled;
     }
   }
+  // Markets opened by bankers on the match settle with it, in the same transaction.
+  auto markets = banker::settle_markets(connection, match, final_score.home, final_score.away,
+                                        storage::now_unix_seconds());
+  if (!markets) return R::failure(markets.error());
   return settlement;
 }
 

@@ -6,6 +6,7 @@
 #include "server/accounts/account_store.h"
 #include "server/accounts/authenticator.h"
 #include "server/accounts/password_hash.h"
+#include "server/banker/banker_handlers.h"
 #include "server/betting/match_settlement.h"
 #include "server/handlers/account_handlers.h"
 #include "server/handlers/bet_handlers.h"
@@ -34,6 +35,8 @@ void BetFixture::SetUp() {
   ASSERT_TRUE(server::add_account_handlers(*dispatcher_, services_).ok());
   auto added = server::add_bet_handlers(*dispatcher_, services_);
   ASSERT_TRUE(added.ok()) << added.error();
+  auto banker_added = server::add_banker_handlers(*dispatcher_, services_);
+  ASSERT_TRUE(banker_added.ok()) << banker_added.error();
 }
 
 void BetFixture::sql(const std::string& statement) {

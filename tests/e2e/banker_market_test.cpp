@@ -1,0 +1,169 @@
+// A banker's market through the client's own requests against the seeded reference server:
+// demo_star opens a 1X2 offer, demo_rmb takes it, the result is posted, and both holdings and
+// statements move by what the odds give; a fourth market on one match and kind is refused.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <ctime>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/net/client_context.h"
+#include "core/net/curl_transport.h"
+#include "core/net/login_request.h"
+#include "core/net/network_card_address.h"
+#include "core/ports/progress_sink.h"
+#include "core/protocol/account_requests.h"
+#include "core/protocol/bet_submission.h"
+#include "core/protocol/market_data.h"
+#include "core/protocol/records_queries.h"
+#include "server/betting/match_settlement.h"
+#include "server/market/match_result.h"
+#include "server/server.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using namespace brindle;
+using brindle::testing::read_file;
+using brindle::testing::TempDir;
+
+struct Client {
+  net::ClientContext context;
+  net::CurlTransport transport;
+  ports::SilentProgress progress;
+  protocol::Session session{transport, progress, context};
+};
+
+class BankerMarketAgainstServer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto data = dir_ / "server";
+    const auto printed = dir_ / "seed.txt";
+    const std::string command = std::string(BRINDLE_SERVER_PATH) + " seed --data-dir " + data.string() +
+                                " >" + printed.string() + " 2>&1";
+    const int status = std::system(command.c_str());
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) GTEST_SKIP() << read_file(printed);
+    server::ServerOptions options;
+    options.data_dir = data;
+    auto started = server::Server::start(std::move(options));
+    ASSERT_TRUE(started) << started.error();
+    server_ = std::move(started).value();
+    sign_in(star_, "demo_star", "star1234");
+    sign_in(rmb_, "demo_rmb", "rmb12345");
+  }
+
+  void sign_in(Client& client, const std::string& user, const std::string& password) {
+    client.context.program_directory = dir_.path();
+    client.context.current_server = "127.0.0.1:" + std::to_string(server_->port());
+    net::LoginReply reply;
+    std::string error;
+    ASSERT_TRUE(net::login_request(client.context, client.transport, client.progress, user, password,
+                                   net::kLoginRequestModeMember, net::network_card_address(), reply, error))
+        << error;
+  }
+
+  static protocol::AccountBalance holding(Client& client) {
+    protocol::AccountBalance balance;
+    EXPECT_TRUE(protocol::fetch_balance(client.session, balance));
+    return balance;
+  }
+
+  static std::vector<protocol::StatementEntry> statement(Client& client) {
+    // From yesterday to tomorrow, local time: the server answers at most a week.
+    const auto civil = [](std::time_t t) {
+      std::tm tm{};
+      localtime_r(&t, &tm);
+      return wire::CivilDateTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
+                                 tm.tm_hour,        tm.tm_min,     tm.tm_sec};
+    };
+    const std::time_t now = std::time(nullptr);
+    protocol::DateRange range{civil(now - 86400), civil(now + 86400)};
+    std::vector<protocol::StatementEntry> entries;
+    const auto fetched = protocol::fetch_statement(client.session, range, entries);
+    EXPECT_TRUE(fetched) << fetched.error();
+    return entries;
+  }
+
+  TempDir dir_;
+  std::unique_ptr<server::Server> server_;
+  Client star_;
+  Client rmb_;
+};
+
+TEST_F(BankerMarketAgainstServer, OpenTakeSettleMovesBothHoldingsByTheOdds) {
+  std::vector<protocol::MatchRecord> matches;
+  ASSERT_TRUE(protocol::fetch_open_market_matches(star_.session, 1, matches));
+  ASSERT_FALSE(matches.empty());
+  const int openable = matches.back().match_number;  // the latest kick-off stays open throughout
+  std::vector<protocol::SuggestedPriceRow> prices;
+  ASSERT_TRUE(protocol::fetch_suggested_prices(star_.session, openable, prices));
+  ASSERT_FALSE(prices.empty());
+  const auto home = std::find_if(prices.begin(), prices.end(), [](const auto& p) { return p.second == 1; });
+  ASSERT_NE(home, prices.end());
+  const double net = std::round(home->price * 100.0) / 100.0;  // two decimals, as the window sends
+
+  const double star_before = holding(star_).amount;
+  const double rmb_before = holding(rmb_).amount;
+  std::string text;
+  const auto opened = protocol::open_market(star_.session, openable, 1000, {{home->option_code, net}}, text);
+  ASSERT_TRUE(opened) << opened.error();
+  EXPECT_EQ(text.size(), 10u);  // the open-market serial number
+
+  std::vector<protocol::BankerMarketGroup> groups;
+  ASSERT_TRUE(protocol::fetch_banker_markets(rmb_.session, 1, groups));
+  const protocol::BankerMarketRow* offer = nullptr;
+  for (const auto& g : groups) {
+    for (const auto& row : g.rows) {
+      if (row.match_number * 10 + 1 == openable && row.choice_code == 1) offer = &row;
+    }
+  }
+  ASSERT_NE(offer, nullptr);
+  EXPECT_EQ(offer->banker_nickname, "星级庄家");
+  EXPECT_DOUBLE_EQ(offer->banker_stake, 1000);
+  ASSERT_TRUE(protocol::bet_against_banker(rmb_.session, *offer, 100, text));
+
+  const int match = openable / 10;
+  ASSERT_TRUE(server::market::post_result(*server_->services().db, match, 2, 1).ok());
+  ASSERT_TRUE(server::betting::settle_match(*server_->services().db, match).ok());
+
+  const double won = 100 * net;
+  EXPECT_NEAR(holding(rmb_).amount, rmb_before + won, 0.005);
+  EXPECT_NEAR(holding(star_).amount, star_before - won, 0.005);
+  const auto rmb_entries = statement(rmb_);
+  ASSERT_FALSE(rmb_entries.empty());
+  EXPECT_EQ(rmb_entries.back().transaction_type, 6);
+  EXPECT_NEAR(rmb_entries.back().amount, won, 0.005);
+  const auto star_entries = statement(star_);
+  ASSERT_FALSE(star_entries.empty());
+  EXPECT_EQ(star_entries.back().transaction_type, 14);
+  EXPECT_NEAR(star_entries.back().amount, -won, 0.005);
+}
+
+TEST_F(BankerMarketAgainstServer, TheFourthMarketOnOneMatchAndKindIsRefused) {
+  std::vector<protocol::MatchRecord> matches;
+  ASSERT_TRUE(protocol::fetch_open_market_matches(star_.session, 1, matches));
+  ASSERT_FALSE(matches.empty());
+  const int openable = matches.back().match_number;
+  std::vector<protocol::SuggestedPriceRow> prices;
+  ASSERT_TRUE(protocol::fetch_suggested_prices(star_.session, openable, prices));
+  ASSERT_FALSE(prices.empty());
+  const double net = std::round(prices[0].price * 100.0) / 100.0;
+  std::string text;
+  for (int i = 0; i < 3; ++i) {
+    const auto opened =
+        protocol::open_market(star_.session, openable, 100, {{prices[0].option_code, net}}, text);
+    ASSERT_TRUE(opened) << opened.error();
+  }
+  const auto fourth =
+      protocol::open_market(star_.session, openable, 100, {{prices[0].option_code, net}}, text);
+  ASSERT_FALSE(fourth);
+  EXPECT_EQ(fourth.error(), "同一帐户、同一赛事相同盘口最多可开出三个盘！");
+}
+
+}  // namespace
