@@ -14,28 +14,13 @@
 #include "core/ports/window_message.h"
 #include "gui/betting/hall_cell_delegate.h"
 #include "gui/betting/hall_item_model.h"
+#include "gui/betting/hall_page_buttons.h"
 #include "gui/ui/bitmap_button.h"
 
 namespace brindle::gui {
 namespace {
 
 constexpr int kTreeWidth = 260;
-
-struct PageButton {
-  int page;  // 0: the mobile link
-  const char* prefix;
-  const char* caption;
-};
-constexpr PageButton kPageButtons[] = {
-    {betting::kAsianHandicapPage, "rang", "亚洲让球盘"},
-    {betting::kOverUnderPage, "daxiaoqiu", "大小球盘"},
-    {betting::kInPlayPage, "digun", "走地盘"},
-    {betting::kParlayPage, "guoguan", "过关"},
-    {betting::kBankerMarketsPage, "duidu", "对战万事盘"},
-    {betting::kOutrightPage, "guanjun", "冠军/指数"},
-    {betting::kOtherGamesPage, "othergames", "其他游戏"},
-    {0, "Mobilephone", "手机投注"},
-};
 
 }  // namespace
 
@@ -249,22 +234,15 @@ void BankerPage::build_buttons(QWidget* row, QWidget* functions) {
   pages->setContentsMargins(0, 0, 0, 0);
   pages->setSpacing(2);
   int control = 1;
-  for (const auto& b : kPageButtons) {
-    auto* button = new BitmapButton(control++, QString::fromUtf8(b.caption), row);
-    button->setObjectName(QString::fromUtf8(b.prefix));
-    button->load_states(skin_folder_, b.prefix);
-    const int page = b.page;
-    connect(button, &QAbstractButton::clicked, this, [this, page] {
-      if (page == 0) {
-        hall_->buttons().mobile_button();
-      } else if (page == betting::kBankerMarketsPage) {
-        hall_->page_button();
-      } else {
-        hall_->buttons().page_button(page);
-      }
-    });
-    pages->addWidget(button);
-  }
+  add_hall_page_buttons(*pages, row, skin_folder_, control, [this](int page) {
+    if (page == 0) {
+      hall_->buttons().mobile_button();
+    } else if (page == betting::kBankerMarketsPage) {
+      hall_->page_button();
+    } else {
+      hall_->buttons().page_button(page);
+    }
+  });
   pages->addStretch(1);
 
   auto* line = new QHBoxLayout(functions);
