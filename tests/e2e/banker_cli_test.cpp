@@ -9,20 +9,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <memory>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "seeded_market.h"
 #include "server/server.h"
-#include "support/temp_dir.h"
 
 namespace {
 
 using namespace brindle;
 using brindle::testing::read_file;
-using brindle::testing::TempDir;
 using brindle::testing::write_file;
 using nlohmann::json;
 
@@ -61,28 +59,15 @@ std::string last_line(const std::string& text) {
                      end - (start == std::string::npos ? 0 : start + 1) + 1);
 }
 
-class BankerMarketThroughCli : public ::testing::Test {
+class BankerMarketThroughCli : public brindle::testing::SeededMarketTest {
  protected:
   void SetUp() override {
-    const auto printed = dir_ / "seed.txt";
-    const std::string command = std::string(BRINDLE_SERVER_PATH) + " seed --data-dir " + data().string() +
-                                " >" + printed.string() + " 2>&1";
-    const int status = std::system(command.c_str());
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) GTEST_SKIP() << read_file(printed);
-    server::ServerOptions options;
-    options.data_dir = data();
     // The suggested prices must not move between 4032 and 3008.
-    options.market.run_feed = false;
-    auto started = server::Server::start(std::move(options));
-    ASSERT_TRUE(started) << started.error();
-    server_ = std::move(started).value();
-    ASSERT_TRUE(server_->services().market->tick().ok());
+    if (!start_server(/*run_feed=*/false)) return;
     const std::string host = "127.0.0.1:" + std::to_string(server_->port());
     write_file(dir_ / "Vantora.ini",
                "[SERVER]\r\nCurrent Server=" + host + "\r\nServer Count=1\r\nServer0=" + host + "\r\n");
   }
-
-  std::filesystem::path data() const { return dir_ / "server"; }
 
   CommandResult cli(const Account& account, const std::string& arguments) {
     const auto out = dir_ / "stdout.txt";
@@ -128,9 +113,6 @@ class BankerMarketThroughCli : public ::testing::Test {
     ADD_FAILURE() << "no home win among " << result.out;
     return 0;
   }
-
-  TempDir dir_;
-  std::unique_ptr<server::Server> server_;
 };
 
 // Returns every statement entry of one type.

@@ -3,13 +3,10 @@
 // statements move by what the odds give; a fourth market on one match and kind is refused.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <ctime>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,16 +19,14 @@
 #include "core/protocol/bet_submission.h"
 #include "core/protocol/market_data.h"
 #include "core/protocol/records_queries.h"
+#include "seeded_market.h"
 #include "server/betting/match_settlement.h"
 #include "server/market/match_result.h"
 #include "server/server.h"
-#include "support/temp_dir.h"
 
 namespace {
 
 using namespace brindle;
-using brindle::testing::read_file;
-using brindle::testing::TempDir;
 
 struct Client {
   net::ClientContext context;
@@ -40,20 +35,10 @@ struct Client {
   protocol::Session session{transport, progress, context};
 };
 
-class BankerMarketAgainstServer : public ::testing::Test {
+class BankerMarketAgainstServer : public brindle::testing::SeededMarketTest {
  protected:
   void SetUp() override {
-    const auto data = dir_ / "server";
-    const auto printed = dir_ / "seed.txt";
-    const std::string command = std::string(BRINDLE_SERVER_PATH) + " seed --data-dir " + data.string() +
-                                " >" + printed.string() + " 2>&1";
-    const int status = std::system(command.c_str());
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) GTEST_SKIP() << read_file(printed);
-    server::ServerOptions options;
-    options.data_dir = data;
-    auto started = server::Server::start(std::move(options));
-    ASSERT_TRUE(started) << started.error();
-    server_ = std::move(started).value();
+    if (!start_server()) return;
     sign_in(star_, "demo_star", "star1234");
     sign_in(rmb_, "demo_rmb", "rmb12345");
   }
@@ -90,8 +75,6 @@ class BankerMarketAgainstServer : public ::testing::Test {
     return entries;
   }
 
-  TempDir dir_;
-  std::unique_ptr<server::Server> server_;
   Client star_;
   Client rmb_;
 };

@@ -4,35 +4,25 @@
 // scripted second at a time, so nothing sleeps.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
-#include <memory>
 #include <string>
 
-#include "../core/betting/hall_fixture.h"
 #include "core/betting/in_play_hall.h"
 #include "core/betting/in_play_ticket.h"
-#include "core/net/client_context.h"
-#include "core/net/curl_transport.h"
-#include "core/net/login_request.h"
-#include "core/net/network_card_address.h"
 #include "core/ports/notice_port.h"
 #include "core/protocol/bet_submission.h"
 #include "core/protocol/market_type.h"
 #include "core/protocol/records_queries.h"
+#include "seeded_market.h"
 #include "server/market/market.h"
 #include "server/market/market_store.h"
 #include "server/server.h"
 #include "server/storage/database.h"
 #include "support/scripted_clock.h"
-#include "support/temp_dir.h"
 
 namespace {
 
 using namespace brindle;
-using brindle::testing::read_file;
-using brindle::testing::TempDir;
 using C = betting::InPlayHall::Column;
 
 struct RecordingNotices final : ports::NoticePort {
@@ -40,33 +30,14 @@ struct RecordingNotices final : ports::NoticePort {
   std::vector<std::string> texts;
 };
 
-class InPlayBetAgainstServer : public ::testing::Test {
+class InPlayBetAgainstServer : public brindle::testing::SeededMarketTest {
  protected:
   void SetUp() override {
-    const auto data = dir_ / "server";
-    const auto printed = dir_ / "seed.txt";
-    const std::string command = std::string(BRINDLE_SERVER_PATH) + " seed --data-dir " + data.string() +
-                                " >" + printed.string() + " 2>&1";
-    const int status = std::system(command.c_str());
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) GTEST_SKIP() << read_file(printed);
-    server::ServerOptions options;
-    options.data_dir = data;
     // Prices move only when the test moves them: a feed tick between the ticket's fresh line and
-    // the bet would refuse the bet with "赔率已经改变".
-    options.market.run_feed = false;
-    auto started = server::Server::start(std::move(options));
-    ASSERT_TRUE(started) << started.error();
-    server_ = std::move(started).value();
-    // One feed step brings the running matches to now, with their in-play lines.
-    ASSERT_TRUE(server_->services().market->tick().ok());
-    context_.program_directory = dir_.path();
-    context_.current_server = "127.0.0.1:" + std::to_string(server_->port());
-
-    net::LoginReply reply;
-    std::string error;
-    ASSERT_TRUE(net::login_request(context_, transport_, progress_, "demo_rmb", "rmb12345",
-                                   net::kLoginRequestModeMember, net::network_card_address(), reply, error))
-        << error;
+    // the bet would refuse the bet with "赔率已经改变". The one tick start_server makes brings the
+    // running matches to now, with their in-play lines.
+    if (!start_server(/*run_feed=*/false)) return;
+    ASSERT_TRUE(sign_in("demo_rmb", "rmb12345")) << error_;
     hall_.refresh();
     ASSERT_TRUE(messages_.texts.empty()) << messages_.texts.front();
   }
@@ -99,22 +70,6 @@ class InPlayBetAgainstServer : public ::testing::Test {
     return std::nullopt;
   }
 
-  betting::HallServices services() {
-    return {session_, messages_, frame_, shell_, windows_, stake_window_, confirmation_};
-  }
-
-  TempDir dir_;
-  std::unique_ptr<server::Server> server_;
-  net::ClientContext context_;
-  net::CurlTransport transport_;
-  ports::SilentProgress progress_;
-  protocol::Session session_{transport_, progress_, context_};
-  brindle::testing::RecordingMessages messages_;
-  brindle::testing::RecordingFrame frame_;
-  brindle::testing::RecordingShell shell_;
-  brindle::testing::RecordingWindows windows_;
-  brindle::testing::ScriptedStakeWindow stake_window_;
-  brindle::testing::ScriptedBetConfirmation confirmation_;
   brindle::testing::ScriptedClock clock_;
   RecordingNotices notices_;
   betting::InPlayFollowUps follow_ups_{session_, clock_, notices_};

@@ -1,30 +1,20 @@
 // Signing in over HTTPS against the reference server seeded with its demo accounts.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
-#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "core/net/account_status.h"
-#include "core/net/client_context.h"
-#include "core/net/curl_transport.h"
 #include "core/net/latest_information.h"
-#include "core/net/login_request.h"
 #include "core/net/member_details.h"
-#include "core/net/network_card_address.h"
 #include "core/net/version_check.h"
-#include "core/ports/progress_sink.h"
-#include "server/server.h"
-#include "support/temp_dir.h"
+#include "seeded_market.h"
 
 namespace {
 
 using brindle::testing::read_file;
-using brindle::testing::TempDir;
 
 struct DemoAccount {
   std::string user_name;
@@ -39,19 +29,12 @@ int currency_code(const std::string& label) {
   return 0;
 }
 
-class SignInAgainstServer : public ::testing::Test {
+class SignInAgainstServer : public brindle::testing::SeededMarketTest {
  protected:
   void SetUp() override {
-    const auto data = dir_ / "server";
-    const auto printed = dir_ / "seed.txt";
-    const std::string command = std::string(BRINDLE_SERVER_PATH) + " seed --data-dir " + data.string() +
-                                " >" + printed.string() + " 2>&1";
-    const int status = std::system(command.c_str());
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-      GTEST_SKIP() << "the server cannot seed its demo accounts here: " << read_file(printed);
-    }
+    if (!start_server(/*run_feed=*/true, "the server cannot seed its demo accounts here: ")) return;
     // "user  password  currency  balance  account", then one account a line.
-    std::istringstream lines(read_file(printed));
+    std::istringstream lines(read_file(seed_output()));
     std::string line;
     std::getline(lines, line);
     while (std::getline(lines, line)) {
@@ -60,23 +43,9 @@ class SignInAgainstServer : public ::testing::Test {
       DemoAccount account;
       if (words >> account.user_name >> account.password >> account.currency) accounts_.push_back(account);
     }
-    ASSERT_FALSE(accounts_.empty()) << read_file(printed);
-
-    brindle::server::ServerOptions options;
-    options.data_dir = data;
-    auto started = brindle::server::Server::start(std::move(options));
-    ASSERT_TRUE(started) << started.error();
-    server_ = std::move(started).value();
-    context_.program_directory = dir_.path();
-    context_.current_server = "127.0.0.1:" + std::to_string(server_->port());
+    ASSERT_FALSE(accounts_.empty()) << read_file(seed_output());
   }
 
-  bool sign_in(const std::string& user_name, const std::string& password) {
-    brindle::net::LoginReply reply;
-    return brindle::net::login_request(context_, transport_, progress_, user_name, password,
-                                       brindle::net::kLoginRequestModeMember,
-                                       brindle::net::network_card_address(), reply, error_);
-  }
   const DemoAccount* find(const std::string& user_name) const {
     for (const auto& a : accounts_) {
       if (a.user_name == user_name) return &a;
@@ -84,13 +53,7 @@ class SignInAgainstServer : public ::testing::Test {
     return nullptr;
   }
 
-  TempDir dir_;
   std::vector<DemoAccount> accounts_;
-  std::unique_ptr<brindle::server::Server> server_;
-  brindle::net::ClientContext context_;
-  brindle::net::CurlTransport transport_;
-  brindle::ports::SilentProgress progress_;
-  std::string error_;
 };
 
 TEST_F(SignInAgainstServer, EveryDemoAccountSignsInAndGetsItsDetails) {

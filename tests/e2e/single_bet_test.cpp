@@ -3,54 +3,26 @@
 // price comes back refused in the server's words with the stake window reopened.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
-#include <memory>
 #include <string>
 #include <tuple>
 
-#include "../core/betting/hall_fixture.h"
 #include "core/app/account_panel.h"
 #include "core/betting/asian_handicap_hall.h"
 #include "core/betting/single_ticket.h"
-#include "core/net/client_context.h"
-#include "core/net/curl_transport.h"
-#include "core/net/login_request.h"
-#include "core/net/network_card_address.h"
 #include "core/protocol/account_requests.h"
 #include "core/protocol/records_queries.h"
-#include "server/server.h"
-#include "support/temp_dir.h"
+#include "seeded_market.h"
 
 namespace {
 
 using namespace brindle;
-using brindle::testing::read_file;
-using brindle::testing::TempDir;
 
-class SingleBetAgainstServer : public ::testing::Test {
+class SingleBetAgainstServer : public brindle::testing::SeededMarketTest {
  protected:
   void SetUp() override {
-    const auto data = dir_ / "server";
-    const auto printed = dir_ / "seed.txt";
-    const std::string command = std::string(BRINDLE_SERVER_PATH) + " seed --data-dir " + data.string() +
-                                " >" + printed.string() + " 2>&1";
-    const int status = std::system(command.c_str());
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) GTEST_SKIP() << read_file(printed);
-    server::ServerOptions options;
-    options.data_dir = data;
-    auto started = server::Server::start(std::move(options));
-    ASSERT_TRUE(started) << started.error();
-    server_ = std::move(started).value();
-    context_.program_directory = dir_.path();
-    context_.current_server = "127.0.0.1:" + std::to_string(server_->port());
-
-    net::LoginReply reply;
-    std::string error;
-    ASSERT_TRUE(net::login_request(context_, transport_, progress_, "demo_rmb", "rmb12345",
-                                   net::kLoginRequestModeMember, net::network_card_address(), reply, error))
-        << error;
+    if (!start_server()) return;
+    ASSERT_TRUE(sign_in("demo_rmb", "rmb12345")) << error_;
     hall_.refresh();
     ASSERT_TRUE(messages_.texts.empty()) << messages_.texts.front();
     ASSERT_GT(hall_.line_count(), 0u);
@@ -70,22 +42,6 @@ class SingleBetAgainstServer : public ::testing::Test {
     return latest;
   }
 
-  betting::HallServices services() {
-    return {session_, messages_, frame_, shell_, windows_, stake_window_, confirmation_};
-  }
-
-  TempDir dir_;
-  std::unique_ptr<server::Server> server_;
-  net::ClientContext context_;
-  net::CurlTransport transport_;
-  ports::SilentProgress progress_;
-  protocol::Session session_{transport_, progress_, context_};
-  brindle::testing::RecordingMessages messages_;
-  brindle::testing::RecordingFrame frame_;
-  brindle::testing::RecordingShell shell_;
-  brindle::testing::RecordingWindows windows_;
-  brindle::testing::ScriptedStakeWindow stake_window_;
-  brindle::testing::ScriptedBetConfirmation confirmation_;
   betting::AsianHandicapHall hall_{services()};
 };
 

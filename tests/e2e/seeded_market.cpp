@@ -1,0 +1,48 @@
+#include "seeded_market.h"
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <utility>
+
+#include "core/net/login_request.h"
+#include "core/net/network_card_address.h"
+#include "server/market/market.h"
+
+namespace brindle::testing {
+
+bool SeededMarketTest::start_server(bool run_feed, const std::string& skip_note) {
+  seed_and_start(run_feed, skip_note);
+  return !IsSkipped() && !HasFatalFailure();
+}
+
+void SeededMarketTest::seed_and_start(bool run_feed, const std::string& skip_note) {
+  if (!run_server_command(" seed --data-dir " + data().string(), seed_output())) {
+    GTEST_SKIP() << skip_note << read_file(seed_output());
+  }
+  server::ServerOptions options;
+  options.data_dir = data();
+  options.market.run_feed = run_feed;
+  auto started = server::Server::start(std::move(options));
+  ASSERT_TRUE(started) << started.error();
+  server_ = std::move(started).value();
+  if (!run_feed) {
+    ASSERT_TRUE(server_->services().market->tick().ok());
+  }
+  context_.program_directory = dir_.path();
+  context_.current_server = "127.0.0.1:" + std::to_string(server_->port());
+}
+
+bool SeededMarketTest::sign_in(const std::string& user_name, const std::string& password) {
+  net::LoginReply reply;
+  return net::login_request(context_, transport_, progress_, user_name, password,
+                            net::kLoginRequestModeMember, net::network_card_address(), reply, error_);
+}
+
+bool SeededMarketTest::run_server_command(const std::string& words, const std::filesystem::path& printed) {
+  const std::string command = std::string(BRINDLE_SERVER_PATH) + words + " >" + printed.string() + " 2>&1";
+  const int status = std::system(command.c_str());
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+}  // namespace brindle::testing
