@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "server/betting/settlement.h"
+#include "server/handlers/para_fields.h"
 #include "server/market/reply_rows.h"
 #include "server/storage/money.h"
 
@@ -124,13 +125,6 @@ std::string price_text(std::int64_t milli) {
   char text[32];
   std::snprintf(text, sizeof text, "%.3f", static_cast<double>(milli) / 1000.0);
   return text;
-}
-
-template <typename T>
-bool parse_int(std::string_view text, T& value) {
-  if (text.empty()) return false;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return ec == std::errc{} && end == text.data() + text.size();
 }
 
 bool all_digits(std::string_view text) {

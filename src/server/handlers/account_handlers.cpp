@@ -32,11 +32,6 @@ constexpr std::int64_t kLongestRangeSeconds = 169 * 60 * 60;
 using accounts::Account;
 using storage::money_text;
 
-bool parse_int(std::string_view text, std::int64_t& value) {
-  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return ec == std::errc{} && end == text.data() + text.size() && !text.empty();
-}
-
 Reply server_error() { return Reply::failure(kResultServerError, std::string(kServerErrorText)); }
 
 // Every handler here runs after authentication; the table below checks that the account is there.

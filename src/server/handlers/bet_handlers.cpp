@@ -37,13 +37,6 @@ constexpr std::string_view kNotSignedInText = "请先登陆！";
 
 using storage::money_text;
 
-template <typename T>
-bool parse_int(std::string_view text, T& value) {
-  if (text.empty()) return false;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return ec == std::errc{} && end == text.data() + text.size();
-}
-
 // Failures of the database reach the client as the generic server error, never in SQLite's words.
 Reply refusal(const std::string& text) {
   if (text == betting::kInternalErrorText || text.rfind("internal error", 0) == 0 ||

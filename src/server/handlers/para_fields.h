@@ -1,7 +1,9 @@
 #pragma once
 
+#include <charconv>
 #include <cstdint>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "wire/result.h"
@@ -10,6 +12,15 @@ namespace brindle::server {
 
 inline constexpr std::string_view kBadRangeText = "查询日期格式错误。";
 inline constexpr std::string_view kRangeReversedText = "选择查询的结束日期不能小于开始日期！";
+
+// A whole decimal number that is the whole of `text`: no sign of its own beyond what T takes, no
+// blanks, nothing left over.
+template <typename T>
+bool parse_int(std::string_view text, T& value) {
+  if (text.empty()) return false;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return ec == std::errc{} && end == text.data() + text.size();
+}
 
 // The fields of a txtPara as the client joined them with "|"; an empty txtPara is one empty field.
 std::vector<std::string_view> split_para(std::string_view para);
