@@ -1,0 +1,130 @@
+// The statement window against a scripted HTTPS server through the real transport: the opening
+// range, a query filling the list and the three boxes, a refused range sending nothing, and print
+// handing on the list. With BRINDLE_SCREENSHOT_DIR set it saves the window with its rows and boxes
+// (BRINDLE_SKIN_ROOT names the skin to draw it with).
+
+#include "gui/accounts/statement_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QDateTimeEdit>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+
+#include "core/net/client_context.h"
+#include "core/net/curl_transport.h"
+#include "core/ports/message_port.h"
+#include "core/ports/progress_sink.h"
+#include "core/protocol/session.h"
+#include "gui/ui/list_table_model.h"
+#include "gui/ui/skinned_frame.h"
+#include "gui_app.h"
+#include "support/scripted_https_server.h"
+#include "wire/gbk.h"
+
+namespace {
+
+using namespace brindle;
+
+struct RecordingMessages final : ports::MessagePort {
+  int show_message(const std::string& text, bool) override {
+    texts.push_back(text);
+    return ok;
+  }
+  std::vector<std::string> texts;
+};
+
+struct RecordingOutput final : ports::ListOutputPort {
+  void print(const ports::PrintableList& list) override { printed.push_back(list); }
+  void export_csv(const ports::PrintableList& list) override { exported.push_back(list); }
+  std::vector<ports::PrintableList> printed;
+  std::vector<ports::PrintableList> exported;
+};
+
+struct StatementWindowFixture {
+  StatementWindowFixture() {
+    brindle::testing::gui_app();
+    const QByteArray root = qgetenv("BRINDLE_SKIN_ROOT");
+    if (!root.isEmpty() && !qgetenv("BRINDLE_SCREENSHOT_DIR").isEmpty()) {
+      gui::SkinnedFrame::set_dialog_theme(std::filesystem::path(root.toStdString()) / "SkinSM" / "theme.ini");
+    }
+    context.current_server = server.authority();
+    context.user_name = "alice";
+    context.password = "pw";
+  }
+  ~StatementWindowFixture() { gui::SkinnedFrame::set_dialog_theme({}); }
+
+  void reply(const std::vector<std::string>& utf8_lines) {
+    std::string body;
+    for (const auto& l : utf8_lines) body += wire::utf8_to_gbk(l) + "\r\n";
+    server.queue({.body = body});
+  }
+  std::string para(std::size_t i) const {
+    const std::string body = wire::gbk_to_utf8(server.requests().at(i).body);
+    return body.substr(body.find("&txtPara=") + 9);
+  }
+  QString cell(int row, int column) const {
+    return window.table_model()->index(row, column).data().toString();
+  }
+
+  brindle::testing::ScriptedHttpsServer server;
+  net::CurlTransport transport;
+  ports::SilentProgress progress;
+  net::ClientContext context;
+  protocol::Session session{transport, progress, context};
+  RecordingMessages messages;
+  RecordingOutput output;
+  gui::StatementWindow window{session, messages, output, nullptr,
+                              QDateTime(QDate(2026, 12, 8), QTime(15, 30, 12, 500))};
+};
+
+TEST(StatementWindow, QueriesAndShowsRowsAndBoxes) {
+  StatementWindowFixture f;
+  f.window.show();
+  EXPECT_EQ(f.window.start_edit()->dateTime(), QDateTime(QDate(2026, 12, 2), QTime(0, 0)));
+  EXPECT_EQ(f.window.end_edit()->dateTime(), QDateTime(QDate(2026, 12, 8), QTime(15, 30, 12)));
+  EXPECT_EQ(f.window.table_model()->rowCount(), 0);
+  EXPECT_EQ(f.window.table_model()->headerData(3, Qt::Horizontal).toString(), QStringLiteral("本期结存"));
+  EXPECT_EQ(f.window.table()->columnWidth(4), 220);
+
+  // Nothing to print yet.
+  f.window.print_button()->click();
+  EXPECT_EQ(f.messages.texts, std::vector<std::string>{"没有可以打印的记录。"});
+
+  f.reply({"1|ok", "46357.5|1|1000|网银入款|0", "46358.25|50|-10|0000000042|1000", "46359.75|8|-200|bob|990",
+           "46360.1|23|500|授信|790"});
+  f.window.query_button()->click();
+  ASSERT_EQ(f.server.requests().size(), 1u);
+  EXPECT_EQ(f.para(0), "20261202000000|20261208153012|0");
+  ASSERT_EQ(f.window.table_model()->rowCount(), 4);
+  EXPECT_EQ(f.cell(1, 1), QStringLiteral("投注亏损"));
+  EXPECT_EQ(f.cell(1, 3), QStringLiteral("990.00"));
+  EXPECT_EQ(f.cell(2, 4), QStringLiteral("拨出用户：bob"));
+  EXPECT_EQ(f.window.summary_box(0)->text(), QStringLiteral("买彩：1000.00\n提彩：-200.00"));
+  EXPECT_EQ(f.window.summary_box(1)->text(), QStringLiteral("盈利：0.00\n亏损：-10.00"));
+  EXPECT_EQ(f.window.summary_box(2)->text(), QStringLiteral("受信：500.00\n返彩：0.00"));
+
+  // A range of 169 hours is refused before sending and leaves the list.
+  f.window.start_edit()->setDateTime(QDateTime(QDate(2026, 12, 1), QTime(14, 30, 12)));
+  f.window.query_button()->click();
+  EXPECT_EQ(f.server.requests().size(), 1u);
+  EXPECT_EQ(f.messages.texts.back(), "只能查询7天内的记录！");
+  EXPECT_EQ(f.window.table_model()->rowCount(), 4);
+
+  f.window.print_button()->click();
+  f.window.export_button()->click();
+  ASSERT_EQ(f.output.printed.size(), 1u);
+  EXPECT_EQ(f.output.printed[0].title, "交易记录(2026/12/02 - 2026/12/08)");
+  EXPECT_EQ(f.output.printed[0].rows.size(), 4u);
+  EXPECT_EQ(f.output.exported.size(), 1u);
+
+  const QByteArray out = qgetenv("BRINDLE_SCREENSHOT_DIR");
+  if (!out.isEmpty()) {
+    QTest::qWait(50);
+    EXPECT_TRUE(f.window.grab().save(QString::fromUtf8(out) + "/statement_window.png"));
+  }
+}
+
+}  // namespace
