@@ -92,17 +92,5 @@ TEST(StatementRows, BucketsIntoTheThreeBoxes) {
   for (const auto& c : cases) EXPECT_EQ(summary_of(c.entries), c.boxes) << c.what;
 }
 
-TEST(StatementRows, WholeList) {
-  const protocol::DateRange range{{2026, 12, 1, 0, 0, 0}, {2026, 12, 8, 0, 30, 0}};
-  const auto list = statement_list({entry(1, 100, "a", 0), entry(50, -10, "9", 100)}, range);
-  EXPECT_EQ(list.title, "交易记录(2026/12/01 - 2026/12/08)");
-  ASSERT_EQ(list.columns.size(), 5u);
-  EXPECT_EQ(list.columns[4].title, "内容");
-  EXPECT_EQ(list.columns[4].width, 220);
-  ASSERT_EQ(list.rows.size(), 2u);
-  EXPECT_EQ(list.rows[1][3], "90.00");
-  EXPECT_EQ(list.summary.size(), 3u);
-}
-
 }  // namespace
 }  // namespace brindle::accounts
