@@ -74,17 +74,6 @@ StatementWindow::StatementWindow(protocol::Session& session, ports::MessagePort&
   table_ = new QTableView(this);
   table_->setObjectName("statement");
   set_up_list_view(*table_, *table_model_);
-  // The widths are the least each column gets: with this system's fonts a full date-time or a long
-  // type name can be wider, and a cut-off date tells the user nothing.
-  connect(table_model_, &QAbstractItemModel::modelReset, this, [this] {
-    const auto& columns = table_model_->list().columns;
-    for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
-      const int least = columns[static_cast<std::size_t>(i)].width;
-      if (least == 0) continue;
-      table_->resizeColumnToContents(i);
-      if (table_->columnWidth(i) < least) table_->setColumnWidth(i, least);
-    }
-  });
   layout->addWidget(table_, 1);
 
   // The three summary boxes, each two lines.

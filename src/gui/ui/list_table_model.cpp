@@ -47,12 +47,18 @@ void set_up_list_view(QTableView& view, ListTableModel& model) {
   view.verticalHeader()->setDefaultSectionSize(view.fontMetrics().height() + 6);
   view.horizontalHeader()->setHighlightSections(false);
   view.horizontalHeader()->setStretchLastSection(false);
+  // Contents are measured on the first rows only, so that a long list costs no more to show.
+  view.horizontalHeader()->setResizeContentsPrecision(200);
+  // The list's widths are the least each column gets: with this system's fonts a full date-time or a
+  // long type name can be wider, and a cut-off date tells the user nothing.
   auto apply_widths = [&view, &model] {
     const auto& columns = model.list().columns;
     for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
-      const int width = columns[static_cast<std::size_t>(i)].width;
-      view.setColumnHidden(i, width == 0);
-      if (width > 0) view.setColumnWidth(i, width);
+      const int least = columns[static_cast<std::size_t>(i)].width;
+      view.setColumnHidden(i, least == 0);
+      if (least == 0) continue;
+      view.resizeColumnToContents(i);
+      if (view.columnWidth(i) < least) view.setColumnWidth(i, least);
     }
   };
   QObject::connect(&model, &QAbstractItemModel::modelReset, &view, apply_widths);

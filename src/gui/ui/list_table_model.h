@@ -28,8 +28,8 @@ class ListTableModel final : public QAbstractTableModel {
   ports::PrintableList list_;
 };
 
-// A read-only, full-row-selection table with grid lines over the model; its column widths follow
-// the list's columns (width 0 hides a column) whenever the model is reset.
+// A read-only, full-row-selection table with grid lines over the model. Whenever the model is reset
+// each column gets its list width or its contents' width, the wider; width 0 hides a column.
 void set_up_list_view(QTableView& view, ListTableModel& model);
 
 }  // namespace brindle::gui
