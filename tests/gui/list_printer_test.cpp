@@ -203,6 +203,7 @@ TEST(ListOutput, PreviewOffersPdf) {
   preview->show();
   QTest::qWait(200);
   EXPECT_TRUE(preview->grab().save(QString::fromUtf8(out) + "/print_preview.png"));
+  EXPECT_FALSE(gui::write_pdf_file(QString::fromUtf8(out) + "/print_statement.pdf", statement_list(80)));
 }
 
 }  // namespace
