@@ -48,7 +48,8 @@ class QtListOutput final : public ports::ListOutputPort {
   // The file dialog by default; tests answer for the user.
   void set_save_file_chooser(SaveFileChooser chooser) { choose_file_ = std::move(chooser); }
 
-  // The preview print() shows, built but not yet shown.
+  // The preview print() shows, built but not yet shown; its "PDF" action uses this output, which
+  // must outlive it.
   std::unique_ptr<QPrintPreviewDialog> preview_dialog(const ports::PrintableList& list);
   // Asks for a PDF file name and prints the list there.
   void save_pdf(const ports::PrintableList& list);
