@@ -165,4 +165,50 @@ TEST(RecordsWindow, TabsFetchedOnFirstShowDetailAndCancellation) {
   EXPECT_EQ(f.output.printed[0].title.rfind("未结算开盘记录(", 0), 0u);
 }
 
+TEST(RecordsWindow, SettledParlaysOverTheRangeAndTheirLegs) {
+  RecordsServer f;
+  f.reply({"1|ok"});
+  gui::RecordsWindow window(f.session, f.messages, f.confirmation, f.output);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  window.tabs()->setCurrentIndex(7);
+
+  // The end before the start is refused before anything is sent.
+  window.end_edit()->setDateTime(window.start_edit()->dateTime().addSecs(-1));
+  window.query_button()->click();
+  EXPECT_EQ(f.messages.texts, std::vector<std::string>{"选择查询的结束日期不能小于开始日期！"});
+  EXPECT_EQ(f.server.requests().size(), 1u);
+
+  window.start_edit()->setDateTime(QDateTime(QDate(2024, 3, 1), QTime(0, 0)));
+  window.end_edit()->setDateTime(QDateTime(QDate(2024, 3, 3), QTime(12, 0)));
+  f.reply({"1|ok|", "901|3|10|6|45352.75|网上|45353.5|86.5|0",
+           "901|t|0|英超|曼彻斯特联|利物浦|0|0|1|1|0.9|赢",
+           "901|t|0|西甲|皇家马德里|巴塞罗那|0|0|3|10|0.95|输", "901|t|0|意甲|米兰|国米|0|0|1|3|1.2|赢",
+           "902|2|20|2|45352.8|网上|45353.5|-20|0", "902|t|0|德甲|拜仁|多特蒙德|0|0|1|2|2.1|输",
+           "902|t|0|法甲|巴黎|里昂|0|0|1|1|0.7|赢"});
+  window.query_button()->click();
+  EXPECT_EQ(f.subjects(), (std::vector<int>{4054, 4030}));
+  ASSERT_EQ(window.list_model()->rowCount(), 2);
+  EXPECT_TRUE(window.table()->isColumnHidden(0));
+  EXPECT_EQ(cell(window, 0, 2), QStringLiteral("三串四"));
+  EXPECT_EQ(window.summary()->text(), QStringLiteral("共2笔投注，盈利：86.50，亏损：-20.00。"));
+  save(window, "records_tab7.png");
+
+  QString title;
+  int rows = 0;
+  on_next_modal([&](QWidget& detail) {
+    title = detail.windowTitle();
+    rows = static_cast<gui::RecordDetailWindow&>(detail).table()->model()->rowCount();
+    save(detail, "records_tab7_detail.png");
+  });
+  window.table()->selectRow(0);
+  window.detail_button()->click();
+  EXPECT_EQ(title, QStringLiteral("三串四 详细清单"));
+  EXPECT_EQ(rows, 3);
+
+  window.findChild<QPushButton*>("export")->click();
+  ASSERT_EQ(f.output.exported.size(), 1u);
+  EXPECT_EQ(f.output.exported[0].title, "已结算过关投注记录(2024/03/01 - 2024/03/03)");
+}
+
 }  // namespace

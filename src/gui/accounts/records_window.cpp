@@ -40,6 +40,8 @@ QDateTimeEdit* date_edit(const QDateTime& when, QWidget* parent) {
   auto* edit = new QDateTimeEdit(when, parent);
   edit->setDisplayFormat(kEditFormat);
   edit->setCalendarPopup(true);
+  // Room for the whole date-time beside the calendar arrow.
+  edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00 00:00:00")) + 40);
   return edit;
 }
 
