@@ -157,18 +157,5 @@ TEST(RecordsWindowModel, CancellingAnOpenedMarketThenRefreshing) {
   EXPECT_TRUE(f.messages.texts.empty());
 }
 
-TEST(RecordsWindowModel, DetailOfARowOnTheGroupedTabs) {
-  Records f;
-  f.reply({"1|ok", kUnsettledSingle});
-  f.model.open();
-  EXPECT_FALSE(f.model.detail(0));
-  f.reply(kTwoBetsOnOneMarket);
-  f.model.select_tab(4);
-  const auto detail = f.model.detail(0);
-  ASSERT_TRUE(detail);
-  EXPECT_EQ(detail->title, "曼联 vs 利物浦 胜平负盘 详细清单");
-  EXPECT_EQ(detail->rows.size(), 2u);
-}
-
 }  // namespace
 }  // namespace brindle::accounts
