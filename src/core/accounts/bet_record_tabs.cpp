@@ -23,7 +23,6 @@ constexpr const char* kPrintTitles[kRecordTabCount] = {
     "未结算开盘记录",         "已结算开盘记录",        "未结算过关投注记录",   "已结算过关投注记录",
     "未结算私人房间投注记录", "已结算私人房间投注记录"};
 constexpr char kOutrightMarketText[] = "总冠军/指数";
-constexpr char kValidText[] = "有效";
 
 std::string money(double amount) {
   char text[64];
@@ -201,7 +200,8 @@ void parlay_rows(int tab, const std::vector<GroupedBetRecord>& records, ports::P
 }
 
 // Outright legs carry the event's name and the selection's name where a match has its teams; the
-// parser's market name and selection text (built as for a match) mean nothing here.
+// parser's market name and selection text (built as for a match) mean nothing here. A settled
+// outright shows "取消" when it was cancelled, as every other settled kind does, never "有效".
 void outright_rows(int tab, const std::vector<GroupedBetRecord>& records, ports::PrintableList& out) {
   double stakes = 0.0;
   WinLoss sums;
@@ -214,7 +214,8 @@ void outright_rows(int tab, const std::vector<GroupedBetRecord>& records, ports:
       stakes += r.stake;
     } else {
       out.rows.push_back({r.home_team, r.leg_result, kOutrightMarketText, content, money(r.stake), r.bet_time,
-                          r.bet_place, money(r.win_loss), kValidText, serial(r.group_number)});
+                          r.bet_place, money(r.win_loss), protocol::settled_status_text(r.status),
+                          serial(r.group_number)});
       sums.add(r.win_loss);
     }
   }

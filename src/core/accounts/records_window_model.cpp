@@ -1,11 +1,40 @@
 #include "core/accounts/records_window_model.h"
 
+#include <string>
 #include <utility>
 
 #include "core/accounts/query_range.h"
 #include "core/ports/message_port.h"
 
 namespace brindle::accounts {
+
+protocol::Outcome fetch_record_tab(protocol::Session& s, int tab, const protocol::DateRange& range,
+                                   RecordLists& l) {
+  switch (tab) {
+    case 0:
+      return protocol::fetch_unsettled_single_bets(s, l.unsettled_singles);
+    case 1:
+      return protocol::fetch_settled_single_bets(s, range, l.settled_singles);
+    case 2:
+      return protocol::fetch_unsettled_banker_bets(s, l.unsettled_banker_bets);
+    case 3:
+      return protocol::fetch_settled_banker_bets(s, range, l.settled_banker_bets);
+    case 4:
+      return protocol::fetch_unsettled_opened_markets(s, l.unsettled_opened);
+    case 5:
+      return protocol::fetch_settled_opened_markets(s, range, l.settled_opened);
+    case 6:
+      return protocol::fetch_unsettled_parlays(s, l.unsettled_parlays);
+    case 7:
+      return protocol::fetch_settled_parlays(s, range, l.settled_parlays);
+    case 8:
+      return protocol::fetch_unsettled_outrights(s, l.unsettled_outrights);
+    case 9:
+      return protocol::fetch_settled_outrights(s, range, l.settled_outrights);
+    default:
+      return protocol::Outcome::failure("no such kind of records: " + std::to_string(tab));
+  }
+}
 
 RecordsWindowModel::RecordsWindowModel(RecordsWindowServices services, protocol::DateRange range)
     : services_(std::move(services)), range_(range) {}
@@ -28,43 +57,7 @@ bool RecordsWindowModel::query() {
       return false;
     }
   }
-  protocol::Session& s = services_.session;
-  RecordLists& l = lists_;
-  protocol::Outcome outcome = protocol::Outcome::failure("");
-  switch (tab_) {
-    case 0:
-      outcome = protocol::fetch_unsettled_single_bets(s, l.unsettled_singles);
-      break;
-    case 1:
-      outcome = protocol::fetch_settled_single_bets(s, range_, l.settled_singles);
-      break;
-    case 2:
-      outcome = protocol::fetch_unsettled_banker_bets(s, l.unsettled_banker_bets);
-      break;
-    case 3:
-      outcome = protocol::fetch_settled_banker_bets(s, range_, l.settled_banker_bets);
-      break;
-    case 4:
-      outcome = protocol::fetch_unsettled_opened_markets(s, l.unsettled_opened);
-      break;
-    case 5:
-      outcome = protocol::fetch_settled_opened_markets(s, range_, l.settled_opened);
-      break;
-    case 6:
-      outcome = protocol::fetch_unsettled_parlays(s, l.unsettled_parlays);
-      break;
-    case 7:
-      outcome = protocol::fetch_settled_parlays(s, range_, l.settled_parlays);
-      break;
-    case 8:
-      outcome = protocol::fetch_unsettled_outrights(s, l.unsettled_outrights);
-      break;
-    case 9:
-      outcome = protocol::fetch_settled_outrights(s, range_, l.settled_outrights);
-      break;
-    default:
-      return false;
-  }
+  const protocol::Outcome outcome = fetch_record_tab(services_.session, tab_, range_, lists_);
   if (!outcome) {
     services_.messages.show_message(outcome.error(), false);
     return false;

@@ -7,6 +7,7 @@
 
 #include "core/accounts/bet_record_tabs.h"
 #include "core/ports/list_output_port.h"
+#include "core/protocol/list_rows.h"
 #include "core/protocol/records_queries.h"
 #include "wire/ole_date.h"
 
@@ -21,6 +22,11 @@ class MessagePort;
 namespace brindle::accounts {
 
 inline constexpr char kNoRecordsToPrintText[] = "没有可以打印的记录。";
+
+// Runs the query of a tab's kind into its list in `lists` (over `range` for the settled kinds); the
+// list is replaced only on success. No range check here: callers refuse a bad range first.
+protocol::Outcome fetch_record_tab(protocol::Session& session, int tab, const protocol::DateRange& range,
+                                   RecordLists& lists);
 
 struct RecordsWindowServices {
   protocol::Session& session;

@@ -118,8 +118,8 @@ TEST(BetRecordTabs, StatusWordsByTab) {
     int tab;
     int status;
     const char* word;
-  } cases[] = {{0, 0, "成功"}, {0, 1, "取消"}, {0, 5, "待定"}, {1, 1, "取消"}, {1, 5, "有效"},
-               {8, 5, "成功"}, {8, 1, "取消"}, {9, 1, "有效"}, {7, 1, "取消"}, {7, 0, "有效"}};
+  } cases[] = {{0, 0, "成功"}, {0, 1, "取消"}, {0, 5, "待定"}, {1, 1, "取消"}, {1, 5, "有效"}, {8, 5, "成功"},
+               {8, 1, "取消"}, {9, 1, "取消"}, {9, 0, "有效"}, {7, 1, "取消"}, {7, 0, "有效"}};
   for (const auto& c : cases) {
     RecordLists lists;
     lists.unsettled_singles = lists.settled_singles = {single(1, 1, 10, c.status)};
