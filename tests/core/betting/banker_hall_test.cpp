@@ -1,5 +1,5 @@
 // The bankers' hall over a scripted server: the category tree and its merge, the offer columns, the
-// ticket's refusals in order, its texts by kind, and the cancellation of an opened market.
+// ticket's refusals in order and its texts by kind.
 
 #include "core/betting/banker_hall.h"
 
@@ -10,9 +10,7 @@
 #include <vector>
 
 #include "core/betting/banker_ticket.h"
-#include "core/betting/market_cancellation.h"
 #include "core/net/client_context.h"
-#include "core/ports/confirmation_port.h"
 #include "hall_fixture.h"
 
 namespace {
@@ -325,52 +323,6 @@ TEST(BankerHall, MenusButtonsAndOpeningAMarketByLoginMode) {
   hall.buttons().page_button(kOutrightPage);
   ASSERT_EQ(bare.frame.posted.size(), 1u);
   EXPECT_EQ(bare.frame.posted[0], std::make_tuple(ports::WindowMessage::go_to_page, kOutrightPage, 0));
-}
-
-struct ScriptedConfirmation final : ports::ConfirmationPort {
-  bool confirm(const ports::ConfirmationRequest& r) override {
-    shown.push_back(r);
-    return answer;
-  }
-  std::vector<ports::ConfirmationRequest> shown;
-  bool answer = true;
-};
-
-TEST(MarketCancellation, ConfirmationThenTheMessageWhateverTheResult) {
-  const OpenedMarket market{"曼联 vs 利物浦", "胜平负盘", 42};
-  struct Case {
-    bool chosen;
-    bool confirmed;
-    std::vector<std::string> reply;
-    bool sent;
-    std::string message;
-  };
-  const Case cases[] = {
-      {false, true, {}, false, kNothingToCancelText},
-      {true, false, {}, false, ""},
-      {true, true, {"1|撤单成功"}, true, "撤单成功"},
-      {true, true, {"0|该盘口已结算"}, true, "该盘口已结算"},
-  };
-  for (const auto& c : cases) {
-    brindle::testing::HallFixture f;
-    ScriptedConfirmation confirmation;
-    confirmation.answer = c.confirmed;
-    if (!c.reply.empty()) f.reply(c.reply);
-    const bool sent = cancel_opened_market(f.session, f.messages, confirmation,
-                                           c.chosen ? std::optional<OpenedMarket>(market) : std::nullopt);
-    EXPECT_EQ(sent, c.sent);
-    EXPECT_EQ(f.paras(), c.sent ? std::vector<std::string>{"42"} : std::vector<std::string>{});
-    const std::vector<std::string> expected =
-        c.message.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.message};
-    EXPECT_EQ(f.messages.texts, expected);
-    if (c.chosen) {
-      ASSERT_EQ(confirmation.shown.size(), 1u);
-      EXPECT_EQ(confirmation.shown[0].title, "撤单确认");
-      EXPECT_EQ(confirmation.shown[0].text,
-                "您将撤掉在比赛 曼联 vs 利物浦 中开出的 胜平负盘 "
-                "中所有的盘口。\n\n撤单彩金将以最新未受注彩金为准。");
-    }
-  }
 }
 
 }  // namespace

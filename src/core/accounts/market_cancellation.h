@@ -11,7 +11,7 @@ class ConfirmationPort;
 class MessagePort;
 }  // namespace brindle::ports
 
-namespace brindle::betting {
+namespace brindle::accounts {
 
 inline constexpr char kNothingToCancelText[] = "请选择您要撤单的开盘。";
 inline constexpr char kCancelConfirmationTitle[] = "撤单确认";
@@ -30,4 +30,4 @@ std::string cancellation_text(const OpenedMarket& market);
 bool cancel_opened_market(protocol::Session& session, ports::MessagePort& messages,
                           ports::ConfirmationPort& confirmation, const std::optional<OpenedMarket>& chosen);
 
-}  // namespace brindle::betting
+}  // namespace brindle::accounts

@@ -1,11 +1,11 @@
-#include "core/betting/market_cancellation.h"
+#include "core/accounts/market_cancellation.h"
 
 #include "core/ports/confirmation_port.h"
 #include "core/ports/message_port.h"
 #include "core/protocol/bet_submission.h"
 #include "core/protocol/session.h"
 
-namespace brindle::betting {
+namespace brindle::accounts {
 
 std::string cancellation_text(const OpenedMarket& market) {
   return "您将撤掉在比赛 " + market.match + " 中开出的 " + market.market +
@@ -24,4 +24,4 @@ bool cancel_opened_market(protocol::Session& session, ports::MessagePort& messag
   return true;
 }
 
-}  // namespace brindle::betting
+}  // namespace brindle::accounts
