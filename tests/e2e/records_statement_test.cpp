@@ -1,8 +1,9 @@
 // A day of demo betting against the seeded reference server, read back through the client's record
-// and statement fetchers: a credit buy-in, an Asian handicap single, a parlay, an outright bet and a
-// bet against a banker's market. Every record kind holds the bets before settlement (unsettled
-// kinds) and after it (settled kinds), and each statement chains its balance from entry to entry up
-// to the holding that 4012 reports. Transfers (2009) are not served yet and are left out.
+// and statement fetchers: a buy-in and a credit line booked by the operator, an Asian handicap
+// single, a parlay, an outright bet and a bet against a banker's market. Every record kind holds the
+// bets before settlement (unsettled kinds) and after it (settled kinds), and each statement chains
+// its balance from entry to entry up to the holding that 4012 reports. Transfers (2009) are not
+// served yet and are left out.
 
 #include <gtest/gtest.h>
 
@@ -102,8 +103,9 @@ class RecordsAndStatementAgainstServer : public brindle::testing::SeededMarketTe
 };
 
 TEST_F(RecordsAndStatementAgainstServer, EveryKindShowsTheDaysBetsAndTheStatementEndsAtTheBalance) {
-  // A buy-in booked by the operator.
+  // A buy-in and a credit line booked by the operator.
   admin("credit --data-dir " + data().string() + " demo_rmb 500 --memo 柜台买彩");
+  admin("credit-line --data-dir " + data().string() + " demo_rmb 300 --memo 增加信用额度");
 
   // An Asian handicap single of 100 on the latest match not in play.
   std::vector<protocol::AsianHandicapRow> rows;
@@ -256,8 +258,9 @@ TEST_F(RecordsAndStatementAgainstServer, EveryKindShowsTheDaysBetsAndTheStatemen
       return e.transaction_type == type && e.content == content;
     });
   };
-  EXPECT_EQ(entries.size(), 6u) << "the seed's buy-in, ours and the four results";
+  EXPECT_EQ(entries.size(), 7u) << "the seed's buy-in, ours, the credit line and the four results";
   EXPECT_EQ(entry_of(1, "柜台买彩"), 1);
+  EXPECT_EQ(entry_of(23, "增加信用额度"), 1);
   EXPECT_EQ(entry_of(13, ten(single_serial)), 1) << "Asian handicap";
   EXPECT_EQ(entry_of(50, ten(parlay_serial)), 1);
   EXPECT_EQ(entry_of(13, ten(outright_serial)), 1) << "outright";

@@ -165,6 +165,8 @@ Result<Balances> move_available(Connection& connection, AccountId account, const
   using R = Result<Balances>;
   if (amount == 0 || amount > storage::kMaxAmount || amount < -storage::kMaxAmount)
     return R::failure(std::string(kBadAmountText));
+  // Money needs a currency; an account gets one with its first buy-in.
+  if (funds.currency == Currency::none) return R::failure(std::string(kNoCurrencyText));
   const Balances before = funds.balances;
   if (amount < 0 && -amount > before.available) return R::failure(std::string(kNotEnoughBalanceText));
   Balances after = before;

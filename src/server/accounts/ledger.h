@@ -61,7 +61,8 @@ Result<Balances> credit(storage::Connection& connection, AccountId account, Cent
 // A movement of the available balance that is no bet: a star member's commission (type 5), a
 // promotion, a casino transfer and the like. amount > 0 adds, amount < 0 takes (never more than
 // the available balance); one statement entry of the type with the content given. An amount of 0
-// is refused: it moves nothing and would only clutter the statement.
+// is refused: it moves nothing and would only clutter the statement; so is any movement of an
+// account that never bought credit and so has no currency.
 Result<Balances> book(storage::Connection& connection, AccountId account, StatementType type, Cents amount,
                       std::string_view content);
 
