@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "bet_fixture.h"
@@ -71,6 +72,18 @@ TEST_F(StatementEntries, EachKindOfBetSettlesUnderItsTypeWithItsSerialNumber) {
     ASSERT_FALSE(entries.empty());
     EXPECT_EQ(entries.back().type, c.expected_type);
     EXPECT_EQ(entries.back().content, serial);
+  }
+
+  // In-play bets, taken at once (no delay) at 1:0.
+  for (const auto& [market_type, line_code, expected_type] : {std::tuple{8, 1, 25}, std::tuple{9, 9, 26}}) {
+    SCOPED_TRACE(market_type);
+    const int match = add_match(false, true);
+    set_score(match, 1, 0);
+    const int line = add_line(match, market_type, line_code, 900);
+    auto placed = single(3020, "rich", std::to_string(line) + "|0.900000|10.000000|0");
+    ASSERT_TRUE(placed.success()) << placed.message();
+    EXPECT_EQ(finish(match, 2, 1), 1);
+    EXPECT_EQ(statement().back().type, expected_type);
   }
 
   // A parlay of two legs and an outright bet.
