@@ -41,9 +41,12 @@ Result<void> store_funds(Connection& connection, AccountId account, const Balanc
 
 Result<void> add_entry(Connection& connection, AccountId account, StatementType type, Cents amount,
                        std::string_view content, Cents balance_before) {
+  // Never before the account's last entry, even when the clock was set back: the statement lists
+  // entries by time, and its running balance only adds up in the order they were written.
   auto insert = connection.prepare(
       "INSERT INTO statement_entries (account_id, time, type, amount, content, balance_before)"
-      " VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
+      " VALUES (?1, MAX(?2, COALESCE((SELECT MAX(time) FROM statement_entries WHERE account_id = ?1), ?2)),"
+      " ?3, ?4, ?5, ?6)");
   if (!insert) return Result<void>::failure(insert.error());
   insert->bind(1, account)
       .bind(2, storage::now_unix_seconds())

@@ -12,6 +12,7 @@
 
 #include "accounts_fixture.h"
 #include "server/accounts/statement.h"
+#include "server/storage/timestamp.h"
 
 namespace brindle::server::accounts {
 namespace {
@@ -170,6 +171,23 @@ TEST_F(AccountsTest, TransfersCommissionsAndCreditChangesChainWithBetsInTheState
   EXPECT_EQ(bobs->back().content, "alice");
   EXPECT_EQ(bobs->back().balance_before, 5'000);
   EXPECT_TRUE(mismatches().empty());
+}
+
+TEST_F(AccountsTest, AClockSetBackStillWritesEntriesInTheOrderOfTheChain) {
+  const AccountId id = add("alice", "pw", 1'000);
+  const std::int64_t later = storage::now_unix_seconds() + 3600;  // the entry of a clock an hour ahead
+  ASSERT_TRUE(db_->transaction([&](Connection& c) {
+                   return c.execute_script("UPDATE statement_entries SET time = " + std::to_string(later));
+                 })
+                  .ok());
+  ASSERT_TRUE(
+      db_->transaction([&](Connection& c) { return book(c, id, StatementType::promotion, 50, "x"); }).ok());
+  auto entries = db_->read([&](Connection& c) { return statement_entries(c, id, 0, INT64_MAX); });
+  ASSERT_TRUE(entries.ok());
+  ASSERT_EQ(entries->size(), 2u);
+  EXPECT_EQ(entries.value()[1].type, 20);
+  EXPECT_EQ(entries.value()[1].time, later);
+  EXPECT_EQ(entries.value()[1].balance_before, 1'000);
 }
 
 TEST_F(AccountsTest, RefusedTransfersBookingsAndCreditChangesChangeNothing) {
