@@ -41,9 +41,12 @@ Result<void> store_funds(Connection& connection, AccountId account, const Balanc
 
 Result<void> add_entry(Connection& connection, AccountId account, StatementType type, Cents amount,
                        std::string_view content, Cents balance_before) {
+  // Never before the account's last entry, even when the clock was set back: the statement lists
+  // entries by time, and its running balance only adds up in the order they were written.
   auto insert = connection.prepare(
       "INSERT INTO statement_entries (account_id, time, type, amount, content, balance_before)"
-      " VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
+      " VALUES (?1, MAX(?2, COALESCE((SELECT MAX(time) FROM statement_entries WHERE account_id = ?1), ?2)),"
+      " ?3, ?4, ?5, ?6)");
   if (!insert) return Result<void>::failure(insert.error());
   insert->bind(1, account)
       .bind(2, storage::now_unix_seconds())
@@ -144,6 +147,91 @@ Result<Balances> credit(Connection& connection, AccountId account, Cents amount,
       !entry) {
     return R::failure(entry.error());
   }
+  return after;
+}
+
+namespace {
+
+Result<std::string> user_name_of(Connection& connection, AccountId account) {
+  auto statement = connection.prepare("SELECT user_name FROM accounts WHERE id = ?1");
+  if (!statement) return Result<std::string>::failure(statement.error());
+  statement->bind(1, account);
+  auto row = statement->step();
+  if (!row) return Result<std::string>::failure(row.error());
+  if (!row.value()) return Result<std::string>::failure(std::string(kNoSuchAccountText));
+  return statement->column_text(0);
+}
+
+// The one place that moves available money outside bets: checks, stores, writes the entry.
+Result<Balances> move_available(Connection& connection, AccountId account, const AccountFunds& funds,
+                                StatementType type, Cents amount, std::string_view content) {
+  using R = Result<Balances>;
+  if (amount == 0 || amount > storage::kMaxAmount || amount < -storage::kMaxAmount)
+    return R::failure(std::string(kBadAmountText));
+  // Money needs a currency; an account gets one with its first buy-in.
+  if (funds.currency == Currency::none) return R::failure(std::string(kNoCurrencyText));
+  const Balances before = funds.balances;
+  if (amount < 0 && -amount > before.available) return R::failure(std::string(kNotEnoughBalanceText));
+  Balances after = before;
+  after.available += amount;
+  if (after.available > storage::kMaxAmount) return R::failure(std::string(storage::kAmountTooLargeText));
+  if (auto stored = store_funds(connection, account, after); !stored) return R::failure(stored.error());
+  if (auto entry = add_entry(connection, account, type, amount, content, before.available + before.frozen);
+      !entry) {
+    return R::failure(entry.error());
+  }
+  return after;
+}
+
+}  // namespace
+
+Result<Balances> book(Connection& connection, AccountId account, StatementType type, Cents amount,
+                      std::string_view content) {
+  auto funds = load_funds(connection, account);
+  if (!funds) return Result<Balances>::failure(funds.error());
+  return move_available(connection, account, funds.value(), type, amount, content);
+}
+
+Result<TransferResult> transfer(Connection& connection, AccountId payer, AccountId payee, Cents amount) {
+  using R = Result<TransferResult>;
+  if (payer == payee) return R::failure(std::string(kTransferToSelfText));
+  if (amount <= 0) return R::failure(std::string(kBadAmountText));
+  auto from = load_funds(connection, payer);
+  if (!from) return R::failure(from.error());
+  auto to = load_funds(connection, payee);
+  if (!to) return R::failure(to.error());
+  if (from->frozen || to->frozen) return R::failure(std::string(kAccountFrozenText));
+  if (from->currency == Currency::none || to->currency == Currency::none)
+    return R::failure(std::string(kNoCurrencyText));
+  auto payer_name = user_name_of(connection, payer);
+  if (!payer_name) return R::failure(payer_name.error());
+  auto payee_name = user_name_of(connection, payee);
+  if (!payee_name) return R::failure(payee_name.error());
+  auto paid = move_available(connection, payer, from.value(), StatementType::star_transfer, -amount,
+                             payee_name.value());
+  if (!paid) return R::failure(paid.error());
+  auto received =
+      move_available(connection, payee, to.value(), StatementType::star_transfer, amount, payer_name.value());
+  if (!received) return R::failure(received.error());
+  return TransferResult{paid.value(), received.value()};
+}
+
+Result<Balances> change_credit(Connection& connection, AccountId account, Cents delta,
+                               std::string_view content) {
+  using R = Result<Balances>;
+  auto funds = load_funds(connection, account);
+  if (!funds) return R::failure(funds.error());
+  const Cents line = funds->balances.credit + delta;
+  if (line < 0 || line > storage::kMaxAmount) return R::failure(std::string(kBadAmountText));
+  auto moved =
+      move_available(connection, account, funds.value(), StatementType::credit_change, delta, content);
+  if (!moved) return moved;
+  auto update = connection.prepare("UPDATE accounts SET credit = ?1 WHERE id = ?2");
+  if (!update) return R::failure(update.error());
+  update->bind(1, line).bind(2, account);
+  if (auto ran = update->run(); !ran) return R::failure(ran.error());
+  Balances after = moved.value();
+  after.credit = line;
   return after;
 }
 

@@ -31,6 +31,8 @@ inline constexpr std::string_view kNotEnoughBalanceText = "帐户彩金不足！
 inline constexpr std::string_view kAccountFrozenText = "账户被冻结！";
 inline constexpr std::string_view kNoCurrencyText = "您的帐户尚未购买彩金，不能投注！";
 inline constexpr std::string_view kBadStakeText = "投注金额不正确！";
+inline constexpr std::string_view kBadAmountText = "金额不正确！";
+inline constexpr std::string_view kTransferToSelfText = "不能拨彩给自己！";
 
 Result<Balances> balances(storage::Connection& connection, AccountId account);
 
@@ -55,6 +57,33 @@ Result<Balances> release_stake(storage::Connection& connection, AccountId accoun
 // the currency; an account that has a currency keeps it.
 Result<Balances> credit(storage::Connection& connection, AccountId account, Cents amount, Currency currency,
                         std::string_view memo);
+
+// A movement of the available balance that is no bet: a star member's commission (type 5), a
+// promotion, a casino transfer and the like. amount > 0 adds, amount < 0 takes (never more than
+// the available balance); one statement entry of the type with the content given. An amount of 0
+// is refused: it moves nothing and would only clutter the statement; so is any movement of an
+// account that never bought credit and so has no currency.
+Result<Balances> book(storage::Connection& connection, AccountId account, StatementType type, Cents amount,
+                      std::string_view content);
+
+// Moves amount (> 0) from one account's available balance to another's, with a type-8 entry on
+// each side whose content is the other side's user name ("拨出用户" / "拨入用户" in the client).
+// Refuses a transfer to oneself, an amount above the payer's available balance, and a frozen or
+// currency-less account on either side; nothing changes then.
+struct TransferResult {
+  Balances payer;
+  Balances payee;
+};
+Result<TransferResult> transfer(storage::Connection& connection, AccountId payer, AccountId payee,
+                                Cents amount);
+
+// Changes the credit line by delta and lends (delta > 0) or takes back (delta < 0) that much
+// money: the available balance moves by delta under a type-23 entry ("增加受信" / "减少受信"), so
+// the statement keeps adding up to balance + frozen. Taking back more than the credit line or
+// the available balance is refused. The line an account is created with is a figure set with the
+// account, before its statement begins.
+Result<Balances> change_credit(storage::Connection& connection, AccountId account, Cents delta,
+                               std::string_view content);
 
 // An account whose funds disagree with its statement.
 struct LedgerMismatch {

@@ -257,6 +257,46 @@ int credit(std::span<const std::string_view> args, CommandContext& context) {
   return 0;
 }
 
+// ---- credit-line
+
+constexpr std::string_view kCreditLineUsage =
+    "usage: brindle-server credit-line --data-dir DIR USER CHANGE [--memo TEXT]\n"
+    "\n"
+    "Raises the credit line (受信彩金) by CHANGE, e.g. 500 or 500.50, and lends that much: the\n"
+    "balance grows by it under a statement entry of type 23 (增加受信). A negative CHANGE lowers\n"
+    "the line and takes the money back (减少受信), never below 0 and never more than the available\n"
+    "balance.\n"
+    "  --memo TEXT   the statement entry's content\n";
+
+int credit_line(std::span<const std::string_view> args, CommandContext& context) {
+  const std::string usage(kCreditLineUsage);
+  const std::string_view values[] = {kDataDir, "--memo"};
+  auto options = parse_options(args, values);
+  if (!options) return bad_line(context, options.error(), usage);
+  if (!options->value(kDataDir) || options->positional.size() != 2) {
+    return bad_line(context, "credit-line wants --data-dir, a user name and a change", usage);
+  }
+  const std::string user = options->positional[0];
+  auto change = storage::parse_signed_amount(options->positional[1]);
+  if (!change) return bad_line(context, "CHANGE: " + change.error(), usage);
+  if (change.value() == 0) return bad_line(context, "CHANGE must not be 0", usage);
+  const std::string memo(options->value("--memo").value_or("credit line"));
+
+  auto database = open_server_database(std::string(*options->value(kDataDir)));
+  if (!database) return failed(context, database.error());
+  auto after =
+      database.value()->transaction([&](storage::Connection& connection) -> Result<accounts::Balances> {
+        auto found = accounts::find_credential(connection, user);
+        if (!found) return Result<accounts::Balances>::failure(found.error());
+        if (!found.value())
+          return Result<accounts::Balances>::failure(std::string(accounts::kNoSuchAccountText));
+        return accounts::change_credit(connection, found.value()->identity.id, change.value(), memo);
+      });
+  if (!after) return failed(context, user + ": " + after.error());
+  print_balances(context.out, user, after.value());
+  return 0;
+}
+
 // ---- check-ledger
 
 constexpr std::string_view kCheckLedgerUsage =
@@ -296,6 +336,8 @@ Result<void> add_account_commands(SubcommandTable& table) {
          return add_user(args, context, context.in);
        }},
       {"credit", "book a buy-in (or, negative, a withdrawal)", std::string(kCreditUsage), credit},
+      {"credit-line", "raise (or, negative, lower) a credit line, lending the money",
+       std::string(kCreditLineUsage), credit_line},
       {"check-ledger", "check every account against its statement", std::string(kCheckLedgerUsage),
        check_ledger},
   };

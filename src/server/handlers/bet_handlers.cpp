@@ -8,6 +8,7 @@
 
 #include "server/betting/bet_records.h"
 #include "server/betting/bet_taking.h"
+#include "server/betting/daily_activity.h"
 #include "server/betting/match_settlement.h"
 #include "server/handlers/para_fields.h"
 #include "server/market/market.h"
@@ -29,6 +30,8 @@ constexpr int kSettledParlays = 4030;
 constexpr int kUnsettledOutrights = 4050;
 constexpr int kSettledOutrights = 4051;
 constexpr int kUnsettledSingles = 4054;
+constexpr int kDailyActivity = 4037;
+constexpr int kDailyActivityDays = 7;
 
 constexpr std::string_view kBetAcceptedText = "投注成功！";
 constexpr std::string_view kBetPendingText = "投注已提交，等待确认。";
@@ -183,6 +186,21 @@ Reply settled_outrights(const Context& c, const SubjectRequest& r, const account
   return grouped(c, r, a, betting::BetKind::outright, true);
 }
 
+// The records menu's seven-column list: one row per day of the last week, newest first.
+Reply daily_activity(const Context& c, const SubjectRequest&, const accounts::AuthenticatedAccount& a) {
+  auto days = c.db->read([&](storage::Connection& k) {
+    return betting::daily_activity(k, a.id, storage::now_unix_seconds(), kDailyActivityDays);
+  });
+  if (!days) return refusal(days.error());
+  Reply reply = Reply::success("");
+  for (const auto& day : days.value()) {
+    std::vector<std::string> row;
+    for (const int value : day.columns()) row.push_back(std::to_string(value));
+    reply.add_row(std::move(row));
+  }
+  return reply;
+}
+
 }  // namespace
 
 Result<void> add_bet_handlers(Dispatcher& dispatcher, const ServerServices& services) {
@@ -202,6 +220,7 @@ Result<void> add_bet_handlers(Dispatcher& dispatcher, const ServerServices& serv
       {kSettledParlays, settled_parlays},
       {kUnsettledOutrights, unsettled_outrights},
       {kSettledOutrights, settled_outrights},
+      {kDailyActivity, daily_activity},
   };
   for (const auto& [subject, handler] : table) {
     auto added = dispatcher.add(subject, [context, handler](const SubjectRequest& request) -> Reply {

@@ -7,10 +7,12 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
+#include <functional>
 #include <thread>
 
 #include "accounts_fixture.h"
 #include "server/accounts/statement.h"
+#include "server/storage/timestamp.h"
 
 namespace brindle::server::accounts {
 namespace {
@@ -114,6 +116,121 @@ TEST_F(AccountsTest, TwoThreadsFreezingTheWholeBalanceAtOnceNeverOverdraw) {
                    })
                     .ok());
   }
+  EXPECT_TRUE(mismatches().empty());
+}
+
+// Every kind of movement, with a stake frozen in between: the entries chain (each balance before
+// is the previous one plus its amount) and end at balance + frozen.
+TEST_F(AccountsTest, TransfersCommissionsAndCreditChangesChainWithBetsInTheStatement) {
+  const AccountId alice = add("alice", "pw", 10'000);
+  const AccountId bob = add("bob", "pw", 5'000);
+  const struct {
+    std::string_view step;
+    std::function<Result<Balances>(Connection&)> run;
+  } steps[] = {
+      {"freeze", [&](Connection& c) { return freeze_stake(c, alice, 4'000); }},
+      {"transfer out",
+       [&](Connection& c) -> Result<Balances> {
+         auto t = transfer(c, alice, bob, 1'500);
+         if (!t) return Result<Balances>::failure(t.error());
+         return t->payer;
+       }},
+      {"commission",
+       [&](Connection& c) { return book(c, alice, StatementType::star_commission, 250, "佣金"); }},
+      {"credit up", [&](Connection& c) { return change_credit(c, alice, 2'000, "受信"); }},
+      {"settle",
+       [&](Connection& c) { return settle_stake(c, alice, 4'000, 0, StatementType::parlay, "0000000009"); }},
+      {"credit down", [&](Connection& c) { return change_credit(c, alice, -500, "受信"); }},
+  };
+  for (const auto& s : steps) {
+    auto done = db_->transaction(s.run);
+    ASSERT_TRUE(done.ok()) << s.step << ": " << done.error();
+  }
+  EXPECT_EQ(funds(alice), (Balances{10'000 - 1'500 + 250 + 2'000 - 4'000 - 500, 0, 1'500}));
+  EXPECT_EQ(funds(bob), (Balances{6'500, 0, 0}));
+
+  auto entries = db_->read([&](Connection& c) { return statement_entries(c, alice, 0, INT64_MAX); });
+  ASSERT_TRUE(entries.ok());
+  const std::vector<std::pair<int, Cents>> expected = {{1, 10'000}, {8, -1'500},  {5, 250},
+                                                       {23, 2'000}, {50, -4'000}, {23, -500}};
+  ASSERT_EQ(entries->size(), expected.size());
+  Cents running = 0;
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    const auto& e = entries.value()[i];
+    EXPECT_EQ(std::pair(e.type, e.amount), expected[i]) << i;
+    EXPECT_EQ(e.balance_before, running) << i;
+    running += e.amount;
+  }
+  EXPECT_EQ(running, funds(alice).available + funds(alice).frozen);
+  EXPECT_EQ(entries.value()[1].content, "bob") << "the counterpart's user name";
+  auto bobs = db_->read([&](Connection& c) { return statement_entries(c, bob, 0, INT64_MAX); });
+  ASSERT_TRUE(bobs.ok());
+  ASSERT_EQ(bobs->size(), 2u);
+  EXPECT_EQ(bobs->back().type, 8);
+  EXPECT_EQ(bobs->back().amount, 1'500);
+  EXPECT_EQ(bobs->back().content, "alice");
+  EXPECT_EQ(bobs->back().balance_before, 5'000);
+  EXPECT_TRUE(mismatches().empty());
+}
+
+TEST_F(AccountsTest, AClockSetBackStillWritesEntriesInTheOrderOfTheChain) {
+  const AccountId id = add("alice", "pw", 1'000);
+  const std::int64_t later = storage::now_unix_seconds() + 3600;  // the entry of a clock an hour ahead
+  ASSERT_TRUE(db_->transaction([&](Connection& c) {
+                   return c.execute_script("UPDATE statement_entries SET time = " + std::to_string(later));
+                 })
+                  .ok());
+  ASSERT_TRUE(
+      db_->transaction([&](Connection& c) { return book(c, id, StatementType::promotion, 50, "x"); }).ok());
+  auto entries = db_->read([&](Connection& c) { return statement_entries(c, id, 0, INT64_MAX); });
+  ASSERT_TRUE(entries.ok());
+  ASSERT_EQ(entries->size(), 2u);
+  EXPECT_EQ(entries.value()[1].type, 20);
+  EXPECT_EQ(entries.value()[1].time, later);
+  EXPECT_EQ(entries.value()[1].balance_before, 1'000);
+}
+
+TEST_F(AccountsTest, RefusedTransfersBookingsAndCreditChangesChangeNothing) {
+  const AccountId rich = add("rich", "pw", 1'000);
+  const AccountId poor = add("poor", "pw", 100);
+  const AccountId fresh = add("fresh", "pw");
+  const AccountId locked = add("locked", "pw", 1'000);
+  ASSERT_TRUE(db_->transaction([&](Connection& c) { return set_frozen(c, locked, true); }).ok());
+  const auto as_balances = [](Result<TransferResult> t) -> Result<Balances> {
+    if (!t) return Result<Balances>::failure(t.error());
+    return t->payer;
+  };
+  const struct {
+    std::string_view what;
+    std::function<Result<Balances>(Connection&)> run;
+    std::string_view error;
+  } refusals[] = {
+      {"more than the payer has", [&](Connection& c) { return as_balances(transfer(c, poor, rich, 101)); },
+       kNotEnoughBalanceText},
+      {"to oneself", [&](Connection& c) { return as_balances(transfer(c, rich, rich, 1)); },
+       kTransferToSelfText},
+      {"nothing", [&](Connection& c) { return as_balances(transfer(c, rich, poor, 0)); }, kBadAmountText},
+      {"negative", [&](Connection& c) { return as_balances(transfer(c, rich, poor, -5)); }, kBadAmountText},
+      {"to a frozen account", [&](Connection& c) { return as_balances(transfer(c, rich, locked, 5)); },
+       kAccountFrozenText},
+      {"to one without currency", [&](Connection& c) { return as_balances(transfer(c, rich, fresh, 5)); },
+       kNoCurrencyText},
+      {"to nobody", [&](Connection& c) { return as_balances(transfer(c, rich, 9999, 5)); },
+       kNoSuchAccountText},
+      {"a booking of 0", [&](Connection& c) { return book(c, rich, StatementType::promotion, 0, "x"); },
+       kBadAmountText},
+      {"a charge beyond the balance",
+       [&](Connection& c) { return book(c, poor, StatementType::withdrawal_fee, -101, "x"); },
+       kNotEnoughBalanceText},
+      {"credit below 0", [&](Connection& c) { return change_credit(c, rich, -1, "x"); }, kBadAmountText},
+  };
+  for (const auto& r : refusals) {
+    auto result = db_->transaction(r.run);
+    ASSERT_FALSE(result.ok()) << r.what;
+    EXPECT_EQ(result.error(), r.error) << r.what;
+  }
+  EXPECT_EQ(funds(rich), (Balances{1'000, 0, 0}));
+  EXPECT_EQ(funds(poor), (Balances{100, 0, 0}));
   EXPECT_TRUE(mismatches().empty());
 }
 

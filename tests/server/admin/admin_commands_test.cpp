@@ -70,7 +70,7 @@ TEST_F(CommandsTest, WithoutACommandTheServerServes) {
 
 TEST_F(CommandsTest, HelpListsCommandsAndEachCommandExplainsItself) {
   EXPECT_EQ(run({"--help"}), 0);
-  for (auto name : {"seed", "add-user", "credit", "check-ledger", "serve"}) {
+  for (auto name : {"seed", "add-user", "credit", "credit-line", "check-ledger", "serve"}) {
     EXPECT_NE(out_.str().find(name), std::string::npos) << name;
   }
   for (std::string_view name : {"seed", "add-user", "credit", "check-ledger"}) {
@@ -114,11 +114,15 @@ TEST_F(CommandsTest, AddUserAndCreditBookABuyInThatTheLedgerAgreesWith) {
   ASSERT_EQ(run({"credit", "--data-dir", data_dir, "carol", "250.50", "--currency", "3"}), 0) << err_.str();
   EXPECT_NE(out_.str().find("balance 250.50"), std::string::npos) << out_.str();
   ASSERT_EQ(run({"credit", "--data-dir", data_dir, "carol", "-50"}), 0) << err_.str();
+  ASSERT_EQ(run({"credit-line", "--data-dir", data_dir, "carol", "100"}), 0) << err_.str();
+  ASSERT_EQ(run({"credit-line", "--data-dir", data_dir, "carol", "-30", "--memo", "还信"}), 0) << err_.str();
+  EXPECT_NE(out_.str().find("credit 70.00"), std::string::npos) << out_.str();
   EXPECT_EQ(run({"check-ledger", "--data-dir", data_dir}), 0) << out_.str();
 
   auto carol = db()->read([](storage::Connection& c) { return accounts::find_account_by_name(c, "carol"); });
   ASSERT_TRUE(carol.ok() && carol.value());
-  EXPECT_EQ(carol.value()->balance, 20'050);
+  EXPECT_EQ(carol.value()->balance, 20'050 + 7'000);
+  EXPECT_EQ(carol.value()->credit, 7'000);
   EXPECT_EQ(carol.value()->currency, accounts::Currency::hkd);
   EXPECT_TRUE(carol.value()->star_member);
 }
@@ -140,7 +144,10 @@ TEST_F(CommandsTest, BadCommandLinesAndRefusalsChangeNothing) {
       {{"credit", "--data-dir", data_dir, "dave", "0"}, 2},
       {{"credit", "--data-dir", data_dir, "dave", "-1"}, 1},  // nothing to withdraw
       {{"credit", "--data-dir", data_dir, "nobody", "10"}, 1},
-      {{"credit", "dave", "10"}, 2},  // no data folder
+      {{"credit", "dave", "10"}, 2},                               // no data folder
+      {{"credit-line", "--data-dir", data_dir, "dave", "10"}, 1},  // no currency
+      {{"credit-line", "--data-dir", data_dir, "dave", "0"}, 2},
+      {{"credit-line", "--data-dir", data_dir, "nobody", "10"}, 1},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(run(c.args), c.code) << c.args[0] << " " << c.args.back();
