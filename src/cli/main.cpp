@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/call_command.h"
+#include "cli/export_command.h"
 #include "cli/lists_command.h"
 #include "cli/notation_commands.h"
 #include "cli/open_market_command.h"
@@ -24,6 +25,8 @@ constexpr const char* kUsage =
     "  call OPERATION [ARGS...]       run one catalogue operation, print its records as JSON\n"
     "  parlay quote PRICE,... MASK:STAKE,... [CURRENCY]   print a parlay's total stake and payout\n"
     "  open-market KIND MATCH STAKE CODE:ODDS,... [--dry-run]   open a market as banker\n"
+    "  export statement START END     print the statement window's list as CSV\n"
+    "  export records TAB [START END] print a records window tab's list as CSV\n"
     "  help                           list the catalogue's operations\n";
 
 int usage(std::ostream& err) {
@@ -79,6 +82,7 @@ int main(int argc, char** argv) {
   if (command == "lists") return cli::run_lists_command(context, rest, std::cout, std::cerr);
   if (command == "call") return cli::run_call_command(context, rest, std::cout, std::cerr);
   if (command == "open-market") return cli::run_open_market_command(context, rest, std::cout, std::cerr);
+  if (command == "export") return cli::run_export_command(context, rest, std::cout, std::cerr);
   std::cerr << "brindle-cli: unknown command " << command << "\n";
   return usage(std::cerr);
 }

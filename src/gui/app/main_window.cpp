@@ -12,12 +12,17 @@
 #include "core/app/startup_flow.h"
 #include "core/net/client_context.h"
 #include "core/ports/splash_port.h"
+#include "core/protocol/session.h"
+#include "gui/accounts/records_window.h"
+#include "gui/accounts/statement_window.h"
 #include "gui/app/settings_window.h"
 #include "gui/betting/hall_pages.h"
 #include "gui/net/progress_window.h"
 #include "gui/ui/bitmap_button.h"
+#include "gui/ui/confirmation_window.h"
 #include "gui/ui/marquee.h"
 #include "gui/ui/page_window.h"
+#include "gui/ui/qt_list_output.h"
 #include "gui/ui/skinned_frame.h"
 
 namespace brindle::gui {
@@ -304,13 +309,24 @@ void MainWindow::open_dialog(ports::MainWindowDialog dialog) {
     case ports::MainWindowDialog::settings:
       SettingsWindowPortImpl(services_.context, services_.messages, this).run();
       return;
+    case ports::MainWindowDialog::account_information: {
+      protocol::Session session{services_.transport, services_.progress, services_.context};
+      QtListOutput output(this, &services_.messages);
+      StatementWindow(session, services_.messages, output, this).exec();
+      return;
+    }
+    case ports::MainWindowDialog::bet_list:
+    case ports::MainWindowDialog::bet_records: {
+      protocol::Session session{services_.transport, services_.progress, services_.context};
+      ConfirmationWindowPort confirmation(this);
+      QtListOutput output(this, &services_.messages);
+      RecordsWindow(session, services_.messages, confirmation, output, this).exec();
+      return;
+    }
     // The windows of these features come with them; until then their buttons do nothing.
     case ports::MainWindowDialog::registration:
-    case ports::MainWindowDialog::account_information:
     case ports::MainWindowDialog::super_cash_out:
     case ports::MainWindowDialog::customer_service:
-    case ports::MainWindowDialog::bet_list:
-    case ports::MainWindowDialog::bet_records:
     case ports::MainWindowDialog::match_query:
       return;
   }
@@ -335,6 +351,7 @@ void MainWindowPortImpl::run(bool private_room) {
   auto hall_page = [&halls](int page, QWidget* parent) { return halls.make_page(page, parent); };
   MainWindow window({context_, transport_, progress_, messages_, shell_, hall_page, {}, {}});
   halls.set_owner(&window);
+  halls.set_records_opener([&window] { window.open_dialog(ports::MainWindowDialog::bet_records); });
   halls.set_frame(
       [&window](ports::WindowMessage m, int first, int second) { window.model().handle(m, first, second); });
   halls.set_notice([&window](const std::string& text) { window.set_running_text(text); });

@@ -53,16 +53,23 @@ class NoticeRelay final : public ports::NoticePort {
   std::function<void(const std::string&)> target_;
 };
 
-// The windows of features that have not landed yet: records, results, match information, the room
-// list (cancelled, so a hall stays public) and the in-play web window.
-class PendingHallWindows final : public ports::HallWindowsPort {
+// The windows a hall opens that belong to other features. The records window is the Main window's;
+// results, match information, the room list (cancelled, so a hall stays public) and the in-play web
+// window have not landed yet.
+class HallWindows final : public ports::HallWindowsPort {
  public:
-  void open_bet_records() override {}
+  void set_records_opener(std::function<void()> opener) { records_ = std::move(opener); }
+  void open_bet_records() override {
+    if (records_) records_();
+  }
   void open_results() override {}
   void open_match_history(int, const std::string&, const std::string&) override {}
   void open_odds_trend(const std::vector<ports::TrendPoint>&) override {}
   bool choose_private_room(std::string&) override { return false; }
   void open_in_play_web(const std::string&) override {}
+
+ private:
+  std::function<void()> records_;
 };
 
 // The market halls of the Main window's page slots and what they share: the session, the ticket
@@ -88,6 +95,8 @@ class HallPages final {
   }
   // Where the follow-up of a delayed in-play bet says how the server judged it.
   void set_notice(std::function<void(const std::string&)> target) { notices_.set_target(std::move(target)); }
+  // "投注记录" in a hall opens this.
+  void set_records_opener(std::function<void()> opener) { windows_.set_records_opener(std::move(opener)); }
   // The windows the tickets open are owned by this one.
   void set_owner(QWidget* owner);
   // "对战开盘" for the bankers' hall: with the notice first from its page button, at once from its
@@ -100,7 +109,7 @@ class HallPages final {
   Services services_;
   protocol::Session session_;
   FrameRelay frame_;
-  PendingHallWindows windows_;
+  HallWindows windows_;
   StakeWindowPortImpl stake_window_;
   BetConfirmationPortImpl confirmation_;
   OutrightTicketPortImpl outright_ticket_;
