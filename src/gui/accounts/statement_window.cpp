@@ -65,6 +65,7 @@ StatementWindow::StatementWindow(protocol::Session& session, ports::MessagePort&
   range_row->addSpacing(12);
   query_ = new QPushButton(QStringLiteral("查询"), this);
   query_->setObjectName("query");
+  query_->setDefault(true);  // Return in a date box runs the query
   range_row->addWidget(query_);
   range_row->addStretch(1);
   layout->addLayout(range_row);
