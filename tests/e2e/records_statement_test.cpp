@@ -17,6 +17,9 @@
 #include <tuple>
 #include <vector>
 
+#include "core/accounts/bet_record_tabs.h"
+#include "core/accounts/records_window_model.h"
+#include "core/accounts/statement_rows.h"
 #include "core/net/login_request.h"
 #include "core/net/network_card_address.h"
 #include "core/protocol/account_requests.h"
@@ -271,6 +274,32 @@ TEST_F(RecordsAndStatementAgainstServer, EveryKindShowsTheDaysBetsAndTheStatemen
                             return e.transaction_type == 14 && e.content == ten(open_market_number);
                           }),
             1);
+
+  // The windows' lists of the day: every settled tab shows the day's bets with a summary line, a
+  // parlay's 详细 lists its two legs, and the statement's last 本期结存 is the holding 4012 reports.
+  const auto range_end = around_now().end;
+  for (const auto& [session, tab, rows] :
+       {std::tuple{&session_, 1, 1u}, std::tuple{&session_, 3, 1u}, std::tuple{&star_.session, 5, 1u},
+        std::tuple{&session_, 7, 1u}, std::tuple{&session_, 9, 1u}}) {
+    accounts::RecordLists lists;
+    const auto fetched = accounts::fetch_record_tab(*session, tab, around_now(), lists);
+    ASSERT_TRUE(fetched) << "tab " << tab << ": " << fetched.error();
+    const auto list = accounts::records_list(tab, lists, around_now(), range_end);
+    EXPECT_EQ(list.rows.size(), rows) << "tab " << tab;
+    ASSERT_EQ(list.summary.size(), 1u) << "tab " << tab;
+    if (tab == 7) {
+      const auto legs = accounts::record_detail(tab, lists, 0);
+      ASSERT_TRUE(legs);
+      EXPECT_EQ(legs->rows.size(), 2u);
+    }
+  }
+  protocol::AccountBalance holding;
+  ASSERT_TRUE(protocol::fetch_balance(session_, holding));
+  const auto statement = accounts::statement_list(entries, around_now());
+  ASSERT_EQ(statement.rows.size(), entries.size());
+  char holding_text[32];
+  std::snprintf(holding_text, sizeof holding_text, "%.2f", holding.amount);
+  EXPECT_EQ(statement.rows.back().at(3), holding_text);
 
   // The records menu's seven-column list through brindle-cli: today placed and settled all four.
   write_file(dir_ / "Vantora.ini", "[SERVER]\r\nCurrent Server=" + context_.current_server +
