@@ -113,7 +113,7 @@ TEST(RecordsWindow, TabsFetchedOnFirstShowDetailsCancellationAndARangeQuery) {
   EXPECT_FALSE(window.cancel_button()->isVisible());
   save(window, "records_tab0.png");
 
-  // A settled tab shows its range (seven days up to now) and waits for 查询.
+  // A settled tab shows its range (seven days back to the end of today) and waits for 查询.
   window.tabs()->setCurrentIndex(1);
   EXPECT_TRUE(window.query_button()->isVisible());
   EXPECT_EQ(window.start_edit()->dateTime().daysTo(window.end_edit()->dateTime()), 7);

@@ -91,7 +91,7 @@ TEST(StatementWindow, QueriesAndShowsRowsAndBoxes) {
   StatementWindowFixture f;
   f.window.show();
   EXPECT_EQ(f.window.start_edit()->dateTime(), QDateTime(QDate(2026, 12, 2), QTime(0, 0)));
-  EXPECT_EQ(f.window.end_edit()->dateTime(), QDateTime(QDate(2026, 12, 8), QTime(15, 30, 12)));
+  EXPECT_EQ(f.window.end_edit()->dateTime(), QDateTime(QDate(2026, 12, 8), QTime(23, 59, 59)));
   EXPECT_EQ(f.window.table_model()->rowCount(), 0);
   EXPECT_EQ(f.window.table_model()->headerData(3, Qt::Horizontal).toString(), QStringLiteral("本期结存"));
   EXPECT_EQ(f.window.table()->columnWidth(4), 220);
@@ -100,7 +100,7 @@ TEST(StatementWindow, QueriesAndShowsRowsAndBoxes) {
            "46361.1|23|500|授信|790"});
   f.window.query_button()->click();
   ASSERT_EQ(f.server.requests().size(), 1u);
-  EXPECT_EQ(f.para(0), "20261202000000|20261208153012|0");
+  EXPECT_EQ(f.para(0), "20261202000000|20261208235959|0");
   ASSERT_EQ(f.window.table_model()->rowCount(), 4);
   EXPECT_EQ(f.cell(1, 1), QStringLiteral("投注亏损"));
   EXPECT_EQ(f.cell(1, 3), QStringLiteral("990.00"));

@@ -31,10 +31,11 @@ wire::CivilDateTime civil(const QDateTime& when) {
 
 wire::CivilDateTime local_now() { return civil(QDateTime::currentDateTime()); }
 
-protocol::DateRange default_range() {
-  const QDateTime now = QDateTime::currentDateTime();
-  return {civil(now.addDays(-kDefaultRangeDays)), civil(now)};
-}
+// The opening range: from midnight seven days back to the end of today, so that a bet settled while
+// the window is open is found by the next 查询 without touching the pickers.
+QDateTime default_start() { return QDateTime(QDate::currentDate().addDays(-kDefaultRangeDays), QTime(0, 0)); }
+QDateTime default_end() { return QDateTime(QDate::currentDate(), QTime(23, 59, 59)); }
+protocol::DateRange default_range() { return {civil(default_start()), civil(default_end())}; }
 
 QDateTimeEdit* date_edit(const QDateTime& when, QWidget* parent) {
   auto* edit = new QDateTimeEdit(when, parent);
@@ -96,10 +97,9 @@ RecordsWindow::RecordsWindow(protocol::Session& session, ports::MessagePort& mes
   range_row_ = new QWidget(this);
   auto* range = new QHBoxLayout(range_row_);
   range->setContentsMargins(0, 0, 0, 0);
-  const QDateTime now = QDateTime::currentDateTime();
-  start_ = date_edit(now.addDays(-kDefaultRangeDays), range_row_);
+  start_ = date_edit(default_start(), range_row_);
   start_->setObjectName("start");
-  end_ = date_edit(now, range_row_);
+  end_ = date_edit(default_end(), range_row_);
   end_->setObjectName("end");
   query_ = new QPushButton(QStringLiteral("查询"), range_row_);
   query_->setObjectName("query");

@@ -38,7 +38,7 @@ class RecordDetailWindow final : public QDialog {
 
 // "投注记录": the ten kinds of records, one tab each, over the core's records window model. Opens on
 // tab 0, fetched; the other unsettled tabs are fetched when first shown, the settled ones by "查询"
-// over the range (the last seven days up to now when the window opens).
+// over the range (from midnight seven days back to the end of today when the window opens).
 class RecordsWindow final : public QDialog {
   Q_OBJECT
  public:

@@ -31,15 +31,12 @@ QDateTimeEdit* date_time_edit(const QDateTime& value, const char* name, QWidget*
   return edit;
 }
 
-// From today's midnight six days back to now, to the second: seven days less a little, which the
-// query limit allows.
+// From today's midnight six days back to the end of today: seven days less a second, which the query
+// limit allows, and a movement made while the window is open is found by the next 查询.
 QDateTime opening_start(const QDateTime& now) {
   return QDateTime(now.date().addDays(-kDaysBack), QTime(0, 0));
 }
-QDateTime opening_end(const QDateTime& now) {
-  const QTime t = now.time();
-  return QDateTime(now.date(), QTime(t.hour(), t.minute(), t.second()));
-}
+QDateTime opening_end(const QDateTime& now) { return QDateTime(now.date(), QTime(23, 59, 59)); }
 protocol::DateRange opening_range(const QDateTime& now) {
   return {civil(opening_start(now)), civil(opening_end(now))};
 }

@@ -25,7 +25,7 @@ class ListTableModel;
 
 // The account statement ("帐户"): a date range, "查询", the transactions with their balance after
 // each, the three summary boxes under them, and "打印", "导出", "关闭". Modal; opens empty with the
-// last seven days (from today's midnight six days back to `now`), which the query limit allows.
+// last seven days (from today's midnight six days back to the end of `now`'s day), which the query limit allows.
 class StatementWindow final : public QDialog {
   Q_OBJECT
  public:
