@@ -4,8 +4,10 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QLibraryInfo>
 #include <QScreen>
 #include <QTimer>
+#include <QTranslator>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -55,6 +57,11 @@ int main(int argc, char** argv) {
   gui::decide_web_sandbox(geteuid() == 0, std::cerr);
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);  // the web engine's pages need it
   QApplication application(argc, argv);
+  // Qt's own dialogs (files, printing, the print preview) speak the client's language, whatever the
+  // system's; without the translations installed they stay in English.
+  QTranslator qt_texts;
+  if (qt_texts.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QApplication::installTranslator(&qt_texts);
   // Windows come and go between the sign-in steps: none of them closing ends the program.
   QApplication::setQuitOnLastWindowClosed(false);
 
