@@ -16,17 +16,21 @@
 #include <functional>
 
 #include "../core/accounts/accounts_fixture.h"
+#include "core/app/main_window_commands.h"
 #include "core/net/client_context.h"
 #include "core/net/curl_transport.h"
 #include "core/ports/frame_port.h"
 #include "core/ports/progress_sink.h"
+#include "core/ports/shell_port.h"
 #include "core/protocol/session.h"
 #include "gui/accounts/super_cash_out_window.h"
 #include "gui/accounts/transfer_window.h"
+#include "gui/app/main_window.h"
 #include "gui/net/masked_password_box.h"
 #include "gui/ui/skinned_frame.h"
 #include "gui_app.h"
 #include "support/scripted_https_server.h"
+#include "support/temp_dir.h"
 #include "wire/gbk.h"
 
 namespace {
@@ -94,14 +98,18 @@ struct StarServer {
   RecordingFrame frame;
 };
 
-// Runs `fill` on the modal window that the next action opens, then presses its default button.
-void on_next_modal(std::function<void(QWidget&)> fill) {
-  QTimer::singleShot(0, [fill = std::move(fill)] {
+// Runs `fill` on the modal window that the next action opens, then submits or cancels it.
+void on_next_modal(std::function<void(QWidget&)> fill, bool submit = true) {
+  QTimer::singleShot(0, [fill = std::move(fill), submit] {
     QWidget* modal = QApplication::activeModalWidget();
     ASSERT_NE(modal, nullptr);
     QTest::qWait(30);
     fill(*modal);
-    static_cast<QDialog*>(modal)->accept();
+    if (submit) {
+      static_cast<QDialog*>(modal)->accept();
+    } else {
+      static_cast<QDialog*>(modal)->reject();
+    }
   });
 }
 
@@ -180,6 +188,31 @@ TEST(SuperCashOutWindow, TypedAmountGoesToTheStarMember) {
   EXPECT_TRUE(accounts::run_super_cash_out(f.flows(), port, "star"));
   EXPECT_EQ(f.para(0), "wd|120.000000|star");
   EXPECT_EQ(f.messages.texts, std::vector<std::string>{"兑现成功"});
+}
+
+struct NoShell final : ports::ShellPort {
+  void open_address(const std::string&) override {}
+  bool file_exists(const std::string&) override { return false; }
+  bool start_program(const std::string&) override { return false; }
+};
+
+TEST(SuperButton, StarMemberWindowOutsideARoomCashOutInside) {
+  StarServer f;
+  brindle::testing::TempDir dir;
+  f.context.program_directory = dir.path();
+  f.context.star_member_terms = {"8000", "10000", "1500", "0.5"};
+  NoShell shell;
+  gui::MainWindow main({f.context, f.transport, f.progress, f.messages, shell, {}, {}, {}});
+  main.open(false);
+  const auto press_super = [&](const char* expected_title) {
+    QString title;
+    on_next_modal([&](QWidget& modal) { title = modal.windowTitle(); }, false);
+    main.button(app::kSuperButton)->click();
+    EXPECT_EQ(title, QString::fromUtf8(expected_title));
+  };
+  press_super("星级会员");
+  f.context.room_number = 17;
+  press_super("超级兑现");
 }
 
 }  // namespace
