@@ -347,7 +347,7 @@ void MainWindow::open_dialog(ports::MainWindowDialog dialog) {
       return;
     }
     case ports::MainWindowDialog::super_cash_out: {
-      // Outside a private room the button is 超级兑现's star-member window, inside one the cash-out.
+      // Outside a private room the button opens the star-member window, inside one the cash-out.
       protocol::Session session{services_.transport, services_.progress, services_.context};
       ConfirmationWindowPort confirmation(this);
       ModelFrame frame(model_);
