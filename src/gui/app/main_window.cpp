@@ -8,13 +8,17 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "core/accounts/star_member.h"
 #include "core/app/main_window_commands.h"
 #include "core/app/startup_flow.h"
 #include "core/net/client_context.h"
 #include "core/ports/splash_port.h"
 #include "core/protocol/session.h"
 #include "gui/accounts/records_window.h"
+#include "gui/accounts/star_member_window.h"
 #include "gui/accounts/statement_window.h"
+#include "gui/accounts/super_cash_out_window.h"
+#include "gui/accounts/transfer_window.h"
 #include "gui/app/settings_window.h"
 #include "gui/betting/hall_pages.h"
 #include "gui/net/progress_window.h"
@@ -45,6 +49,25 @@ constexpr std::array<const char*, app::kPageCount> kLocationTexts = {
     " 您现在的位置：对战万事盘",
     " 您现在的位置：冠军/指数",
     " 您现在的位置：其他游戏",
+};
+
+// The star member of the private room the user is in; the room values of the Client context bring it.
+// TODO(rooms): read the room's star member from the Client context.
+std::string room_star_member_name(const net::ClientContext&) { return {}; }
+// The create-room window of the private rooms; "自创房间" does nothing until they bring it.
+// TODO(rooms): open the create-room window.
+std::function<void()> create_room_opener(QWidget*) { return {}; }
+
+// The star member's windows talk to the Main window through its model, as the halls do.
+class ModelFrame final : public ports::FramePort {
+ public:
+  explicit ModelFrame(app::MainWindowModel& model) : model_(model) {}
+  void post(ports::WindowMessage message, int first, int second) override {
+    model_.handle(message, first, second);
+  }
+
+ private:
+  app::MainWindowModel& model_;
 };
 
 struct Placement {
@@ -323,9 +346,23 @@ void MainWindow::open_dialog(ports::MainWindowDialog dialog) {
       RecordsWindow(session, services_.messages, confirmation, output, this).exec();
       return;
     }
+    case ports::MainWindowDialog::super_cash_out: {
+      // Outside a private room the button opens the star-member window, inside one the cash-out.
+      protocol::Session session{services_.transport, services_.progress, services_.context};
+      ConfirmationWindowPort confirmation(this);
+      ModelFrame frame(model_);
+      const accounts::StarMemberServices flows{session, services_.messages, confirmation, frame};
+      if (services_.context.room_number == 0) {
+        TransferWindowPortImpl transfer(this);
+        run_star_member_window({flows, transfer, create_room_opener(this)}, this);
+      } else {
+        SuperCashOutWindowPortImpl window(this);
+        accounts::run_super_cash_out(flows, window, room_star_member_name(services_.context));
+      }
+      return;
+    }
     // The windows of these features come with them; until then their buttons do nothing.
     case ports::MainWindowDialog::registration:
-    case ports::MainWindowDialog::super_cash_out:
     case ports::MainWindowDialog::customer_service:
     case ports::MainWindowDialog::match_query:
       return;
