@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QTranslator>
+#include <clocale>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -57,6 +58,9 @@ int main(int argc, char** argv) {
   gui::decide_web_sandbox(geteuid() == 0, std::cerr);
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);  // the web engine's pages need it
   QApplication application(argc, argv);
+  // Qt takes the user's locale for everything, numbers included; the protocol's and the windows'
+  // amounts are written and read with a decimal point whatever the user's language.
+  std::setlocale(LC_NUMERIC, "C");
   // Qt's own dialogs (files, printing, the print preview) speak the client's language, whatever the
   // system's; without the translations installed they stay in English.
   QTranslator qt_texts;

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <clocale>
 #include <iostream>
 
 #include "gui/app/web_sandbox.h"
@@ -15,5 +16,8 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   brindle::gui::decide_web_sandbox(geteuid() == 0, std::cerr);
   QApplication application(argc, argv);
+  // Qt takes the user's locale for everything, numbers included; the protocol's and the windows'
+  // amounts are written and read with a decimal point whatever the user's language.
+  std::setlocale(LC_NUMERIC, "C");
   return RUN_ALL_TESTS();
 }
