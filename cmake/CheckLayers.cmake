@@ -1,6 +1,6 @@
 # Fails when a file under src/core or src/wire includes a header from a layer above its own, and names
 # each such include by file:line. The order, lowest first:
-#   wire → ports → net → notation → protocol → betting, accounts, rooms, matchinfo → app
+#   wire → ports → net → notation → protocol → betting, accounts, rooms, matchinfo, messages → app
 # ports/ holds the interfaces windows implement and the plain types they exchange; every layer of the
 # core may use them, so they include nothing above wire. The feature folders do not include one another.
 # The core and wire never include the programs built on them (cli, gui, server).
@@ -10,7 +10,7 @@ if(NOT ROOT)
   message(FATAL_ERROR "CheckLayers.cmake needs -DROOT=<folder holding src/>")
 endif()
 
-set(features betting accounts rooms matchinfo)
+set(features betting accounts rooms matchinfo messages)
 set(allowed_wire wire)
 set(allowed_ports ports wire)
 set(allowed_net net ports wire)

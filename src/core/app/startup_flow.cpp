@@ -5,10 +5,10 @@
 #include "core/app/command_line_switches.h"
 #include "core/app/registration_store.h"
 #include "core/app/upgrade_log.h"
+#include "core/messages/customer_service.h"
 #include "core/net/latest_information.h"
 #include "core/net/login_request.h"
 #include "core/net/member_details.h"
-#include "core/net/progress_texts.h"
 #include "core/net/proxy.h"
 #include "core/net/request.h"
 #include "core/net/server_lists.h"
@@ -20,29 +20,10 @@
 #include "core/ports/message_port.h"
 #include "core/ports/process_launcher.h"
 #include "core/ports/splash_port.h"
-#include "wire/framing.h"
+#include "core/protocol/rooms_messages.h"
+#include "core/protocol/session.h"
 
 namespace brindle::app {
-
-namespace {
-
-constexpr int kMessageListSubject = 4002;
-
-// Private messages waiting after sign-in. Their window comes with the messages feature; until then
-// only a failed fetch is reported.
-bool fetch_message_list(const net::ClientContext& context, net::Transport& transport,
-                        ports::ProgressSink& progress, std::size_t& count, std::string& error) {
-  net::Request request;
-  request.set_subject_id(kMessageListSubject, context.current_server);
-  request.set_progress_texts(net::kConnectingText, net::kSendingText, net::kReadingText);
-  if (!request.send(transport, progress, context.request_context(), error)) return false;
-  wire::ListReply reply(request.reply_lines());
-  error = request.reply_lines().empty() ? net::kEmptyReplyMessage : reply.message();
-  count = reply.row_count();
-  return reply.success();
-}
-
-}  // namespace
 
 std::string program_directory_text(const net::ClientContext& context) {
   std::string text = context.program_directory.string();
@@ -192,10 +173,13 @@ StartupFlow::SignIn StartupFlow::sign_in_loop() {
 
 void StartupFlow::after_login(int new_messages) {
   if (new_messages != 0) {
-    std::size_t count = 0;
-    std::string error;
-    if (!fetch_message_list(context_, transport_, ports_.progress, count, error)) {
-      ports_.messages.show_message(error, false);
+    protocol::Session session{transport_, ports_.progress, context_};
+    std::vector<protocol::PrivateMessage> list;
+    const auto fetched = protocol::fetch_private_messages(session, list);
+    if (!fetched) {
+      ports_.messages.show_message(fetched.error(), false);
+    } else if (!list.empty() && ports_.customer_service != nullptr) {
+      ports_.customer_service->run_with(std::move(list));
     }
   }
   // Neither failure keeps the user out: the Main window shows what it has.

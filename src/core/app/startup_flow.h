@@ -14,6 +14,10 @@ namespace brindle::net {
 class Transport;
 }
 
+namespace brindle::messages {
+class CustomerServiceWindowPort;
+}
+
 namespace brindle::ports {
 class LoginWindowPort;
 class MainWindowPort;
@@ -48,6 +52,8 @@ struct StartupPorts {
   ports::ProcessLauncher& launcher;
   ports::MainWindowPort& main_window;
   ports::ProgressSink& progress;
+  // Opens on the private messages waiting after sign-in; none: they are fetched and not shown.
+  messages::CustomerServiceWindowPort* customer_service = nullptr;
 };
 
 struct StartupEnvironment {

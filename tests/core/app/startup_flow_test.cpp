@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/app/registration_store.h"
+#include "core/messages/customer_service.h"
 #include "core/net/list_cache.h"
 #include "core/net/settings.h"
 #include "core/net/settings_file.h"
@@ -136,6 +137,14 @@ class RecordingMainWindow final : public brindle::ports::MainWindowPort {
   }
 };
 
+class RecordingCustomerService final : public brindle::messages::CustomerServiceWindowPort {
+ public:
+  std::vector<std::vector<brindle::protocol::PrivateMessage>> runs;
+  void run_with(std::vector<brindle::protocol::PrivateMessage> messages) override {
+    runs.push_back(std::move(messages));
+  }
+};
+
 LoginChoice member(const std::string& server, const std::string& user = "demo",
                    const std::string& password = "pw") {
   LoginChoice choice;
@@ -170,9 +179,9 @@ class StartupFlowTest : public ::testing::Test {
     environment.network_card_address = "001122334455\n";
     environment.fallback_hosts = {"lists.test"};
     environment.instance_marker_folder = dir_.path();
-    brindle::app::StartupFlow flow(context_, servers_,
-                                   {messages_, login_, splash_, launcher_, main_window_, progress_},
-                                   std::move(environment));
+    brindle::app::StartupFlow flow(
+        context_, servers_, {messages_, login_, splash_, launcher_, main_window_, progress_, &service_},
+        std::move(environment));
     return flow.run();
   }
 
@@ -184,6 +193,7 @@ class StartupFlowTest : public ::testing::Test {
   RecordingSplash splash_;
   RecordingLauncher launcher_;
   RecordingMainWindow main_window_;
+  RecordingCustomerService service_;
   brindle::ports::SilentProgress progress_;
 };
 
@@ -210,6 +220,34 @@ TEST_F(StartupFlowTest, FailedMessageListFetchIsShownAndSignInGoesOn) {
   EXPECT_EQ(run(), StartupOutcome::main_window_closed);
   EXPECT_EQ(messages_.shown, (std::vector<std::string>{"messages unavailable"}));
   EXPECT_EQ(servers_.count("3032"), 1);
+}
+
+TEST_F(StartupFlowTest, WaitingPrivateMessagesOpenCustomerServiceBeforeTheMainWindow) {
+  const struct {
+    const char* new_messages;
+    std::vector<std::string> list;  // empty: not fetched
+    std::size_t shown;              // messages the window opened on; 0: no window
+  } cases[] = {
+      {"0", {}, 0},
+      {"2", {"1|ok"}, 0},
+      {"2", {"1|ok", "7|hello|a<br>b|45000|x", "8|again|c|45000|y"}, 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.new_messages);
+    service_.runs.clear();
+    servers_.log.clear();
+    login_.choices = {member("good.test")};
+    servers_.replies["3001"] = {std::string("1|welcome|t1|0|t3|1|100|0|0|0|5|6|") + c.new_messages};
+    servers_.replies["4002"] = c.list;
+    EXPECT_EQ(run(), StartupOutcome::main_window_closed);
+    EXPECT_EQ(servers_.count("4002"), c.list.empty() ? 0 : 1);
+    ASSERT_EQ(service_.runs.size(), c.shown == 0 ? 0u : 1u);
+    if (c.shown != 0) {
+      EXPECT_EQ(service_.runs[0].size(), c.shown);
+      EXPECT_EQ(service_.runs[0][0].content, "a\r\nb");
+    }
+    EXPECT_TRUE(messages_.shown.empty());
+  }
 }
 
 // A server that answers 200 with no lines at all: every step says so rather than showing nothing.
