@@ -25,6 +25,7 @@
 #include "gui/app/process_launcher.h"
 #include "gui/app/splash_window.h"
 #include "gui/app/web_sandbox.h"
+#include "gui/messages/customer_service_window.h"
 #include "gui/net/login_window.h"
 #include "gui/net/progress_window.h"
 #include "gui/net/proxy_settings_window.h"
@@ -98,12 +99,14 @@ int main(int argc, char** argv) {
   proxy_settings.set_parent(&login);
   gui::DesktopShell shell;
   gui::MainWindowPortImpl main_window(context, transport, messages, splash, progress, shell);
+  gui::CustomerServiceWindowPortImpl customer_service(context, transport, progress, messages);
   if (!screenshot.isEmpty()) screenshot_login_window(login, screenshot);
 
   app::StartupEnvironment environment;
   environment.arguments = std::move(arguments);
   environment.network_card_address = net::network_card_address();
-  app::StartupFlow flow(context, transport, {messages, login, splash, launcher, main_window, progress},
+  app::StartupFlow flow(context, transport,
+                        {messages, login, splash, launcher, main_window, progress, &customer_service},
                         std::move(environment));
   if (flow.run() == app::StartupOutcome::stay_up) return QApplication::exec();
   return 0;

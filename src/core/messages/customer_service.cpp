@@ -69,7 +69,9 @@ ServiceTab CustomerServiceModel::first_tab() const {
 
 void CustomerServiceModel::show_tab(ServiceTab tab) {
   tab_ = tab;
-  if (tab == ServiceTab::questions) questions_shown_ = true;
+  if (tab != ServiceTab::questions) return;
+  questions_shown_ = true;
+  if (!questions_fetched_) fetch_questions();
 }
 
 std::string CustomerServiceModel::item_text() const {
@@ -159,6 +161,7 @@ void CustomerServiceModel::leave() {
 }
 
 bool CustomerServiceModel::fetch_questions() {
+  questions_fetched_ = true;  // once asked, only "刷新" asks again
   QuestionCollector list;
   const auto fetched = protocol::fetch_questions(services_.session, list);
   if (!fetched) {

@@ -84,7 +84,8 @@ class CustomerServiceModel final {
   // The tab the window opens on: private messages when there are any.
   ServiceTab first_tab() const;
 
-  // The view shows a tab; showing the questions makes leaving run the survey check.
+  // The view shows a tab; showing the questions makes leaving run the survey check. Opened after
+  // sign-in the questions were not fetched: their first showing fetches them.
   void show_tab(ServiceTab tab);
   ServiceTab tab() const { return tab_; }
 
@@ -123,6 +124,7 @@ class CustomerServiceModel final {
   PagedList<protocol::PrivateMessage> private_;
   ServiceTab tab_ = ServiceTab::questions;
   bool questions_shown_ = false;
+  bool questions_fetched_ = false;
 };
 
 // The window as the start-up flow opens it after sign-in.

@@ -21,6 +21,7 @@
 #include "gui/accounts/transfer_window.h"
 #include "gui/app/settings_window.h"
 #include "gui/betting/hall_pages.h"
+#include "gui/messages/customer_service_window.h"
 #include "gui/net/progress_window.h"
 #include "gui/ui/bitmap_button.h"
 #include "gui/ui/confirmation_window.h"
@@ -361,9 +362,13 @@ void MainWindow::open_dialog(ports::MainWindowDialog dialog) {
       }
       return;
     }
+    case ports::MainWindowDialog::customer_service: {
+      protocol::Session session{services_.transport, services_.progress, services_.context};
+      run_customer_service(session, services_.messages, this);
+      return;
+    }
     // The windows of these features come with them; until then their buttons do nothing.
     case ports::MainWindowDialog::registration:
-    case ports::MainWindowDialog::customer_service:
     case ports::MainWindowDialog::match_query:
       return;
   }

@@ -86,6 +86,19 @@ TEST(CustomerService, OpeningNeedsBothListsAndFallsBackToQuestions) {
   EXPECT_EQ(empty.model.item_text(), "");
 }
 
+TEST(CustomerService, OpenedAfterSignInFetchesTheQuestionsOnTheirFirstShowing) {
+  ServiceFixture f;
+  f.model.open_with({protocol::PrivateMessage{7, "维护通知", "今晚", "2023-03-15 12:00", ""}});
+  EXPECT_EQ(f.model.tab(), ServiceTab::private_messages);
+  EXPECT_TRUE(f.transport.exchanges().empty());
+  f.reply({"0|忙"});
+  f.model.show_tab(ServiceTab::questions);
+  f.model.show_tab(ServiceTab::private_messages);
+  f.model.show_tab(ServiceTab::questions);  // a failure is not repeated on every showing
+  EXPECT_EQ(f.subjects(), (std::vector<int>{4001}));
+  EXPECT_EQ(f.messages.texts, (Lines{"忙"}));
+}
+
 TEST(CustomerService, RefreshRefetchesTheShownTabAndAFailureLeavesItEmpty) {
   ServiceFixture f;
   ASSERT_TRUE(f.open(kTwoMessages, kQuestions));
