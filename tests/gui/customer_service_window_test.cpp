@@ -154,6 +154,18 @@ TEST(CustomerServiceWindow, BothTabsPageSendDeleteAndOfferTheSurveyOnLeaving) {
   EXPECT_FALSE(window.isVisible());
 }
 
+// From the Main window: a list that cannot be had is said and no window opens (a window would wait here).
+TEST(CustomerServiceWindow, FromTheMainWindowAFailedListKeepsTheWindowClosed) {
+  ServiceFixture f;
+  f.reply({"1|ok"});
+  f.reply({"0|客服系统维护中"});
+  gui::run_customer_service(f.session, f.messages, nullptr);
+  ASSERT_EQ(f.server.requests().size(), 2u);
+  EXPECT_EQ(f.subject(0), "4002");
+  EXPECT_EQ(f.subject(1), "4001");
+  EXPECT_EQ(f.messages.texts, (std::vector<std::string>{"客服系统维护中"}));
+}
+
 TEST(SurveyWindow, RefusesWithoutAChoiceThenSendsTheRating) {
   ServiceFixture f;
   messages::SurveyModel survey(f.session, f.messages, "12");
