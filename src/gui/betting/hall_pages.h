@@ -65,7 +65,7 @@ class HallWindows final : public ports::HallWindowsPort {
   void open_results() override {}
   void open_match_history(int, const std::string&, const std::string&) override {}
   void open_odds_trend(const std::vector<ports::TrendPoint>&) override {}
-  bool choose_private_room(std::string&) override { return false; }
+  bool choose_private_room() override { return false; }
   void open_in_play_web(const std::string&) override {}
 
  private:
