@@ -43,15 +43,14 @@ bool password_matches(std::string_view typed, const protocol::Room& room) {
 }
 
 void RoomListModel::fill() {
-  rooms_.clear();
-  rows_ = {};
   std::vector<protocol::Room> rooms;
-  if (const auto fetched = protocol::fetch_rooms(services_.session, rooms); !fetched) {
-    services_.messages.show_message(fetched.error(), false);
-    return;
-  }
-  rooms_ = std::move(rooms);
+  const protocol::Outcome fetched = protocol::fetch_rooms(services_.session, rooms);
+  if (before_rows_) before_rows_();
+  rooms_ = fetched ? std::move(rooms) : std::vector<protocol::Room>{};
   rows_ = group_rooms(rooms_, services_.session.context.user_name);
+  if (after_rows_) after_rows_();
+  // Shown over the emptied list.
+  if (!fetched) services_.messages.show_message(fetched.error(), false);
 }
 
 const protocol::Room* RoomListModel::room(const RoomRowIndex& index) const {

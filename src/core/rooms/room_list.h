@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -72,6 +73,11 @@ struct RoomListServices {
 class RoomListModel final {
  public:
   explicit RoomListModel(RoomListServices services) : services_(services) {}
+  // Called just before and just after the rows are replaced, so that a view resets around it.
+  void set_row_observers(std::function<void()> before, std::function<void()> after) {
+    before_rows_ = std::move(before);
+    after_rows_ = std::move(after);
+  }
 
   // Reads the list anew (opening and "刷新列表"); a failure shows its message and leaves it empty.
   void fill();
@@ -88,6 +94,8 @@ class RoomListModel final {
   RoomListServices services_;
   std::vector<protocol::Room> rooms_;
   RoomListRows rows_;
+  std::function<void()> before_rows_;
+  std::function<void()> after_rows_;
 };
 
 }  // namespace brindle::rooms
