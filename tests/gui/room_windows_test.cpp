@@ -242,7 +242,7 @@ std::vector<std::string> one_match() {
 }
 
 // The Login window's "私人房间": the Main window opens on the Asian handicap hall, the room list comes
-// up at once, the password enters the room; the hall's line names the room and the super button
+// up once it shows, the password enters the room; the hall's line names the room and the super button
 // shows cash-out.
 TEST(PrivateRoomPath, FromTheLoginWindowIntoARoomWithTheSuperButtonOnCashOut) {
   RoomsServer f;
@@ -267,6 +267,10 @@ TEST(PrivateRoomPath, FromTheLoginWindowIntoARoomWithTheSuperButtonOnCashOut) {
     list.enter();
   });
   window.open(true);
+  EXPECT_EQ(f.context.room_number, 0) << "the room list waits until the Main window shows";
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return f.context.room_number != 0; }));
   EXPECT_EQ(f.subjects(), (std::vector<int>{4027, 4012, 1004}));
   EXPECT_EQ(f.context.room_number, 31);
   auto* page = window.page(1);
@@ -277,9 +281,6 @@ TEST(PrivateRoomPath, FromTheLoginWindowIntoARoomWithTheSuperButtonOnCashOut) {
   ASSERT_NE(super, nullptr);
   EXPECT_EQ(super->prefix(), "bt_cash");
   EXPECT_EQ(window.model().cash_out_mode(), 1);
-
-  window.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   save(*page, "hall_in_room.png");
 
   // "公共房间" leaves: the room values go and the button is bt_super again.
