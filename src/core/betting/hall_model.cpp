@@ -34,7 +34,8 @@ void HallModel::show(const std::string& text) { services_.messages.show_message(
 
 std::string HallModel::location_text() const {
   if (room_ == HallRoom::kPublic) return public_location();
-  return private_location_prefix() + room_name_;
+  if (!shows_room_name()) return private_location_prefix();
+  return private_location_prefix() + services_.session.context.room_name;
 }
 
 std::vector<std::string> HallModel::context_menu() const {
@@ -142,9 +143,15 @@ void HallModel::private_room_command() {
     show(private_room_refusal());
     return;
   }
+  const HallRoom before = room_;
   switch_room(room_ == HallRoom::kPublic ? HallRoom::kPrivate : HallRoom::kPublic);
-  // The frame's super button follows the room the hall ends up in (a cancelled room list leaves it
-  // public), not the room it left.
+  // A cancelled room list still tells the frame where the user is; a change has told it already.
+  if (room_ == before) post_room();
+}
+
+// The frame's super button follows the room the hall ends up in (a cancelled room list leaves it
+// public), not the room it left.
+void HallModel::post_room() {
   services_.frame.post(ports::WindowMessage::private_rooms, room_ == HallRoom::kPrivate ? 1 : 0, 0);
 }
 
@@ -152,13 +159,15 @@ void HallModel::switch_room(HallRoom wanted) {
   if (room_ == wanted) return;
   net::ClientContext& context = services_.session.context;
   if (wanted == HallRoom::kPublic) {
-    context.room_number = 0;
-    room_name_.clear();
-  } else if (context.room_number == 0 && !services_.windows.choose_private_room(room_name_)) {
+    context.leave_room();
+  } else if (context.room_number == 0 && !services_.windows.choose_private_room()) {
     return;
   }
   room_ = wanted;
   if (view_) view_->room_changed();
+  // Every way into or out of a room (the command, the Main window's 0x505, following the user)
+  // swaps the frame's super button.
+  post_room();
 }
 
 void HallModel::became_visible() {

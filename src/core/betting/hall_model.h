@@ -147,6 +147,8 @@ class HallModel {
   virtual bool fetches_balance() const { return true; }
   virtual std::string public_location() const = 0;
   virtual std::string private_location_prefix() const = 0;
+  // Whether the private location line ends with the room's name.
+  virtual bool shows_room_name() const { return true; }
   virtual const char* private_room_refusal() const { return kPrivateRoomRefused; }
 
   HallServices& services() { return services_; }
@@ -155,6 +157,7 @@ class HallModel {
 
  private:
   void run_refresh(bool filtered);
+  void post_room();
   void remember_prices();
 
   HallServices services_;
@@ -162,7 +165,6 @@ class HallModel {
   HallList list_;
   std::string empty_text_ = kNoMarketsText;
   HallRoom room_ = HallRoom::kPublic;
-  std::string room_name_;
   bool filtered_ = false;
   std::unordered_map<int, double> previous_prices_;  // by selection number, as of the last refresh
 };

@@ -23,6 +23,7 @@ class OutrightHall final : public MatchListHall {
   protocol::Outcome fetch(bool filtered) override;
   std::string public_location() const override { return " 您现在的位置：冠军/指数"; }
   std::string private_location_prefix() const override { return " 您现在的位置：冠军/指数"; }
+  bool shows_room_name() const override { return false; }
   void more_click(std::size_t line) override;
 
  private:

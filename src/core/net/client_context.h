@@ -86,13 +86,21 @@ struct ClientContext {
   int skin_size_mode = 0;  // 0 "skin", 1 "skin/800", 2 "skin/900"
 
   RequestContext request_context() const { return {current_server, user_name, password}; }
+  // Back in the public room: no room number, no star member to cash out with, no room name.
+  void leave_room() {
+    room_number = 0;
+    room_star_member.clear();
+    room_name.clear();
+  }
   std::filesystem::path settings_path() const {
     return settings_file.empty() ? program_directory / "Vantora.ini" : settings_file;
   }
 
   // --- Fields added by the request catalogue go below this line. ---
   // Request catalogue state
-  int room_number = 0;  // the private room the user is in, 0 in the public room; ends every bet
+  int room_number = 0;           // the private room the user is in, 0 in the public room; ends every bet
+  std::string room_star_member;  // the user name of that room's star member, empty outside a room
+  std::string room_name;         // what the halls' location lines show inside the room
   std::array<std::string, 5> league_filter{"0", "0", "0", "0", "0"};  // "0" = unused
   std::array<std::string, 4> star_member_terms;  // RMB, HKD and USD deposits and a fourth number
   std::string room_list_text;                    // the room list's header field

@@ -18,8 +18,8 @@ class HallWindowsPort {
   virtual void open_match_history(int match_number, const std::string& home, const std::string& away) = 0;
   //! The odds trend chart of the points a 4022 request returned.
   virtual void open_odds_trend(const std::vector<TrendPoint>& points) = 0;
-  //! The room list; true when the user entered a room, whose name is then in `room_name`.
-  virtual bool choose_private_room(std::string& room_name) = 0;
+  //! The room list; true when the user entered a room, whose values are then in the Client context.
+  virtual bool choose_private_room() = 0;
   //! The modal "走地" window on the web version of in-play betting.
   virtual void open_in_play_web(const std::string& web_token) = 0;
 };

@@ -166,8 +166,13 @@ void MainWindow::open(bool private_room) {
   setFixedSize(kClientWidth + margins.left() + margins.right(),
                kClientHeight + margins.top() + margins.bottom());
   if (const QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
-  model_.open(private_room);
+  model_.open(false);
   timer_.start();
+  // The Login window's "私人房间": the room list once this window is on screen, where the splash
+  // cannot cover it.
+  if (private_room) {
+    QTimer::singleShot(0, this, [this] { model_.handle(ports::WindowMessage::private_rooms, 1, 1); });
+  }
 }
 
 void MainWindow::build_buttons() {

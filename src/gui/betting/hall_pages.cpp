@@ -12,6 +12,7 @@
 #include "gui/betting/banker_page.h"
 #include "gui/betting/hall_page.h"
 #include "gui/betting/parlay_ticket_panel.h"
+#include "gui/rooms/room_list_window.h"
 
 namespace brindle::gui {
 
@@ -21,9 +22,13 @@ HallPages::HallPages(Services services)
       stake_window_(services_.context.skin_size_mode, nullptr),
       confirmation_(nullptr),
       outright_ticket_(services_.context.skin_size_mode, nullptr),
-      parlay_windows_(nullptr) {}
+      parlay_windows_(nullptr) {
+  windows_.set_room_list(
+      [this] { return choose_private_room(session_, services_.messages, services_.skin_folder, owner_); });
+}
 
 void HallPages::set_owner(QWidget* owner) {
+  owner_ = owner;
   stake_window_.set_owner(owner);
   confirmation_.set_owner(owner);
   outright_ticket_.set_owner(owner);

@@ -53,9 +53,9 @@ class NoticeRelay final : public ports::NoticePort {
   std::function<void(const std::string&)> target_;
 };
 
-// The windows a hall opens that belong to other features. The records window is the Main window's;
-// results, match information, the room list (cancelled, so a hall stays public) and the in-play web
-// window have not landed yet.
+// The windows a hall opens that belong to other features. The records window is the Main window's,
+// the room list the rooms feature's; results, match information and the in-play web window have not
+// landed yet.
 class HallWindows final : public ports::HallWindowsPort {
  public:
   void set_records_opener(std::function<void()> opener) { records_ = std::move(opener); }
@@ -65,11 +65,14 @@ class HallWindows final : public ports::HallWindowsPort {
   void open_results() override {}
   void open_match_history(int, const std::string&, const std::string&) override {}
   void open_odds_trend(const std::vector<ports::TrendPoint>&) override {}
-  bool choose_private_room(std::string&) override { return false; }
+  // Without a room list the user cannot enter a room, so a hall stays public.
+  void set_room_list(std::function<bool()> chooser) { room_list_ = std::move(chooser); }
+  bool choose_private_room() override { return room_list_ && room_list_(); }
   void open_in_play_web(const std::string&) override {}
 
  private:
   std::function<void()> records_;
+  std::function<bool()> room_list_;
 };
 
 // The market halls of the Main window's page slots and what they share: the session, the ticket
@@ -108,6 +111,7 @@ class HallPages final {
  private:
   Services services_;
   protocol::Session session_;
+  QWidget* owner_ = nullptr;
   FrameRelay frame_;
   HallWindows windows_;
   StakeWindowPortImpl stake_window_;

@@ -1,10 +1,12 @@
-// The other members of the hall family: in-play status rule and columns, the parlay hall's 1X2
-// cells and room refusal, the outright list.
+// The room the user is in as every hall shows it; the other members of the hall family: in-play status rule
+// and columns, the parlay hall's 1X2 cells and room refusal, the outright list.
 
 #include <gtest/gtest.h>
 
+#include "core/betting/asian_handicap_hall.h"
 #include "core/betting/in_play_hall.h"
 #include "core/betting/outright_hall.h"
+#include "core/betting/over_under_hall.h"
 #include "core/betting/parlay_hall.h"
 #include "core/net/client_context.h"
 #include "core/notation/handicap_notation.h"
@@ -93,6 +95,61 @@ TEST(OutrightHall, EventListWithoutLeagueChooser) {
   EXPECT_EQ(hall.cell_text(0, OutrightHall::kName), "2026世界杯冠军");
   EXPECT_EQ(hall.cell_text(0, OutrightHall::kTime), "2024-03-01 18:00");
   EXPECT_EQ(hall.location_text(), " 您现在的位置：冠军/指数");
+}
+
+TEST(HallRooms, EveryHallFollowingTheUserShowsTheRoomsNameAndLeavingClearsTheRoom) {
+  brindle::testing::HallFixture f;
+  brindle::testing::ScriptedParlayWindows parlay_windows;
+  PendingOutright ticket;
+  AsianHandicapHall asian(f.services());
+  OverUnderHall over_under(f.services());
+  InPlayHall in_play(f.services());
+  ParlayHall parlay(f.services(), parlay_windows);
+  OutrightHall outright(f.services(), ticket);
+
+  f.windows.room_to_enter = "老王的房间";
+  asian.private_room_command();
+  EXPECT_EQ(f.windows.room_lists, 1);
+  EXPECT_EQ(f.context.room_number, 9);
+  EXPECT_EQ(asian.location_text(), " 您现在的位置：亚洲让球盘私人房间 — 老王的房间");
+
+  struct Case {
+    HallModel* hall;
+    const char* location;
+  };
+  const Case cases[] = {
+      {&over_under, " 您现在的位置：大小球盘私人房间 — 老王的房间"},
+      {&in_play, " 您现在的位置：走地盘私人房间 — 老王的房间"},
+      {&parlay, " 您现在的位置：私人房间 — 老王的房间"},
+      {&outright, " 您现在的位置：冠军/指数"},  // no room in its line
+  };
+  for (const auto& c : cases) {
+    c.hall->became_visible();
+    EXPECT_EQ(c.hall->room(), HallRoom::kPrivate) << c.location;
+    EXPECT_EQ(c.hall->location_text(), c.location);
+  }
+  EXPECT_EQ(f.windows.room_lists, 1) << "the room number spares the other halls the room list";
+  // Each switch told the frame, so the super button shows cash-out.
+  for (const auto& posted : f.frame.posted)
+    EXPECT_EQ(posted, std::make_tuple(ports::WindowMessage::private_rooms, 1, 0));
+
+  parlay.private_room_command();
+  EXPECT_EQ(f.context.room_number, 0);
+  EXPECT_EQ(f.context.room_star_member, "");
+  EXPECT_EQ(f.context.room_name, "");
+  EXPECT_EQ(f.frame.posted.back(), std::make_tuple(ports::WindowMessage::private_rooms, 0, 0));
+  asian.became_visible();
+  EXPECT_EQ(asian.location_text(), " 您现在的位置：亚洲让球盘 — 公共房间");
+}
+
+TEST(HallRooms, TheMainWindowsRoomSwitchAlsoSwapsTheSuperButton) {
+  brindle::testing::HallFixture f;
+  AsianHandicapHall hall(f.services());
+  f.windows.room_to_enter = "老王的房间";
+  hall.switch_room(HallRoom::kPrivate);  // the Login window's "私人房间" path
+  EXPECT_EQ(f.frame.posted, (std::vector{std::make_tuple(ports::WindowMessage::private_rooms, 1, 0)}));
+  hall.switch_room(HallRoom::kPrivate);
+  EXPECT_EQ(f.frame.posted.size(), 1u);
 }
 
 }  // namespace

@@ -86,10 +86,13 @@ struct RecordingWindows final : ports::HallWindowsPort {
   void open_odds_trend(const std::vector<ports::TrendPoint>& points) override {
     trends.push_back(points.size());
   }
-  bool choose_private_room(std::string& name) override {
+  // Enters room 9 of "star" under the scripted name, as the room list does on a right password.
+  bool choose_private_room() override {
     ++room_lists;
-    if (!room_to_enter) return false;
-    name = *room_to_enter;
+    if (!room_to_enter || context == nullptr) return false;
+    context->room_number = 9;
+    context->room_star_member = "star";
+    context->room_name = *room_to_enter;
     return true;
   }
   void open_in_play_web(const std::string& token) override { web_tokens.push_back(token); }
@@ -97,6 +100,7 @@ struct RecordingWindows final : ports::HallWindowsPort {
   int results = 0;
   int room_lists = 0;
   std::optional<std::string> room_to_enter;
+  net::ClientContext* context = nullptr;
   std::vector<std::string> histories;
   std::vector<std::size_t> trends;
   std::vector<std::string> web_tokens;
@@ -137,6 +141,7 @@ struct HallFixture : CatalogueFixture {
   HallFixture() {
     context.currency_code = 1;
     context.balance = 1000;
+    windows.context = &context;
   }
   betting::HallServices services() {
     return {session, messages, frame, shell, windows, stake_window, confirmation};
