@@ -278,19 +278,19 @@ TEST_F(RecordsAndStatementAgainstServer, EveryKindShowsTheDaysBetsAndTheStatemen
   // The windows' lists of the day: every settled tab shows the day's bets with a summary line, a
   // parlay's 详细 lists its two legs, and the statement's last 本期结存 is the holding 4012 reports.
   const auto range_end = around_now().end;
-  for (const auto& [session, tab, rows] :
+  for (const auto& [session, tab, shown] :
        {std::tuple{&session_, 1, 1u}, std::tuple{&session_, 3, 1u}, std::tuple{&star_.session, 5, 1u},
         std::tuple{&session_, 7, 1u}, std::tuple{&session_, 9, 1u}}) {
     accounts::RecordLists lists;
     const auto fetched = accounts::fetch_record_tab(*session, tab, around_now(), lists);
     ASSERT_TRUE(fetched) << "tab " << tab << ": " << fetched.error();
     const auto list = accounts::records_list(tab, lists, around_now(), range_end);
-    EXPECT_EQ(list.rows.size(), rows) << "tab " << tab;
+    EXPECT_EQ(list.rows.size(), shown) << "tab " << tab;
     ASSERT_EQ(list.summary.size(), 1u) << "tab " << tab;
     if (tab == 7) {
-      const auto legs = accounts::record_detail(tab, lists, 0);
-      ASSERT_TRUE(legs);
-      EXPECT_EQ(legs->rows.size(), 2u);
+      const auto detail = accounts::record_detail(tab, lists, 0);
+      ASSERT_TRUE(detail);
+      EXPECT_EQ(detail->rows.size(), 2u);
     }
   }
   protocol::AccountBalance holding;

@@ -23,6 +23,7 @@
 #include "gui/betting/hall_pages.h"
 #include "gui/messages/customer_service_window.h"
 #include "gui/net/progress_window.h"
+#include "gui/rooms/create_room_window.h"
 #include "gui/ui/bitmap_button.h"
 #include "gui/ui/confirmation_window.h"
 #include "gui/ui/marquee.h"
@@ -51,13 +52,6 @@ constexpr std::array<const char*, app::kPageCount> kLocationTexts = {
     " 您现在的位置：冠军/指数",
     " 您现在的位置：其他游戏",
 };
-
-// The star member of the private room the user is in; the room values of the Client context bring it.
-// TODO(rooms): read the room's star member from the Client context.
-std::string room_star_member_name(const net::ClientContext&) { return {}; }
-// The create-room window of the private rooms; "自创房间" does nothing until they bring it.
-// TODO(rooms): open the create-room window.
-std::function<void()> create_room_opener(QWidget*) { return {}; }
 
 // The star member's windows talk to the Main window through its model, as the halls do.
 class ModelFrame final : public ports::FramePort {
@@ -360,10 +354,11 @@ void MainWindow::open_dialog(ports::MainWindowDialog dialog) {
       const accounts::StarMemberServices flows{session, services_.messages, confirmation, frame};
       if (services_.context.room_number == 0) {
         TransferWindowPortImpl transfer(this);
-        run_star_member_window({flows, transfer, create_room_opener(this)}, this);
+        const auto create = [this, &session] { create_room(session, services_.messages, this); };
+        run_star_member_window({flows, transfer, create}, this);
       } else {
         SuperCashOutWindowPortImpl window(this);
-        accounts::run_super_cash_out(flows, window, room_star_member_name(services_.context));
+        accounts::run_super_cash_out(flows, window, services_.context.room_star_member);
       }
       return;
     }
