@@ -19,6 +19,10 @@ std::array<std::string, 9> registration_texts(const ports::RegistrationEntries& 
 
 protocol::ParameterGroups registration_groups() { return {}; }
 
+std::string RegistrationForm::agreement_address() const {
+  return accounts::agreement_address(services_.session.context);
+}
+
 Field RegistrationForm::refused(const Refusal& refusal) {
   services_.messages.show_message(refusal.message, false);
   return refusal.field;

@@ -50,6 +50,8 @@ class RegistrationForm final {
   // "验证用户名" and "验证昵称": the local check, then the server's answer shown as it comes.
   Field check_user_name(ports::RegistrationEntries& entries);
   Field check_nickname(ports::RegistrationEntries& entries);
+  // "用户协议": the page the agreement window shows.
+  std::string agreement_address() const;
 
  private:
   Field refused(const Refusal& refusal);
