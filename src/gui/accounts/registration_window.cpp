@@ -23,7 +23,8 @@ using accounts::Field;
 constexpr char kIntroText[] = "请准确填写下列信息。";
 constexpr char kPhoneNote[] =
     "此联络电话可作为确认您在澜川身份的方式之一，在需要时可随时向您反映帐户的特殊情况或通知最新优惠政策";
-constexpr int kWidth = 620;
+constexpr int kWidth = 640;
+constexpr int kBoxWidth = 170;
 
 std::string text_of(const QLineEdit* box) { return box->text().toStdString(); }
 QString q(const std::string& text) { return QString::fromStdString(text); }
@@ -88,6 +89,7 @@ RegistrationWindow::RegistrationWindow(accounts::RegistrationForm& form, PageOpe
   note->setWordWrap(true);
   grid->addWidget(note, row++, 1, 1, 3);
   grid->setColumnStretch(2, 1);
+  grid->setColumnMinimumWidth(1, kBoxWidth);
 
   adult_ = new QCheckBox(QStringLiteral("满十八岁"), this);
   adult_->setObjectName("adult");
