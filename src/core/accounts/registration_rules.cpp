@@ -56,7 +56,37 @@ const char* password_problem(const std::string& text, const PasswordRule& rule) 
   return nullptr;
 }
 
-bool lacks_at_sign(const std::string& email) { return email.find('@') == std::string::npos; }
+// The first character the wire's GBK cannot hold, or nothing.
+std::optional<std::string> first_unsupported(const std::string& text) {
+  for (std::size_t at = 0; at < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+    const std::string character = text.substr(at, length);
+    bool unmappable = false;
+    (void)wire::utf8_to_gbk(character, &unmappable);
+    if (unmappable) return character;
+    at += length;
+  }
+  return std::nullopt;
+}
+
+std::string with_character(const char* format, const std::string& character) {
+  std::string text = format;
+  text.replace(text.find("%s"), 2, character);
+  return text;
+}
+
+// An e-mail GBK cannot carry would be stored altered, and the password mailed nowhere.
+bool lacks_at_sign(const std::string& email) {
+  return email.find('@') == std::string::npos || first_unsupported(email).has_value();
+}
+
+std::optional<Refusal> phone_problem(std::string& phone) {
+  const auto character = first_unsupported(phone);
+  if (!character) return std::nullopt;
+  phone.clear();
+  return Refusal{with_character(kPhoneUnsupportedFormat, *character), Field::phone};
+}
 
 // The rule shared by the user name of both windows; the registration alone forbids all digits.
 std::optional<Refusal> user_name_problem(std::string& user_name, bool refuse_digits) {
@@ -123,12 +153,14 @@ std::optional<Refusal> check_registration(RegistrationEntries& e) {
     char text[64];
     std::snprintf(text, sizeof text, kNicknameCharacterFormat, e.nickname[at]);
     nickname_message = text;
+  } else if (const auto character = first_unsupported(e.nickname)) {
+    nickname_message = with_character(kNicknameUnsupportedFormat, *character);
   }
   if (!nickname_message.empty()) {
     e.nickname.clear();
     return Refusal{nickname_message, Field::nickname};
   }
-  return std::nullopt;
+  return phone_problem(e.phone);
 }
 
 std::optional<Refusal> check_user_name_to_ask(RegistrationEntries& e) {
@@ -164,7 +196,7 @@ std::optional<Refusal> check_profile(ProfileEntries& e) {
     e.withdrawal_password_confirmation.clear();
     return refuse(kWithdrawalMismatchText, Field::withdrawal_password_confirmation);
   }
-  return std::nullopt;
+  return phone_problem(e.phone);
 }
 
 }  // namespace brindle::accounts

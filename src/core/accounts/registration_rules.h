@@ -35,6 +35,9 @@ inline constexpr char kWithdrawalMismatchText[] = "提彩密码和确认提彩�
 inline constexpr char kNicknameEmptyText[] = "昵称不能为空！";
 inline constexpr char kNicknameLongText[] = "昵称不能为超过20位！";
 inline constexpr char kNicknameCharacterFormat[] = "昵称不能包含字符'%c'！";
+// GBK cannot carry the character: it would arrive as '?', in a nickname that cannot be changed.
+inline constexpr char kNicknameUnsupportedFormat[] = "昵称不能包含字符'%s'！";
+inline constexpr char kPhoneUnsupportedFormat[] = "电话不能包含字符'%s'！";
 inline constexpr char kNicknameDigitsText[] = "昵称不能为数字！";
 inline constexpr char kNicknameCharactersText[] = "昵称只能为字母或数字！";
 
@@ -51,6 +54,7 @@ enum class Field {
   withdrawal_password,
   withdrawal_password_confirmation,
   nickname,
+  phone,
 };
 
 struct Refusal {

@@ -118,6 +118,8 @@ QWidget* ProfileWindow::box_of(Field field) const {
       return new_withdrawal_;
     case Field::withdrawal_password_confirmation:
       return withdrawal_confirmation_;
+    case Field::phone:
+      return phone_;
     default:
       return nullptr;
   }

@@ -166,6 +166,8 @@ QWidget* RegistrationWindow::box_of(Field field) const {
       return withdrawal_confirmation_;
     case Field::nickname:
       return nickname_;
+    case Field::phone:
+      return phone_;
     case Field::none:
       break;
   }

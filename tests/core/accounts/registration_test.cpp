@@ -101,6 +101,12 @@ TEST(RegistrationRules, SubmitChecksInOrderAndClearsTheFieldsSaid) {
        Field::nickname, [](const auto& e) { EXPECT_EQ(e.nickname, ""); }},
       {"nickname names the first found", [](auto& e) { e.nickname = "a?b%c"; }, "昵称不能包含字符'?'！",
        Field::nickname, [](const auto&) {}},
+      {"nickname GBK cannot carry", [](auto& e) { e.nickname = "小明😀"; }, "昵称不能包含字符'😀'！",
+       Field::nickname, [](const auto& e) { EXPECT_EQ(e.nickname, ""); }},
+      {"e-mail GBK cannot carry", [](auto& e) { e.email = "ming😀@example.com"; }, kEmailText, Field::email,
+       [](const auto& e) { EXPECT_EQ(e.email, ""); }},
+      {"phone GBK cannot carry", [](auto& e) { e.phone = "138😀"; }, "电话不能包含字符'😀'！", Field::phone,
+       [](const auto& e) { EXPECT_EQ(e.phone, ""); }},
       {"nickname 小明 passes", [](auto&) {}, nullptr, Field::none, nothing_cleared},
   };
   for (const auto& c : cases) {
@@ -236,6 +242,8 @@ TEST(ProfileRules, SubmitChecksInOrder) {
          e.password_confirmation = "other1";
        },
        kEmailText, Field::email, [](const auto& e) { EXPECT_EQ(e.email, ""); }},
+      {"phone GBK cannot carry, last", [](auto& e) { e.phone = "😀"; }, "电话不能包含字符'😀'！", Field::phone,
+       [](const auto&) {}},
       {"password mismatch clears both", [](auto& e) { e.password_confirmation = "other1"; },
        kPasswordMismatchText, Field::password,
        [](const auto& e) { EXPECT_EQ(e.new_password + e.password_confirmation, ""); }},
