@@ -114,6 +114,13 @@ void fill_valid(gui::RegistrationWindow& w) {
   w.agreed_box()->setChecked(true);
 }
 
+void save(QWidget& window, const char* name) {
+  const QByteArray out = qgetenv("BRINDLE_SCREENSHOT_DIR");
+  if (out.isEmpty()) return;
+  QTest::qWait(50);
+  EXPECT_TRUE(window.grab().save(QString::fromUtf8(out) + "/" + name));
+}
+
 // The window with the Message window as it stands over it, centred.
 void save_with_message(QWidget& window, const std::string& message, const QString& path) {
   gui::MessageWindow box(message, false, &window);
@@ -203,6 +210,7 @@ TEST(ProfileWindow, ConfirmedChangeGoesOutUnderTheTypedIdentity) {
     w.email_box()->setText("alice@example.com");
     w.new_withdrawal_box()->setKeptText("1234");
     w.withdrawal_confirmation_box()->setKeptText("1234");
+    save(w, "profile_window.png");
     w.submit_button()->click();
     EXPECT_EQ(f.messages.texts.back(), "密码和确认密码不同！");
     EXPECT_EQ(w.focusWidget(), w.new_password_box());
@@ -230,6 +238,7 @@ TEST(PasswordRetrievalWindow, SendsTheTypedName) {
     EXPECT_EQ(w.windowTitle(), QStringLiteral("取回密码"));
     EXPECT_EQ(w.focusWidget(), w.user_name_box());
     w.user_name_box()->setText("forgetful");
+    save(w, "password_retrieval_window.png");
     w.submit_button()->click();
   });
   f.click("forgotButton");
