@@ -23,13 +23,16 @@
 #include "core/net/settings_file.h"
 #include "core/ports/message_port.h"
 #include "core/ports/progress_sink.h"
+#include "core/ports/shell_port.h"
 #include "gui/accounts/password_retrieval_window.h"
 #include "gui/accounts/profile_window.h"
+#include "gui/app/main_window.h"
 #include "gui/net/login_window.h"
 #include "gui/net/masked_password_box.h"
 #include "gui/ui/message_window.h"
 #include "gui/ui/skinned_frame.h"
 #include "gui_app.h"
+#include "skin_fixture.h"
 #include "support/scripted_https_server.h"
 #include "support/temp_dir.h"
 #include "wire/gbk.h"
@@ -245,6 +248,43 @@ TEST(PasswordRetrievalWindow, SendsTheTypedName) {
   ASSERT_EQ(f.subjects(), (std::vector<int>{2016}));
   EXPECT_NE(f.body(0).find("txtUserName=forgetful&"), std::string::npos);
   EXPECT_EQ(f.messages.texts, (std::vector<std::string>{"密码已发送到您的信箱！"}));
+}
+
+struct NoShell final : ports::ShellPort {
+  void open_address(const std::string&) override {}
+  bool file_exists(const std::string&) override { return false; }
+  bool start_program(const std::string&) override { return false; }
+};
+
+TEST(MainWindowRegistration, TheButtonOpensTheWindowAndTheAgreementGoesToThePageOpener) {
+  LoginFixture f;
+  std::filesystem::create_directories(f.dir / "skin" / "900");
+  brindle::testing::write_dialog_theme(f.dir / "skin" / "900");
+  f.context.skin_size_mode = 2;
+  f.context.current_server = "127.0.0.1:47443";
+  NoShell shell;
+  std::vector<std::pair<QString, QString>> pages;
+  gui::MainWindow main_window(gui::MainWindow::Services{
+      f.context,
+      f.transport,
+      f.progress,
+      f.messages,
+      shell,
+      {},
+      {},
+      [&](const QString& title, const QString& address) { pages.emplace_back(title, address); }});
+  main_window.open(false);
+  bool opened = false;
+  LoginFixture::on_next_modal<gui::RegistrationWindow>([&](gui::RegistrationWindow& w) {
+    opened = true;
+    w.findChild<QPushButton*>("agreement")->click();
+  });
+  main_window.button(1007)->click();
+  EXPECT_TRUE(opened);
+  ASSERT_EQ(pages.size(), 1u);
+  EXPECT_EQ(pages[0].first, QStringLiteral("用户协议"));
+  EXPECT_EQ(pages[0].second, QStringLiteral("http://127.0.0.1:47443/doc/agreement.htm"));
+  EXPECT_TRUE(f.server.requests().empty());
 }
 
 }  // namespace
