@@ -120,9 +120,13 @@ QWidget* ProfileWindow::box_of(Field field) const {
       return withdrawal_confirmation_;
     case Field::phone:
       return phone_;
-    default:
-      return nullptr;
+    case Field::none:
+    case Field::adult:
+    case Field::agreement:
+    case Field::nickname:
+      break;
   }
+  return nullptr;
 }
 
 void ProfileWindow::set_entries(const ports::ProfileEntries& e) {
