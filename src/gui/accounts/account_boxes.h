@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QLineEdit>
 #include <QValidator>
 #include <cstddef>
 
-#include "core/net/login_form.h"
+class QLineEdit;
+class QWidget;
 
 namespace brindle::gui {
 
@@ -12,19 +12,13 @@ namespace brindle::gui {
 class GbkByteLimit final : public QValidator {
  public:
   GbkByteLimit(std::size_t limit, QObject* parent) : QValidator(parent), limit_(limit) {}
-  State validate(QString& input, int&) const override {
-    return net::fits_byte_limit(input.toStdString(), limit_) ? Acceptable : Invalid;
-  }
+  State validate(QString& input, int& position) const override;
 
  private:
   std::size_t limit_;
 };
 
-inline QLineEdit* limited_box(const char* name, std::size_t limit, QWidget* parent) {
-  auto* box = new QLineEdit(parent);
-  box->setObjectName(name);
-  if (limit > 0) box->setValidator(new GbkByteLimit(limit, box));
-  return box;
-}
+// A plain box named `name`, limited to `limit` GBK bytes (0: no limit).
+QLineEdit* limited_box(const char* name, std::size_t limit, QWidget* parent);
 
 }  // namespace brindle::gui
