@@ -15,6 +15,7 @@
 #include "core/ports/splash_port.h"
 #include "core/protocol/session.h"
 #include "gui/accounts/records_window.h"
+#include "gui/accounts/registration_window.h"
 #include "gui/accounts/star_member_window.h"
 #include "gui/accounts/statement_window.h"
 #include "gui/accounts/super_cash_out_window.h"
@@ -367,8 +368,15 @@ void MainWindow::open_dialog(ports::MainWindowDialog dialog) {
       run_customer_service(session, services_.messages, this);
       return;
     }
-    // The windows of these features come with them; until then their buttons do nothing.
-    case ports::MainWindowDialog::registration:
+    case ports::MainWindowDialog::registration: {
+      protocol::Session session{services_.transport, services_.progress, services_.context};
+      run_registration_window({session, services_.messages}, this,
+                              [this](const QString& title, const QString& address) {
+                                open_page_window(title.toStdString(), address.toStdString());
+                              });
+      return;
+    }
+    // The window of this feature comes with it; until then its button does nothing.
     case ports::MainWindowDialog::match_query:
       return;
   }

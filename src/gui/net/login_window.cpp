@@ -18,6 +18,10 @@
 #include "core/net/server_lists.h"
 #include "core/ports/message_port.h"
 #include "core/ports/settings_window_port.h"
+#include "core/protocol/session.h"
+#include "gui/accounts/password_retrieval_window.h"
+#include "gui/accounts/profile_window.h"
+#include "gui/accounts/registration_window.h"
 #include "gui/net/masked_password_box.h"
 #include "gui/ui/skinned_frame.h"
 
@@ -115,10 +119,20 @@ LoginWindow::LoginWindow(Services services, QWidget* parent) : QDialog(parent), 
     accept();
   });
   connect(leave, &QPushButton::clicked, this, &QDialog::reject);
-  // Their own windows arrive with registration and the profile; the server choice is made now.
-  for (QPushButton* b : {register_button, profile, forgot}) {
-    connect(b, &QPushButton::clicked, this,
-            [this] { form_.make_current(services_.context, server_->currentText().toStdString()); });
+  // Each asks the server chosen here, so it becomes the current server first.
+  using Run = void (*)(accounts::AccountServices, QWidget*);
+  const std::pair<QPushButton*, Run> account_actions[] = {
+      {register_button,
+       [](accounts::AccountServices s, QWidget* owner) { run_registration_window(s, owner); }},
+      {profile, &run_profile_window},
+      {forgot, &run_password_retrieval_window},
+  };
+  for (const auto& [b, run] : account_actions) {
+    connect(b, &QPushButton::clicked, this, [this, run = run] {
+      form_.make_current(services_.context, server_->currentText().toStdString());
+      protocol::Session session{services_.transport, services_.progress, services_.context};
+      run({session, services_.messages}, this);
+    });
   }
   connect(refresh, &QPushButton::clicked, this, [this] { refresh_list(); });
   connect(proxy, &QPushButton::clicked, this, [this] {
