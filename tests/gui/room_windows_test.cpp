@@ -176,6 +176,8 @@ TEST(RoomPasswordWindow, MaskedBoxAndItsAnswer) {
   when_modal<gui::RoomPasswordWindow>([&](gui::RoomPasswordWindow& window) {
     title = window.windowTitle();
     EXPECT_EQ(window.password_box()->echoMode(), QLineEdit::Password);
+    // The modal window may be found before the window system has activated it and given the focus.
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
     EXPECT_TRUE(window.password_box()->hasFocus());
     QTest::keyClicks(window.password_box(), "0123");
     QTest::keyClick(window.password_box(), Qt::Key_Return);

@@ -103,7 +103,8 @@ void on_next_modal(std::function<void(QWidget&)> fill, bool submit = true) {
   QTimer::singleShot(0, [fill = std::move(fill), submit] {
     QWidget* modal = QApplication::activeModalWidget();
     ASSERT_NE(modal, nullptr);
-    QTest::qWait(30);
+    // Focus comes with activation, which the window system may give a moment after showing.
+    (void)QTest::qWaitForWindowActive(modal);
     fill(*modal);
     if (submit) {
       static_cast<QDialog*>(modal)->accept();
@@ -126,6 +127,7 @@ TEST(StarMemberWindow, TermsApplicationAndATypedTransfer) {
   EXPECT_EQ(window.deposit_label()->text(), QStringLiteral("2)港币/人民币: 10000元  美元: 1500元。"));
   EXPECT_TRUE(window.apply_button()->isEnabled());
   EXPECT_TRUE(window.transfer_button()->isDefault());
+  EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
   EXPECT_TRUE(window.transfer_button()->hasFocus());
   save(window, "star_member_window.png");
 
