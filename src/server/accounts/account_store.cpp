@@ -57,8 +57,15 @@ CREATE TABLE web_tokens (
 );
 )sql";
 
+// The withdrawal password (提彩密码) that transfers are checked against, hashed like the sign-in
+// password; empty until one is set, and an account without one cannot transfer.
+constexpr std::string_view kAccountsV2 = R"sql(
+ALTER TABLE accounts ADD COLUMN withdrawal_password_hash TEXT NOT NULL DEFAULT '';
+)sql";
+
 constexpr storage::Migration kMigrations[] = {
     {"accounts", 1, kAccountsV1},
+    {"accounts", 2, kAccountsV2},
 };
 
 constexpr std::string_view kAccountColumns =
@@ -135,11 +142,19 @@ Result<AccountId> create_account(Connection& connection, const PasswordHasher& h
   }
   auto hash = hasher.hash(account.password);
   if (!hash) return R::failure(hash.error());
+  std::string withdrawal_hash;
+  if (!account.withdrawal_password.empty()) {
+    if (auto ok = check_password(account.withdrawal_password); !ok) return R::failure(ok.error());
+    auto hashed = hasher.hash(account.withdrawal_password);
+    if (!hashed) return R::failure(hashed.error());
+    withdrawal_hash = std::move(hashed).value();
+  }
 
   auto insert = connection.prepare(
       "INSERT INTO accounts (user_name, password_hash, currency, credit, star_member, frozen, "
       "in_play_web_mode,"
-      " login_text1, login_text3) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)");
+      " login_text1, login_text3, withdrawal_password_hash) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, "
+      "?10)");
   if (!insert) return R::failure(insert.error());
   insert->bind(1, account.user_name)
       .bind(2, hash.value())
@@ -149,7 +164,8 @@ Result<AccountId> create_account(Connection& connection, const PasswordHasher& h
       .bind(6, account.frozen ? 1 : 0)
       .bind(7, account.in_play_web_mode ? 1 : 0)
       .bind(8, account.login_text1)
-      .bind(9, account.login_text3);
+      .bind(9, account.login_text3)
+      .bind(10, withdrawal_hash);
   if (auto ran = insert->run(); !ran) return R::failure(ran.error());
   const AccountId id = connection.last_insert_rowid();
 
@@ -209,6 +225,34 @@ Result<void> set_password(Connection& connection, const PasswordHasher& hasher, 
   auto update = connection.prepare("UPDATE accounts SET password_hash = ?1 WHERE id = ?2");
   if (!update) return Result<void>::failure(update.error());
   update->bind(1, hash.value()).bind(2, id);
+  return expect_one_change(connection, update->run());
+}
+
+Result<void> set_withdrawal_password(Connection& connection, const PasswordHasher& hasher, AccountId id,
+                                     std::string_view new_password) {
+  if (auto ok = check_password(new_password); !ok) return ok;
+  auto hash = hasher.hash(new_password);
+  if (!hash) return Result<void>::failure(hash.error());
+  auto update = connection.prepare("UPDATE accounts SET withdrawal_password_hash = ?1 WHERE id = ?2");
+  if (!update) return Result<void>::failure(update.error());
+  update->bind(1, hash.value()).bind(2, id);
+  return expect_one_change(connection, update->run());
+}
+
+Result<std::string> withdrawal_password_hash(Connection& connection, AccountId id) {
+  auto statement = connection.prepare("SELECT withdrawal_password_hash FROM accounts WHERE id = ?1");
+  if (!statement) return Result<std::string>::failure(statement.error());
+  statement->bind(1, id);
+  auto row = statement->step();
+  if (!row) return Result<std::string>::failure(row.error());
+  if (!row.value()) return Result<std::string>::failure(std::string(kNoSuchAccountText));
+  return statement->column_text(0);
+}
+
+Result<void> set_star_member(Connection& connection, AccountId id, bool star) {
+  auto update = connection.prepare("UPDATE accounts SET star_member = ?1 WHERE id = ?2");
+  if (!update) return Result<void>::failure(update.error());
+  update->bind(1, star ? 1 : 0).bind(2, id);
   return expect_one_change(connection, update->run());
 }
 

@@ -36,6 +36,12 @@ Result<std::optional<StoredCredential>> find_credential(storage::Connection& con
                                                         std::string_view user_name);
 Result<void> set_password(storage::Connection& connection, const PasswordHasher& hasher, AccountId id,
                           std::string_view new_password);
+// The withdrawal password (提彩密码) that transfers ask for: checked like a password, stored hashed.
+Result<void> set_withdrawal_password(storage::Connection& connection, const PasswordHasher& hasher,
+                                     AccountId id, std::string_view new_password);
+// The stored hash; empty when the account has none.
+Result<std::string> withdrawal_password_hash(storage::Connection& connection, AccountId id);
+Result<void> set_star_member(storage::Connection& connection, AccountId id, bool star);
 Result<void> set_frozen(storage::Connection& connection, AccountId id, bool frozen);
 // Hands out the context numbers of a new sign-in: the second counts the account's sign-ins.
 Result<Account> record_sign_in(storage::Connection& connection, AccountId id);
