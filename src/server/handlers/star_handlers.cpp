@@ -82,7 +82,7 @@ Reply apply_for_star(const Context& c, const SubjectRequest& r) {
     const auto& a = *account.value();
     if (a.star_member) return refuse.with<void>(kAlreadyStarText);
     if (a.frozen) return refuse.with<void>(accounts::kAccountFrozenText);
-    if (a.currency == Currency::none) return refuse.with<void>(accounts::kNoCurrencyText);
+    if (a.currency == Currency::none) return refuse.with<void>(kStarNoCurrencyText);
     // The deposit is checked against the available funds, not held: the star member keeps his
     // money, and the operator reviews the membership before commissions count.
     if (deposit_cents(*c.config, a.currency) > a.balance) return refuse.with<void>(kDepositShortText);

@@ -10,6 +10,7 @@ namespace brindle::server {
 
 inline constexpr std::string_view kAlreadyStarText = "您已经是星级会员了，不用再申请了！";
 inline constexpr std::string_view kDepositShortText = "您的保证金不足！";
+inline constexpr std::string_view kStarNoCurrencyText = "您的帐户尚未购买彩金，不能申请星级会员！";
 inline constexpr std::string_view kStarAcceptedText = "申请成功！";
 inline constexpr std::string_view kBadTransferText = "拨彩请求格式错误！";
 inline constexpr std::string_view kBadTransferAmountText = "拨彩金额不正确！";

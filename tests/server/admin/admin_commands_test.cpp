@@ -8,6 +8,7 @@
 #include "server/accounts/ledger.h"
 #include "server/admin/account_commands.h"
 #include "server/admin/subcommand.h"
+#include "server/rooms/room_store.h"
 #include "server/services.h"
 #include "support/temp_dir.h"
 
@@ -100,10 +101,17 @@ TEST_F(CommandsTest, SeedCreatesEveryKindOfDemoAccountOnceAndPrintsThePasswords)
   }
   EXPECT_TRUE(rmb && usd && hkd && none && frozen && star);
   EXPECT_NE(printed.find("rmb12345"), std::string::npos) << "passwords are printed";
+  EXPECT_NE(printed.find("tc111111"), std::string::npos) << "withdrawal passwords are printed";
+  auto room = db()->read([](storage::Connection& c) { return rooms::list_rooms(c); });
+  ASSERT_TRUE(room.ok() && room->size() == 1u);
+  EXPECT_EQ(room->front().owner_name, "demo_star");
+  EXPECT_NE(printed.find("password " + std::to_string(room->front().password)), std::string::npos) << printed;
 
   ASSERT_EQ(run({"seed", "--data-dir", data_dir}), 0);
   auto again = db()->read([](storage::Connection& c) { return accounts::list_accounts(c); });
   EXPECT_EQ(again->size(), accounts->size());
+  EXPECT_EQ(db()->read([](storage::Connection& c) { return rooms::list_rooms(c); })->size(), 1u)
+      << "the star's room is made once";
   auto mismatches = db()->read([](storage::Connection& c) { return accounts::check_ledger(c); });
   EXPECT_TRUE(mismatches->empty());
 }
