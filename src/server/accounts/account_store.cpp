@@ -127,6 +127,14 @@ Result<std::optional<Account>> find_where(Connection& connection, std::string_vi
 
 std::span<const storage::Migration> accounts_migrations() { return kMigrations; }
 
+Result<void> check_withdrawal_password(std::string_view password) {
+  if (auto ok = check_password(password); !ok) return ok;
+  // A transfer carries it as the first field of "password|amount|user".
+  if (password.find('|') != std::string_view::npos)
+    return Result<void>::failure(std::string(kWithdrawalPasswordBadText));
+  return {};
+}
+
 Result<AccountId> create_account(Connection& connection, const PasswordHasher& hasher,
                                  const NewAccount& account) {
   using R = Result<AccountId>;
@@ -144,7 +152,7 @@ Result<AccountId> create_account(Connection& connection, const PasswordHasher& h
   if (!hash) return R::failure(hash.error());
   std::string withdrawal_hash;
   if (!account.withdrawal_password.empty()) {
-    if (auto ok = check_password(account.withdrawal_password); !ok) return R::failure(ok.error());
+    if (auto ok = check_withdrawal_password(account.withdrawal_password); !ok) return R::failure(ok.error());
     auto hashed = hasher.hash(account.withdrawal_password);
     if (!hashed) return R::failure(hashed.error());
     withdrawal_hash = std::move(hashed).value();
@@ -230,7 +238,7 @@ Result<void> set_password(Connection& connection, const PasswordHasher& hasher, 
 
 Result<void> set_withdrawal_password(Connection& connection, const PasswordHasher& hasher, AccountId id,
                                      std::string_view new_password) {
-  if (auto ok = check_password(new_password); !ok) return ok;
+  if (auto ok = check_withdrawal_password(new_password); !ok) return ok;
   auto hash = hasher.hash(new_password);
   if (!hash) return Result<void>::failure(hash.error());
   auto update = connection.prepare("UPDATE accounts SET withdrawal_password_hash = ?1 WHERE id = ?2");

@@ -36,6 +36,9 @@ Result<std::optional<StoredCredential>> find_credential(storage::Connection& con
                                                         std::string_view user_name);
 Result<void> set_password(storage::Connection& connection, const PasswordHasher& hasher, AccountId id,
                           std::string_view new_password);
+inline constexpr std::string_view kWithdrawalPasswordBadText = "提彩密码含有不允许的字符！";
+// A password that can also travel as the first field of a transfer: no "|".
+Result<void> check_withdrawal_password(std::string_view password);
 // The withdrawal password (提彩密码) that transfers ask for: checked like a password, stored hashed.
 Result<void> set_withdrawal_password(storage::Connection& connection, const PasswordHasher& hasher,
                                      AccountId id, std::string_view new_password);

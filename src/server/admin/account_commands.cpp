@@ -256,6 +256,39 @@ int add_user(std::span<const std::string_view> args, CommandContext& context, st
   return 0;
 }
 
+// ---- withdrawal-password
+
+constexpr std::string_view kWithdrawalPasswordUsage =
+    "usage: brindle-server withdrawal-password --data-dir DIR USER PASSWORD\n"
+    "\n"
+    "Sets the withdrawal password (提彩密码) that transfers and super cash-out ask for; an account\n"
+    "without one cannot transfer. PASSWORD \"-\" reads it from the first line of standard input.\n";
+
+int withdrawal_password(std::span<const std::string_view> args, CommandContext& context) {
+  const std::string usage(kWithdrawalPasswordUsage);
+  const std::string_view values[] = {kDataDir};
+  auto options = parse_options(args, values);
+  if (!options) return bad_line(context, options.error(), usage);
+  if (!options->value(kDataDir) || options->positional.size() != 2) {
+    return bad_line(context, "withdrawal-password wants --data-dir, a user name and a password", usage);
+  }
+  const std::string user = options->positional[0];
+  std::string password = options->positional[1];
+  if (password == "-" && context.in != nullptr) std::getline(*context.in, password);
+  auto database = open_server_database(std::string(*options->value(kDataDir)));
+  if (!database) return failed(context, database.error());
+  const accounts::PasswordHasher hasher(context.password_iterations);
+  auto set = database.value()->transaction([&](storage::Connection& connection) -> Result<void> {
+    auto found = accounts::find_credential(connection, user);
+    if (!found) return Result<void>::failure(found.error());
+    if (!found.value()) return Result<void>::failure(std::string(accounts::kNoSuchAccountText));
+    return accounts::set_withdrawal_password(connection, hasher, found.value()->identity.id, password);
+  });
+  if (!set) return failed(context, user + ": " + set.error());
+  context.out << "withdrawal password of " << user << " set\n";
+  return 0;
+}
+
 // ---- credit
 
 constexpr std::string_view kCreditUsage =
@@ -381,6 +414,8 @@ Result<void> add_account_commands(SubcommandTable& table) {
        [](std::span<const std::string_view> args, CommandContext& context) {
          return add_user(args, context, context.in);
        }},
+      {"withdrawal-password", "set the withdrawal password that transfers ask for",
+       std::string(kWithdrawalPasswordUsage), withdrawal_password},
       {"credit", "book a buy-in (or, negative, a withdrawal)", std::string(kCreditUsage), credit},
       {"credit-line", "raise (or, negative, lower) a credit line, lending the money",
        std::string(kCreditLineUsage), credit_line},

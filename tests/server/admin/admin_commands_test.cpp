@@ -116,6 +116,27 @@ TEST_F(CommandsTest, SeedCreatesEveryKindOfDemoAccountOnceAndPrintsThePasswords)
   EXPECT_TRUE(mismatches->empty());
 }
 
+TEST_F(CommandsTest, TheWithdrawalPasswordIsStoredHashedAndOnlyForAnExistingUser) {
+  const std::string data_dir = dir_.path().string();
+  ASSERT_EQ(run({"add-user", "--data-dir", data_dir, "carol", "pw1234", "--withdrawal-password", "first1"}),
+            0)
+      << err_.str();
+  in_.str("second2\n");
+  ASSERT_EQ(run({"withdrawal-password", "--data-dir", data_dir, "carol", "-"}), 0) << err_.str();
+  EXPECT_EQ(run({"withdrawal-password", "--data-dir", data_dir, "nobody", "x1"}), 1);
+  EXPECT_EQ(run({"withdrawal-password", "--data-dir", data_dir, "carol", "a|b"}), 1)
+      << "cannot travel in txtPara";
+  auto stored = db()->read([](storage::Connection& c) -> Result<std::string> {
+    auto carol = accounts::find_credential(c, "carol");
+    if (!carol) return Result<std::string>::failure(carol.error());
+    return accounts::withdrawal_password_hash(c, carol.value()->identity.id);
+  });
+  ASSERT_TRUE(stored.ok()) << stored.error();
+  EXPECT_EQ(stored->find("second2"), std::string::npos);
+  EXPECT_TRUE(accounts::PasswordHasher(1000).verify("second2", stored.value()));
+  EXPECT_FALSE(accounts::PasswordHasher(1000).verify("first1", stored.value()));
+}
+
 TEST_F(CommandsTest, AddUserAndCreditBookABuyInThatTheLedgerAgreesWith) {
   const std::string data_dir = dir_.path().string();
   ASSERT_EQ(run({"add-user", "--data-dir", data_dir, "carol", "pw1234", "--star"}), 0) << err_.str();
