@@ -2,11 +2,13 @@
 
 #include <openssl/rand.h>
 
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <utility>
 
 #include "server/storage/timestamp.h"
+#include "wire/gbk.h"
 
 namespace brindle::server::accounts {
 namespace {
@@ -58,9 +60,12 @@ CREATE TABLE web_tokens (
 )sql";
 
 // The withdrawal password (提彩密码) that transfers are checked against, hashed like the sign-in
-// password; empty until one is set, and an account without one cannot transfer.
+// password; empty until one is set, and an account without one cannot transfer. A star member's
+// agent (id 1-99, 0 for none) is the only place his rooms may take.
 constexpr std::string_view kAccountsV2 = R"sql(
 ALTER TABLE accounts ADD COLUMN withdrawal_password_hash TEXT NOT NULL DEFAULT '';
+ALTER TABLE accounts ADD COLUMN agent_id INTEGER NOT NULL DEFAULT 0 CHECK (agent_id BETWEEN 0 AND 99);
+ALTER TABLE accounts ADD COLUMN agent_name TEXT NOT NULL DEFAULT '';
 )sql";
 
 constexpr storage::Migration kMigrations[] = {
@@ -255,6 +260,34 @@ Result<std::string> withdrawal_password_hash(Connection& connection, AccountId i
   if (!row) return Result<std::string>::failure(row.error());
   if (!row.value()) return Result<std::string>::failure(std::string(kNoSuchAccountText));
   return statement->column_text(0);
+}
+
+Result<std::optional<Agent>> find_agent(Connection& connection, AccountId id) {
+  using R = Result<std::optional<Agent>>;
+  auto statement = connection.prepare("SELECT agent_id, agent_name FROM accounts WHERE id = ?1");
+  if (!statement) return R::failure(statement.error());
+  statement->bind(1, id);
+  auto row = statement->step();
+  if (!row) return R::failure(row.error());
+  if (!row.value()) return R::failure(std::string(kNoSuchAccountText));
+  if (statement->column_int64(0) == 0) return std::optional<Agent>{};
+  return std::optional<Agent>(Agent{static_cast<int>(statement->column_int64(0)), statement->column_text(1)});
+}
+
+Result<void> set_agent(Connection& connection, AccountId id, int agent_id, std::string_view name) {
+  if (agent_id < 0 || agent_id >= 100) return Result<void>::failure("an agent's id runs from 1 to 99");
+  if (agent_id > 0 && name.empty()) return Result<void>::failure("an agent needs a name");
+  bool unmappable = false;
+  (void)wire::utf8_to_gbk(name, &unmappable);
+  const bool control = std::any_of(name.begin(), name.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
+  if (unmappable || control || name.find('|') != std::string_view::npos)
+    return Result<void>::failure("an agent's name must be GBK text without \"|\" or control characters");
+  auto update = connection.prepare("UPDATE accounts SET agent_id = ?1, agent_name = ?2 WHERE id = ?3");
+  if (!update) return Result<void>::failure(update.error());
+  const std::string stored(agent_id == 0 ? std::string_view{} : name);  // never NULL, even empty
+  update->bind(1, agent_id).bind(2, stored).bind(3, id);
+  return expect_one_change(connection, update->run());
 }
 
 Result<void> set_star_member(Connection& connection, AccountId id, bool star) {

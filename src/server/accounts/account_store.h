@@ -45,6 +45,14 @@ Result<void> set_withdrawal_password(storage::Connection& connection, const Pass
 // The stored hash; empty when the account has none.
 Result<std::string> withdrawal_password_hash(storage::Connection& connection, AccountId id);
 Result<void> set_star_member(storage::Connection& connection, AccountId id, bool star);
+// A star member's agent: his rooms take its id (1-99) as their position and its name as caption.
+struct Agent {
+  int id = 0;
+  std::string name;
+};
+Result<std::optional<Agent>> find_agent(storage::Connection& connection, AccountId id);
+// agent_id 0 removes the agent.
+Result<void> set_agent(storage::Connection& connection, AccountId id, int agent_id, std::string_view name);
 Result<void> set_frozen(storage::Connection& connection, AccountId id, bool frozen);
 // Hands out the context numbers of a new sign-in: the second counts the account's sign-ins.
 Result<Account> record_sign_in(storage::Connection& connection, AccountId id);

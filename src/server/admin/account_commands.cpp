@@ -289,6 +289,46 @@ int withdrawal_password(std::span<const std::string_view> args, CommandContext& 
   return 0;
 }
 
+// ---- agent
+
+constexpr std::string_view kAgentUsage =
+    "usage: brindle-server agent --data-dir DIR USER ID [NAME]\n"
+    "\n"
+    "Gives a star member an agent: ID from 1 to 99 and its NAME. His private rooms are then placed\n"
+    "with that agent only, and the room list groups them under its name. ID 0 removes the agent, and\n"
+    "his new rooms take the configured positions again.\n";
+
+int agent(std::span<const std::string_view> args, CommandContext& context) {
+  const std::string usage(kAgentUsage);
+  const std::string_view values[] = {kDataDir};
+  auto options = parse_options(args, values);
+  if (!options) return bad_line(context, options.error(), usage);
+  const auto& words = options->positional;
+  int id = -1;
+  if (words.size() >= 2) {
+    auto [end, ec] = std::from_chars(words[1].data(), words[1].data() + words[1].size(), id);
+    if (ec != std::errc{} || end != words[1].data() + words[1].size()) id = -1;
+  }
+  if (!options->value(kDataDir) || words.size() < 2 || words.size() > 3 || id < 0 || id > 99 ||
+      (id > 0) != (words.size() == 3)) {
+    return bad_line(context, "agent wants --data-dir, a user name, an id from 1 to 99 and a name, or 0",
+                    usage);
+  }
+  const std::string user = words[0];
+  const std::string name = words.size() == 3 ? words[2] : std::string();
+  auto database = open_server_database(std::string(*options->value(kDataDir)));
+  if (!database) return failed(context, database.error());
+  auto set = database.value()->transaction([&](storage::Connection& connection) -> Result<void> {
+    auto found = accounts::find_credential(connection, user);
+    if (!found) return Result<void>::failure(found.error());
+    if (!found.value()) return Result<void>::failure(std::string(accounts::kNoSuchAccountText));
+    return accounts::set_agent(connection, found.value()->identity.id, id, name);
+  });
+  if (!set) return failed(context, user + ": " + set.error());
+  context.out << (id == 0 ? "agent of " + user + " removed\n" : "agent of " + user + ": " + name + "\n");
+  return 0;
+}
+
 // ---- credit
 
 constexpr std::string_view kCreditUsage =
@@ -416,6 +456,7 @@ Result<void> add_account_commands(SubcommandTable& table) {
        }},
       {"withdrawal-password", "set the withdrawal password that transfers ask for",
        std::string(kWithdrawalPasswordUsage), withdrawal_password},
+      {"agent", "give a star member an agent for his rooms", std::string(kAgentUsage), agent},
       {"credit", "book a buy-in (or, negative, a withdrawal)", std::string(kCreditUsage), credit},
       {"credit-line", "raise (or, negative, lower) a credit line, lending the money",
        std::string(kCreditLineUsage), credit_line},

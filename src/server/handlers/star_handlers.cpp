@@ -1,5 +1,6 @@
 #include "server/handlers/star_handlers.h"
 
+#include <algorithm>
 #include <charconv>
 #include <memory>
 #include <set>
@@ -155,14 +156,27 @@ Reply room_list(const Context& c, const SubjectRequest&) {
   for (const auto& room : rooms.value()) {
     reply.add_row({room.owner_name, room.creator_text, room.name, std::to_string(room.password),
                    std::to_string(room.number), "0", std::to_string(room.position_id), room.position_name, "",
-                   ""});
+                   room.position_id < 100 ? room.position_name : ""});
   }
   return reply;
 }
 
-Reply room_positions(const Context& c, const SubjectRequest&) {
+// A star member with an agent places his rooms there and nowhere else; everyone else chooses among
+// the configured positions.
+Result<std::vector<ListEntry>> positions_for(const Context& c, Connection& connection,
+                                             accounts::AccountId id) {
+  auto agent = accounts::find_agent(connection, id);
+  if (!agent) return Result<std::vector<ListEntry>>::failure(agent.error());
+  if (agent.value()) return std::vector<ListEntry>{{agent.value()->name, agent.value()->id}};
+  return c.config->room_positions;
+}
+
+Reply room_positions(const Context& c, const SubjectRequest& r) {
+  auto positions =
+      c.db->read([&](Connection& connection) { return positions_for(c, connection, r.account->id); });
+  if (!positions) return server_error();
   auto reply = Reply::success({});
-  for (const auto& position : c.config->room_positions)
+  for (const auto& position : positions.value())
     reply.add_row({std::to_string(position.number), position.text});
   return reply;
 }
@@ -172,10 +186,6 @@ Reply create_room(const Context& c, const SubjectRequest& r) {
   int position_id = 0;
   if (fields.size() != 2 || !parse_int(fields[1], position_id))
     return Reply::failure(kResultRefused, std::string(kBadCreateRoomText));
-  const ListEntry* position = nullptr;
-  for (const auto& p : c.config->room_positions) {
-    if (p.number == position_id) position = &p;
-  }
   Refusal refuse;
   auto made = c.db->transaction([&](Connection& connection) -> Result<rooms::Room> {
     using R = Result<rooms::Room>;
@@ -184,7 +194,11 @@ Reply create_room(const Context& c, const SubjectRequest& r) {
     if (!owner.value() || !owner.value()->star_member)
       return refuse.with<rooms::Room>(kOnlyStarCreatesRoomText);
     if (owner.value()->frozen) return refuse.with<rooms::Room>(accounts::kAccountFrozenText);
-    if (position == nullptr) return refuse.with<rooms::Room>(kBadPositionText);
+    auto positions = positions_for(c, connection, owner.value()->id);
+    if (!positions) return R::failure(positions.error());
+    const auto position = std::find_if(positions->begin(), positions->end(),
+                                       [&](const ListEntry& p) { return p.number == position_id; });
+    if (position == positions->end()) return refuse.with<rooms::Room>(kBadPositionText);
     if (auto ok = rooms::check_room_name(fields[0]); !ok) return refuse.with<rooms::Room>(ok.error());
     auto room = rooms::create_room(connection, owner.value()->id, fields[0], position->number, position->text,
                                    storage::now_unix_seconds());

@@ -137,6 +137,30 @@ TEST_F(CommandsTest, TheWithdrawalPasswordIsStoredHashedAndOnlyForAnExistingUser
   EXPECT_FALSE(accounts::PasswordHasher(1000).verify("first1", stored.value()));
 }
 
+TEST_F(CommandsTest, AgentSetsAndRemovesAStarMembersAgent) {
+  const std::string data_dir = dir_.path().string();
+  ASSERT_EQ(run({"add-user", "--data-dir", data_dir, "carol", "pw1234", "--star"}), 0) << err_.str();
+  EXPECT_EQ(run({"agent", "--data-dir", data_dir, "carol", "100", "代理"}), 2);
+  EXPECT_EQ(run({"agent", "--data-dir", data_dir, "carol", "5"}), 2) << "an id without a name";
+  EXPECT_EQ(run({"agent", "--data-dir", data_dir, "nobody", "5", "代理"}), 1);
+  const auto agent_of = [&] {
+    return db()->read([](storage::Connection& c) -> Result<std::optional<accounts::Agent>> {
+      auto carol = accounts::find_credential(c, "carol");
+      if (!carol) return Result<std::optional<accounts::Agent>>::failure(carol.error());
+      return accounts::find_agent(c, carol.value()->identity.id);
+    });
+  };
+  ASSERT_EQ(run({"agent", "--data-dir", data_dir, "carol", "5", "代理甲"}), 0) << err_.str();
+  auto agent = agent_of();
+  ASSERT_TRUE(agent.ok() && agent.value());
+  EXPECT_EQ(agent.value()->id, 5);
+  EXPECT_EQ(agent.value()->name, "代理甲");
+  ASSERT_EQ(run({"agent", "--data-dir", data_dir, "carol", "0"}), 0) << err_.str();
+  agent = agent_of();
+  ASSERT_TRUE(agent.ok());
+  EXPECT_FALSE(agent.value().has_value());
+}
+
 TEST_F(CommandsTest, AddUserAndCreditBookABuyInThatTheLedgerAgreesWith) {
   const std::string data_dir = dir_.path().string();
   ASSERT_EQ(run({"add-user", "--data-dir", data_dir, "carol", "pw1234", "--star"}), 0) << err_.str();

@@ -276,6 +276,30 @@ TEST_F(StarRooms, TheRoomListGroupsRoomsByPositionWithTheTenFields) {
   EXPECT_EQ(fields_of(positions, 0, 2), (std::vector<std::string>{"100", "贵宾厅"}));
 }
 
+TEST_F(StarRooms, AStarMemberWithAnAgentPlacesHisRoomsThereOnly) {
+  const auto star = member("star", 100'000, true);
+  auto set =
+      services_.db->transaction([&](Connection& c) { return accounts::set_agent(c, star, 5, "代理甲"); });
+  ASSERT_TRUE(set.ok()) << set.error();
+  auto positions = list(4006, "star", "");
+  ASSERT_EQ(positions.row_count(), 1u);
+  EXPECT_EQ(fields_of(positions, 0, 2), (std::vector<std::string>{"5", "代理甲"}));
+  EXPECT_EQ(single(3006, "star", gbk("大厅房|100")).message(), "房间位置不正确！");
+  ASSERT_TRUE(single(3006, "star", gbk("代理房|5")).success());
+  brindle::wire::ListReply rooms(send("DATA_ACQUIRE", 1004, "", ""));
+  ASSERT_EQ(rooms.row_count(), 1u);
+  const auto row = fields_of(rooms, 0, 10);
+  EXPECT_EQ(row[6], "5");
+  EXPECT_EQ(row[7], "代理甲");
+  EXPECT_EQ(row[9], "代理甲") << "the agent's name captions the group";
+
+  for (const auto& [id, name] : std::vector<std::pair<int, std::string>>{{100, "x"}, {7, ""}, {7, "a|b"}}) {
+    EXPECT_FALSE(
+        services_.db->transaction([&](Connection& c) { return accounts::set_agent(c, star, id, name); }).ok())
+        << id << " " << name;
+  }
+}
+
 TEST_F(StarRooms, RoomBetsNeedTheRoomAndPayItsStarMemberOncePerSettledBet) {
   const auto star = member("star", 100'000, true);
   const auto alice = member("alice", 50'000);
