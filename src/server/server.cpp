@@ -10,6 +10,7 @@
 #include "server/handlers/bet_handlers.h"
 #include "server/handlers/market_handlers.h"
 #include "server/handlers/session_handlers.h"
+#include "server/handlers/star_handlers.h"
 #include "server/router.h"
 #include "server/storage/private_files.h"
 #include "server/tls_certificate.h"
@@ -32,6 +33,9 @@ Result<std::shared_ptr<const Dispatcher>> make_dispatcher(const ServerServices& 
     return Result<std::shared_ptr<const Dispatcher>>::failure(added.error());
   }
   if (auto added = add_banker_handlers(*dispatcher, services); !added) {
+    return Result<std::shared_ptr<const Dispatcher>>::failure(added.error());
+  }
+  if (auto added = add_star_handlers(*dispatcher, services); !added) {
     return Result<std::shared_ptr<const Dispatcher>>::failure(added.error());
   }
   return std::shared_ptr<const Dispatcher>(std::move(dispatcher));

@@ -7,6 +7,7 @@
 #include <system_error>
 #include <utility>
 
+#include "server/storage/money.h"
 #include "wire/gbk.h"
 
 namespace brindle::server {
@@ -49,7 +50,7 @@ class Parser {
   }
 
  private:
-  enum class Section { none, server, servers, proxies };
+  enum class Section { none, server, servers, proxies, room_positions };
 
   std::string section(std::string_view line) {
     if (!line.ends_with(']')) return "a section header must end with ']'";
@@ -61,6 +62,10 @@ class Parser {
       if (!config_.servers) config_.servers.emplace();
     } else if (name == "proxies") {
       section_ = Section::proxies;
+    } else if (name == "room_positions") {
+      section_ = Section::room_positions;
+      if (!positions_seen_) config_.room_positions.clear();
+      positions_seen_ = true;
     } else {
       return "unknown section [" + std::string(name) + "]";
     }
@@ -77,6 +82,8 @@ class Parser {
         return list_entry(line, *config_.servers);
       case Section::proxies:
         return list_entry(line, config_.proxies);
+      case Section::room_positions:
+        return position_entry(line);
     }
     return {};
   }
@@ -93,6 +100,17 @@ class Parser {
       config_.version = *version;
       return {};
     }
+    if (key == "star_deposit_rmb") return deposit(key, value, config_.star_deposit_rmb);
+    if (key == "star_deposit_hkd") return deposit(key, value, config_.star_deposit_hkd);
+    if (key == "star_deposit_usd") return deposit(key, value, config_.star_deposit_usd);
+    if (key == "room_commission") {
+      // A percent with at most two decimals reads exactly as an amount in cents: basis points.
+      auto rate = storage::parse_amount(value);
+      if (!rate || rate.value() > 10000)
+        return "room_commission must be a percent from 0 to 100, not '" + std::string(value) + "'";
+      config_.room_commission_basis_points = static_cast<int>(rate.value());
+      return {};
+    }
     if (key == "peak_period") return flag(key, value, config_.peak_period);
     if (key == "full_sync") return flag(key, value, config_.full_sync);
     std::string* target = nullptr;
@@ -102,6 +120,26 @@ class Parser {
     if (!target) return "unknown key '" + key + "' in [server]";
     if (auto error = check_field_text(value); !error.empty()) return key + ": " + error;
     *target = std::string(value);
+    return {};
+  }
+
+  static std::string deposit(const std::string& key, std::string_view value, std::int64_t& target) {
+    auto units = parse_integer<std::int64_t>(value);
+    if (!units || *units < 0 || *units > storage::kMaxAmount / 100)
+      return key + " must be a whole amount from 0 up, not '" + std::string(value) + "'";
+    target = *units;
+    return {};
+  }
+
+  std::string position_entry(std::string_view line) {
+    if (auto error = list_entry(line, config_.room_positions); !error.empty()) return error;
+    const auto& added = config_.room_positions.back();
+    // Ids below 100 name a star member's agent; 0 would take away the choice of position.
+    if (added.number < 100) return "a room position's id must be 100 or more";
+    for (std::size_t i = 0; i + 1 < config_.room_positions.size(); ++i) {
+      if (config_.room_positions[i].number == added.number)
+        return "room position " + std::to_string(added.number) + " is listed twice";
+    }
     return {};
   }
 
@@ -137,6 +175,7 @@ class Parser {
   ServerConfig config_;
   Section section_ = Section::none;
   std::set<std::string> seen_keys_;
+  bool positions_seen_ = false;
   int line_number_ = 0;
 };
 

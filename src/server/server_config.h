@@ -33,14 +33,28 @@ struct ServerConfig {
   // Absent: the server list names this server itself, so a fresh install is reachable.
   std::optional<std::vector<ListEntry>> servers;
   std::vector<ListEntry> proxies;
+
+  // The deposit a star member must hold, in whole units of the account's currency (1003, 2012).
+  std::int64_t star_deposit_rmb = 10000;
+  std::int64_t star_deposit_hkd = 10000;
+  std::int64_t star_deposit_usd = 1500;
+  // What a room's star member earns on each settled bet taken in his room, in hundredths of a
+  // percent of the stake: 50 is 0.50%.
+  int room_commission_basis_points = 50;
+  // The positions a room may take (4006), ids from 100 up; the text is the position's name.
+  std::vector<ListEntry> room_positions = {{"贵宾厅", 100}, {"至尊厅", 101}, {"金殿", 102}};
 };
 
 // Reads the INI-style configuration (UTF-8):
 //
 //   [server]    version, login_notice, latest_information, second_information, peak_period,
-//               full_sync (key = value; the flags are 0 or 1)
+//               full_sync (key = value; the flags are 0 or 1), star_deposit_rmb, star_deposit_hkd,
+//               star_deposit_usd (whole units), room_commission (percent of the stake, at most
+//               two decimals, e.g. 0.5)
 //   [servers]   one "text|number" line per server
 //   [proxies]   one "address|port" line per proxy
+//   [room_positions]  one "name|id" line per room position, ids from 100 up; replaces the
+//               built-in positions
 //
 // Lines starting with "#" or ";" are comments. Keys left out keep their defaults. Unknown sections
 // and keys, texts that cannot travel in one reply field ("|", no GBK form) and bad numbers are

@@ -2,8 +2,8 @@
 // and statement fetchers: a buy-in and a credit line booked by the operator, an Asian handicap
 // single, a parlay, an outright bet and a bet against a banker's market. Every record kind holds the
 // bets before settlement (unsettled kinds) and after it (settled kinds), and each statement chains
-// its balance from entry to entry up to the holding that 4012 reports. Transfers (2009) are not
-// served yet and are left out.
+// its balance from entry to entry up to the holding that 4012 reports. Transfers (2009) and room
+// commissions have their own test (star_room_test.cpp).
 
 #include <gtest/gtest.h>
 

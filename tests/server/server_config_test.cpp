@@ -31,6 +31,18 @@ TEST(ServerConfig, ReadsEverySectionAndKeepsDefaultsForTheRest) {
   EXPECT_EQ(config->proxies, (std::vector<ListEntry>{{"10.0.0.1", 8080}}));
 }
 
+TEST(ServerConfig, StarTermsAndRoomPositionsReplaceTheirDefaults) {
+  auto config = parse_server_config(
+      "[server]\nstar_deposit_rmb = 20000\nstar_deposit_usd = 3000\nroom_commission = 1.25\n"
+      "[room_positions]\n东厅|120\n西厅|110\n");
+  ASSERT_TRUE(config.ok()) << config.error();
+  EXPECT_EQ(config->star_deposit_rmb, 20000);
+  EXPECT_EQ(config->star_deposit_hkd, ServerConfig{}.star_deposit_hkd);
+  EXPECT_EQ(config->star_deposit_usd, 3000);
+  EXPECT_EQ(config->room_commission_basis_points, 125);
+  EXPECT_EQ(config->room_positions, (std::vector<ListEntry>{{"东厅", 120}, {"西厅", 110}}));
+}
+
 TEST(ServerConfig, AnEmptyServersSectionIsAnEmptyListNotTheDefault) {
   auto config = parse_server_config("[servers]\n");
   ASSERT_TRUE(config.ok());
@@ -62,6 +74,11 @@ TEST(ServerConfig, RefusesBadLinesNamingTheLine) {
       {"[proxies]\nproxy|port\n", "line 2: the entry's number"},
       {"[proxies]\nproxy|2147483648\n", "line 2: the entry's number"},
       {"[servers]\n" + std::string(257, 'h') + "|1\n", "line 2: the entry's text is longer"},
+      {"[server]\nroom_commission = 0.505\n", "line 2: room_commission must be a percent"},
+      {"[server]\nroom_commission = 100.01\n", "line 2: room_commission must be a percent"},
+      {"[server]\nstar_deposit_hkd = -1\n", "line 2: star_deposit_hkd must be a whole amount"},
+      {"[room_positions]\n代理|5\n", "line 2: a room position's id must be 100 or more"},
+      {"[room_positions]\n甲|100\n乙|100\n", "line 3: room position 100 is listed twice"},
   };
   for (const auto& c : cases) {
     auto config = parse_server_config(c.text);

@@ -56,6 +56,7 @@ struct Account {
 struct NewAccount {
   std::string user_name;
   std::string password;
+  std::string withdrawal_password;  // empty: none yet, transfers refused until one is set
   Currency currency = Currency::none;
   Cents credit = 0;
   bool star_member = false;

@@ -2,11 +2,13 @@
 
 #include <openssl/rand.h>
 
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <utility>
 
 #include "server/storage/timestamp.h"
+#include "wire/gbk.h"
 
 namespace brindle::server::accounts {
 namespace {
@@ -57,8 +59,18 @@ CREATE TABLE web_tokens (
 );
 )sql";
 
+// The withdrawal password (提彩密码) that transfers are checked against, hashed like the sign-in
+// password; empty until one is set, and an account without one cannot transfer. A star member's
+// agent (id 1-99, 0 for none) is the only place his rooms may take.
+constexpr std::string_view kAccountsV2 = R"sql(
+ALTER TABLE accounts ADD COLUMN withdrawal_password_hash TEXT NOT NULL DEFAULT '';
+ALTER TABLE accounts ADD COLUMN agent_id INTEGER NOT NULL DEFAULT 0 CHECK (agent_id BETWEEN 0 AND 99);
+ALTER TABLE accounts ADD COLUMN agent_name TEXT NOT NULL DEFAULT '';
+)sql";
+
 constexpr storage::Migration kMigrations[] = {
     {"accounts", 1, kAccountsV1},
+    {"accounts", 2, kAccountsV2},
 };
 
 constexpr std::string_view kAccountColumns =
@@ -120,6 +132,14 @@ Result<std::optional<Account>> find_where(Connection& connection, std::string_vi
 
 std::span<const storage::Migration> accounts_migrations() { return kMigrations; }
 
+Result<void> check_withdrawal_password(std::string_view password) {
+  if (auto ok = check_password(password); !ok) return ok;
+  // A transfer carries it as the first field of "password|amount|user".
+  if (password.find('|') != std::string_view::npos)
+    return Result<void>::failure(std::string(kWithdrawalPasswordBadText));
+  return {};
+}
+
 Result<AccountId> create_account(Connection& connection, const PasswordHasher& hasher,
                                  const NewAccount& account) {
   using R = Result<AccountId>;
@@ -135,11 +155,19 @@ Result<AccountId> create_account(Connection& connection, const PasswordHasher& h
   }
   auto hash = hasher.hash(account.password);
   if (!hash) return R::failure(hash.error());
+  std::string withdrawal_hash;
+  if (!account.withdrawal_password.empty()) {
+    if (auto ok = check_withdrawal_password(account.withdrawal_password); !ok) return R::failure(ok.error());
+    auto hashed = hasher.hash(account.withdrawal_password);
+    if (!hashed) return R::failure(hashed.error());
+    withdrawal_hash = std::move(hashed).value();
+  }
 
   auto insert = connection.prepare(
       "INSERT INTO accounts (user_name, password_hash, currency, credit, star_member, frozen, "
       "in_play_web_mode,"
-      " login_text1, login_text3) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)");
+      " login_text1, login_text3, withdrawal_password_hash) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, "
+      "?10)");
   if (!insert) return R::failure(insert.error());
   insert->bind(1, account.user_name)
       .bind(2, hash.value())
@@ -149,7 +177,8 @@ Result<AccountId> create_account(Connection& connection, const PasswordHasher& h
       .bind(6, account.frozen ? 1 : 0)
       .bind(7, account.in_play_web_mode ? 1 : 0)
       .bind(8, account.login_text1)
-      .bind(9, account.login_text3);
+      .bind(9, account.login_text3)
+      .bind(10, withdrawal_hash);
   if (auto ran = insert->run(); !ran) return R::failure(ran.error());
   const AccountId id = connection.last_insert_rowid();
 
@@ -209,6 +238,62 @@ Result<void> set_password(Connection& connection, const PasswordHasher& hasher, 
   auto update = connection.prepare("UPDATE accounts SET password_hash = ?1 WHERE id = ?2");
   if (!update) return Result<void>::failure(update.error());
   update->bind(1, hash.value()).bind(2, id);
+  return expect_one_change(connection, update->run());
+}
+
+Result<void> set_withdrawal_password(Connection& connection, const PasswordHasher& hasher, AccountId id,
+                                     std::string_view new_password) {
+  if (auto ok = check_withdrawal_password(new_password); !ok) return ok;
+  auto hash = hasher.hash(new_password);
+  if (!hash) return Result<void>::failure(hash.error());
+  auto update = connection.prepare("UPDATE accounts SET withdrawal_password_hash = ?1 WHERE id = ?2");
+  if (!update) return Result<void>::failure(update.error());
+  update->bind(1, hash.value()).bind(2, id);
+  return expect_one_change(connection, update->run());
+}
+
+Result<std::string> withdrawal_password_hash(Connection& connection, AccountId id) {
+  auto statement = connection.prepare("SELECT withdrawal_password_hash FROM accounts WHERE id = ?1");
+  if (!statement) return Result<std::string>::failure(statement.error());
+  statement->bind(1, id);
+  auto row = statement->step();
+  if (!row) return Result<std::string>::failure(row.error());
+  if (!row.value()) return Result<std::string>::failure(std::string(kNoSuchAccountText));
+  return statement->column_text(0);
+}
+
+Result<std::optional<Agent>> find_agent(Connection& connection, AccountId id) {
+  using R = Result<std::optional<Agent>>;
+  auto statement = connection.prepare("SELECT agent_id, agent_name FROM accounts WHERE id = ?1");
+  if (!statement) return R::failure(statement.error());
+  statement->bind(1, id);
+  auto row = statement->step();
+  if (!row) return R::failure(row.error());
+  if (!row.value()) return R::failure(std::string(kNoSuchAccountText));
+  if (statement->column_int64(0) == 0) return std::optional<Agent>{};
+  return std::optional<Agent>(Agent{static_cast<int>(statement->column_int64(0)), statement->column_text(1)});
+}
+
+Result<void> set_agent(Connection& connection, AccountId id, int agent_id, std::string_view name) {
+  if (agent_id < 0 || agent_id >= 100) return Result<void>::failure("an agent's id runs from 1 to 99");
+  if (agent_id > 0 && name.empty()) return Result<void>::failure("an agent needs a name");
+  bool unmappable = false;
+  (void)wire::utf8_to_gbk(name, &unmappable);
+  const bool control = std::any_of(name.begin(), name.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
+  if (unmappable || control || name.find('|') != std::string_view::npos)
+    return Result<void>::failure("an agent's name must be GBK text without \"|\" or control characters");
+  auto update = connection.prepare("UPDATE accounts SET agent_id = ?1, agent_name = ?2 WHERE id = ?3");
+  if (!update) return Result<void>::failure(update.error());
+  const std::string stored(agent_id == 0 ? std::string_view{} : name);  // never NULL, even empty
+  update->bind(1, agent_id).bind(2, stored).bind(3, id);
+  return expect_one_change(connection, update->run());
+}
+
+Result<void> set_star_member(Connection& connection, AccountId id, bool star) {
+  auto update = connection.prepare("UPDATE accounts SET star_member = ?1 WHERE id = ?2");
+  if (!update) return Result<void>::failure(update.error());
+  update->bind(1, star ? 1 : 0).bind(2, id);
   return expect_one_change(connection, update->run());
 }
 

@@ -36,6 +36,23 @@ Result<std::optional<StoredCredential>> find_credential(storage::Connection& con
                                                         std::string_view user_name);
 Result<void> set_password(storage::Connection& connection, const PasswordHasher& hasher, AccountId id,
                           std::string_view new_password);
+inline constexpr std::string_view kWithdrawalPasswordBadText = "提彩密码含有不允许的字符！";
+// A password that can also travel as the first field of a transfer: no "|".
+Result<void> check_withdrawal_password(std::string_view password);
+// The withdrawal password (提彩密码) that transfers ask for: checked like a password, stored hashed.
+Result<void> set_withdrawal_password(storage::Connection& connection, const PasswordHasher& hasher,
+                                     AccountId id, std::string_view new_password);
+// The stored hash; empty when the account has none.
+Result<std::string> withdrawal_password_hash(storage::Connection& connection, AccountId id);
+Result<void> set_star_member(storage::Connection& connection, AccountId id, bool star);
+// A star member's agent: his rooms take its id (1-99) as their position and its name as caption.
+struct Agent {
+  int id = 0;
+  std::string name;
+};
+Result<std::optional<Agent>> find_agent(storage::Connection& connection, AccountId id);
+// agent_id 0 removes the agent.
+Result<void> set_agent(storage::Connection& connection, AccountId id, int agent_id, std::string_view name);
 Result<void> set_frozen(storage::Connection& connection, AccountId id, bool frozen);
 // Hands out the context numbers of a new sign-in: the second counts the account's sign-ins.
 Result<Account> record_sign_in(storage::Connection& connection, AccountId id);

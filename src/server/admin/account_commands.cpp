@@ -12,6 +12,7 @@
 #include "server/accounts/ledger.h"
 #include "server/banker/banker_store.h"
 #include "server/market/demo_generator.h"
+#include "server/rooms/room_store.h"
 #include "server/services.h"
 #include "server/storage/money.h"
 #include "server/storage/timestamp.h"
@@ -67,6 +68,7 @@ void print_balances(std::ostream& out, std::string_view user, const accounts::Ba
 struct DemoAccount {
   std::string_view user_name;
   std::string_view password;
+  std::string_view withdrawal_password;  // 提彩密码, asked for by transfers and super cash-out
   Currency currency;
   Cents funds;
   Cents credit;
@@ -77,19 +79,28 @@ struct DemoAccount {
 };
 
 constexpr DemoAccount kDemoAccounts[] = {
-    {"demo_rmb", "rmb12345", Currency::rmb, 1'000'000, 0, false, false, "funded RMB member", "人民币会员"},
-    {"demo_usd", "usd12345", Currency::usd, 500'000, 0, false, false, "funded USD member", "美元会员"},
-    {"demo_hkd", "hkd12345", Currency::hkd, 2'000'000, 0, false, false, "funded HKD member", "港元会员"},
-    {"demo_new", "new12345", Currency::none, 0, 0, false, false, "never bought credit", "新会员"},
-    {"demo_frozen", "frz12345", Currency::rmb, 100'000, 0, false, true, "frozen account", "冻结会员"},
-    {"demo_star", "star1234", Currency::rmb, 5'000'000, 1'000'000, true, false, "star member", "星级庄家"},
+    {"demo_rmb", "rmb12345", "tc111111", Currency::rmb, 1'000'000, 0, false, false, "funded RMB member",
+     "人民币会员"},
+    {"demo_usd", "usd12345", "tc222222", Currency::usd, 500'000, 0, false, false, "funded USD member",
+     "美元会员"},
+    {"demo_hkd", "hkd12345", "tc333333", Currency::hkd, 2'000'000, 0, false, false, "funded HKD member",
+     "港元会员"},
+    {"demo_new", "new12345", "tc444444", Currency::none, 0, 0, false, false, "never bought credit", "新会员"},
+    {"demo_frozen", "frz12345", "tc555555", Currency::rmb, 100'000, 0, false, true, "frozen account",
+     "冻结会员"},
+    {"demo_star", "star1234", "tc666666", Currency::rmb, 5'000'000, 1'000'000, true, false, "star member",
+     "星级庄家"},
 };
+
+constexpr std::string_view kDemoRoomName = "星光俱乐部";
 
 constexpr std::string_view kSeedUsage =
     "usage: brindle-server seed --data-dir DIR\n"
     "\n"
     "Creates the demo accounts (funded RMB, USD and HKD members, an account that never bought\n"
-    "credit, a frozen account and a star member) and prints their user names and passwords.\n"
+    "credit, a frozen account and a star member) and prints their user names, passwords and\n"
+    "withdrawal passwords; a demo account without a withdrawal password gets its own. The star\n"
+    "member gets a private room, whose number and password are printed.\n"
     "Then fills an empty market with the demo leagues, matches, lines and outright events.\n"
     "Accounts and a market that already exist are left as they are, so running it again is harmless.\n";
 
@@ -105,16 +116,27 @@ int seed(std::span<const std::string_view> args, CommandContext& context) {
   const accounts::PasswordHasher hasher(context.password_iterations);
 
   context.out << std::left << std::setw(14) << "user" << std::setw(12) << "password" << std::setw(10)
-              << "currency" << std::setw(14) << "balance"
+              << "currency" << std::setw(12) << "withdrawal" << std::setw(14) << "balance"
               << "account\n";
   for (const auto& demo : kDemoAccounts) {
     auto made = database.value()->transaction([&](storage::Connection& connection) -> Result<bool> {
       auto existing = accounts::find_credential(connection, demo.user_name);
       if (!existing) return Result<bool>::failure(existing.error());
-      if (existing.value()) return false;
+      if (existing.value()) {
+        // Seeded before accounts had withdrawal passwords: give it its demo one.
+        const auto id = existing.value()->identity.id;
+        auto hash = accounts::withdrawal_password_hash(connection, id);
+        if (!hash) return Result<bool>::failure(hash.error());
+        if (hash->empty()) {
+          auto set = accounts::set_withdrawal_password(connection, hasher, id, demo.withdrawal_password);
+          if (!set) return Result<bool>::failure(set.error());
+        }
+        return false;
+      }
       accounts::NewAccount account;
       account.user_name = std::string(demo.user_name);
       account.password = std::string(demo.password);
+      account.withdrawal_password = std::string(demo.withdrawal_password);
       account.credit = demo.credit;
       account.star_member = demo.star;
       account.frozen = demo.frozen;
@@ -132,8 +154,9 @@ int seed(std::span<const std::string_view> args, CommandContext& context) {
     });
     if (!made) return failed(context, std::string(demo.user_name) + ": " + made.error());
     context.out << std::setw(14) << demo.user_name << std::setw(12) << demo.password << std::setw(10)
-                << currency_label(demo.currency) << std::setw(14) << storage::money_text(demo.funds)
-                << demo.role << (made.value() ? "" : " (already there, left unchanged)") << '\n';
+                << currency_label(demo.currency) << std::setw(12) << demo.withdrawal_password << std::setw(14)
+                << storage::money_text(demo.funds) << demo.role
+                << (made.value() ? "" : " (already there, left unchanged)") << '\n';
   }
 
   // The market from a fixed seed, so every demo shows the same leagues and matches.
@@ -155,6 +178,26 @@ int seed(std::span<const std::string_view> args, CommandContext& context) {
   } else {
     return failed(context, "market: " + market.error());
   }
+
+  // A private room of the star member, so the room list is not empty on first look.
+  auto room = database.value()->transaction([](storage::Connection& connection) -> Result<rooms::Room> {
+    using R = Result<rooms::Room>;
+    auto star = accounts::find_credential(connection, "demo_star");
+    if (!star) return R::failure(star.error());
+    if (!star.value()) return R::failure("demo_star is missing");
+    auto existing = rooms::list_rooms(connection);
+    if (!existing) return R::failure(existing.error());
+    for (const auto& r : existing.value()) {
+      if (r.owner == star.value()->identity.id) return r;
+    }
+    const ServerConfig defaults;
+    const auto& position = defaults.room_positions.front();
+    return rooms::create_room(connection, star.value()->identity.id, kDemoRoomName, position.number,
+                              position.text, storage::now_unix_seconds());
+  });
+  if (!room) return failed(context, "room: " + room.error());
+  context.out << "room: " << room->name << " of demo_star, number " << room->number << ", password "
+              << room->password << '\n';
   return 0;
 }
 
@@ -162,19 +205,21 @@ int seed(std::span<const std::string_view> args, CommandContext& context) {
 
 constexpr std::string_view kAddUserUsage =
     "usage: brindle-server add-user --data-dir DIR USER PASSWORD [--currency N] [--credit AMOUNT]\n"
-    "                               [--star] [--frozen] [--in-play-web]\n"
+    "                               [--withdrawal-password TEXT] [--star] [--frozen] [--in-play-web]\n"
     "\n"
     "Adds an account. PASSWORD \"-\" reads the password from the first line of standard input.\n"
     "  --currency N     0 none (never bought credit, the default), 1 RMB, 2 USD, 3 HKD; a currency\n"
     "                   is fixed by the first buy-in (see credit)\n"
     "  --credit AMOUNT  credit line (受信彩金), e.g. 5000 or 5000.00\n"
+    "  --withdrawal-password TEXT\n"
+    "                   the 提彩密码 that transfers ask for; without one the account cannot transfer\n"
     "  --star           star member\n"
     "  --frozen         frozen account: may sign in, may not bet\n"
     "  --in-play-web    in-play betting through the web page\n";
 
 int add_user(std::span<const std::string_view> args, CommandContext& context, std::istream* input) {
   const std::string usage(kAddUserUsage);
-  const std::string_view values[] = {kDataDir, "--currency", "--credit"};
+  const std::string_view values[] = {kDataDir, "--currency", "--credit", "--withdrawal-password"};
   const std::string_view flags[] = {"--star", "--frozen", "--in-play-web"};
   auto options = parse_options(args, values, flags);
   if (!options) return bad_line(context, options.error(), usage);
@@ -195,6 +240,7 @@ int add_user(std::span<const std::string_view> args, CommandContext& context, st
     if (!parsed) return bad_line(context, "--credit: " + parsed.error(), usage);
     account.credit = parsed.value();
   }
+  account.withdrawal_password = std::string(options->value("--withdrawal-password").value_or(""));
   account.star_member = options->flag("--star");
   account.frozen = options->flag("--frozen");
   account.in_play_web_mode = options->flag("--in-play-web");
@@ -207,6 +253,79 @@ int add_user(std::span<const std::string_view> args, CommandContext& context, st
   if (!id) return failed(context, account.user_name + ": " + id.error());
   context.out << "added " << account.user_name << " (account " << id.value() << ", currency "
               << currency_label(account.currency) << ")\n";
+  return 0;
+}
+
+// ---- withdrawal-password
+
+constexpr std::string_view kWithdrawalPasswordUsage =
+    "usage: brindle-server withdrawal-password --data-dir DIR USER PASSWORD\n"
+    "\n"
+    "Sets the withdrawal password (提彩密码) that transfers and super cash-out ask for; an account\n"
+    "without one cannot transfer. PASSWORD \"-\" reads it from the first line of standard input.\n";
+
+int withdrawal_password(std::span<const std::string_view> args, CommandContext& context) {
+  const std::string usage(kWithdrawalPasswordUsage);
+  const std::string_view values[] = {kDataDir};
+  auto options = parse_options(args, values);
+  if (!options) return bad_line(context, options.error(), usage);
+  if (!options->value(kDataDir) || options->positional.size() != 2) {
+    return bad_line(context, "withdrawal-password wants --data-dir, a user name and a password", usage);
+  }
+  const std::string user = options->positional[0];
+  std::string password = options->positional[1];
+  if (password == "-" && context.in != nullptr) std::getline(*context.in, password);
+  auto database = open_server_database(std::string(*options->value(kDataDir)));
+  if (!database) return failed(context, database.error());
+  const accounts::PasswordHasher hasher(context.password_iterations);
+  auto set = database.value()->transaction([&](storage::Connection& connection) -> Result<void> {
+    auto found = accounts::find_credential(connection, user);
+    if (!found) return Result<void>::failure(found.error());
+    if (!found.value()) return Result<void>::failure(std::string(accounts::kNoSuchAccountText));
+    return accounts::set_withdrawal_password(connection, hasher, found.value()->identity.id, password);
+  });
+  if (!set) return failed(context, user + ": " + set.error());
+  context.out << "withdrawal password of " << user << " set\n";
+  return 0;
+}
+
+// ---- agent
+
+constexpr std::string_view kAgentUsage =
+    "usage: brindle-server agent --data-dir DIR USER ID [NAME]\n"
+    "\n"
+    "Gives a star member an agent: ID from 1 to 99 and its NAME. His private rooms are then placed\n"
+    "with that agent only, and the room list groups them under its name. ID 0 removes the agent, and\n"
+    "his new rooms take the configured positions again.\n";
+
+int agent(std::span<const std::string_view> args, CommandContext& context) {
+  const std::string usage(kAgentUsage);
+  const std::string_view values[] = {kDataDir};
+  auto options = parse_options(args, values);
+  if (!options) return bad_line(context, options.error(), usage);
+  const auto& words = options->positional;
+  int id = -1;
+  if (words.size() >= 2) {
+    auto [end, ec] = std::from_chars(words[1].data(), words[1].data() + words[1].size(), id);
+    if (ec != std::errc{} || end != words[1].data() + words[1].size()) id = -1;
+  }
+  if (!options->value(kDataDir) || words.size() < 2 || words.size() > 3 || id < 0 || id > 99 ||
+      (id > 0) != (words.size() == 3)) {
+    return bad_line(context, "agent wants --data-dir, a user name, an id from 1 to 99 and a name, or 0",
+                    usage);
+  }
+  const std::string user = words[0];
+  const std::string name = words.size() == 3 ? words[2] : std::string();
+  auto database = open_server_database(std::string(*options->value(kDataDir)));
+  if (!database) return failed(context, database.error());
+  auto set = database.value()->transaction([&](storage::Connection& connection) -> Result<void> {
+    auto found = accounts::find_credential(connection, user);
+    if (!found) return Result<void>::failure(found.error());
+    if (!found.value()) return Result<void>::failure(std::string(accounts::kNoSuchAccountText));
+    return accounts::set_agent(connection, found.value()->identity.id, id, name);
+  });
+  if (!set) return failed(context, user + ": " + set.error());
+  context.out << (id == 0 ? "agent of " + user + " removed\n" : "agent of " + user + ": " + name + "\n");
   return 0;
 }
 
@@ -335,6 +454,9 @@ Result<void> add_account_commands(SubcommandTable& table) {
        [](std::span<const std::string_view> args, CommandContext& context) {
          return add_user(args, context, context.in);
        }},
+      {"withdrawal-password", "set the withdrawal password that transfers ask for",
+       std::string(kWithdrawalPasswordUsage), withdrawal_password},
+      {"agent", "give a star member an agent for his rooms", std::string(kAgentUsage), agent},
       {"credit", "book a buy-in (or, negative, a withdrawal)", std::string(kCreditUsage), credit},
       {"credit-line", "raise (or, negative, lower) a credit line, lending the money",
        std::string(kCreditLineUsage), credit_line},

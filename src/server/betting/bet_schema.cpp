@@ -48,7 +48,14 @@ CREATE TABLE bet_legs (
 CREATE INDEX bet_legs_open_by_match ON bet_legs(match_id, outcome);
 )sql";
 
-constexpr std::array kMigrations{storage::Migration{"bets", 1, kSchemaV1}};
+// The share of the stake (basis points) that the room's star member earns when a bet placed in a
+// private room settles, fixed when the bet is taken; 0 for the public room.
+constexpr std::string_view kSchemaV2 = R"sql(
+ALTER TABLE bets ADD COLUMN commission_rate INTEGER NOT NULL DEFAULT 0;
+)sql";
+
+constexpr std::array kMigrations{storage::Migration{"bets", 1, kSchemaV1},
+                                 storage::Migration{"bets", 2, kSchemaV2}};
 
 }  // namespace
 

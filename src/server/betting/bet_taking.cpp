@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "server/market/market_store.h"
+#include "server/rooms/room_store.h"
 #include "server/storage/money.h"
 #include "server/storage/timestamp.h"
 
@@ -121,10 +122,10 @@ struct Leg {
 
 Result<std::int64_t> insert_bet(Connection& connection, accounts::AccountId account, BetKind kind,
                                 BetStatus status, int legs, std::uint32_t mask, Cents unit_stake, Cents stake,
-                                int room, std::optional<std::int64_t> due_at) {
+                                int room, std::optional<std::int64_t> due_at, int commission_rate = 0) {
   auto statement = connection.prepare(
-      "INSERT INTO bets (account_id, kind, status, legs, mask, unit_stake, stake, room, placed_at, due_at)"
-      " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)");
+      "INSERT INTO bets (account_id, kind, status, legs, mask, unit_stake, stake, room, placed_at, due_at,"
+      " commission_rate) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)");
   if (!statement) return Result<std::int64_t>::failure(statement.error());
   statement->bind(1, account)
       .bind(2, static_cast<int>(kind))
@@ -134,7 +135,8 @@ Result<std::int64_t> insert_bet(Connection& connection, accounts::AccountId acco
       .bind(6, unit_stake)
       .bind(7, stake)
       .bind(8, room)
-      .bind(9, storage::now_unix_seconds());
+      .bind(9, storage::now_unix_seconds())
+      .bind(11, commission_rate);
   if (due_at) {
     statement->bind(10, *due_at);
   } else {
@@ -234,7 +236,7 @@ Result<BetRequest> parse_bet_form(std::string_view para) {
 
 Result<BetsTaken> take_bets(storage::Database& db, const market::Market& market,
                             const accounts::AuthenticatedAccount& account, const BetRequest& request,
-                            BetForm form) {
+                            BetForm form, int room_commission_basis_points) {
   if (auto ok = check_account(account); !ok) return Result<BetsTaken>::failure(ok.error());
   const std::size_t n = request.selections.size();
   if (n == 0) return refuse<BetsTaken>(kNoSelectionText);
@@ -258,6 +260,14 @@ Result<BetsTaken> take_bets(storage::Database& db, const market::Market& market,
   }
 
   return db.transaction([&](Connection& connection) -> Result<BetsTaken> {
+    // The room number is the client's word: only a room that exists takes bets.
+    int commission_rate = 0;
+    if (request.room != 0) {
+      auto room = rooms::find_room(connection, request.room);
+      if (!room) return Result<BetsTaken>::failure(room.error());
+      if (!room.value()) return refuse<BetsTaken>(rooms::kNoSuchRoomText);
+      commission_rate = room_commission_basis_points;
+    }
     std::set<market::MatchId> matches;
     std::set<market::SelectionId> selections;
     for (std::size_t i = 0; i < n; ++i) {
@@ -290,7 +300,7 @@ Result<BetsTaken> take_bets(storage::Database& db, const market::Market& market,
       if (!frozen) return Result<BetsTaken>::failure(frozen.error());
       taken.balances = frozen.value();
       auto bet = insert_bet(connection, account.id, kind, BetStatus::accepted, static_cast<int>(n),
-                            entry.mask, entry.stake, stake, request.room, std::nullopt);
+                            entry.mask, entry.stake, stake, request.room, std::nullopt, commission_rate);
       if (!bet) return Result<BetsTaken>::failure(bet.error());
       for (std::size_t i = 0; i < n; ++i) {
         if (auto leg = insert_leg(connection, bet.value(), static_cast<int>(i), legs[i]); !leg) {

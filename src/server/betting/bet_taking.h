@@ -58,9 +58,11 @@ struct BetsTaken {
 // Checks every selection against the market as it is inside the transaction (open, the price the
 // client showed, the parlay rules) and every bet's highest return against storage::kMaxAmount,
 // freezes the stakes and records the bets; a refusal changes nothing and carries the text to show.
+// A bet in a private room needs the room to exist and records the room's commission rate (basis
+// points of the stake, the configured rate now).
 Result<BetsTaken> take_bets(storage::Database& db, const market::Market& market,
                             const accounts::AuthenticatedAccount& account, const BetRequest& request,
-                            BetForm form);
+                            BetForm form, int room_commission_basis_points = 0);
 
 // 3020: "selection|price|stake|mode", price and stake with six decimals, mode 0 (at once) or 2
 // (after the acceptance delay).

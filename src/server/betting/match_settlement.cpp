@@ -14,6 +14,7 @@
 #include "server/betting/bet_schema.h"
 #include "server/betting/settlement.h"
 #include "server/market/match_result.h"
+#include "server/rooms/room_store.h"
 #include "server/storage/timestamp.h"
 
 namespace brindle::server::betting {
@@ -61,11 +62,46 @@ std::string serial_text(std::int64_t serial) {
   return text;
 }
 
-// Pays out one bet whose legs are all settled.
+Result<accounts::Currency> currency_of(Connection& connection, accounts::AccountId account) {
+  auto statement = connection.prepare("SELECT currency FROM accounts WHERE id = ?1");
+  if (!statement) return Result<accounts::Currency>::failure(statement.error());
+  statement->bind(1, account);
+  auto row = statement->step();
+  if (!row) return Result<accounts::Currency>::failure(row.error());
+  if (!row.value()) return Result<accounts::Currency>::failure(std::string(accounts::kNoSuchAccountText));
+  return static_cast<accounts::Currency>(statement->column_int64(0));
+}
+
+// The room's star member earns his share of a settled bet's stake. Nothing for a bet that only got
+// its stake back (a push, a void match), for his own bets, or across currencies, where an amount
+// in one would be booked as the other.
+Result<void> pay_commission(Connection& connection, std::int64_t bet, accounts::AccountId bettor,
+                            std::int64_t room_number, int rate, Cents stake, Cents returned) {
+  if (room_number == 0 || rate <= 0 || returned == stake) return {};
+  const Cents amount = stake * rate / 10000;
+  if (amount <= 0) return {};
+  auto room = rooms::find_room(connection, room_number);
+  if (!room) return Result<void>::failure(room.error());
+  if (!room.value() || room.value()->owner == bettor) return {};
+  const accounts::AccountId owner = room.value()->owner;
+  auto bettor_currency = currency_of(connection, bettor);
+  if (!bettor_currency) return Result<void>::failure(bettor_currency.error());
+  auto owner_currency = currency_of(connection, owner);
+  if (!owner_currency) return Result<void>::failure(owner_currency.error());
+  if (bettor_currency.value() != owner_currency.value()) return {};
+  auto booked = accounts::book(connection, owner, StatementType::star_commission, amount, serial_text(bet));
+  if (!booked)
+    return Result<void>::failure("commission for room " + std::to_string(room_number) + ": " +
+                                 booked.error());
+  return {};
+}
+
+// Pays out one bet whose legs are all settled, and the commission of a bet taken in a room.
 Result<bool> close_bet(Connection& connection, std::int64_t bet) {
   using R = Result<bool>;
   auto head = connection.prepare(
-      "SELECT account_id, kind, legs, mask, unit_stake, stake FROM bets WHERE id = ?1 AND status = 0");
+      "SELECT account_id, kind, legs, mask, unit_stake, stake, room, commission_rate FROM bets"
+      " WHERE id = ?1 AND status = 0");
   if (!head) return R::failure(head.error());
   head->bind(1, bet);
   auto found = head->step();
@@ -76,6 +112,8 @@ Result<bool> close_bet(Connection& connection, std::int64_t bet) {
   const auto mask = static_cast<std::uint32_t>(head->column_int64(3));
   const Cents unit_stake = head->column_int64(4);
   const Cents stake = head->column_int64(5);
+  const std::int64_t room = head->column_int64(6);
+  const int commission_rate = static_cast<int>(head->column_int64(7));
 
   auto legs = connection.prepare(
       "SELECT outcome, price_milli, market_type FROM bet_legs WHERE bet_id = ?1 ORDER BY position");
@@ -96,6 +134,10 @@ Result<bool> close_bet(Connection& connection, std::int64_t bet) {
   auto paid = accounts::settle_stake(connection, account, stake, returned,
                                      statement_type_of(kind, first_market), serial_text(bet));
   if (!paid) return R::failure(paid.error());
+  if (auto commission = pay_commission(connection, bet, account, room, commission_rate, stake, returned);
+      !commission) {
+    return R::failure(commission.error());
+  }
   auto update =
       connection.prepare("UPDATE bets SET status = ?2, settled_at = ?3, returned = ?4 WHERE id = ?1");
   if (!update) return R::failure(update.error());

@@ -52,6 +52,7 @@ Reply refusal(const std::string& text) {
 struct Context {
   std::shared_ptr<storage::Database> db;
   std::shared_ptr<market::Market> market;
+  int room_commission_basis_points = 0;
 };
 
 using Handler = Reply (*)(const Context&, const SubjectRequest&, const accounts::AuthenticatedAccount&);
@@ -60,7 +61,7 @@ Reply place_bets(const Context& c, const SubjectRequest& r, const accounts::Auth
                  betting::BetForm form) {
   auto request = betting::parse_bet_form(r.form.credentials->para);
   if (!request) return refusal(request.error());
-  auto taken = betting::take_bets(*c.db, *c.market, a, request.value(), form);
+  auto taken = betting::take_bets(*c.db, *c.market, a, request.value(), form, c.room_commission_basis_points);
   if (!taken) return refusal(taken.error());
   return Reply::success(std::string(kBetAcceptedText),
                         {money_text(taken->balances.available), money_text(taken->balances.frozen)});
@@ -206,7 +207,8 @@ Reply daily_activity(const Context& c, const SubjectRequest&, const accounts::Au
 Result<void> add_bet_handlers(Dispatcher& dispatcher, const ServerServices& services) {
   if (!services.db || !services.market)
     return Result<void>::failure("bet handlers need the database and the market");
-  const Context context{services.db, services.market};
+  const Context context{services.db, services.market,
+                        services.config ? services.config->room_commission_basis_points : 0};
   const std::pair<int, Handler> table[] = {
       {kPlaceBets, place_match_bets},
       {kPlaceOutrightBets, place_outright_bets},

@@ -8,6 +8,7 @@
 #include "server/accounts/ledger.h"
 #include "server/admin/account_commands.h"
 #include "server/admin/subcommand.h"
+#include "server/rooms/room_store.h"
 #include "server/services.h"
 #include "support/temp_dir.h"
 
@@ -100,12 +101,64 @@ TEST_F(CommandsTest, SeedCreatesEveryKindOfDemoAccountOnceAndPrintsThePasswords)
   }
   EXPECT_TRUE(rmb && usd && hkd && none && frozen && star);
   EXPECT_NE(printed.find("rmb12345"), std::string::npos) << "passwords are printed";
+  EXPECT_NE(printed.find("tc111111"), std::string::npos) << "withdrawal passwords are printed";
+  auto room = db()->read([](storage::Connection& c) { return rooms::list_rooms(c); });
+  ASSERT_TRUE(room.ok() && room->size() == 1u);
+  EXPECT_EQ(room->front().owner_name, "demo_star");
+  EXPECT_NE(printed.find("password " + std::to_string(room->front().password)), std::string::npos) << printed;
 
   ASSERT_EQ(run({"seed", "--data-dir", data_dir}), 0);
   auto again = db()->read([](storage::Connection& c) { return accounts::list_accounts(c); });
   EXPECT_EQ(again->size(), accounts->size());
+  EXPECT_EQ(db()->read([](storage::Connection& c) { return rooms::list_rooms(c); })->size(), 1u)
+      << "the star's room is made once";
   auto mismatches = db()->read([](storage::Connection& c) { return accounts::check_ledger(c); });
   EXPECT_TRUE(mismatches->empty());
+}
+
+TEST_F(CommandsTest, TheWithdrawalPasswordIsStoredHashedAndOnlyForAnExistingUser) {
+  const std::string data_dir = dir_.path().string();
+  ASSERT_EQ(run({"add-user", "--data-dir", data_dir, "carol", "pw1234", "--withdrawal-password", "first1"}),
+            0)
+      << err_.str();
+  in_.str("second2\n");
+  ASSERT_EQ(run({"withdrawal-password", "--data-dir", data_dir, "carol", "-"}), 0) << err_.str();
+  EXPECT_EQ(run({"withdrawal-password", "--data-dir", data_dir, "nobody", "x1"}), 1);
+  EXPECT_EQ(run({"withdrawal-password", "--data-dir", data_dir, "carol", "a|b"}), 1)
+      << "cannot travel in txtPara";
+  auto stored = db()->read([](storage::Connection& c) -> Result<std::string> {
+    auto carol = accounts::find_credential(c, "carol");
+    if (!carol) return Result<std::string>::failure(carol.error());
+    return accounts::withdrawal_password_hash(c, carol.value()->identity.id);
+  });
+  ASSERT_TRUE(stored.ok()) << stored.error();
+  EXPECT_EQ(stored->find("second2"), std::string::npos);
+  EXPECT_TRUE(accounts::PasswordHasher(1000).verify("second2", stored.value()));
+  EXPECT_FALSE(accounts::PasswordHasher(1000).verify("first1", stored.value()));
+}
+
+TEST_F(CommandsTest, AgentSetsAndRemovesAStarMembersAgent) {
+  const std::string data_dir = dir_.path().string();
+  ASSERT_EQ(run({"add-user", "--data-dir", data_dir, "carol", "pw1234", "--star"}), 0) << err_.str();
+  EXPECT_EQ(run({"agent", "--data-dir", data_dir, "carol", "100", "代理"}), 2);
+  EXPECT_EQ(run({"agent", "--data-dir", data_dir, "carol", "5"}), 2) << "an id without a name";
+  EXPECT_EQ(run({"agent", "--data-dir", data_dir, "nobody", "5", "代理"}), 1);
+  const auto agent_of = [&] {
+    return db()->read([](storage::Connection& c) -> Result<std::optional<accounts::Agent>> {
+      auto carol = accounts::find_credential(c, "carol");
+      if (!carol) return Result<std::optional<accounts::Agent>>::failure(carol.error());
+      return accounts::find_agent(c, carol.value()->identity.id);
+    });
+  };
+  ASSERT_EQ(run({"agent", "--data-dir", data_dir, "carol", "5", "代理甲"}), 0) << err_.str();
+  auto agent = agent_of();
+  ASSERT_TRUE(agent.ok() && agent.value());
+  EXPECT_EQ(agent.value()->id, 5);
+  EXPECT_EQ(agent.value()->name, "代理甲");
+  ASSERT_EQ(run({"agent", "--data-dir", data_dir, "carol", "0"}), 0) << err_.str();
+  agent = agent_of();
+  ASSERT_TRUE(agent.ok());
+  EXPECT_FALSE(agent.value().has_value());
 }
 
 TEST_F(CommandsTest, AddUserAndCreditBookABuyInThatTheLedgerAgreesWith) {
