@@ -63,7 +63,8 @@ std::span<const storage::Migration> rooms_migrations() { return kMigrations; }
 Result<void> check_room_name(std::string_view name) {
   if (name.empty()) return Result<void>::failure(std::string(kRoomNameEmptyText));
   std::size_t characters = 0;
-  for (unsigned char c : name) {
+  for (const char byte : name) {
+    const auto c = static_cast<unsigned char>(byte);
     if ((c & 0xC0) != 0x80) ++characters;
     if (c < 0x20 || c == 0x7F || c == '|') return Result<void>::failure(std::string(kRoomNameBadText));
   }

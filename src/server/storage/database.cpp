@@ -59,8 +59,9 @@ Statement& Statement::bind(int index, std::string_view text) {
     if (bind_error_.empty()) bind_error_ = "cannot bind a parameter: text too long";
     return *this;
   }
-  note_bind(sqlite3_bind_text(statement_, index, text.data(), size, SQLITE_TRANSIENT), statement_,
-            bind_error_);
+  // SQLite binds a null pointer as NULL; an empty view without storage is still an empty text.
+  const char* data = text.data() != nullptr ? text.data() : "";
+  note_bind(sqlite3_bind_text(statement_, index, data, size, SQLITE_TRANSIENT), statement_, bind_error_);
   return *this;
 }
 

@@ -117,7 +117,9 @@ TEST_F(StarRooms, TermsComeFromTheConfigurationAndTheApplicationChecksTheDeposit
     const auto before = balances_of(id);
     auto applied = update(2012, c.name, "0");
     EXPECT_EQ(applied.success(), c.refusal == nullptr) << c.name << ": " << applied.message();
-    if (c.refusal) EXPECT_EQ(applied.message(), c.refusal) << c.name;
+    if (c.refusal) {
+      EXPECT_EQ(applied.message(), c.refusal) << c.name;
+    }
     EXPECT_EQ(balances_of(id), before) << c.name << ": the deposit is checked, not held";
     // Sign-in reports the star flag as the second field after the message.
     auto signed_in = single(3001, c.name, "1|00-11-22-33-44-55");

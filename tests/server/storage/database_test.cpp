@@ -105,6 +105,11 @@ TEST_F(DatabaseTest, TextsAreDataNeverSql) {
   EXPECT_EQ(values.value(), std::vector<std::string>(std::begin(hostile), std::end(hostile)));
 }
 
+// An empty view that points nowhere is still an empty text: the column is NOT NULL.
+TEST_F(DatabaseTest, AnEmptyTextIsStoredAsEmptyNotNull) {
+  EXPECT_TRUE(db_->transaction([&](Connection& c) { return insert(c, std::string_view{}); }).ok());
+}
+
 TEST_F(DatabaseTest, TheSameQueryMayRunNestedOnOneConnection) {
   ASSERT_TRUE(db_->transaction([&](Connection& c) -> Result<void> {
                    for (auto v : {"a", "b"}) {
