@@ -57,13 +57,18 @@ constexpr std::array<const char*, app::kPageCount> kLocationTexts = {
 // The star member's windows talk to the Main window through its model, as the halls do.
 class ModelFrame final : public ports::FramePort {
  public:
-  explicit ModelFrame(app::MainWindowModel& model) : model_(model) {}
+  ModelFrame(app::MainWindowModel& model, QObject* window) : model_(model), window_(window) {}
+  // Posted, not sent: the message is handled once the star member's window has closed, so the room
+  // list it may open does not come up over it.
   void post(ports::WindowMessage message, int first, int second) override {
-    model_.handle(message, first, second);
+    QMetaObject::invokeMethod(
+        window_, [&model = model_, message, first, second] { model.handle(message, first, second); },
+        Qt::QueuedConnection);
   }
 
  private:
   app::MainWindowModel& model_;
+  QObject* window_;
 };
 
 struct Placement {
@@ -351,7 +356,7 @@ void MainWindow::open_dialog(ports::MainWindowDialog dialog) {
       // Outside a private room the button opens the star-member window, inside one the cash-out.
       protocol::Session session{services_.transport, services_.progress, services_.context};
       ConfirmationWindowPort confirmation(this);
-      ModelFrame frame(model_);
+      ModelFrame frame(model_, this);
       const accounts::StarMemberServices flows{session, services_.messages, confirmation, frame};
       if (services_.context.room_number == 0) {
         TransferWindowPortImpl transfer(this);
