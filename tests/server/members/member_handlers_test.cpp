@@ -15,6 +15,7 @@
 #include "../betting/bet_fixture.h"
 #include "server/accounts/account_store.h"
 #include "server/accounts/authenticator.h"
+#include "server/handlers/account_handlers.h"
 #include "server/members/member_rules.h"
 #include "server/members/member_store.h"
 #include "server/storage/timestamp.h"
@@ -212,6 +213,32 @@ TEST_F(MemberHandlers, RetrievalWritesTheNewPasswordToTheOutboxWithoutTellingWho
   ASSERT_NE(at, std::string::npos) << text;
   const std::string password = text.substr(at + marker.size(), 10);
   EXPECT_TRUE(signs_in("Alice_1", password)) << password;
+}
+
+TEST_F(MemberHandlers, RetrievalGoesToTheMailCommandAndAFailedOneKeepsTheOldPassword) {
+  ASSERT_TRUE(request(2022, "", "", Registration{}.para()).success());
+  const auto sent = dir_.path() / "sent.eml";
+  const auto with_command = [&](const std::string& command) {
+    auto config = std::make_shared<server::ServerConfig>();
+    config->mail_command = command;
+    services_.config = config;
+    dispatcher_ = std::make_unique<server::Dispatcher>();
+    ASSERT_TRUE(server::add_account_handlers(*dispatcher_, services_).ok());
+    ASSERT_TRUE(server::add_member_handlers(*dispatcher_, services_).ok());
+  };
+  with_command("cat >/dev/null; exit 3");
+  EXPECT_TRUE(request(2016, "Alice_1", "", "").success()) << "the same answer for every name";
+  EXPECT_TRUE(signs_in("Alice_1", "abc123")) << "the mail did not go, so the password stays";
+  EXPECT_TRUE(outbox().empty());
+
+  with_command("cat >" + sent.string());
+  ASSERT_TRUE(request(2016, "Alice_1", "", "").success());
+  std::ifstream in(sent, std::ios::binary);
+  const std::string mail((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(mail.find("To: alice@example.com\r\n"), std::string::npos) << mail;
+  EXPECT_NE(mail.find("From: service@localhost\r\n"), std::string::npos);
+  EXPECT_FALSE(signs_in("Alice_1", "abc123"));
+  EXPECT_TRUE(outbox().empty());
 }
 
 TEST_F(MemberHandlers, QuestionsMessagesAndTheSurvey) {
