@@ -10,11 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "core/accounts/password_retrieval.h"
+#include "core/accounts/profile.h"
 #include "core/accounts/registration.h"
 #include "core/app/startup_flow.h"
 #include "core/messages/customer_service.h"
 #include "core/messages/survey.h"
 #include "core/net/settings_file.h"
+#include "core/ports/confirmation_port.h"
 #include "core/ports/login_window_port.h"
 #include "core/ports/main_window_port.h"
 #include "core/ports/process_launcher.h"
@@ -35,6 +38,21 @@ struct OnceRegistration final : ports::RegistrationWindowPort {
   std::optional<ports::RegistrationEntries> ask_registration(const ports::RegistrationEntries&) override {
     return shown++ == 0 ? std::optional(entries) : std::nullopt;
   }
+};
+
+struct OnceProfile final : ports::ProfileWindowPort {
+  ports::ProfileEntries entries;
+  int shown = 0;
+  std::optional<ports::ProfileEntries> ask_profile(const ports::ProfileEntries&) override {
+    return shown++ == 0 ? std::optional(entries) : std::nullopt;
+  }
+};
+struct Confirm final : ports::ConfirmationPort {
+  bool confirm(const ports::ConfirmationRequest&) override { return true; }
+};
+struct OnceRetrieval final : ports::PasswordRetrievalWindowPort {
+  std::optional<std::string> name;
+  std::optional<std::string> ask_user_name() override { return std::exchange(name, std::nullopt); }
 };
 
 struct RatingSurvey final : messages::SurveyWindowPort {
@@ -111,6 +129,28 @@ TEST_F(MemberServiceAgainstServer, RegisterBuyCreditSignInAndBet) {
   const auto bet = protocol::place_single_bet(session_, rows, static_cast<std::size_t>(open - rows.begin()),
                                               notation::HandicapSide::kGiving, 100);
   EXPECT_TRUE(bet) << bet.error();
+}
+
+TEST_F(MemberServiceAgainstServer, ProfileChangeThenRetrievalThroughTheClientFlows) {
+  OnceProfile window;
+  window.entries = {"demo_new",        "new12345", "tc444444", "fresh123",    "fresh123",
+                    "new@example.com", "5678",     "5678",     "13800000000", ""};
+  Confirm confirm;
+  ASSERT_TRUE(accounts::run_profile_change({session_, messages_}, confirm, window))
+      << ::testing::PrintToString(messages_.texts);
+  EXPECT_EQ(messages_.texts.back(), server::kProfileChangedText);
+  EXPECT_FALSE(sign_in("demo_new", "new12345"));
+  ASSERT_TRUE(sign_in("demo_new", "fresh123")) << error_;
+
+  OnceRetrieval retrieval;
+  retrieval.name = "demo_new";
+  EXPECT_TRUE(accounts::run_password_retrieval({session_, messages_}, retrieval));
+  EXPECT_EQ(messages_.texts.back(), server::kRetrievalText);
+  std::vector<std::filesystem::path> mails;
+  for (const auto& e : std::filesystem::directory_iterator(data() / "outbox")) mails.push_back(e.path());
+  ASSERT_EQ(mails.size(), 1u);
+  EXPECT_NE(read_file(mails[0]).find("To: new@example.com\r\n"), std::string::npos);
+  EXPECT_FALSE(sign_in("demo_new", "fresh123")) << "the mailed password replaced it";
 }
 
 TEST_F(MemberServiceAgainstServer, AnsweredQuestionIsReadAndRatedInCustomerService) {
