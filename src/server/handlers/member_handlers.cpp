@@ -106,6 +106,19 @@ Reply register_member(const Context& c, const SubjectRequest& r) {
   if (fields[9] != members::registration_signature(member.user_name, password))
     return refused(kBadSignatureText);
 
+  // Which name is taken, in the client's order; asked before hashing, and again where it counts.
+  const auto taken = [&](Connection& connection) -> Result<std::string> {
+    auto name = members::user_name_taken(connection, member.user_name);
+    if (!name) return Result<std::string>::failure(name.error());
+    if (name.value()) return std::string(accounts::kUserNameTakenText);
+    auto nick = members::nickname_taken(connection, member.nickname);
+    if (!nick) return Result<std::string>::failure(nick.error());
+    return std::string(nick.value() ? kNicknameTakenText : "");
+  };
+  auto early = c.db->read(taken);
+  if (!early) return server_error();
+  if (!early->empty()) return refused(early.value());
+
   // Hashed before the write transaction, which would otherwise hold every writer for it.
   auto password_hash = c.hasher->hash(password);
   auto withdrawal_hash = c.hasher->hash(withdrawal);
@@ -116,12 +129,9 @@ Reply register_member(const Context& c, const SubjectRequest& r) {
   std::string refusal;
   auto made = c.db->transaction([&](Connection& connection) -> Result<accounts::AccountId> {
     using R = Result<accounts::AccountId>;
-    auto name_taken = members::user_name_taken(connection, member.user_name);
-    if (!name_taken) return R::failure(name_taken.error());
-    if (name_taken.value()) refusal = accounts::kUserNameTakenText;
-    auto nick_taken = members::nickname_taken(connection, member.nickname);
-    if (!nick_taken) return R::failure(nick_taken.error());
-    if (refusal.empty() && nick_taken.value()) refusal = kNicknameTakenText;
+    auto now_taken = taken(connection);
+    if (!now_taken) return R::failure(now_taken.error());
+    refusal = now_taken.value();
     if (!refusal.empty()) return R::failure(refusal);
     return members::create_member(connection, member);
   });
@@ -158,13 +168,14 @@ Reply retrieve_password(const Context& c, const SubjectRequest& r) {
   const auto message = members::password_mail(c.config->mail_from, found.value()->email, user_name,
                                               password.value(), storage::now_unix_seconds());
   if (auto sent = members::deliver_mail(c.config->mail_command, c.outbox, message); !sent) {
-    std::cerr << "password retrieval for " << user_name << ": " << sent.error() << '\n';
+    std::cerr << "password retrieval for account " << found.value()->id << ": " << sent.error() << '\n';
     return answer;
   }
   auto stored = c.db->transaction([&](Connection& connection) {
     return members::set_password_hashes(connection, found.value()->id, hash.value(), "");
   });
-  if (!stored) std::cerr << "password retrieval for " << user_name << ": " << stored.error() << '\n';
+  if (!stored)
+    std::cerr << "password retrieval for account " << found.value()->id << ": " << stored.error() << '\n';
   return answer;
 }
 
