@@ -8,7 +8,7 @@ std::string unsupported_subject_text(int subject_id) {
   return "服务器暂不支持此项业务（编号" + std::to_string(subject_id) + "）。";
 }
 
-Result<void> Dispatcher::add(int subject_id, SubjectHandler handler) {
+Result<void> Dispatcher::add(int subject_id, SubjectHandler handler, Access access) {
   if (!category_of(subject_id)) {
     return Result<void>::failure("SubjectID " + std::to_string(subject_id) +
                                  " belongs to no request category");
@@ -16,6 +16,7 @@ Result<void> Dispatcher::add(int subject_id, SubjectHandler handler) {
   if (!handlers_.emplace(subject_id, std::move(handler)).second) {
     return Result<void>::failure("SubjectID " + std::to_string(subject_id) + " already has a handler");
   }
+  if (access == Access::open) open_subjects_.insert(subject_id);
   return {};
 }
 
@@ -40,7 +41,8 @@ Reply Dispatcher::dispatch(std::string_view category_name, std::string_view gbk_
   }
   try {
     SubjectRequest request{*category, std::move(form).value(), std::nullopt};
-    if (*category != RequestCategory::acquire && authenticator_) {
+    if (*category != RequestCategory::acquire && authenticator_ &&
+        !open_subjects_.contains(request.form.subject_id)) {
       accounts::AuthenticatedAccount account;
       if (auto refused = authenticator_(*request.form.credentials, account)) {
         return Reply::failure(refused->result_code, std::move(refused->message));

@@ -3,6 +3,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -46,9 +47,14 @@ std::string unsupported_subject_text(int subject_id);
 // no lock.
 class Dispatcher final {
  public:
+  // Whether a subject's handler needs a signed-in account. Registration, the name checks and
+  // password retrieval come before the user can sign in: their sign-in fields are whatever the
+  // client last held, so they are not checked and the handler gets no account.
+  enum class Access { signed_in, open };
+
   // Refuses a SubjectID that the client files under no category (no request could reach it) and one
   // that already has a handler.
-  Result<void> add(int subject_id, SubjectHandler handler);
+  Result<void> add(int subject_id, SubjectHandler handler, Access access = Access::signed_in);
   bool handles(int subject_id) const { return handlers_.contains(subject_id); }
   // From then on every request outside DATA_ACQUIRE is authenticated before its handler runs.
   void set_authenticator(RequestAuthenticator authenticator) { authenticator_ = std::move(authenticator); }
@@ -59,6 +65,7 @@ class Dispatcher final {
 
  private:
   std::map<int, SubjectHandler> handlers_;
+  std::set<int> open_subjects_;
   RequestAuthenticator authenticator_;
 };
 

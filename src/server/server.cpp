@@ -9,6 +9,7 @@
 #include "server/handlers/account_handlers.h"
 #include "server/handlers/bet_handlers.h"
 #include "server/handlers/market_handlers.h"
+#include "server/handlers/member_handlers.h"
 #include "server/handlers/session_handlers.h"
 #include "server/handlers/star_handlers.h"
 #include "server/router.h"
@@ -36,6 +37,9 @@ Result<std::shared_ptr<const Dispatcher>> make_dispatcher(const ServerServices& 
     return Result<std::shared_ptr<const Dispatcher>>::failure(added.error());
   }
   if (auto added = add_star_handlers(*dispatcher, services); !added) {
+    return Result<std::shared_ptr<const Dispatcher>>::failure(added.error());
+  }
+  if (auto added = add_member_handlers(*dispatcher, services); !added) {
     return Result<std::shared_ptr<const Dispatcher>>::failure(added.error());
   }
   return std::shared_ptr<const Dispatcher>(std::move(dispatcher));
@@ -69,6 +73,7 @@ Result<std::unique_ptr<Server>> Server::start(ServerOptions options) {
   ServerServices services;
   services.config = std::make_shared<const ServerConfig>(std::move(options.config));
   services.db = database.value();
+  services.data_dir = options.data_dir;
   services.hasher = std::make_shared<const accounts::PasswordHasher>(options.password_iterations);
   services.authenticator = std::make_shared<const accounts::Authenticator>(services.db, services.hasher);
   options.market.peak_period = options.market.peak_period || services.config->peak_period;

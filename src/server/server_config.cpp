@@ -113,6 +113,16 @@ class Parser {
     }
     if (key == "peak_period") return flag(key, value, config_.peak_period);
     if (key == "full_sync") return flag(key, value, config_.full_sync);
+    if (key == "mail_command" || key == "mail_from") {
+      // A mail header or a command line: a control character would end either early.
+      for (const char c : value) {
+        if (static_cast<unsigned char>(c) < 0x20) return key + ": control characters are not allowed";
+      }
+      if (key == "mail_from" && value.find('@') == std::string_view::npos)
+        return "mail_from must be an e-mail address, not '" + std::string(value) + "'";
+      (key == "mail_command" ? config_.mail_command : config_.mail_from) = std::string(value);
+      return {};
+    }
     std::string* target = nullptr;
     if (key == "login_notice") target = &config_.login_notice;
     if (key == "latest_information") target = &config_.latest_information;

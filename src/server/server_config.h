@@ -43,6 +43,10 @@ struct ServerConfig {
   int room_commission_basis_points = 50;
   // The positions a room may take (4006), ids from 100 up; the text is the position's name.
   std::vector<ListEntry> room_positions = {{"贵宾厅", 100}, {"至尊厅", 101}, {"金殿", 102}};
+  // Password retrieval mails go to this sendmail-compatible command (run by the shell, the message
+  // on its standard input); empty: they are written to the outbox folder of the data folder.
+  std::string mail_command;
+  std::string mail_from = "service@localhost";
 };
 
 // Reads the INI-style configuration (UTF-8):
@@ -50,7 +54,8 @@ struct ServerConfig {
 //   [server]    version, login_notice, latest_information, second_information, peak_period,
 //               full_sync (key = value; the flags are 0 or 1), star_deposit_rmb, star_deposit_hkd,
 //               star_deposit_usd (whole units), room_commission (percent of the stake, at most
-//               two decimals, e.g. 0.5)
+//               two decimals, e.g. 0.5), mail_command (e.g. /usr/sbin/sendmail -t -i),
+//               mail_from (the sender of retrieval mails)
 //   [servers]   one "text|number" line per server
 //   [proxies]   one "address|port" line per proxy
 //   [room_positions]  one "name|id" line per room position, ids from 100 up; replaces the

@@ -27,6 +27,7 @@ struct ServerServices {
   std::shared_ptr<market::Market> market;
   std::shared_ptr<const accounts::PasswordHasher> hasher;
   std::shared_ptr<const accounts::Authenticator> authenticator;
+  std::filesystem::path data_dir;  // where files beside the database go (the mail outbox)
 };
 
 // Every module's schema steps, in the order they must run (each group adds its list here).

@@ -96,3 +96,37 @@ TEST(Reply, WritesEscapedGbkLines) {
 
 }  // namespace
 }  // namespace brindle::server
+
+namespace brindle::server {
+namespace {
+
+TEST(DispatcherAccess, OpenSubjectsSkipTheAuthenticatorAndGetNoAccount) {
+  Dispatcher dispatcher;
+  int checked = 0;
+  dispatcher.set_authenticator([&](const Credentials&, accounts::AuthenticatedAccount&) {
+    ++checked;
+    return std::optional<AuthenticationFailure>(AuthenticationFailure{4, "wrong"});
+  });
+  std::optional<SubjectRequest> seen;
+  const auto handler = [&](const SubjectRequest& request) {
+    seen = request;
+    return Reply::success("ok");
+  };
+  ASSERT_TRUE(dispatcher.add(2022, handler, Dispatcher::Access::open).ok());
+  ASSERT_TRUE(dispatcher.add(2004, handler).ok());
+
+  EXPECT_EQ(dispatcher.dispatch("DATA_UPDATE", body(2022, kWithCredentials)).result_code(), kResultSuccess);
+  ASSERT_TRUE(seen.has_value());
+  EXPECT_FALSE(seen->account.has_value());
+  EXPECT_EQ(checked, 0);
+  EXPECT_EQ(dispatcher.dispatch("DATA_UPDATE", body(2022)).result_code(), kResultRefused)
+      << "still a request with sign-in fields";
+
+  seen.reset();
+  EXPECT_EQ(dispatcher.dispatch("DATA_UPDATE", body(2004, kWithCredentials)).result_code(), 4);
+  EXPECT_FALSE(seen.has_value());
+  EXPECT_EQ(checked, 1);
+}
+
+}  // namespace
+}  // namespace brindle::server

@@ -34,12 +34,15 @@ TEST(ServerConfig, ReadsEverySectionAndKeepsDefaultsForTheRest) {
 TEST(ServerConfig, StarTermsAndRoomPositionsReplaceTheirDefaults) {
   auto config = parse_server_config(
       "[server]\nstar_deposit_rmb = 20000\nstar_deposit_usd = 3000\nroom_commission = 1.25\n"
+      "mail_command = /usr/sbin/sendmail -t -i | logger\nmail_from = kefu@example.com\n"
       "[room_positions]\n东厅|120\n西厅|110\n");
   ASSERT_TRUE(config.ok()) << config.error();
   EXPECT_EQ(config->star_deposit_rmb, 20000);
   EXPECT_EQ(config->star_deposit_hkd, ServerConfig{}.star_deposit_hkd);
   EXPECT_EQ(config->star_deposit_usd, 3000);
   EXPECT_EQ(config->room_commission_basis_points, 125);
+  EXPECT_EQ(config->mail_command, "/usr/sbin/sendmail -t -i | logger");
+  EXPECT_EQ(config->mail_from, "kefu@example.com");
   EXPECT_EQ(config->room_positions, (std::vector<ListEntry>{{"东厅", 120}, {"西厅", 110}}));
 }
 
@@ -77,6 +80,8 @@ TEST(ServerConfig, RefusesBadLinesNamingTheLine) {
       {"[server]\nroom_commission = 0.505\n", "line 2: room_commission must be a percent"},
       {"[server]\nroom_commission = 100.01\n", "line 2: room_commission must be a percent"},
       {"[server]\nstar_deposit_hkd = -1\n", "line 2: star_deposit_hkd must be a whole amount"},
+      {"[server]\nmail_from = kefu\n", "line 2: mail_from must be an e-mail address"},
+      {"[server]\nmail_command = sendmail\t-t\n", "line 2: mail_command: control characters"},
       {"[room_positions]\n代理|5\n", "line 2: a room position's id must be 100 or more"},
       {"[room_positions]\n甲|100\n乙|100\n", "line 3: room position 100 is listed twice"},
   };

@@ -6,6 +6,11 @@
 
 namespace brindle::server {
 
+std::string_view para_as_meant(std::string_view para) {
+  if (para.starts_with('|')) para.remove_prefix(1);
+  return para;
+}
+
 std::vector<std::string_view> split_para(std::string_view para) {
   std::vector<std::string_view> fields;
   for (;;) {

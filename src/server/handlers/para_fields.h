@@ -22,6 +22,10 @@ bool parse_int(std::string_view text, T& value) {
   return ec == std::errc{} && end == text.data() + text.size();
 }
 
+// The client doubles the "|" that starts a txtPara (one whose first field is empty) before sending
+// it; this is the txtPara it meant, with one such "|" dropped.
+std::string_view para_as_meant(std::string_view para);
+
 // The fields of a txtPara as the client joined them with "|"; an empty txtPara is one empty field.
 std::vector<std::string_view> split_para(std::string_view para);
 

@@ -1,0 +1,380 @@
+#include "server/handlers/member_handlers.h"
+
+#include <algorithm>
+#include <charconv>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "server/accounts/account_store.h"
+#include "server/accounts/authenticator.h"
+#include "server/accounts/password_hash.h"
+#include "server/handlers/para_fields.h"
+#include "server/members/member_rules.h"
+#include "server/members/member_store.h"
+#include "server/members/password_mail.h"
+#include "server/storage/timestamp.h"
+#include "wire/gbk.h"
+
+namespace brindle::server {
+namespace {
+
+constexpr int kSendQuestion = 2001;
+constexpr int kDeleteMessage = 2002;
+constexpr int kChangeProfile = 2004;
+constexpr int kRetrievePassword = 2016;
+constexpr int kRate = 2018;
+constexpr int kSurveyCheck = 2019;
+constexpr int kCheckUserName = 2020;
+constexpr int kCheckNickname = 2021;
+constexpr int kRegister = 2022;
+constexpr int kQuestions = 4001;
+constexpr int kMessages = 4002;
+
+constexpr std::size_t kRegistrationFields = 23;
+constexpr std::size_t kProfileFields = 20;
+constexpr std::size_t kQuestionByteLimit = 2000;
+constexpr std::size_t kReasonByteLimit = 400;  // the survey window's own limit
+
+using storage::Connection;
+
+struct Context {
+  std::shared_ptr<const ServerConfig> config;
+  std::shared_ptr<storage::Database> db;
+  std::shared_ptr<const accounts::PasswordHasher> hasher;
+  std::filesystem::path outbox;
+};
+
+Reply server_error() { return Reply::failure(kResultServerError, std::string(kServerErrorText)); }
+Reply refused(std::string_view text) { return Reply::failure(kResultRefused, std::string(text)); }
+
+const std::string& para_of(const SubjectRequest& r) { return r.form.credentials->para; }
+
+bool has_control(std::string_view text) {
+  return std::any_of(text.begin(), text.end(), [](char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u < 0x20 || u == 0x7F;
+  });
+}
+
+std::string ole_text(std::int64_t unix_seconds) {
+  char text[32];
+  auto [end, ec] = std::to_chars(text, text + sizeof text, storage::ole_from_unix(unix_seconds),
+                                 std::chars_format::fixed, 6);
+  return std::string(text, ec == std::errc{} ? end : text);
+}
+
+// ---- before sign-in
+
+// "<name>|<kind>": kind 0 asks about a user name, 1 about a nickname.
+Reply check_name(const Context& c, const SubjectRequest& r, bool nickname) {
+  const auto fields = split_para(para_of(r));
+  if (fields.size() != 2 || fields[1] != (nickname ? "1" : "0")) return refused(kBadCheckText);
+  const std::string name(fields[0]);
+  const auto problem = nickname ? members::nickname_problem(name) : members::user_name_problem(name, true);
+  if (problem) return refused(*problem);
+  auto taken = c.db->read([&](Connection& connection) {
+    return nickname ? members::nickname_taken(connection, name) : members::user_name_taken(connection, name);
+  });
+  if (!taken) return server_error();
+  if (taken.value()) return refused(nickname ? kNicknameTakenText : accounts::kUserNameTakenText);
+  return Reply::success(std::string(nickname ? kNicknameFreeText : kUserNameFreeText));
+}
+
+// user name, password, e-mail, withdrawal password, nickname, phone, three empty texts, the
+// signature, four groups of three texts, "1".
+Reply register_member(const Context& c, const SubjectRequest& r) {
+  const auto fields = split_para(para_of(r));
+  if (fields.size() != kRegistrationFields || fields.back() != "1") return refused(kBadRegistrationText);
+  members::NewMember member;
+  member.user_name = fields[0];
+  const std::string password(fields[1]);
+  member.email = fields[2];
+  const std::string withdrawal(fields[3]);
+  member.nickname = fields[4];
+  member.phone = fields[5];
+  // The client's order, so a refusal names the field the client would have named.
+  for (auto problem :
+       {members::user_name_problem(member.user_name, true), members::password_problem(password),
+        members::email_problem(member.email), members::withdrawal_password_problem(withdrawal),
+        members::nickname_problem(member.nickname), members::phone_problem(member.phone)}) {
+    if (problem) return refused(*problem);
+  }
+  if (fields[9] != members::registration_signature(member.user_name, password))
+    return refused(kBadSignatureText);
+
+  // Which name is taken, in the client's order; asked before hashing, and again where it counts.
+  const auto taken = [&](Connection& connection) -> Result<std::string> {
+    auto name = members::user_name_taken(connection, member.user_name);
+    if (!name) return Result<std::string>::failure(name.error());
+    if (name.value()) return std::string(accounts::kUserNameTakenText);
+    auto nick = members::nickname_taken(connection, member.nickname);
+    if (!nick) return Result<std::string>::failure(nick.error());
+    return std::string(nick.value() ? kNicknameTakenText : "");
+  };
+  auto early = c.db->read(taken);
+  if (!early) return server_error();
+  if (!early->empty()) return refused(early.value());
+
+  // Hashed before the write transaction, which would otherwise hold every writer for it.
+  auto password_hash = c.hasher->hash(password);
+  auto withdrawal_hash = c.hasher->hash(withdrawal);
+  if (!password_hash || !withdrawal_hash) return server_error();
+  member.password_hash = std::move(password_hash).value();
+  member.withdrawal_hash = std::move(withdrawal_hash).value();
+
+  std::string refusal;
+  auto made = c.db->transaction([&](Connection& connection) -> Result<accounts::AccountId> {
+    using R = Result<accounts::AccountId>;
+    auto now_taken = taken(connection);
+    if (!now_taken) return R::failure(now_taken.error());
+    refusal = now_taken.value();
+    if (!refusal.empty()) return R::failure(refusal);
+    return members::create_member(connection, member);
+  });
+  if (!made) return refusal.empty() ? server_error() : refused(refusal);
+  return Reply::success(std::string(kRegisteredText));
+}
+
+// txtUserName names the account; whether it exists is never told, nor by the time it takes.
+Reply retrieve_password(const Context& c, const SubjectRequest& r) {
+  const std::string user_name = r.form.credentials->user_name;
+  struct Found {
+    accounts::AccountId id = 0;
+    std::string email;
+  };
+  auto found = c.db->read([&](Connection& connection) -> Result<std::optional<Found>> {
+    using R = Result<std::optional<Found>>;
+    auto credential = accounts::find_credential(connection, user_name);
+    if (!credential) return R::failure(credential.error());
+    if (!credential.value()) return std::optional<Found>{};
+    const auto id = credential.value()->identity.id;
+    auto email = members::detail(connection, id, members::kEmailSlot);
+    if (!email) return R::failure(email.error());
+    return std::optional<Found>(Found{id, std::move(email).value()});
+  });
+  if (!found) return server_error();
+  auto password = members::draw_password();
+  if (!password) return server_error();
+  auto hash = c.hasher->hash(password.value());
+  if (!hash) return server_error();
+  const auto answer = Reply::success(std::string(kRetrievalText));
+  if (!found.value() || members::email_problem(found.value()->email)) return answer;
+
+  // The mail first: a password stored without its mail on the way would lock the user out.
+  const auto message = members::password_mail(c.config->mail_from, found.value()->email, user_name,
+                                              password.value(), storage::now_unix_seconds());
+  if (auto sent = members::deliver_mail(c.config->mail_command, c.outbox, message); !sent) {
+    std::cerr << "password retrieval for account " << found.value()->id << ": " << sent.error() << '\n';
+    return answer;
+  }
+  auto stored = c.db->transaction([&](Connection& connection) {
+    return members::set_password_hashes(connection, found.value()->id, hash.value(), "");
+  });
+  if (!stored)
+    std::cerr << "password retrieval for account " << found.value()->id << ": " << stored.error() << '\n';
+  return answer;
+}
+
+// ---- signed in
+
+// user name, old withdrawal password, new password, new withdrawal password, e-mail, phone,
+// nickname (cannot change), one empty text, four groups of three texts. An empty new value leaves
+// the old one.
+Reply change_profile(const Context& c, const SubjectRequest& r) {
+  const auto fields = split_para(para_of(r));
+  if (fields.size() != kProfileFields) return refused(kBadProfileText);
+  if (fields[0] != r.form.credentials->user_name) return refused(kOtherUserText);
+  const std::string old_withdrawal(fields[1]);
+  const std::string password(fields[2]);
+  const std::string withdrawal(fields[3]);
+  const std::string email(fields[4]);
+  const std::string phone(fields[5]);
+  for (auto problem :
+       {password.empty() ? std::nullopt : members::password_problem(password),
+        withdrawal.empty() ? std::nullopt : members::withdrawal_password_problem(withdrawal),
+        email.empty() ? std::nullopt : members::email_problem(email), members::phone_problem(phone)}) {
+    if (problem) return refused(*problem);
+  }
+  const auto id = r.account->id;
+  // An account that never had a withdrawal password is identified by its password alone.
+  auto stored =
+      c.db->read([&](Connection& connection) { return accounts::withdrawal_password_hash(connection, id); });
+  if (!stored) return server_error();
+  if (!stored->empty() && !c.hasher->verify(old_withdrawal, stored.value()))
+    return refused(kWrongOldWithdrawalText);
+
+  std::string password_hash, withdrawal_hash;
+  if (!password.empty()) {
+    auto hashed = c.hasher->hash(password);
+    if (!hashed) return server_error();
+    password_hash = std::move(hashed).value();
+  }
+  if (!withdrawal.empty()) {
+    auto hashed = c.hasher->hash(withdrawal);
+    if (!hashed) return server_error();
+    withdrawal_hash = std::move(hashed).value();
+  }
+  bool raced = false;
+  auto changed = c.db->transaction([&](Connection& connection) -> Result<void> {
+    // Another change may have landed since the check: then this one was checked against the past.
+    auto now_stored = accounts::withdrawal_password_hash(connection, id);
+    if (!now_stored) return Result<void>::failure(now_stored.error());
+    if (now_stored.value() != stored.value()) {
+      raced = true;
+      return Result<void>::failure(std::string(kWrongOldWithdrawalText));
+    }
+    if (auto set = members::set_password_hashes(connection, id, password_hash, withdrawal_hash); !set)
+      return set;
+    if (!email.empty()) {
+      if (auto set = members::set_detail(connection, id, members::kEmailSlot, email); !set) return set;
+    }
+    if (!phone.empty()) {
+      if (auto set = members::set_detail(connection, id, members::kPhoneSlot, phone); !set) return set;
+    }
+    return {};
+  });
+  if (!changed) return raced ? refused(kWrongOldWithdrawalText) : server_error();
+  // Credentials remembered by the authenticator are bound to the stored hash, so the old password
+  // stops working with this commit.
+  return Reply::success(std::string(kProfileChangedText));
+}
+
+Reply questions(const Context& c, const SubjectRequest& r) {
+  auto list =
+      c.db->read([&](Connection& connection) { return members::questions_of(connection, r.account->id); });
+  if (!list) return server_error();
+  auto reply = Reply::success({});
+  for (const auto& q : list.value())
+    reply.add_row({"1", std::to_string(q.number), q.topic, q.text, q.reply, q.replier});
+  return reply;
+}
+
+// "topic|question|": the window has already taken line breaks and "|" out of the question.
+Reply send_question(const Context& c, const SubjectRequest& r) {
+  const auto fields = split_para(para_as_meant(para_of(r)));
+  if (fields.size() != 3 || !fields[2].empty()) return refused(kBadQuestionText);
+  if (fields[1].empty()) return refused(kQuestionEmptyText);
+  if (has_control(fields[0]) || has_control(fields[1]) || wire::gbk_byte_length(fields[0]) > 100)
+    return refused(kBadQuestionText);
+  if (wire::gbk_byte_length(fields[1]) > kQuestionByteLimit) return refused(kQuestionLongText);
+  auto added = c.db->transaction([&](Connection& connection) {
+    return members::add_question(connection, r.account->id, fields[0], fields[1],
+                                 storage::now_unix_seconds());
+  });
+  if (!added) return server_error();
+  return Reply::success(std::string(kQuestionSentText));
+}
+
+std::string with_breaks(const std::string& content) {
+  std::string out;
+  for (const char ch : content) {
+    if (ch == '\n') {
+      out += "<br>";
+    } else if (ch != '\r') {
+      out += ch;
+    }
+  }
+  return out;
+}
+
+Reply messages(const Context& c, const SubjectRequest& r) {
+  auto list =
+      c.db->read([&](Connection& connection) { return members::messages_of(connection, r.account->id); });
+  if (!list) return server_error();
+  auto reply = Reply::success({});
+  for (const auto& m : list.value())
+    reply.add_row({std::to_string(m.number), m.heading, with_breaks(m.content), ole_text(m.sent_at), ""});
+  return reply;
+}
+
+Reply delete_message(const Context& c, const SubjectRequest& r) {
+  std::int64_t number = 0;
+  if (!parse_int(para_of(r), number)) return refused(kNoSuchMessageText);
+  auto deleted = c.db->transaction(
+      [&](Connection& connection) { return members::delete_message(connection, r.account->id, number); });
+  if (!deleted) return server_error();
+  if (!deleted.value()) return refused(kNoSuchMessageText);
+  return Reply::success(std::string(kMessageDeletedText));
+}
+
+// The question number the window shows: "0" for a notice, empty for none. Success offers the survey.
+Reply survey_check(const Context& c, const SubjectRequest& r) {
+  std::int64_t number = 0;
+  if (!parse_int(para_of(r), number) || number <= 0) return refused(kNoSurveyText);
+  auto open = c.db->read(
+      [&](Connection& connection) { return members::survey_open(connection, r.account->id, number); });
+  if (!open) return server_error();
+  if (!open.value()) return refused(kNoSurveyText);
+  return Reply::success({});
+}
+
+// "reason|question number|rating": 0 满意, 1 一般, 2 不满意.
+Reply rate(const Context& c, const SubjectRequest& r) {
+  const auto fields = split_para(para_as_meant(para_of(r)));
+  std::int64_t number = 0;
+  int rating = -1;
+  if (fields.size() != 3 || !parse_int(fields[1], number) || !parse_int(fields[2], rating) || rating < 0 ||
+      rating > 2 || has_control(fields[0]))
+    return refused(kBadRatingText);
+  if (wire::gbk_byte_length(fields[0]) >= kReasonByteLimit) return refused(kReasonLongText);
+  bool ratable = true;
+  auto done = c.db->transaction([&](Connection& connection) -> Result<void> {
+    auto open = members::survey_open(connection, r.account->id, number);
+    if (!open) return Result<void>::failure(open.error());
+    ratable = open.value();
+    if (!ratable) return Result<void>::failure(std::string(kNotRatableText));
+    return members::record_rating(connection, r.account->id, number, rating, fields[0],
+                                  storage::now_unix_seconds());
+  });
+  if (!done) return ratable ? server_error() : refused(kNotRatableText);
+  return Reply::success(std::string(kRatedText));
+}
+
+}  // namespace
+
+Result<void> add_member_handlers(Dispatcher& dispatcher, const ServerServices& services) {
+  if (!services.config || !services.db || !services.hasher)
+    return Result<void>::failure("member handlers need the configuration, the database and a hasher");
+  const Context context{services.config, services.db, services.hasher, services.data_dir / "outbox"};
+  using Handler = Reply (*)(const Context&, const SubjectRequest&);
+  using Access = Dispatcher::Access;
+  struct Entry {
+    int subject;
+    Handler handler;
+    Access access;
+  };
+  const Entry table[] = {
+      {kCheckUserName, [](const Context& c, const SubjectRequest& r) { return check_name(c, r, false); },
+       Access::open},
+      {kCheckNickname, [](const Context& c, const SubjectRequest& r) { return check_name(c, r, true); },
+       Access::open},
+      {kRegister, register_member, Access::open},
+      {kRetrievePassword, retrieve_password, Access::open},
+      {kChangeProfile, change_profile, Access::signed_in},
+      {kQuestions, questions, Access::signed_in},
+      {kSendQuestion, send_question, Access::signed_in},
+      {kMessages, messages, Access::signed_in},
+      {kDeleteMessage, delete_message, Access::signed_in},
+      {kSurveyCheck, survey_check, Access::signed_in},
+      {kRate, rate, Access::signed_in},
+  };
+  for (const auto& entry : table) {
+    auto added = dispatcher.add(
+        entry.subject,
+        [context, entry](const SubjectRequest& request) -> Reply {
+          if (!request.form.credentials) return refused(kMissingCredentialsText);
+          if (entry.access == Access::signed_in && !request.account)
+            return Reply::failure(accounts::kResultNotSignedIn, std::string(accounts::kWrongCredentialsText));
+          return entry.handler(context, request);
+        },
+        entry.access);
+    if (!added) return added;
+  }
+  return {};
+}
+
+}  // namespace brindle::server
