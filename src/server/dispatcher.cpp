@@ -2,25 +2,43 @@
 
 #include <utility>
 
+#include "server/worker_pool.h"
+
 namespace brindle::server {
+namespace {
+
+Reply server_error() { return Reply::failure(kResultServerError, std::string(kServerErrorText)); }
+
+}  // namespace
 
 std::string unsupported_subject_text(int subject_id) {
   return "服务器暂不支持此项业务（编号" + std::to_string(subject_id) + "）。";
 }
 
-Result<void> Dispatcher::add(int subject_id, SubjectHandler handler, Access access) {
+Result<void> Dispatcher::add(int subject_id, SubjectHandler handler, Access access, HandlerCost cost) {
   if (!category_of(subject_id)) {
     return Result<void>::failure("SubjectID " + std::to_string(subject_id) +
                                  " belongs to no request category");
   }
-  if (!handlers_.emplace(subject_id, std::move(handler)).second) {
+  if (!handlers_.emplace(subject_id, Entry{std::move(handler), cost, access}).second) {
     return Result<void>::failure("SubjectID " + std::to_string(subject_id) + " already has a handler");
   }
-  if (access == Access::open) open_subjects_.insert(subject_id);
   return {};
 }
 
-Reply Dispatcher::dispatch(std::string_view category_name, std::string_view gbk_body) const {
+void Dispatcher::set_authenticator(RequestAuthenticator authenticator) {
+  set_authentication([check = std::move(authenticator)](const AuthenticationAttempt& attempt) {
+    AuthenticationOutcome outcome;
+    accounts::AuthenticatedAccount account;
+    outcome.failure = check(attempt.credentials, account);
+    if (!outcome.failure) outcome.account = std::move(account);
+    return outcome;
+  });
+}
+
+std::variant<Reply, Dispatcher::Prepared> Dispatcher::prepare(std::string_view category_name,
+                                                              std::string_view gbk_body,
+                                                              std::string_view peer) const {
   auto category = category_from_name(category_name);
   if (!category) return Reply::failure(kResultRefused, std::string(kUnknownCategoryText));
 
@@ -39,21 +57,47 @@ Reply Dispatcher::dispatch(std::string_view category_name, std::string_view gbk_
   if (handler == handlers_.end()) {
     return Reply::failure(kResultUnsupported, unsupported_subject_text(form->subject_id));
   }
+  return Prepared{SubjectRequest{*category, std::move(form).value(), std::nullopt, std::string(peer)},
+                  &handler->second};
+}
+
+std::optional<Reply> Dispatcher::run(Prepared& prepared, bool may_hash) const {
+  auto& request = prepared.request;
   try {
-    SubjectRequest request{*category, std::move(form).value(), std::nullopt};
-    if (*category != RequestCategory::acquire && authenticator_ &&
-        !open_subjects_.contains(request.form.subject_id)) {
-      accounts::AuthenticatedAccount account;
-      if (auto refused = authenticator_(*request.form.credentials, account)) {
-        return Reply::failure(refused->result_code, std::move(refused->message));
+    if (request.category != RequestCategory::acquire && prepared.entry->access == Access::signed_in &&
+        authenticate_ && !request.account) {
+      auto outcome = authenticate_({*request.form.credentials, request.peer, may_hash});
+      if (outcome.failure)
+        return Reply::failure(outcome.failure->result_code, std::move(outcome.failure->message));
+      if (!outcome.account) {
+        if (may_hash) return server_error();
+        return std::nullopt;
       }
-      request.account = std::move(account);
+      request.account = std::move(outcome.account);
     }
-    return handler->second(request);
+    if (!may_hash && prepared.entry->cost == HandlerCost::hashes) return std::nullopt;
+    return prepared.entry->handler(request);
   } catch (...) {
     // A failing handler costs its one request, never the connection or the process.
-    return Reply::failure(kResultServerError, std::string(kServerErrorText));
+    return server_error();
   }
+}
+
+Reply Dispatcher::dispatch(std::string_view category_name, std::string_view gbk_body,
+                           std::string_view peer) const {
+  auto prepared = prepare(category_name, gbk_body, peer);
+  if (auto* reply = std::get_if<Reply>(&prepared)) return std::move(*reply);
+  return run(std::get<Prepared>(prepared), true).value_or(server_error());
+}
+
+void Dispatcher::dispatch_async(std::string_view category_name, std::string_view gbk_body,
+                                std::string_view peer, Done done) const {
+  auto prepared = prepare(category_name, gbk_body, peer);
+  if (auto* reply = std::get_if<Reply>(&prepared)) return done(std::move(*reply));
+  auto job = std::make_shared<Prepared>(std::move(std::get<Prepared>(prepared)));
+  if (auto reply = run(*job, !pool_)) return done(std::move(*reply));
+  auto posted = pool_->post([this, job, done] { done(run(*job, true).value_or(server_error())); });
+  if (!posted) done(server_error());
 }
 
 }  // namespace brindle::server

@@ -112,17 +112,27 @@ class HttpSession {
   void on_read(beast::error_code ec, std::size_t) {
     if (ec) return on_error(ec);
     auto request = parser_->release();
-    Response res;
+    const unsigned version = request.version();
+    const bool keep_alive = request.keep_alive();
+    beast::error_code ignored;
+    const auto peer =
+        beast::get_lowest_layer(derived().stream()).socket().remote_endpoint(ignored).address().to_string();
     try {
       auto method = request.method_string();
       auto target = request.target();
-      auto answer = shared_->router->route(Derived::kChannel, std::string_view(method.data(), method.size()),
-                                           std::string_view(target.data(), target.size()), request.body());
-      res = make_response(request.version(), request.keep_alive(), answer);
+      // The answer may come from a worker thread: it is sent from this connection's strand.
+      shared_->router->route_async(
+          Derived::kChannel, std::string_view(method.data(), method.size()),
+          std::string_view(target.data(), target.size()), request.body(), peer,
+          [self = derived().shared_from_this(), version, keep_alive](HttpAnswer answer) {
+            asio::dispatch(self->stream().get_executor(),
+                           [self, version, keep_alive, answer = std::move(answer)] {
+                             self->send(make_response(version, keep_alive, answer));
+                           });
+          });
     } catch (...) {
-      res = status_response(500, "500 服务器内部错误");
+      send(status_response(500, "500 服务器内部错误"));
     }
-    send(std::move(res));
   }
 
   void on_error(beast::error_code ec) {
@@ -409,10 +419,17 @@ void HttpListener::start(std::shared_ptr<const Router> router) {
   }
 }
 
-void HttpListener::stop() {
+void HttpListener::halt() {
   if (!impl_) return;
   impl_->ioc.stop();
-  for (auto& thread : impl_->threads) thread.join();
+  for (auto& thread : impl_->threads) {
+    if (thread.joinable()) thread.join();
+  }
+}
+
+void HttpListener::stop() {
+  if (!impl_) return;
+  halt();
   // Destroying the io_context with its pending handlers closes the port and every connection.
   impl_.reset();
 }

@@ -47,6 +47,9 @@ class HttpListener final {
 
   // Serves requests with the router; has no effect after stop() or a second time.
   void start(std::shared_ptr<const Router> router);
+  // Stops serving and joins the network threads; the port and the connections stay open until
+  // stop(), so that work finishing elsewhere can still hand its answer over. Idempotent.
+  void halt();
   // Closes the port and every connection, then joins the worker threads. Idempotent.
   void stop();
 

@@ -57,4 +57,20 @@ HttpAnswer Router::route(Channel channel, std::string_view method, std::string_v
   return status_answer(404, "404 找不到该页面");
 }
 
+void Router::route_async(Channel channel, std::string_view method, std::string_view target,
+                         std::string_view body, std::string_view peer,
+                         std::function<void(HttpAnswer)> done) const {
+  auto path = target.substr(0, target.find('?'));
+  if (path != kEndpointPath || channel != Channel::tls || method != "POST") {
+    return done(route(channel, method, target, body));
+  }
+  auto question = target.find('?');
+  auto query = question == std::string_view::npos ? std::string_view{} : target.substr(question + 1);
+  dispatcher_->dispatch_async(query, body, peer, [done = std::move(done)](Reply reply) {
+    HttpAnswer answer;
+    answer.body = reply.to_gbk();
+    done(std::move(answer));
+  });
+}
+
 }  // namespace brindle::server

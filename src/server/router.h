@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -37,6 +38,10 @@ class Router final {
   // every request body there carries the user's password.
   HttpAnswer route(Channel channel, std::string_view method, std::string_view target,
                    std::string_view body) const;
+  // The same for a network thread: done gets the answer exactly once, perhaps later from a worker
+  // thread (see Dispatcher::dispatch_async). peer is the client's address.
+  void route_async(Channel channel, std::string_view method, std::string_view target, std::string_view body,
+                   std::string_view peer, std::function<void(HttpAnswer)> done) const;
 
  private:
   std::shared_ptr<const Dispatcher> dispatcher_;

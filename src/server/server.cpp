@@ -15,12 +15,15 @@
 #include "server/router.h"
 #include "server/storage/private_files.h"
 #include "server/tls_certificate.h"
+#include "server/worker_pool.h"
 
 namespace brindle::server {
 namespace {
 
-Result<std::shared_ptr<const Dispatcher>> make_dispatcher(const ServerServices& services) {
+Result<std::shared_ptr<const Dispatcher>> make_dispatcher(const ServerServices& services,
+                                                          std::shared_ptr<WorkerPool> workers) {
   auto dispatcher = std::make_shared<Dispatcher>();
+  dispatcher->set_worker_pool(std::move(workers));
   if (auto added = add_session_handlers(*dispatcher, services.config); !added) {
     return Result<std::shared_ptr<const Dispatcher>>::failure(added.error());
   }
@@ -47,12 +50,20 @@ Result<std::shared_ptr<const Dispatcher>> make_dispatcher(const ServerServices& 
 
 }  // namespace
 
-Server::Server(std::unique_ptr<HttpListener> listener, CertificateFiles certificate, ServerServices services)
-    : listener_(std::move(listener)), certificate_(std::move(certificate)), services_(std::move(services)) {}
+Server::Server(std::unique_ptr<HttpListener> listener, std::shared_ptr<WorkerPool> workers,
+               CertificateFiles certificate, ServerServices services)
+    : listener_(std::move(listener)),
+      workers_(std::move(workers)),
+      certificate_(std::move(certificate)),
+      services_(std::move(services)) {}
 
 Server::~Server() { stop(); }
 
 void Server::stop() {
+  // No new work once the network threads are gone; the workers' last answers go to connections
+  // that still exist, and are dropped with them.
+  listener_->halt();
+  workers_->stop();
   listener_->stop();
   if (services_.market) services_.market->stop();
 }
@@ -76,12 +87,20 @@ Result<std::unique_ptr<Server>> Server::start(ServerOptions options) {
   services.data_dir = options.data_dir;
   services.hasher = std::make_shared<const accounts::PasswordHasher>(options.password_iterations);
   services.authenticator = std::make_shared<const accounts::Authenticator>(services.db, services.hasher);
+  const auto& limits = *services.config;
+  services.limiters.sign_in_by_name =
+      std::make_shared<accounts::AttemptLimiter>(limits.sign_in_per_name, options.limiter_clock);
+  services.limiters.sign_in_by_address =
+      std::make_shared<accounts::AttemptLimiter>(limits.sign_in_per_address, options.limiter_clock);
+  services.limiters.lookups_by_address =
+      std::make_shared<accounts::AttemptLimiter>(limits.lookups_per_address, options.limiter_clock);
   options.market.peak_period = options.market.peak_period || services.config->peak_period;
   auto market = market::Market::open(services.db, options.market);
   if (!market) return Failure::failure(market.error());
   services.market = market.value();
 
-  auto dispatcher = make_dispatcher(services);
+  auto workers = std::make_shared<WorkerPool>(services.config->hash_threads);
+  auto dispatcher = make_dispatcher(services, workers);
   if (!dispatcher) return Failure::failure(dispatcher.error());
 
   auto listener = HttpListener::bind(options.address, options.port, certificate.value(), options.limits);
@@ -91,8 +110,8 @@ Result<std::unique_ptr<Server>> Server::start(ServerOptions options) {
   listener.value()->start(std::move(router));
   settle_bets_on_finished_matches(services);
   if (options.market.run_feed) services.market->start();
-  return std::unique_ptr<Server>(
-      new Server(std::move(listener).value(), std::move(certificate).value(), std::move(services)));
+  return std::unique_ptr<Server>(new Server(std::move(listener).value(), std::move(workers),
+                                            std::move(certificate).value(), std::move(services)));
 }
 
 }  // namespace brindle::server

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "server/accounts/attempt_limiter.h"
 #include "server/http_listener.h"
 #include "server/market/market.h"
 #include "server/server_config.h"
@@ -18,12 +19,15 @@ struct ServerOptions {
   std::filesystem::path data_dir;
   ServerConfig config;
   ListenerLimits limits;
-  unsigned password_iterations = 100'000;  // PBKDF2 rounds for passwords; tests lower it
-  market::MarketOptions market;            // the peak-period flag comes from config.peak_period
+  unsigned password_iterations = 100'000;           // PBKDF2 rounds for passwords; tests lower it
+  market::MarketOptions market;                     // the peak-period flag comes from config.peak_period
+  accounts::AttemptLimiter::Clock limiter_clock{};  // tests step it; empty: the steady clock
 };
 
 // The reference betting server: its certificate, its SubjectID table and its listener, serving in
 // background threads from start() until stop() or destruction.
+class WorkerPool;
+
 class Server final {
  public:
   static Result<std::unique_ptr<Server>> start(ServerOptions options);
@@ -41,9 +45,11 @@ class Server final {
   void stop();
 
  private:
-  Server(std::unique_ptr<HttpListener> listener, CertificateFiles certificate, ServerServices services);
+  Server(std::unique_ptr<HttpListener> listener, std::shared_ptr<WorkerPool> workers,
+         CertificateFiles certificate, ServerServices services);
 
   std::unique_ptr<HttpListener> listener_;
+  std::shared_ptr<WorkerPool> workers_;
   CertificateFiles certificate_;
   ServerServices services_;
 };

@@ -111,6 +111,14 @@ class Parser {
       config_.room_commission_basis_points = static_cast<int>(rate.value());
       return {};
     }
+    if (key == "hash_threads") {
+      auto threads = parse_integer<int>(value);
+      if (!threads || *threads < 1 || *threads > 64)
+        return "hash_threads must be a whole number from 1 to 64, not '" + std::string(value) + "'";
+      config_.hash_threads = static_cast<std::size_t>(*threads);
+      return {};
+    }
+    if (auto limit = attempt_limit(key, value)) return *limit;
     if (key == "peak_period") return flag(key, value, config_.peak_period);
     if (key == "full_sync") return flag(key, value, config_.full_sync);
     if (key == "mail_command" || key == "mail_from") {
@@ -131,6 +139,35 @@ class Parser {
     if (auto error = check_field_text(value); !error.empty()) return key + ": " + error;
     *target = std::string(value);
     return {};
+  }
+
+  // "<limit>_<part>": one part of one AttemptPolicy; nothing when the key names none.
+  std::optional<std::string> attempt_limit(const std::string& key, std::string_view value) {
+    const std::pair<std::string_view, accounts::AttemptPolicy*> limits[] = {
+        {"sign_in_name_", &config_.sign_in_per_name},
+        {"sign_in_address_", &config_.sign_in_per_address},
+        {"lookup_address_", &config_.lookups_per_address}};
+    for (const auto& [prefix, policy] : limits) {
+      if (!key.starts_with(prefix)) continue;
+      const std::string_view part = std::string_view(key).substr(prefix.size());
+      auto number = parse_integer<int>(value);
+      if (!number || *number < 0 || *number > 1'000'000)
+        return key + " must be a whole number from 0 up, not '" + std::string(value) + "'";
+      if (part == "free")
+        policy->free = *number;
+      else if (part == "backoff_seconds")
+        policy->backoff = std::chrono::seconds(*number);
+      else if (part == "backoff_max_seconds")
+        policy->backoff_max = std::chrono::seconds(*number);
+      else if (part == "lock_after")
+        policy->lock_after = *number;
+      else if (part == "lock_minutes")
+        policy->lock_time = std::chrono::minutes(*number);
+      else
+        return "unknown key '" + key + "' in [server]";
+      return std::string{};
+    }
+    return std::nullopt;
   }
 
   static std::string deposit(const std::string& key, std::string_view value, std::int64_t& target) {

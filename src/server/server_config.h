@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "server/accounts/attempt_limiter.h"
 #include "wire/result.h"
 
 namespace brindle::server {
@@ -47,6 +48,18 @@ struct ServerConfig {
   // on its standard input); empty: they are written to the outbox folder of the data folder.
   std::string mail_command;
   std::string mail_from = "service@localhost";
+
+  // Threads that hash passwords, apart from the network threads.
+  std::size_t hash_threads = 2;
+  // Repeated failed sign-ins per user name and per address, and name checks and password
+  // retrievals per address: backoff, then a lock (see AttemptPolicy). An address is shared by many
+  // users (an office, a proxy), so its limits are looser.
+  accounts::AttemptPolicy sign_in_per_name{3, std::chrono::seconds(1), std::chrono::seconds(60), 10,
+                                           std::chrono::minutes(15)};
+  accounts::AttemptPolicy sign_in_per_address{10, std::chrono::seconds(1), std::chrono::seconds(30), 100,
+                                              std::chrono::minutes(15)};
+  accounts::AttemptPolicy lookups_per_address{20, std::chrono::seconds(1), std::chrono::seconds(30), 200,
+                                              std::chrono::minutes(15)};
 };
 
 // Reads the INI-style configuration (UTF-8):
@@ -55,7 +68,10 @@ struct ServerConfig {
 //               full_sync (key = value; the flags are 0 or 1), star_deposit_rmb, star_deposit_hkd,
 //               star_deposit_usd (whole units), room_commission (percent of the stake, at most
 //               two decimals, e.g. 0.5), mail_command (e.g. /usr/sbin/sendmail -t -i),
-//               mail_from (the sender of retrieval mails)
+//               mail_from (the sender of retrieval mails), hash_threads (1 to 64),
+//               <limit>_free, <limit>_backoff_seconds, <limit>_backoff_max_seconds,
+//               <limit>_lock_after, <limit>_lock_minutes for each <limit> of sign_in_name,
+//               sign_in_address and lookup_address (whole numbers from 0; 0 turns that part off)
 //   [servers]   one "text|number" line per server
 //   [proxies]   one "address|port" line per proxy
 //   [room_positions]  one "name|id" line per room position, ids from 100 up; replaces the

@@ -15,9 +15,18 @@ namespace market {
 class Market;
 }
 namespace accounts {
+class AttemptLimiter;
 class Authenticator;
 class PasswordHasher;
 }  // namespace accounts
+
+// Who slows down repeated attempts; an absent limiter limits nothing. See AttemptLimiter.
+struct AttemptLimiters {
+  std::shared_ptr<accounts::AttemptLimiter> sign_in_by_name;
+  std::shared_ptr<accounts::AttemptLimiter> sign_in_by_address;
+  // Name checks (2020, 2021) and password retrievals (2016): every one counts.
+  std::shared_ptr<accounts::AttemptLimiter> lookups_by_address;
+};
 
 // What the handler groups share; each group's add_<group>_handlers(Dispatcher&, const
 // ServerServices&) takes what it needs. Built once at start-up; every member is thread-safe.
@@ -28,6 +37,7 @@ struct ServerServices {
   std::shared_ptr<const accounts::PasswordHasher> hasher;
   std::shared_ptr<const accounts::Authenticator> authenticator;
   std::filesystem::path data_dir;  // where files beside the database go (the mail outbox)
+  AttemptLimiters limiters;
 };
 
 // Every module's schema steps, in the order they must run (each group adds its list here).

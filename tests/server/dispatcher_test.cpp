@@ -2,9 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
+#include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
+#include "server/worker_pool.h"
 #include "wire/gbk.h"
 
 namespace brindle::server {
@@ -85,6 +90,51 @@ TEST_F(DispatcherTest, TableRefusesUnreachableAndDuplicateRows) {
   EXPECT_FALSE(dispatcher.add(1006, [](const SubjectRequest&) { return Reply::success({}); }).ok());
   EXPECT_FALSE(dispatcher.add(1001, [](const SubjectRequest&) { return Reply::success({}); }).ok());
   EXPECT_EQ(dispatcher.dispatch("DATA_ACQUIRE", body(1001)).lines()[0][1], "info");
+}
+
+// With a pool, a request that needs a full password check or a hashing handler waits there; a
+// remembered credential is answered at once even while the pool is busy.
+TEST_F(DispatcherTest, OnlyWorkThatHashesWaitsForTheWorkerPool) {
+  auto pool = std::make_shared<WorkerPool>(1);
+  dispatcher.set_worker_pool(pool);
+  ASSERT_TRUE(
+      dispatcher
+          .add(
+              3002, [](const SubjectRequest&) { return Reply::success("hashed"); }, HandlerCost::hashes)
+          .ok());
+  dispatcher.set_authentication([](const AuthenticationAttempt& attempt) {
+    AuthenticationOutcome outcome;
+    if (attempt.credentials.user_name == "known" || attempt.may_hash) outcome.account.emplace();
+    return outcome;
+  });
+  std::promise<void> release;
+  pool->post([ready = release.get_future().share()] { ready.wait(); });  // the pool is busy
+
+  std::vector<std::string> answers;
+  std::mutex mutex;
+  auto done = [&](Reply reply) {
+    std::lock_guard lock(mutex);
+    answers.push_back(reply.lines()[0][1]);
+  };
+  dispatcher.dispatch_async("DATA_QUERY", body(4001, "&txtUserName=known&txtPwd=p&txtPara="), "1.2.3.4",
+                            done);
+  dispatcher.dispatch_async("DATA_QUERY", body(4001, "&txtUserName=new&txtPwd=p&txtPara="), "1.2.3.4", done);
+  dispatcher.dispatch_async("DATA_TRANS", body(3002, "&txtUserName=known&txtPwd=p&txtPara="), "1.2.3.4",
+                            done);
+  {
+    std::lock_guard lock(mutex);
+    EXPECT_EQ(answers, std::vector<std::string>{"ok"});
+    ASSERT_TRUE(seen.has_value());
+    EXPECT_EQ(seen->peer, "1.2.3.4");
+  }
+  release.set_value();
+  pool->stop();  // the queued two may run or be dropped: a stopping server answers no more
+  pool = std::make_shared<WorkerPool>(1);
+  dispatcher.set_worker_pool(pool);
+  std::promise<std::string> hashed;
+  dispatcher.dispatch_async("DATA_TRANS", body(3002, "&txtUserName=new&txtPwd=p&txtPara="), {},
+                            [&](Reply reply) { hashed.set_value(reply.lines()[0][1]); });
+  EXPECT_EQ(hashed.get_future().get(), "hashed");
 }
 
 TEST(Reply, WritesEscapedGbkLines) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 
 #include "support/temp_dir.h"
@@ -46,6 +47,27 @@ TEST(ServerConfig, StarTermsAndRoomPositionsReplaceTheirDefaults) {
   EXPECT_EQ(config->room_positions, (std::vector<ListEntry>{{"东厅", 120}, {"西厅", 110}}));
 }
 
+TEST(ServerConfig, AttemptLimitsAndHashThreadsReplaceTheirDefaultsPartByPart) {
+  auto config = parse_server_config(
+      "[server]\nhash_threads = 4\nsign_in_name_free = 5\nsign_in_name_lock_minutes = 30\n"
+      "sign_in_address_lock_after = 0\nlookup_address_backoff_seconds = 2\n"
+      "lookup_address_backoff_max_seconds = 10\n");
+  ASSERT_TRUE(config.ok()) << config.error();
+  const ServerConfig defaults;
+  EXPECT_EQ(config->hash_threads, 4u);
+  auto name = defaults.sign_in_per_name;
+  name.free = 5;
+  name.lock_time = std::chrono::minutes(30);
+  EXPECT_EQ(config->sign_in_per_name, name);
+  auto address = defaults.sign_in_per_address;
+  address.lock_after = 0;
+  EXPECT_EQ(config->sign_in_per_address, address);
+  auto lookup = defaults.lookups_per_address;
+  lookup.backoff = std::chrono::seconds(2);
+  lookup.backoff_max = std::chrono::seconds(10);
+  EXPECT_EQ(config->lookups_per_address, lookup);
+}
+
 TEST(ServerConfig, AnEmptyServersSectionIsAnEmptyListNotTheDefault) {
   auto config = parse_server_config("[servers]\n");
   ASSERT_TRUE(config.ok());
@@ -82,6 +104,9 @@ TEST(ServerConfig, RefusesBadLinesNamingTheLine) {
       {"[server]\nstar_deposit_hkd = -1\n", "line 2: star_deposit_hkd must be a whole amount"},
       {"[server]\nmail_from = kefu\n", "line 2: mail_from must be an e-mail address"},
       {"[server]\nmail_command = sendmail\t-t\n", "line 2: mail_command: control characters"},
+      {"[server]\nhash_threads = 0\n", "line 2: hash_threads must be a whole number from 1 to 64"},
+      {"[server]\nsign_in_name_free = -1\n", "line 2: sign_in_name_free must be a whole number"},
+      {"[server]\nsign_in_name_lock = 5\n", "line 2: unknown key 'sign_in_name_lock'"},
       {"[room_positions]\n代理|5\n", "line 2: a room position's id must be 100 or more"},
       {"[room_positions]\n甲|100\n乙|100\n", "line 3: room position 100 is listed twice"},
   };

@@ -37,4 +37,18 @@ Result<AuthenticatedAccount> Authenticator::authenticate(std::string_view user_n
   return std::move(credential.identity);
 }
 
+Result<std::optional<AuthenticatedAccount>> Authenticator::cached(std::string_view user_name,
+                                                                  std::string_view password) const {
+  using R = Result<std::optional<AuthenticatedAccount>>;
+  if (user_name.empty() || password.empty()) return std::optional<AuthenticatedAccount>{};
+  auto stored = database_->read(
+      [&](storage::Connection& connection) { return find_credential(connection, user_name); });
+  if (!stored) return R::failure(stored.error());
+  if (!stored.value()) return std::optional<AuthenticatedAccount>{};
+  auto& credential = *stored.value();
+  if (!cache_->contains(user_name, password, credential.identity.id, credential.password_hash))
+    return std::optional<AuthenticatedAccount>{};
+  return std::optional<AuthenticatedAccount>(std::move(credential.identity));
+}
+
 }  // namespace brindle::server::accounts

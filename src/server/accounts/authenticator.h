@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "server/accounts/account.h"
@@ -24,6 +25,10 @@ class Authenticator final {
 
   // The account, or kWrongCredentialsText for an unknown name or a wrong password alike.
   Result<AuthenticatedAccount> authenticate(std::string_view user_name, std::string_view password) const;
+  // Without hashing: the account when the cache vouches for the credential, empty when only
+  // authenticate() can tell.
+  Result<std::optional<AuthenticatedAccount>> cached(std::string_view user_name,
+                                                     std::string_view password) const;
 
   const PasswordHasher& hasher() const { return *hasher_; }
   CredentialCache& cache() const { return *cache_; }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "server/accounts/account_store.h"
+#include "server/accounts/attempt_limiter.h"
 #include "server/accounts/authenticator.h"
 #include "server/accounts/statement.h"
 #include "server/handlers/para_fields.h"
@@ -123,6 +124,54 @@ Reply statement(storage::Database& database, const SubjectRequest& request) {
   return reply;
 }
 
+AuthenticationOutcome refused(std::string message) {
+  return {std::nullopt, AuthenticationFailure{accounts::kResultNotSignedIn, std::move(message)}};
+}
+
+// Every request's credentials. Repeated failures slow down their name and their address; no
+// password is hashed for a request that a limit refuses.
+AuthenticationOutcome authenticate(const accounts::Authenticator& authenticator,
+                                   const AttemptLimiters& limiters, const AuthenticationAttempt& attempt) {
+  const auto& credentials = attempt.credentials;
+  const auto name = accounts::name_key(credentials.user_name);
+  // A name's limit holds even for a credential proven before: else guesses made meanwhile would be
+  // answered from the cache, and the right one would get through the lock.
+  if (limiters.sign_in_by_name) {
+    if (auto verdict = limiters.sign_in_by_name->check(name); !verdict.allowed())
+      return refused(accounts::sign_in_refusal(verdict));
+  }
+  auto cached = authenticator.cached(credentials.user_name, credentials.password);
+  if (!cached)
+    return {std::nullopt, AuthenticationFailure{kResultServerError, std::string(kServerErrorText)}};
+  // Many users may share an address: those already signed in go on while it is limited.
+  if (cached.value()) return {std::move(cached.value()), std::nullopt};
+  if (limiters.sign_in_by_address && !attempt.peer.empty()) {
+    if (auto verdict = limiters.sign_in_by_address->check(attempt.peer); !verdict.allowed()) {
+      // Still a guess at the name, though unchecked.
+      if (limiters.sign_in_by_name) limiters.sign_in_by_name->count(name);
+      return refused(accounts::sign_in_refusal(verdict));
+    }
+  }
+  if (!attempt.may_hash) return {};
+
+  auto signed_in = authenticator.authenticate(credentials.user_name, credentials.password);
+  if (signed_in) {
+    if (limiters.sign_in_by_name) limiters.sign_in_by_name->clear(name);
+    return {std::move(signed_in).value(), std::nullopt};
+  }
+  if (signed_in.error() != accounts::kWrongCredentialsText)
+    return {std::nullopt, AuthenticationFailure{kResultServerError, std::string(kServerErrorText)}};
+  accounts::AttemptVerdict next;
+  if (limiters.sign_in_by_name) next = limiters.sign_in_by_name->count(name);
+  if (limiters.sign_in_by_address && !attempt.peer.empty()) {
+    auto by_address = limiters.sign_in_by_address->count(attempt.peer);
+    if (next.kind != accounts::AttemptVerdict::Kind::locked) next = by_address;
+  }
+  // The failure that locks says so at once; a mere backoff shows on the next attempt.
+  if (next.kind == accounts::AttemptVerdict::Kind::locked) return refused(accounts::sign_in_refusal(next));
+  return refused(std::string(accounts::kWrongCredentialsText));
+}
+
 }  // namespace
 
 Result<void> add_account_handlers(Dispatcher& dispatcher, const ServerServices& services) {
@@ -131,18 +180,9 @@ Result<void> add_account_handlers(Dispatcher& dispatcher, const ServerServices& 
   if (!authenticator || !database)
     return Result<void>::failure("account handlers need a database and an authenticator");
 
-  dispatcher.set_authenticator(
-      [authenticator](const Credentials& credentials,
-                      accounts::AuthenticatedAccount& account) -> std::optional<AuthenticationFailure> {
-        auto signed_in = authenticator->authenticate(credentials.user_name, credentials.password);
-        if (signed_in) {
-          account = std::move(signed_in).value();
-          return std::nullopt;
-        }
-        if (signed_in.error() == accounts::kWrongCredentialsText) {
-          return AuthenticationFailure{accounts::kResultNotSignedIn, signed_in.error()};
-        }
-        return AuthenticationFailure{kResultServerError, std::string(kServerErrorText)};
+  dispatcher.set_authentication(
+      [authenticator, limiters = services.limiters](const AuthenticationAttempt& attempt) {
+        return authenticate(*authenticator, limiters, attempt);
       });
 
   using Handler = Reply (*)(storage::Database&, const SubjectRequest&);

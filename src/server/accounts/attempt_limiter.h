@@ -1,0 +1,93 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+namespace brindle::server::accounts {
+
+// How hard one kind of attempt is slowed down. Every counted attempt past the first `free` ones
+// makes the next attempt wait: backoff, doubling each time up to backoff_max. `lock_after`
+// counted attempts within `lock_time` lock the key for `lock_time`. Zero turns a part off.
+struct AttemptPolicy {
+  int free = 3;
+  std::chrono::seconds backoff{1};
+  std::chrono::seconds backoff_max{60};
+  int lock_after = 10;
+  std::chrono::seconds lock_time{std::chrono::minutes(15)};
+  bool operator==(const AttemptPolicy&) const = default;
+};
+
+// Whether an attempt may go ahead now.
+struct AttemptVerdict {
+  enum class Kind { allowed, backoff, locked };
+  Kind kind = Kind::allowed;
+  std::chrono::seconds wait{0};  // until the key is free again, rounded up; 0 when allowed
+
+  bool allowed() const { return kind == Kind::allowed; }
+  // The wait in whole minutes, rounded up (for the lock's message).
+  int wait_minutes() const { return static_cast<int>((wait.count() + 59) / 60); }
+  int wait_seconds() const { return static_cast<int>(wait.count()); }
+};
+
+// Counts attempts per key (a user name, an address) and slows down keys that attempt too often.
+// Nothing here sleeps: a caller refuses the attempt that check() does not allow. Thread-safe.
+//
+//   if (auto v = limiter.check(key); !v.allowed()) refuse(v);
+//   ... attempt ...;  on failure limiter.count(key); on success limiter.clear(key)
+//
+// For attempts that are never "wrong" (name checks, retrievals) count every attempt.
+class AttemptLimiter final {
+ public:
+  using Clock = std::function<std::chrono::steady_clock::time_point()>;
+  // Keys beyond this are pruned of expired entries, then of unlocked ones, so that a flood of
+  // distinct names cannot grow the table without bound.
+  static constexpr std::size_t kMaxKeys = 100'000;
+
+  explicit AttemptLimiter(AttemptPolicy policy, Clock clock = {});
+
+  AttemptVerdict check(std::string_view key) const;
+  // Counts one attempt (a failure) against the key and returns the verdict for the next one.
+  AttemptVerdict count(std::string_view key);
+  void clear(std::string_view key);
+
+  const AttemptPolicy& policy() const { return policy_; }
+
+ private:
+  using TimePoint = std::chrono::steady_clock::time_point;
+  struct Entry {
+    int counted = 0;
+    TimePoint window_start{};
+    TimePoint next_allowed{};
+    TimePoint locked_until{};
+  };
+  AttemptVerdict verdict(const Entry& entry, TimePoint now) const;
+  bool expired(const Entry& entry, TimePoint now) const;
+  void prune(TimePoint now);
+
+  AttemptPolicy policy_;
+  Clock clock_;
+  mutable std::mutex mutex_;
+  std::unordered_map<std::string, Entry> entries_;
+};
+
+// The refusals of a sign-in that a limiter did not allow.
+inline constexpr std::string_view kSignInLockedFormat = "登录失败次数过多，请%d分钟后再试！";
+inline constexpr std::string_view kSignInBackoffFormat = "登录失败，请%d秒后再试！";
+// The refusals of other limited attempts (name checks, retrievals).
+inline constexpr std::string_view kTooManyLockedFormat = "操作次数过多，请%d分钟后再试！";
+inline constexpr std::string_view kTooManyBackoffFormat = "操作过于频繁，请%d秒后再试！";
+
+// Fills the format that fits the verdict ("…请15分钟后再试！").
+std::string refusal_text(const AttemptVerdict& verdict, std::string_view locked_format,
+                         std::string_view backoff_format);
+std::string sign_in_refusal(const AttemptVerdict& verdict);
+
+// The key of a user name: names differ only in case are one name.
+std::string name_key(std::string_view user_name);
+
+}  // namespace brindle::server::accounts
