@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "server/accounts/account_store.h"
+#include "server/accounts/attempt_limiter.h"
 #include "server/accounts/authenticator.h"
 #include "server/accounts/password_hash.h"
 #include "server/handlers/para_fields.h"
@@ -342,36 +343,51 @@ Result<void> add_member_handlers(Dispatcher& dispatcher, const ServerServices& s
   const Context context{services.config, services.db, services.hasher, services.data_dir / "outbox"};
   using Handler = Reply (*)(const Context&, const SubjectRequest&);
   using Access = Dispatcher::Access;
+  // Name checks and retrievals are counted per address, right or wrong: each one tells whether a
+  // name exists or changes a password, so a stream of them is slowed down and then locked.
+  enum Counted : bool { not_counted = false, counted = true };
   struct Entry {
     int subject;
     Handler handler;
     Access access;
+    HandlerCost cost;  // the handlers that hash passwords run on the worker pool
+    Counted lookup;
   };
+  const auto quick = HandlerCost::quick;
+  const auto hashes = HandlerCost::hashes;
   const Entry table[] = {
       {kCheckUserName, [](const Context& c, const SubjectRequest& r) { return check_name(c, r, false); },
-       Access::open},
+       Access::open, quick, counted},
       {kCheckNickname, [](const Context& c, const SubjectRequest& r) { return check_name(c, r, true); },
-       Access::open},
-      {kRegister, register_member, Access::open},
-      {kRetrievePassword, retrieve_password, Access::open},
-      {kChangeProfile, change_profile, Access::signed_in},
-      {kQuestions, questions, Access::signed_in},
-      {kSendQuestion, send_question, Access::signed_in},
-      {kMessages, messages, Access::signed_in},
-      {kDeleteMessage, delete_message, Access::signed_in},
-      {kSurveyCheck, survey_check, Access::signed_in},
-      {kRate, rate, Access::signed_in},
+       Access::open, quick, counted},
+      {kRegister, register_member, Access::open, hashes, not_counted},
+      {kRetrievePassword, retrieve_password, Access::open, hashes, counted},
+      {kChangeProfile, change_profile, Access::signed_in, hashes, not_counted},
+      {kQuestions, questions, Access::signed_in, quick, not_counted},
+      {kSendQuestion, send_question, Access::signed_in, quick, not_counted},
+      {kMessages, messages, Access::signed_in, quick, not_counted},
+      {kDeleteMessage, delete_message, Access::signed_in, quick, not_counted},
+      {kSurveyCheck, survey_check, Access::signed_in, quick, not_counted},
+      {kRate, rate, Access::signed_in, quick, not_counted},
   };
+  const auto lookups = services.limiters.lookups_by_address;
   for (const auto& entry : table) {
     auto added = dispatcher.add(
         entry.subject,
-        [context, entry](const SubjectRequest& request) -> Reply {
+        [context, entry, lookups](const SubjectRequest& request) -> Reply {
           if (!request.form.credentials) return refused(kMissingCredentialsText);
           if (entry.access == Access::signed_in && !request.account)
             return Reply::failure(accounts::kResultNotSignedIn, std::string(accounts::kWrongCredentialsText));
+          if (entry.lookup && lookups) {
+            if (const auto verdict = lookups->check(request.peer); !verdict.allowed()) {
+              return refused(accounts::refusal_text(verdict, accounts::kTooManyLockedFormat,
+                                                    accounts::kTooManyBackoffFormat));
+            }
+            (void)lookups->count(request.peer);
+          }
           return entry.handler(context, request);
         },
-        entry.access);
+        entry.access, entry.cost);
     if (!added) return added;
   }
   return {};

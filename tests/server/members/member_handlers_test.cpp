@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -14,6 +15,7 @@
 
 #include "../betting/bet_fixture.h"
 #include "server/accounts/account_store.h"
+#include "server/accounts/attempt_limiter.h"
 #include "server/accounts/authenticator.h"
 #include "server/handlers/account_handlers.h"
 #include "server/members/member_rules.h"
@@ -297,6 +299,31 @@ TEST_F(MemberHandlers, QuestionsMessagesAndTheSurvey) {
   EXPECT_EQ(request(4002, "ann", "pw", "").row_count(), 0u);
   account = services_.db->read([&](Connection& c) { return server::accounts::find_account(c, ann_id); });
   EXPECT_EQ(account.value()->new_messages, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// Name checks and retrievals share one count per address: past the free ones the next is refused
+// before it looks anything up, whatever name it asks about.
+TEST_F(MemberHandlers, NameChecksAndRetrievalsAreSlowedDownPerAddress) {
+  const auto frozen_now = std::chrono::steady_clock::now();
+  services_.limiters.lookups_by_address = std::make_shared<server::accounts::AttemptLimiter>(
+      server::accounts::AttemptPolicy{1, std::chrono::seconds(5), std::chrono::seconds(30), 0,
+                                      std::chrono::seconds(0)},
+      [frozen_now] { return frozen_now; });
+  dispatcher_ = std::make_unique<server::Dispatcher>();
+  ASSERT_TRUE(server::add_member_handlers(*dispatcher_, services_).ok());
+
+  EXPECT_TRUE(request(2020, "", "", "nobody1|0").success());
+  EXPECT_TRUE(request(2021, "", "", "昵称甲|1").success());
+  for (const auto& [subject, para] : {std::pair{2020, "nobody2|0"}, std::pair{2016, ""}}) {
+    const auto refused = request(subject, subject == 2016 ? "nobody2" : "", "", para);
+    EXPECT_FALSE(refused.success()) << subject;
+    EXPECT_EQ(refused.message(), "操作过于频繁，请5秒后再试！") << subject;
+  }
+  EXPECT_TRUE(outbox().empty()) << "a refused retrieval mails nothing";
 }
 
 }  // namespace
