@@ -43,6 +43,9 @@ struct ServerConfig {
   int room_commission_basis_points = 50;
   // The positions a room may take (4006), ids from 100 up; the text is the position's name.
   std::vector<ListEntry> room_positions = {{"贵宾厅", 100}, {"至尊厅", 101}, {"金殿", 102}};
+  // The client release offered at /Download/Upgrader, signed by `brindle-server sign-release`;
+  // empty: none. Its version should be `version` above, which is what sends clients to it.
+  std::filesystem::path release_dir;
 };
 
 // Reads the INI-style configuration (UTF-8):
@@ -50,7 +53,7 @@ struct ServerConfig {
 //   [server]    version, login_notice, latest_information, second_information, peak_period,
 //               full_sync (key = value; the flags are 0 or 1), star_deposit_rmb, star_deposit_hkd,
 //               star_deposit_usd (whole units), room_commission (percent of the stake, at most
-//               two decimals, e.g. 0.5)
+//               two decimals, e.g. 0.5), release_dir (a folder signed by sign-release)
 //   [servers]   one "text|number" line per server
 //   [proxies]   one "address|port" line per proxy
 //   [room_positions]  one "name|id" line per room position, ids from 100 up; replaces the

@@ -198,6 +198,14 @@ Result<std::string> sign_manifest(const ReleaseManifest& manifest, std::string_v
          base64_encode(std::string_view(reinterpret_cast<const char*>(signature), length)) + "\n";
 }
 
+std::string_view signed_body(std::string_view signed_text) {
+  // The signature line is the last line; everything before it is signed.
+  std::string_view text = signed_text;
+  if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
+  const std::size_t last_break = text.rfind('\n');
+  return last_break == std::string_view::npos ? std::string_view{} : signed_text.substr(0, last_break + 1);
+}
+
 Result<ReleaseManifest> verify_manifest(std::string_view signed_text, std::string_view public_key_base64) {
   using Failure = Result<ReleaseManifest>;
   if (signed_text.size() > kManifestLimit) return Failure::failure("the release list is too large");
@@ -205,13 +213,9 @@ Result<ReleaseManifest> verify_manifest(std::string_view signed_text, std::strin
   if (!raw_key || raw_key->size() != kEd25519KeySize)
     return Failure::failure("the built-in public key is unusable");
 
-  // The signature line is the last line; everything before it is signed.
-  std::string_view text = signed_text;
-  if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
-  const std::size_t last_break = text.rfind('\n');
-  const std::string_view body =
-      last_break == std::string_view::npos ? std::string_view{} : text.substr(0, last_break + 1);
-  const std::string_view last = last_break == std::string_view::npos ? text : text.substr(last_break + 1);
+  const std::string_view body = signed_body(signed_text);
+  std::string_view last = signed_text.substr(body.size());
+  if (!last.empty() && last.back() == '\n') last.remove_suffix(1);
   if (!last.starts_with(kSignaturePrefix)) return Failure::failure("the release list is not signed");
   const auto signature = base64_decode(last.substr(kSignaturePrefix.size()));
   if (!signature || signature->size() != kEd25519SignatureSize)

@@ -32,6 +32,8 @@ struct ReleaseManifest {
 //
 // Lines end with "\n". Names and folders hold no blanks, no "\", no ".." and no control characters,
 // so that no file of a release can land outside the Program directory.
+// Where a server offers the list; each file is below it at "/FOLDER/NAME".
+inline constexpr std::string_view kManifestPath = "/Download/Upgrader";
 inline constexpr std::string_view kSignaturePrefix = "signature ";
 inline constexpr std::size_t kManifestLimit = 1 << 20;
 
@@ -42,6 +44,8 @@ Result<std::string> sign_manifest(const ReleaseManifest& manifest, std::string_v
 // Checks the signature with a raw Ed25519 public key in base64, then reads the body. Nothing of an
 // unsigned or wrongly signed text is read.
 Result<ReleaseManifest> verify_manifest(std::string_view signed_text, std::string_view public_key_base64);
+// The part of a signed text that its last line signs; empty when there is no line before it.
+std::string_view signed_body(std::string_view signed_text);
 // Reads the body alone (the server, which serves only what it signed).
 Result<ReleaseManifest> parse_manifest_body(std::string_view body);
 

@@ -11,8 +11,6 @@
 
 namespace brindle::upgrader {
 
-inline constexpr std::string_view kManifestPath = "/Download/Upgrader";
-
 // What the client's command line asks for: "http://HOST/Download/Upgrader|PROGRAM_DIR/brindle".
 struct UpgradeRequest {
   std::string origin;  // "https://HOST[:PORT]": the client's plain address, fetched over TLS instead
