@@ -151,21 +151,6 @@ TEST_F(UpgraderRun, AFetchedFileChangedSinceIsFetchedAgain) {
   EXPECT_EQ(read_file(dir_ / "upgrade" / "brindle-upgrader"), "new upgrader");
 }
 
-TEST_F(UpgraderRun, ABadSignatureInstallsNothing) {
-  manifest_.version = 101;
-  std::string signed_text = up::sign_manifest(manifest_, read_key("test_release_key.pem")).value();
-  signed_text.replace(0, 3, "102");
-  fetcher_.answers[kOrigin] = signed_text;
-  const auto outcome = up::run_upgrade(request_, read_key("test_release_key.pub"), fetcher_);
-  EXPECT_FALSE(outcome.ok);
-  EXPECT_EQ(outcome.message,
-            "升级失败：升级文件列表未通过验证（the release list's signature does not match this program's "
-            "key），没有安装任何文件。");
-  EXPECT_EQ(read_file(dir_ / "brindle"), "old client");
-  EXPECT_FALSE(std::filesystem::exists(dir_ / "upgrade"));
-  EXPECT_EQ(fetcher_.fetched.size(), 1u);
-}
-
 TEST(InstallFile, ReplacesByRenameAndLeavesNothingBeside) {
   brindle::testing::TempDir dir;
   write_file(dir / "source", "new");
