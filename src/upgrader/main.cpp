@@ -59,6 +59,7 @@ int main(int argc, char** argv) {
   const up::UpgradeOutcome outcome = up::run_upgrade(request.value(), kPublicKey, fetcher);
   if (outcome.ok) {
     std::cout << "brindle-upgrader: version " << outcome.version << " installed\n";
+    brindle::app::take_upgrade_failure(request->program_directory);  // an earlier run's, now past
   } else {
     std::cerr << "brindle-upgrader: " << outcome.message << '\n';
     if (!brindle::app::write_upgrade_failure(request->program_directory, outcome.message))

@@ -59,12 +59,15 @@ Result<UpgradeRequest> parse_upgrade_request(std::string_view argument) {
     return Failure::failure("expected ADDRESS|CLIENT, got '" + std::string(argument) + "'");
   std::string_view address = argument.substr(0, bar);
   const std::string_view client = argument.substr(bar + 1);
+  bool web_address = false;
   for (const std::string_view scheme : {"http://", "https://"}) {
     if (address.starts_with(scheme)) {
       address.remove_prefix(scheme.size());
+      web_address = true;
       break;
     }
   }
+  if (!web_address) return Failure::failure("'" + std::string(address) + "' is no http:// address");
   const std::size_t slash = address.find('/');
   const std::string_view host = address.substr(0, slash);
   const std::string_view path = slash == std::string_view::npos ? std::string_view{} : address.substr(slash);

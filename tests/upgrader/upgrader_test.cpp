@@ -80,9 +80,10 @@ TEST(UpgradeRequest, ThePlainAddressIsFetchedOverTlsFromTheSameHost) {
   EXPECT_EQ(request->program_directory, "/opt/b");
   EXPECT_EQ(request->file_url({1, "", 0644, "skin/900", "a.bmp"}),
             "https://10.0.0.2:47443/Download/Upgrader/skin/900/a.bmp");
-  for (const char* bad : {"http://h/Download/Upgrader", "http://h/Download/Upgrader|brindle",
-                          "http:///Download/Upgrader|/b/brindle", "http://h/Other|/b/brindle",
-                          "http://u@h/Download/Upgrader|/b/brindle"}) {
+  for (const char* bad :
+       {"http://h/Download/Upgrader", "http://h/Download/Upgrader|brindle",
+        "http:///Download/Upgrader|/b/brindle", "http://h/Other|/b/brindle",
+        "http://u@h/Download/Upgrader|/b/brindle", "ftp://h/Download/Upgrader|/b/brindle"}) {
     EXPECT_FALSE(up::parse_upgrade_request(bad)) << bad;
   }
 }
