@@ -14,9 +14,8 @@ namespace brindle::app {
 
 inline constexpr char kUpgradeFolder[] = "upgrade";
 inline constexpr char kUpgradeLogName[] = "upgrade.log";
-// The upgrader's and the client's file names on this platform.
+// The upgrader's file name on this platform (the client's, "brindle", is in the upgrader's address).
 inline constexpr char kUpgraderName[] = "brindle-upgrader";
-inline constexpr char kClientName[] = "brindle";
 // Why the last upgrade stopped, in UTF-8, written by the upgrader for the client to show.
 inline constexpr char kUpgradeFailureName[] = "failure.txt";
 inline constexpr char kUpgraderCopyQuestion[] = "不能更新升级程序！请退出升级程序，然后重试或取消更新。";
