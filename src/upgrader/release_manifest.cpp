@@ -73,7 +73,13 @@ bool plain_segment(std::string_view segment) {
 
 }  // namespace
 
-bool valid_file_name(std::string_view name) { return plain_segment(name); }
+bool valid_file_name(std::string_view name) {
+  // Every file passes through the upgrade folder under its own name, beside the log and the
+  // failure note, and is written beside its target with ".new" (".part" while it is fetched).
+  if (name == "upgrade.log" || name == "failure.txt" || name.ends_with(".part") || name.ends_with(".new"))
+    return false;
+  return plain_segment(name);
+}
 
 bool valid_folder(std::string_view folder) {
   if (folder.empty()) return true;

@@ -31,7 +31,8 @@ struct ReleaseManifest {
 //   signature BASE64                  Ed25519 over every byte before this line
 //
 // Lines end with "\n". Names and folders hold no blanks, no "\", no ".." and no control characters,
-// so that no file of a release can land outside the Program directory.
+// so that no file of a release can land outside the Program directory; names are not those of the
+// upgrade folder's own files and do not end in the upgrader's temporary ".part" or ".new".
 // Where a server offers the list; each file is below it at "/FOLDER/NAME".
 inline constexpr std::string_view kManifestPath = "/Download/Upgrader";
 inline constexpr std::string_view kSignaturePrefix = "signature ";
