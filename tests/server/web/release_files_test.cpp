@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "server/server_config.h"
 #include "support/temp_dir.h"
 #include "upgrader/release_manifest.h"
 
@@ -37,6 +38,16 @@ TEST(ReleaseDownload, OnlyTheListAndTheFilesItNamesAreServed) {
   for (const auto& c : refused) EXPECT_EQ(release_download(c.release_dir, c.path)->status, 404u) << c.path;
   EXPECT_FALSE(release_download(dir.path(), "/Download/UpgraderX"));
   EXPECT_FALSE(release_download(dir.path(), "/news.htm"));
+}
+
+TEST(ReleaseDownload, TheConfiguredFolderIsTheConfigurationsNeighbourUnlessAbsolute) {
+  brindle::testing::TempDir dir;
+  write_file(dir / "server.ini", "[server]\nversion = 101\nrelease_dir = releases/101\n");
+  EXPECT_EQ(load_server_config(dir / "server.ini")->release_dir, dir / "releases/101");
+  write_file(dir / "server.ini", "[server]\nrelease_dir = /srv/101\n");
+  EXPECT_EQ(load_server_config(dir / "server.ini")->release_dir, "/srv/101");
+  EXPECT_FALSE(parse_server_config("[server]\nrelease_dir =\n"));
+  EXPECT_TRUE(parse_server_config("[server]\n")->release_dir.empty());
 }
 
 }  // namespace
