@@ -1,5 +1,6 @@
 # A self-contained installation for one user, e.g. `cmake --install build/release --prefix ~/.local`:
-#   <prefix>/lib/brindle/   the Program directory: brindle, brindle-cli, skin/, SkinSM/ and the icon.
+#   <prefix>/lib/brindle/   the Program directory: brindle, brindle-cli, brindle-upgrader (which the
+#                           client starts beside itself), skin/, SkinSM/ and the icon.
 #                           The client writes Vantora.ini, the list caches and upgrade/ beside its
 #                           program file, so this folder must be the user's own.
 #   <prefix>/bin/           brindle and brindle-cli as links into the Program directory (both find it
@@ -40,7 +41,7 @@ if(TARGET brindle)
   install(FILES ${drawn}/brindle.png DESTINATION share/icons/hicolor/256x256/apps)
   install(FILES ${drawn}/brindle-48.png DESTINATION share/icons/hicolor/48x48/apps RENAME brindle.png)
 endif()
-install(TARGETS brindle-cli DESTINATION ${BRINDLE_PROGRAM_DIR})
+install(TARGETS brindle-cli brindle-upgrader DESTINATION ${BRINDLE_PROGRAM_DIR})
 install(TARGETS brindle-server DESTINATION bin)
 
 # Relative links, made once in the build tree and installed as links.

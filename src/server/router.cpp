@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "server/list_document.h"
+#include "server/web/release_files.h"
 #include "server/web/web_pages.h"
 #include "wire/gbk.h"
 
@@ -25,7 +26,8 @@ Router::Router(std::shared_ptr<const Dispatcher> dispatcher, std::shared_ptr<con
     : dispatcher_(std::move(dispatcher)),
       server_list_(
           list_document(config->servers.value_or(std::vector<ListEntry>{{std::move(self_host), 1}}))),
-      proxy_list_(list_document(config->proxies)) {}
+      proxy_list_(list_document(config->proxies)),
+      release_dir_(config->release_dir) {}
 
 HttpAnswer Router::route(Channel channel, std::string_view method, std::string_view target,
                          std::string_view body) const {
@@ -45,6 +47,14 @@ HttpAnswer Router::route(Channel channel, std::string_view method, std::string_v
     if (method != "GET") return status_answer(405, "405 请使用GET方法", "GET");
     HttpAnswer answer;
     answer.body = path == kServerListPath ? server_list_ : proxy_list_;
+    return answer;
+  }
+  if (auto download = web::release_download(release_dir_, path)) {
+    if (method != "GET") return status_answer(405, "405 请使用GET方法", "GET");
+    if (download->status != 200) return status_answer(download->status, download->body);
+    HttpAnswer answer;
+    answer.content_type = std::move(download->content_type);
+    answer.body = std::move(download->body);
     return answer;
   }
   if (method == "GET") {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -47,6 +48,7 @@ class Router final {
   std::shared_ptr<const Dispatcher> dispatcher_;
   std::string server_list_;
   std::string proxy_list_;
+  std::filesystem::path release_dir_;
 };
 
 }  // namespace brindle::server

@@ -131,6 +131,11 @@ class Parser {
       (key == "mail_command" ? config_.mail_command : config_.mail_from) = std::string(value);
       return {};
     }
+    if (key == "release_dir") {
+      if (value.empty()) return "release_dir is empty";
+      config_.release_dir = std::filesystem::path(std::string(value));
+      return {};
+    }
     std::string* target = nullptr;
     if (key == "login_notice") target = &config_.login_notice;
     if (key == "latest_information") target = &config_.latest_information;
@@ -241,6 +246,9 @@ Result<ServerConfig> load_server_config(const std::filesystem::path& file) {
   if (in.bad()) return Result<ServerConfig>::failure("cannot read the configuration file " + file.string());
   auto config = parse_server_config(text);
   if (!config) return Result<ServerConfig>::failure(file.string() + ", " + config.error());
+  // A relative release folder is the configuration's neighbour, wherever the server was started.
+  if (!config->release_dir.empty() && config->release_dir.is_relative())
+    config->release_dir = file.parent_path() / config->release_dir;
   return config;
 }
 

@@ -61,6 +61,9 @@ struct ServerConfig {
                                               std::chrono::minutes(15)};
   accounts::AttemptPolicy lookups_per_address{20, std::chrono::seconds(1), std::chrono::seconds(30), 0,
                                               std::chrono::minutes(15)};
+  // The client release offered at /Download/Upgrader, signed by `brindle-server sign-release`;
+  // empty: none. Its version should be `version` above, which is what sends clients to it.
+  std::filesystem::path release_dir;
 };
 
 // Reads the INI-style configuration (UTF-8):
@@ -72,7 +75,8 @@ struct ServerConfig {
 //               mail_from (the sender of retrieval mails), hash_threads (1 to 64),
 //               <limit>_free, <limit>_backoff_seconds, <limit>_backoff_max_seconds,
 //               <limit>_lock_after, <limit>_lock_minutes for each <limit> of sign_in_name,
-//               sign_in_address and lookup_address (whole numbers from 0; 0 turns that part off)
+//               sign_in_address and lookup_address (whole numbers from 0; 0 turns that part off),
+//               release_dir (a folder signed by sign-release)
 //   [servers]   one "text|number" line per server
 //   [proxies]   one "address|port" line per proxy
 //   [room_positions]  one "name|id" line per room position, ids from 100 up; replaces the

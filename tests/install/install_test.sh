@@ -16,7 +16,7 @@ fail() { echo "install test: $*" >&2; exit 1; }
 
 "$cmake" --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 || { cat "$work/install.log" >&2; fail "cmake --install failed"; }
 
-for f in lib/brindle/brindle lib/brindle/brindle-cli bin/brindle-server; do
+for f in lib/brindle/brindle lib/brindle/brindle-cli lib/brindle/brindle-upgrader bin/brindle-server; do
   [ -f "$prefix/$f" ] && [ -x "$prefix/$f" ] || fail "no program $f"
 done
 for link in brindle brindle-cli; do
@@ -24,6 +24,7 @@ for link in brindle brindle-cli; do
   [ "$(readlink -f "$prefix/bin/$link")" = "$(readlink -f "$program_dir/$link")" ] || fail "bin/$link points elsewhere"
 done
 "$prefix/bin/brindle-cli" help >/dev/null || fail "brindle-cli does not run through its link"
+"$program_dir/brindle-upgrader" --help | grep -q 'Download/Upgrader' || fail "the installed upgrader does not run"
 
 # Every file the skin generator drew beside the client, and nothing the client wrote there.
 drawn=$(dirname "$(readlink -f "$build/src/gui/brindle")")

@@ -144,12 +144,17 @@ StartupFlow::SignIn StartupFlow::sign_in_loop() {
     }
 
     if (versions.server_version != versions.local_version) {
-      ports_.messages.show_message(kNewVersionText, false);
-      ports_.splash.hide();
-      const UpgraderLaunch launch = upgrader_launch(context_);
-      ports_.launcher.start_detached(launch.program,
-                                     {launch.argument});  // a failure ends the run all the same
-      return SignIn::upgrade_started;
+      // An upgrade that stopped says why once, and this start goes on with the version at hand
+      // rather than handing over again to an upgrade that cannot finish.
+      if (auto failure = take_upgrade_failure(context_.program_directory)) {
+        ports_.messages.show_message(*failure, false);
+      } else {
+        ports_.messages.show_message(kNewVersionText, false);
+        ports_.splash.hide();
+        const UpgraderLaunch launch = upgrader_launch(context_);
+        if (ports_.launcher.start_detached(launch.program, {launch.argument})) return SignIn::upgrade_started;
+        ports_.messages.show_message(kUpgraderMissingText, false);
+      }
     }
 
     if (choice.visitor) {

@@ -33,7 +33,11 @@ inline constexpr char kProxyQuestionSuffix[] = "\n是否启用自动代理登陆
 inline constexpr char kCheckNetworkSuffix[] = "\n检查网络设置，然后重试。";
 inline constexpr char kNewVersionText[] = "Brindle客户端已有新的版本，系统将自动升级。原有版本不能使用。";
 inline constexpr char kSplashBitmapName[] = "Splash.bmp";
-inline constexpr char kUpgraderAddress[] = "http://%s/Download/Upgrader|%sbrindle.exe";
+inline constexpr char kUpgraderAddress[] = "http://%s/Download/Upgrader|%sbrindle";
+// When the upgrader cannot be started this start goes on with the version at hand: ending would end
+// every later start the same way, with no way back short of editing the settings.
+inline constexpr char kUpgraderMissingText[] =
+    "无法启动升级程序，请重新安装Brindle客户端。本次继续使用原有版本。";
 
 // How a start ended.
 enum class StartupOutcome {

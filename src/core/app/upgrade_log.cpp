@@ -210,4 +210,21 @@ bool complete_pending_upgrade(UpgradeLog& log, ports::MessagePort& messages) {
   return complete;
 }
 
+bool write_upgrade_failure(const std::filesystem::path& program_directory, std::string_view text) {
+  std::error_code ec;
+  std::filesystem::create_directories(program_directory / kUpgradeFolder, ec);
+  return net::replace_file_atomically(program_directory / kUpgradeFolder / kUpgradeFailureName, text);
+}
+
+std::optional<std::string> take_upgrade_failure(const std::filesystem::path& program_directory) {
+  const std::filesystem::path path = program_directory / kUpgradeFolder / kUpgradeFailureName;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  in.close();
+  std::error_code ec;
+  std::filesystem::remove(path, ec);
+  return text;
+}
+
 }  // namespace brindle::app

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,7 +14,10 @@ namespace brindle::app {
 
 inline constexpr char kUpgradeFolder[] = "upgrade";
 inline constexpr char kUpgradeLogName[] = "upgrade.log";
-inline constexpr char kUpgraderName[] = "Upgrader.exe";
+// The upgrader's file name on this platform (the client's, "brindle", is in the upgrader's address).
+inline constexpr char kUpgraderName[] = "brindle-upgrader";
+// Why the last upgrade stopped, in UTF-8, written by the upgrader for the client to show.
+inline constexpr char kUpgradeFailureName[] = "failure.txt";
 inline constexpr char kUpgraderCopyQuestion[] = "不能更新升级程序！请退出升级程序，然后重试或取消更新。";
 
 // File states the upgrader and the client write.
@@ -83,5 +87,9 @@ std::filesystem::path upgrade_target_folder(const std::filesystem::path& program
 // whether to retry when the copy fails. True when every file of the upgrade is now in place; the
 // caller then records the log's version.
 bool complete_pending_upgrade(UpgradeLog& log, ports::MessagePort& messages);
+
+// The upgrader leaves why it stopped; the client takes it once (the file is removed) and shows it.
+bool write_upgrade_failure(const std::filesystem::path& program_directory, std::string_view text);
+std::optional<std::string> take_upgrade_failure(const std::filesystem::path& program_directory);
 
 }  // namespace brindle::app

@@ -117,11 +117,12 @@ class RecordingSplash final : public brindle::ports::SplashPort {
 class RecordingLauncher final : public brindle::ports::ProcessLauncher {
  public:
   std::vector<std::string> command_lines;
+  bool starts = true;
   bool start_detached(const std::string& program, const std::vector<std::string>& arguments) override {
     std::string line = program;
     for (const auto& a : arguments) line += " " + a;
     command_lines.push_back(line);
-    return false;  // a launcher that fails must not keep the client up
+    return starts;
   }
 };
 
@@ -385,10 +386,48 @@ TEST_F(StartupFlowTest, DifferentVersionsStartTheUpgraderAndExit) {
   const std::string directory = dir_.path().string() + "/";
   ASSERT_EQ(launcher_.command_lines.size(), 1u);
   EXPECT_EQ(launcher_.command_lines[0],
-            directory + "Upgrader.exe http://good.test:8443/Download/Upgrader|" + directory + "brindle.exe");
+            directory + "brindle-upgrader http://good.test:8443/Download/Upgrader|" + directory + "brindle");
   EXPECT_EQ(splash_.events.back(), "hide");
   EXPECT_EQ(servers_.count("3001"), 0);
   EXPECT_EQ(main_window_.runs, 0);
+}
+
+TEST_F(StartupFlowTest, AnUpgradeThatCannotHappenIsReportedAndTheStartGoesOn) {
+  // Ending here would end every later start the same way: the settings keep the old version.
+  struct Case {
+    const char* what;
+    bool upgrader_starts;
+    const char* failure_note;
+    std::vector<std::string> shown;
+    std::size_t launches;
+  };
+  const Case cases[] = {
+      {"no upgrader",
+       false,
+       nullptr,
+       {"Brindle客户端已有新的版本，系统将自动升级。原有版本不能使用。", brindle::app::kUpgraderMissingText},
+       1},
+      {"the last upgrade stopped",
+       true,
+       "升级失败：x 的校验值不符，未安装。",
+       {"升级失败：x 的校验值不符，未安装。"},
+       0},
+  };
+  for (const Case& c : cases) {
+    messages_.shown.clear();
+    launcher_.command_lines.clear();
+    launcher_.starts = c.upgrader_starts;
+    std::filesystem::create_directories(dir_ / "upgrade");
+    if (c.failure_note) brindle::testing::write_file(dir_ / "upgrade" / "failure.txt", c.failure_note);
+    servers_.replies["13002"] = {"1|ok|101"};
+    auto visitor = member("good.test");
+    visitor.visitor = true;
+    login_.choices.push_back(visitor);
+    EXPECT_EQ(run(), StartupOutcome::main_window_closed) << c.what;
+    EXPECT_EQ(messages_.shown, c.shown) << c.what;
+    EXPECT_EQ(launcher_.command_lines.size(), c.launches) << c.what;
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "upgrade" / "failure.txt")) << c.what;
+  }
 }
 
 TEST_F(StartupFlowTest, CompletedUpgradeRecordsItsVersionBeforeTheVersionCheck) {

@@ -80,21 +80,21 @@ TEST_F(UpgradeCompletion, MissingUpgradeFolderIsNoUpgrade) {
 }
 
 TEST_F(UpgradeCompletion, FetchedUpgraderIsPutInItsTargetFolderWhateverTheNamesCase) {
-  write_log("0|107|a|b\n2|upgrader.exe|1|2|bin|3\n");
-  write_file(dir_ / "upgrade" / "upgrader.exe", "new upgrader");
+  write_log("0|107|a|b\n2|BRINDLE-Upgrader|1|2|bin|3\n");
+  write_file(dir_ / "upgrade" / "BRINDLE-Upgrader", "new upgrader");
   std::filesystem::create_directories(dir_ / "bin");
-  write_file(dir_ / "bin" / "upgrader.exe", "old upgrader");
+  write_file(dir_ / "bin" / "BRINDLE-Upgrader", "old upgrader");
 
   EXPECT_TRUE(brindle::app::complete_pending_upgrade(log_, messages_));
-  EXPECT_EQ(read_file(dir_ / "bin" / "upgrader.exe"), "new upgrader");
-  EXPECT_FALSE(std::filesystem::exists(dir_ / "upgrade" / "upgrader.exe"));
-  EXPECT_EQ(log_text(), "1|107|a|b\n1|upgrader.exe|1|2|bin|3\n");
+  EXPECT_EQ(read_file(dir_ / "bin" / "BRINDLE-Upgrader"), "new upgrader");
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "upgrade" / "BRINDLE-Upgrader"));
+  EXPECT_EQ(log_text(), "1|107|a|b\n1|BRINDLE-Upgrader|1|2|bin|3\n");
   EXPECT_EQ(log_.version_text(), "107");
   EXPECT_TRUE(messages_.shown.empty());
 }
 
 TEST_F(UpgradeCompletion, FilesLeftForTheUpgraderKeepTheUpgradeIncomplete) {
-  for (const char* entry : {"2|client.dll|0|0||0\n", "0|Upgrader.exe|0|0||0\n"}) {
+  for (const char* entry : {"2|client.dll|0|0||0\n", "0|brindle-upgrader|0|0||0\n"}) {
     write_log(std::string("0|107||\n") + entry);
     EXPECT_FALSE(brindle::app::complete_pending_upgrade(log_, messages_)) << entry;
     EXPECT_EQ(log_text().substr(0, 2), "0|") << entry;
@@ -102,12 +102,12 @@ TEST_F(UpgradeCompletion, FilesLeftForTheUpgraderKeepTheUpgradeIncomplete) {
 }
 
 TEST_F(UpgradeCompletion, FailedCopyAsksAndRetriesUntilCancelled) {
-  write_log("0|107||\n2|Upgrader.exe|0|0|bin|0\n");  // the fetched file itself is missing
+  write_log("0|107||\n2|brindle-upgrader|0|0|bin|0\n");  // the fetched file itself is missing
   messages_.answers = {brindle::ports::MessagePort::ok};
   EXPECT_FALSE(brindle::app::complete_pending_upgrade(log_, messages_));
   EXPECT_EQ(messages_.shown.size(), 2u);
   EXPECT_EQ(messages_.shown[0], "不能更新升级程序！请退出升级程序，然后重试或取消更新。");
-  EXPECT_EQ(log_text(), "0|107||\n2|Upgrader.exe|0|0|bin|0\n");  // asked again next start
+  EXPECT_EQ(log_text(), "0|107||\n2|brindle-upgrader|0|0|bin|0\n");  // asked again next start
 }
 
 TEST_F(UpgradeCompletion, TargetFolderOutsideTheProgramDirectoryIsNeverWritten) {
@@ -115,11 +115,11 @@ TEST_F(UpgradeCompletion, TargetFolderOutsideTheProgramDirectoryIsNeverWritten) 
   std::filesystem::create_directories(outside);
   for (const std::string& target :
        {std::string("..\\outside"), std::string("bin/../../outside"), outside, std::string("C:\\Windows")}) {
-    write_log("0|107||\n2|Upgrader.exe|0|0|" + target + "|0\n");
-    write_file(dir_ / "upgrade" / "Upgrader.exe", "payload");
+    write_log("0|107||\n2|brindle-upgrader|0|0|" + target + "|0\n");
+    write_file(dir_ / "upgrade" / "brindle-upgrader", "payload");
     EXPECT_FALSE(brindle::app::complete_pending_upgrade(log_, messages_)) << target;
-    EXPECT_FALSE(std::filesystem::exists(dir_ / "outside" / "Upgrader.exe")) << target;
-    EXPECT_TRUE(std::filesystem::exists(dir_ / "upgrade" / "Upgrader.exe")) << target;
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "outside" / "brindle-upgrader")) << target;
+    EXPECT_TRUE(std::filesystem::exists(dir_ / "upgrade" / "brindle-upgrader")) << target;
   }
   EXPECT_TRUE(messages_.shown.empty());
 }
