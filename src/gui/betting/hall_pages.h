@@ -63,8 +63,8 @@ class HallWindows final : public ports::HallWindowsPort {
     if (records_) records_();
   }
   void open_results() override {}
-  void open_match_history(int, const std::string&, const std::string&) override {}
-  void open_odds_trend(const std::vector<ports::TrendPoint>&) override {}
+  void open_match_history(int, const std::string&, const std::string&, int) override {}
+  void open_odds_trend(const ports::OddsTrend&) override {}
   // Without a room list the user cannot enter a room, so a hall stays public.
   void set_room_list(std::function<bool()> chooser) { room_list_ = std::move(chooser); }
   bool choose_private_room() override { return room_list_ && room_list_(); }
