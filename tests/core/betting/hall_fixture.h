@@ -83,7 +83,10 @@ struct RecordingWindows final : ports::HallWindowsPort {
   void open_match_history(int match, const std::string& home, const std::string& away, int) override {
     histories.push_back(std::to_string(match) + " " + home + " " + away);
   }
-  void open_odds_trend(const ports::OddsTrend& trend) override { trends.push_back(trend.points.size()); }
+  void open_odds_trend(const ports::OddsTrend& trend) override {
+    trends.push_back(trend.points.size());
+    last_trend = trend;
+  }
   // Enters room 9 of "star" under the scripted name, as the room list does on a right password.
   bool choose_private_room() override {
     ++room_lists;
@@ -101,6 +104,7 @@ struct RecordingWindows final : ports::HallWindowsPort {
   net::ClientContext* context = nullptr;
   std::vector<std::string> histories;
   std::vector<std::size_t> trends;
+  ports::OddsTrend last_trend;
   std::vector<std::string> web_tokens;
 };
 
