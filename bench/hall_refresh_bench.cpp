@@ -81,8 +81,8 @@ struct Quiet final : ports::MessagePort,
   bool start_program(const std::string&) override { return false; }
   void open_bet_records() override {}
   void open_results() override {}
-  void open_match_history(int, const std::string&, const std::string&) override {}
-  void open_odds_trend(const std::vector<ports::TrendPoint>&) override {}
+  void open_match_history(int, const std::string&, const std::string&, int) override {}
+  void open_odds_trend(const ports::OddsTrend&) override {}
   bool choose_private_room() override { return false; }
   void open_in_play_web(const std::string&) override {}
   std::optional<std::string> ask_stake(const ports::StakeWindowContent&, const std::string&) override {

@@ -8,6 +8,7 @@
 #include "server/dispatcher.h"
 #include "server/handlers/account_handlers.h"
 #include "server/handlers/bet_handlers.h"
+#include "server/handlers/history_handlers.h"
 #include "server/handlers/market_handlers.h"
 #include "server/handlers/member_handlers.h"
 #include "server/handlers/session_handlers.h"
@@ -43,6 +44,9 @@ Result<std::shared_ptr<const Dispatcher>> make_dispatcher(const ServerServices& 
     return Result<std::shared_ptr<const Dispatcher>>::failure(added.error());
   }
   if (auto added = add_member_handlers(*dispatcher, services); !added) {
+    return Result<std::shared_ptr<const Dispatcher>>::failure(added.error());
+  }
+  if (auto added = add_history_handlers(*dispatcher, services); !added) {
     return Result<std::shared_ptr<const Dispatcher>>::failure(added.error());
   }
   return std::shared_ptr<const Dispatcher>(std::move(dispatcher));

@@ -6,6 +6,7 @@
 #include "server/banker/banker_store.h"
 #include "server/betting/bet_schema.h"
 #include "server/market/market_store.h"
+#include "server/matchinfo/match_records.h"
 #include "server/members/member_store.h"
 #include "server/rooms/room_store.h"
 #include "server/storage/private_files.h"
@@ -15,9 +16,9 @@ namespace brindle::server {
 std::span<const storage::Migration> all_migrations() {
   static const std::vector<storage::Migration> steps = [] {
     std::vector<storage::Migration> all;
-    for (auto group :
-         {accounts::accounts_migrations(), rooms::rooms_migrations(), market::market_migrations(),
-          betting::bets_migrations(), banker::banker_migrations(), members::members_migrations()})
+    for (auto group : {accounts::accounts_migrations(), rooms::rooms_migrations(),
+                       market::market_migrations(), betting::bets_migrations(), banker::banker_migrations(),
+                       members::members_migrations(), matchinfo::matchinfo_migrations()})
       all.insert(all.end(), group.begin(), group.end());
     return all;
   }();

@@ -104,19 +104,23 @@ void AsianHandicapHall::bet_click(std::size_t line, int column) {
 
 void AsianHandicapHall::history_click(std::size_t line) {
   const auto& row = rows_[line];
-  services().windows.open_match_history(row.match_number, row.home_team, row.away_team);
+  services().windows.open_match_history(row.match_number, row.home_team, row.away_team, row.line_kind);
 }
 
 void AsianHandicapHall::trend_click(std::size_t line) {
   const auto& row = rows_[line];
-  std::vector<protocol::TrendPoint> points;
+  ports::OddsTrend trend;
   if (const auto fetched =
-          protocol::fetch_odds_trend(services().session, row.match_number, row.away_gives, points);
+          protocol::fetch_odds_trend(services().session, row.match_number, row.away_gives, trend.points);
       !fetched) {
     show(fetched.error());
     return;
   }
-  services().windows.open_odds_trend(points);
+  trend.team = row.away_gives ? row.away_team : row.home_team;
+  trend.shown_away = row.away_gives;
+  trend.line_kind = row.line_kind;
+  trend.price_sum_target = row.price_sum_target;
+  services().windows.open_odds_trend(trend);
 }
 
 std::optional<std::pair<int, double>> AsianHandicapHall::cell_price(std::size_t line, int column) const {

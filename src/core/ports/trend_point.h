@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace brindle::ports {
 
@@ -13,6 +14,17 @@ struct TrendPoint {
   int away_gives = 0;
 
   bool operator==(const TrendPoint&) const = default;
+};
+
+// What the trend chart of one hall row needs: the points, the team whose odds they are (the away team
+// when the away side gives on the row, else the home team), the row's line kind for the handicap names
+// and the line's price-sum target in hundredths for the balancing.
+struct OddsTrend {
+  std::vector<TrendPoint> points;
+  std::string team;
+  bool shown_away = false;
+  int line_kind = 0;
+  int price_sum_target = 0;
 };
 
 }  // namespace brindle::ports

@@ -12,6 +12,8 @@
 #include "gui/betting/banker_page.h"
 #include "gui/betting/hall_page.h"
 #include "gui/betting/parlay_ticket_panel.h"
+#include "gui/matchinfo/match_history_window.h"
+#include "gui/matchinfo/odds_trend_window.h"
 #include "gui/rooms/room_list_window.h"
 
 namespace brindle::gui {
@@ -25,6 +27,15 @@ HallPages::HallPages(Services services)
       parlay_windows_(nullptr) {
   windows_.set_room_list(
       [this] { return choose_private_room(session_, services_.messages, services_.skin_folder, owner_); });
+  windows_.set_match_windows(
+      [this](int match, const std::string& home, const std::string& away, int line_kind) {
+        MatchHistoryWindow window(session_, services_.messages, match, home, away, line_kind, owner_);
+        window.exec();
+      },
+      [this](const ports::OddsTrend& trend) {
+        OddsTrendWindow window(trend, owner_);
+        window.exec();
+      });
 }
 
 void HallPages::set_owner(QWidget* owner) {

@@ -54,8 +54,8 @@ class NoticeRelay final : public ports::NoticePort {
 };
 
 // The windows a hall opens that belong to other features. The records window is the Main window's,
-// the room list the rooms feature's; results, match information and the in-play web window have not
-// landed yet.
+// the room list the rooms feature's, the match history and odds trend the match information's;
+// results and the in-play web window have not landed yet.
 class HallWindows final : public ports::HallWindowsPort {
  public:
   void set_records_opener(std::function<void()> opener) { records_ = std::move(opener); }
@@ -63,8 +63,19 @@ class HallWindows final : public ports::HallWindowsPort {
     if (records_) records_();
   }
   void open_results() override {}
-  void open_match_history(int, const std::string&, const std::string&) override {}
-  void open_odds_trend(const std::vector<ports::TrendPoint>&) override {}
+  using HistoryOpener = std::function<void(int, const std::string&, const std::string&, int)>;
+  using TrendOpener = std::function<void(const ports::OddsTrend&)>;
+  void set_match_windows(HistoryOpener history, TrendOpener trend) {
+    history_ = std::move(history);
+    trend_ = std::move(trend);
+  }
+  void open_match_history(int match, const std::string& home, const std::string& away,
+                          int line_kind) override {
+    if (history_) history_(match, home, away, line_kind);
+  }
+  void open_odds_trend(const ports::OddsTrend& trend) override {
+    if (trend_) trend_(trend);
+  }
   // Without a room list the user cannot enter a room, so a hall stays public.
   void set_room_list(std::function<bool()> chooser) { room_list_ = std::move(chooser); }
   bool choose_private_room() override { return room_list_ && room_list_(); }
@@ -73,6 +84,8 @@ class HallWindows final : public ports::HallWindowsPort {
  private:
   std::function<void()> records_;
   std::function<bool()> room_list_;
+  HistoryOpener history_;
+  TrendOpener trend_;
 };
 
 // The market halls of the Main window's page slots and what they share: the session, the ticket

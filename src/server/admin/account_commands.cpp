@@ -12,6 +12,7 @@
 #include "server/accounts/ledger.h"
 #include "server/banker/banker_store.h"
 #include "server/market/demo_generator.h"
+#include "server/matchinfo/past_results.h"
 #include "server/rooms/room_store.h"
 #include "server/services.h"
 #include "server/storage/money.h"
@@ -164,6 +165,11 @@ int seed(std::span<const std::string_view> args, CommandContext& context) {
   auto market = market::seed_market(*database.value(), std::chrono::system_clock::now(), kDemoMarketSeed);
   if (market) {
     context.out << market::seed_report_text(market.value()) << '\n';
+    // Finished matches and earlier prices, so the history and trend windows are not empty either.
+    auto past = matchinfo::seed_past_results(*database.value(), storage::now_unix_seconds(), kDemoMarketSeed);
+    if (!past) return failed(context, "past results: " + past.error());
+    context.out << "past results: " << past.value().matches << " finished matches, "
+                << past.value().line_points << " earlier prices\n";
     // A few markets by the star member, so the bankers' hall is not empty on first look.
     auto offers = database.value()->transaction([](storage::Connection& connection) -> Result<int> {
       auto star = accounts::find_credential(connection, "demo_star");

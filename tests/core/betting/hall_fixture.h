@@ -80,11 +80,12 @@ struct RecordingShell final : ports::ShellPort {
 struct RecordingWindows final : ports::HallWindowsPort {
   void open_bet_records() override { ++records; }
   void open_results() override { ++results; }
-  void open_match_history(int match, const std::string& home, const std::string& away) override {
+  void open_match_history(int match, const std::string& home, const std::string& away, int) override {
     histories.push_back(std::to_string(match) + " " + home + " " + away);
   }
-  void open_odds_trend(const std::vector<ports::TrendPoint>& points) override {
-    trends.push_back(points.size());
+  void open_odds_trend(const ports::OddsTrend& trend) override {
+    trends.push_back(trend.points.size());
+    last_trend = trend;
   }
   // Enters room 9 of "star" under the scripted name, as the room list does on a right password.
   bool choose_private_room() override {
@@ -103,6 +104,7 @@ struct RecordingWindows final : ports::HallWindowsPort {
   net::ClientContext* context = nullptr;
   std::vector<std::string> histories;
   std::vector<std::size_t> trends;
+  ports::OddsTrend last_trend;
   std::vector<std::string> web_tokens;
 };
 
