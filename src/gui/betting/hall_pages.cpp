@@ -12,6 +12,8 @@
 #include "gui/betting/banker_page.h"
 #include "gui/betting/hall_page.h"
 #include "gui/betting/parlay_ticket_panel.h"
+#include "gui/matchinfo/other_games_page.h"
+#include "gui/matchinfo/results_window.h"
 #include "gui/rooms/room_list_window.h"
 
 namespace brindle::gui {
@@ -25,6 +27,7 @@ HallPages::HallPages(Services services)
       parlay_windows_(nullptr) {
   windows_.set_room_list(
       [this] { return choose_private_room(session_, services_.messages, services_.skin_folder, owner_); });
+  windows_.set_results_opener([this] { run_results_window(session_, services_.messages, owner_); });
 }
 
 void HallPages::set_owner(QWidget* owner) {
@@ -63,6 +66,21 @@ QWidget* HallPages::make_page(int page, QWidget* parent) {
     case betting::kOutrightPage:
       model = std::make_unique<betting::OutrightHall>(hall, outright_ticket_);
       break;
+    case betting::kOtherGamesPage: {
+      auto* games = new OtherGamesPage(
+          {services_.context,
+           services_.shell,
+           services_.messages,
+           services_.skin_folder,
+           [this](int target) { frame_.post(ports::WindowMessage::go_to_page, target, 0); },
+           [this] { windows_.open_bet_records(); },
+           [this] { windows_.open_results(); },
+           {},
+           services_.advertisement},
+          parent);
+      games->open();
+      return games;
+    }
     default:
       return nullptr;
   }

@@ -59,10 +59,13 @@ class NoticeRelay final : public ports::NoticePort {
 class HallWindows final : public ports::HallWindowsPort {
  public:
   void set_records_opener(std::function<void()> opener) { records_ = std::move(opener); }
+  void set_results_opener(std::function<void()> opener) { results_ = std::move(opener); }
   void open_bet_records() override {
     if (records_) records_();
   }
-  void open_results() override {}
+  void open_results() override {
+    if (results_) results_();
+  }
   void open_match_history(int, const std::string&, const std::string&) override {}
   void open_odds_trend(const std::vector<ports::TrendPoint>&) override {}
   // Without a room list the user cannot enter a room, so a hall stays public.
@@ -72,6 +75,7 @@ class HallWindows final : public ports::HallWindowsPort {
 
  private:
   std::function<void()> records_;
+  std::function<void()> results_;
   std::function<bool()> room_list_;
 };
 
@@ -91,7 +95,8 @@ class HallPages final {
 
   explicit HallPages(Services services);
 
-  // The hall page of a page number, opened (first refresh done); nothing for a page that is no hall.
+  // The hall page of a page number, opened (first refresh done), or the other-games page; nothing
+  // for a page that is neither.
   QWidget* make_page(int page, QWidget* parent);
   void set_frame(std::function<void(ports::WindowMessage, int, int)> target) {
     frame_.set_target(std::move(target));
