@@ -9,6 +9,7 @@
 #include "server/handlers/account_handlers.h"
 #include "server/handlers/bet_handlers.h"
 #include "server/handlers/market_handlers.h"
+#include "server/handlers/results_handlers.h"
 #include "server/handlers/session_handlers.h"
 #include "server/handlers/star_handlers.h"
 #include "server/router.h"
@@ -36,6 +37,9 @@ Result<std::shared_ptr<const Dispatcher>> make_dispatcher(const ServerServices& 
     return Result<std::shared_ptr<const Dispatcher>>::failure(added.error());
   }
   if (auto added = add_star_handlers(*dispatcher, services); !added) {
+    return Result<std::shared_ptr<const Dispatcher>>::failure(added.error());
+  }
+  if (auto added = add_results_handlers(*dispatcher, services); !added) {
     return Result<std::shared_ptr<const Dispatcher>>::failure(added.error());
   }
   return std::shared_ptr<const Dispatcher>(std::move(dispatcher));
