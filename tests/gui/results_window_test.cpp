@@ -168,7 +168,9 @@ TEST(OtherGamesPage, GameButtonsInTheirPlacesAndTheTexasFallbackStaysInThePage) 
   EXPECT_EQ(page.browser_address(), QStringLiteral("https://bet.example:8443/OtherGames.asp"));
   EXPECT_EQ(page.game_button(7)->geometry(), QRect(28, 398, 129, 39));
   EXPECT_EQ(page.game_button(2)->text(), QStringLiteral("真人至尊厅  网页版"));
-  if (!folder.empty()) EXPECT_EQ(page.game_button(0)->size(), QSize(129, 39));
+  if (!folder.empty()) {
+    EXPECT_EQ(page.game_button(0)->size(), QSize(129, 39));
+  }
   save_screenshot(page, "other_games_page.png");
 
   QTest::mouseClick(page.game_button(7), Qt::LeftButton);
