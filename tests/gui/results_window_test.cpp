@@ -14,12 +14,17 @@
 #include <QTest>
 #include <cstdlib>
 
+#include "core/app/startup_flow.h"
 #include "core/net/client_context.h"
 #include "core/net/curl_transport.h"
+#include "core/net/login_request.h"
+#include "core/net/network_card_address.h"
 #include "core/ports/message_port.h"
 #include "core/ports/progress_sink.h"
 #include "core/ports/shell_port.h"
 #include "core/protocol/session.h"
+#include "gui/app/main_window.h"
+#include "gui/betting/hall_pages.h"
 #include "gui/matchinfo/other_games_page.h"
 #include "gui/ui/bitmap_button.h"
 #include "gui/ui/list_table_model.h"
@@ -181,6 +186,55 @@ TEST(OtherGamesPage, GameButtonsInTheirPlacesAndTheTexasFallbackStaysInThePage) 
   page.findChild<QAbstractButton*>("guanjun")->click();
   EXPECT_EQ(results, 1);
   EXPECT_EQ(pages, std::vector<int>{6});
+  EXPECT_TRUE(messages.texts.empty());
+}
+
+}  // namespace
+
+namespace {
+
+// The results window and page 7 of the Main window against a running reference server:
+// BRINDLE_SERVER names it ("127.0.0.1:PORT", seeded, with some results posted), BRINDLE_PROGRAM_DIR
+// the folder that holds the skin.
+TEST(Screenshots, ResultsWindowAndOtherGamesPageAgainstTheServer) {
+  const QByteArray out = qgetenv("BRINDLE_SCREENSHOT_DIR");
+  const QByteArray host = qgetenv("BRINDLE_SERVER");
+  const QByteArray program = qgetenv("BRINDLE_PROGRAM_DIR");
+  if (out.isEmpty() || host.isEmpty() || program.isEmpty()) GTEST_SKIP() << "no server to show";
+  ScreenshotSkin skin;
+  net::ClientContext context;
+  context.program_directory = program.toStdString();
+  context.current_server = host.toStdString();
+  context.other_games.casino1_web = "https://" + context.current_server + "/casino";
+  net::CurlTransport transport;
+  ports::SilentProgress progress;
+  net::LoginReply reply;
+  std::string error;
+  ASSERT_TRUE(net::login_request(context, transport, progress, "demo_rmb", "rmb12345",
+                                 net::kLoginRequestModeMember, net::network_card_address(), reply, error))
+      << error;
+  RecordingMessages messages;
+  protocol::Session session{transport, progress, context};
+  {
+    gui::ResultsWindow window(session, messages);
+    window.show();
+    window.start();
+    EXPECT_TRUE(messages.texts.empty()) << messages.texts.front();
+    save_screenshot(window, "results_window_server.png");
+    window.tabs()->setCurrentIndex(1);
+    save_screenshot(window, "results_window_server_fixtures.png");
+  }
+  ScriptedShell shell;
+  gui::HallPages halls({context, transport, progress, messages, shell, app::skin_folder(context), false});
+  auto hall_page = [&halls](int page, QWidget* parent) { return halls.make_page(page, parent); };
+  gui::MainWindow window({context, transport, progress, messages, shell, hall_page, {}, {}});
+  halls.set_owner(&window);
+  halls.set_frame([&window](ports::WindowMessage m, int a, int b) { window.model().handle(m, a, b); });
+  window.open(false);
+  window.model().switch_page(7);
+  window.show();
+  QTest::qWait(200);
+  save_screenshot(window, "main_window_other_games.png");
   EXPECT_TRUE(messages.texts.empty());
 }
 
