@@ -54,8 +54,8 @@ class NoticeRelay final : public ports::NoticePort {
 };
 
 // The windows a hall opens that belong to other features. The records window is the Main window's,
-// the room list the rooms feature's; results, match information and the in-play web window have not
-// landed yet.
+// the room list the rooms feature's, the results window match information's; match history, the odds
+// trend and the in-play web window have not landed yet.
 class HallWindows final : public ports::HallWindowsPort {
  public:
   void set_records_opener(std::function<void()> opener) { records_ = std::move(opener); }
