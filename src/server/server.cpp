@@ -11,6 +11,7 @@
 #include "server/handlers/history_handlers.h"
 #include "server/handlers/market_handlers.h"
 #include "server/handlers/member_handlers.h"
+#include "server/handlers/results_handlers.h"
 #include "server/handlers/session_handlers.h"
 #include "server/handlers/star_handlers.h"
 #include "server/router.h"
@@ -47,6 +48,9 @@ Result<std::shared_ptr<const Dispatcher>> make_dispatcher(const ServerServices& 
     return Result<std::shared_ptr<const Dispatcher>>::failure(added.error());
   }
   if (auto added = add_history_handlers(*dispatcher, services); !added) {
+    return Result<std::shared_ptr<const Dispatcher>>::failure(added.error());
+  }
+  if (auto added = add_results_handlers(*dispatcher, services); !added) {
     return Result<std::shared_ptr<const Dispatcher>>::failure(added.error());
   }
   return std::shared_ptr<const Dispatcher>(std::move(dispatcher));

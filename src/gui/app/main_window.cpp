@@ -22,6 +22,7 @@
 #include "gui/accounts/transfer_window.h"
 #include "gui/app/settings_window.h"
 #include "gui/betting/hall_pages.h"
+#include "gui/matchinfo/results_window.h"
 #include "gui/messages/customer_service_window.h"
 #include "gui/net/progress_window.h"
 #include "gui/rooms/create_room_window.h"
@@ -381,9 +382,11 @@ void MainWindow::open_dialog(ports::MainWindowDialog dialog) {
                               });
       return;
     }
-    // The window of this feature comes with it; until then its button does nothing.
-    case ports::MainWindowDialog::match_query:
+    case ports::MainWindowDialog::match_query: {
+      protocol::Session session{services_.transport, services_.progress, services_.context};
+      run_results_window(session, services_.messages, this);
       return;
+    }
   }
 }
 

@@ -14,6 +14,8 @@
 #include "gui/betting/parlay_ticket_panel.h"
 #include "gui/matchinfo/match_history_window.h"
 #include "gui/matchinfo/odds_trend_window.h"
+#include "gui/matchinfo/other_games_page.h"
+#include "gui/matchinfo/results_window.h"
 #include "gui/rooms/room_list_window.h"
 
 namespace brindle::gui {
@@ -36,6 +38,7 @@ HallPages::HallPages(Services services)
         OddsTrendWindow window(trend, owner_);
         window.exec();
       });
+  windows_.set_results_opener([this] { run_results_window(session_, services_.messages, owner_); });
 }
 
 void HallPages::set_owner(QWidget* owner) {
@@ -74,6 +77,21 @@ QWidget* HallPages::make_page(int page, QWidget* parent) {
     case betting::kOutrightPage:
       model = std::make_unique<betting::OutrightHall>(hall, outright_ticket_);
       break;
+    case betting::kOtherGamesPage: {
+      auto* games = new OtherGamesPage(
+          {services_.context,
+           services_.shell,
+           services_.messages,
+           services_.skin_folder,
+           [this](int target) { frame_.post(ports::WindowMessage::go_to_page, target, 0); },
+           [this] { windows_.open_bet_records(); },
+           [this] { windows_.open_results(); },
+           {},
+           services_.advertisement},
+          parent);
+      games->open();
+      return games;
+    }
     default:
       return nullptr;
   }

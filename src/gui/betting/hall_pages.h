@@ -54,15 +54,18 @@ class NoticeRelay final : public ports::NoticePort {
 };
 
 // The windows a hall opens that belong to other features. The records window is the Main window's,
-// the room list the rooms feature's, the match history and odds trend the match information's;
-// results and the in-play web window have not landed yet.
+// the room list the rooms feature's, the match history, odds trend and results windows match
+// information's; the in-play web window has not landed yet.
 class HallWindows final : public ports::HallWindowsPort {
  public:
   void set_records_opener(std::function<void()> opener) { records_ = std::move(opener); }
+  void set_results_opener(std::function<void()> opener) { results_ = std::move(opener); }
   void open_bet_records() override {
     if (records_) records_();
   }
-  void open_results() override {}
+  void open_results() override {
+    if (results_) results_();
+  }
   using HistoryOpener = std::function<void(int, const std::string&, const std::string&, int)>;
   using TrendOpener = std::function<void(const ports::OddsTrend&)>;
   void set_match_windows(HistoryOpener history, TrendOpener trend) {
@@ -83,6 +86,7 @@ class HallWindows final : public ports::HallWindowsPort {
 
  private:
   std::function<void()> records_;
+  std::function<void()> results_;
   std::function<bool()> room_list_;
   HistoryOpener history_;
   TrendOpener trend_;
@@ -104,7 +108,8 @@ class HallPages final {
 
   explicit HallPages(Services services);
 
-  // The hall page of a page number, opened (first refresh done); nothing for a page that is no hall.
+  // The hall page of a page number, opened (first refresh done), or the other-games page; nothing
+  // for a page that is neither.
   QWidget* make_page(int page, QWidget* parent);
   void set_frame(std::function<void(ports::WindowMessage, int, int)> target) {
     frame_.set_target(std::move(target));

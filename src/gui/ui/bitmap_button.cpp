@@ -30,6 +30,17 @@ void BitmapButton::load_picture(const std::filesystem::path& file) {
   update();
 }
 
+void BitmapButton::load_named_states(const std::filesystem::path& folder,
+                                     const std::array<std::string, 3>& files) {
+  prefix_.clear();
+  states_.fill(QPixmap());
+  for (std::size_t state = 0; state < files.size(); ++state) {
+    states_[state] = QPixmap(QString::fromStdString((folder / files[state]).string()));
+  }
+  if (!states_[0].isNull()) setFixedSize(states_[0].size());
+  update();
+}
+
 QSize BitmapButton::sizeHint() const {
   if (!states_[0].isNull()) return states_[0].size();
   return QSize(fontMetrics().horizontalAdvance(text()) + 20, 28);

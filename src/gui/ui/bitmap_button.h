@@ -18,6 +18,8 @@ class BitmapButton final : public QAbstractButton {
 
   void load_states(const std::filesystem::path& folder, const std::string& prefix);
   void load_picture(const std::filesystem::path& file);
+  // Normal, hover and pressed from files named one by one (the game buttons' "Casino00.bmp" …).
+  void load_named_states(const std::filesystem::path& folder, const std::array<std::string, 3>& files);
   int control() const { return control_; }
   const std::string& prefix() const { return prefix_; }
   QSize sizeHint() const override;

@@ -1,0 +1,78 @@
+// The results window's model against the seeded reference server: a match finished by the operator
+// shows among yesterday's and today's results with its score, the coming matches are the fixtures, and
+// a decided index event shows its winner on the third tab.
+
+#include "core/matchinfo/results_query.h"
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <string>
+
+#include "seeded_market.h"
+#include "server/market/market.h"
+
+namespace {
+
+using namespace brindle;
+using brindle::testing::read_file;
+
+wire::CivilDateTime civil(std::time_t t) {
+  std::tm tm{};
+  localtime_r(&t, &tm);
+  return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
+
+class ResultsQueryAgainstServer : public brindle::testing::SeededMarketTest {
+ protected:
+  void post(int id, int home, int away) {
+    const auto printed = dir_ / "result.txt";
+    ASSERT_TRUE(run_server_command(" post-result --data-dir " + data().string() + " " + std::to_string(id) +
+                                       " " + std::to_string(home) + " " + std::to_string(away),
+                                   printed))
+        << read_file(printed);
+  }
+};
+
+TEST_F(ResultsQueryAgainstServer, ResultsFixturesAndOutrightResults) {
+  if (!start_server(/*run_feed=*/false)) return;
+  ASSERT_TRUE(sign_in("demo_rmb", "rmb12345")) << error_;
+  auto market = server_->services().market;
+  const auto before = market->snapshot();
+  // The demo's first match kicked off twenty minutes ago; the index event is decided within a day.
+  const server::market::Match& match = before->matches.at(0);
+  const server::market::OutrightEvent* index_event = nullptr;
+  for (const auto& e : before->events) {
+    if (e.name == "本轮总进球数指数") index_event = &e;
+  }
+  ASSERT_NE(index_event, nullptr);
+  const int event_id = index_event->id;
+  const std::int64_t decided_at = index_event->decided_at;
+  post(match.id, 3, 1);
+  post(event_id, 2, 0);
+  ASSERT_TRUE(market->refresh());
+
+  matchinfo::ResultsQueryModel model(session_, messages_,
+                                     matchinfo::opening_results_range(civil(std::time(nullptr))));
+  model.open();
+  ASSERT_TRUE(messages_.texts.empty()) << messages_.texts.front();
+  ASSERT_EQ(model.rows().size(), 1u);
+  EXPECT_EQ(model.rows()[0][1], match.league_name);
+  EXPECT_EQ(model.rows()[0][2], match.home + " vs " + match.away);
+  EXPECT_EQ(model.rows()[0][3], "3 : 1");
+  EXPECT_FALSE(model.rows()[0][4].empty());
+
+  model.select_tab(matchinfo::ResultsTab::fixtures);
+  EXPECT_GT(model.rows().size(), 10u);
+
+  auto range = model.range();
+  range.end = civil(static_cast<std::time_t>(decided_at + 3600));
+  model.set_range(range);
+  model.select_tab(matchinfo::ResultsTab::outright_index);
+  ASSERT_EQ(model.rows().size(), 1u);
+  EXPECT_EQ(model.rows()[0][2], "本轮总进球数指数");
+  EXPECT_EQ(model.rows()[0][3], "16至20球");
+  EXPECT_TRUE(messages_.texts.empty());
+}
+
+}  // namespace
