@@ -17,7 +17,12 @@ std::array<std::string, 9> registration_texts(const ports::RegistrationEntries& 
   return {e.user_name, e.password, e.email, e.withdrawal_password, e.nickname, e.phone, "", "", ""};
 }
 
-protocol::ParameterGroups registration_groups() { return {}; }
+protocol::ParameterGroups registration_groups() {
+  // Built, then returned: clang 14 crashes on a braced empty return of this array of strings when
+  // it compiles with optimisation and the sanitizers.
+  protocol::ParameterGroups groups;
+  return groups;
+}
 
 std::string RegistrationForm::agreement_address() const {
   return accounts::agreement_address(services_.session.context);
