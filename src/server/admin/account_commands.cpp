@@ -59,6 +59,14 @@ int failed(CommandContext& context, const std::string& text) {
   return 1;
 }
 
+// The account of a user name, or the refusal the commands print for a name that has none.
+Result<accounts::AccountId> account_of(storage::Connection& connection, const std::string& user) {
+  auto found = accounts::find_credential(connection, user);
+  if (!found) return Result<accounts::AccountId>::failure(found.error());
+  if (!found.value()) return Result<accounts::AccountId>::failure(std::string(accounts::kNoSuchAccountText));
+  return found.value()->identity.id;
+}
+
 void print_balances(std::ostream& out, std::string_view user, const accounts::Balances& b) {
   out << user << ": balance " << storage::money_text(b.available) << ", frozen "
       << storage::money_text(b.frozen) << ", credit " << storage::money_text(b.credit) << '\n';
@@ -285,10 +293,9 @@ int withdrawal_password(std::span<const std::string_view> args, CommandContext& 
   if (!database) return failed(context, database.error());
   const accounts::PasswordHasher hasher(context.password_iterations);
   auto set = database.value()->transaction([&](storage::Connection& connection) -> Result<void> {
-    auto found = accounts::find_credential(connection, user);
-    if (!found) return Result<void>::failure(found.error());
-    if (!found.value()) return Result<void>::failure(std::string(accounts::kNoSuchAccountText));
-    return accounts::set_withdrawal_password(connection, hasher, found.value()->identity.id, password);
+    auto account = account_of(connection, user);
+    if (!account) return Result<void>::failure(account.error());
+    return accounts::set_withdrawal_password(connection, hasher, account.value(), password);
   });
   if (!set) return failed(context, user + ": " + set.error());
   context.out << "withdrawal password of " << user << " set\n";
@@ -325,10 +332,9 @@ int agent(std::span<const std::string_view> args, CommandContext& context) {
   auto database = open_server_database(std::string(*options->value(kDataDir)));
   if (!database) return failed(context, database.error());
   auto set = database.value()->transaction([&](storage::Connection& connection) -> Result<void> {
-    auto found = accounts::find_credential(connection, user);
-    if (!found) return Result<void>::failure(found.error());
-    if (!found.value()) return Result<void>::failure(std::string(accounts::kNoSuchAccountText));
-    return accounts::set_agent(connection, found.value()->identity.id, id, name);
+    auto account = account_of(connection, user);
+    if (!account) return Result<void>::failure(account.error());
+    return accounts::set_agent(connection, account.value(), id, name);
   });
   if (!set) return failed(context, user + ": " + set.error());
   context.out << (id == 0 ? "agent of " + user + " removed\n" : "agent of " + user + ": " + name + "\n");
@@ -371,11 +377,9 @@ int credit(std::span<const std::string_view> args, CommandContext& context) {
   if (!database) return failed(context, database.error());
   auto after =
       database.value()->transaction([&](storage::Connection& connection) -> Result<accounts::Balances> {
-        auto found = accounts::find_credential(connection, user);
-        if (!found) return Result<accounts::Balances>::failure(found.error());
-        if (!found.value())
-          return Result<accounts::Balances>::failure(std::string(accounts::kNoSuchAccountText));
-        return accounts::credit(connection, found.value()->identity.id, amount.value(), currency, memo);
+        auto account = account_of(connection, user);
+        if (!account) return Result<accounts::Balances>::failure(account.error());
+        return accounts::credit(connection, account.value(), amount.value(), currency, memo);
       });
   if (!after) return failed(context, user + ": " + after.error());
   print_balances(context.out, user, after.value());
@@ -411,11 +415,9 @@ int credit_line(std::span<const std::string_view> args, CommandContext& context)
   if (!database) return failed(context, database.error());
   auto after =
       database.value()->transaction([&](storage::Connection& connection) -> Result<accounts::Balances> {
-        auto found = accounts::find_credential(connection, user);
-        if (!found) return Result<accounts::Balances>::failure(found.error());
-        if (!found.value())
-          return Result<accounts::Balances>::failure(std::string(accounts::kNoSuchAccountText));
-        return accounts::change_credit(connection, found.value()->identity.id, change.value(), memo);
+        auto account = account_of(connection, user);
+        if (!account) return Result<accounts::Balances>::failure(account.error());
+        return accounts::change_credit(connection, account.value(), change.value(), memo);
       });
   if (!after) return failed(context, user + ": " + after.error());
   print_balances(context.out, user, after.value());
