@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <chrono>
+#include <functional>
 #include <iomanip>
 #include <ostream>
 #include <string>
@@ -70,6 +71,24 @@ Result<accounts::AccountId> account_of(storage::Connection& connection, const st
 void print_balances(std::ostream& out, std::string_view user, const accounts::Balances& b) {
   out << user << ": balance " << storage::money_text(b.available) << ", frozen "
       << storage::money_text(b.frozen) << ", credit " << storage::money_text(b.credit) << '\n';
+}
+
+// Moves a user's money in one transaction and prints the balances after it: the tail of credit and
+// credit-line.
+int move_money(
+    CommandContext& context, std::string_view data_dir, const std::string& user,
+    const std::function<Result<accounts::Balances>(storage::Connection&, accounts::AccountId)>& move) {
+  auto database = open_server_database(std::string(data_dir));
+  if (!database) return failed(context, database.error());
+  auto after =
+      database.value()->transaction([&](storage::Connection& connection) -> Result<accounts::Balances> {
+        auto account = account_of(connection, user);
+        if (!account) return Result<accounts::Balances>::failure(account.error());
+        return move(connection, account.value());
+      });
+  if (!after) return failed(context, user + ": " + after.error());
+  print_balances(context.out, user, after.value());
+  return 0;
 }
 
 // ---- seed
@@ -373,17 +392,10 @@ int credit(std::span<const std::string_view> args, CommandContext& context) {
   const std::string memo(
       options->value("--memo").value_or(amount.value() > 0 ? "admin buy-in" : "admin withdrawal"));
 
-  auto database = open_server_database(std::string(*options->value(kDataDir)));
-  if (!database) return failed(context, database.error());
-  auto after =
-      database.value()->transaction([&](storage::Connection& connection) -> Result<accounts::Balances> {
-        auto account = account_of(connection, user);
-        if (!account) return Result<accounts::Balances>::failure(account.error());
-        return accounts::credit(connection, account.value(), amount.value(), currency, memo);
-      });
-  if (!after) return failed(context, user + ": " + after.error());
-  print_balances(context.out, user, after.value());
-  return 0;
+  return move_money(context, *options->value(kDataDir), user,
+                    [&](storage::Connection& connection, accounts::AccountId account) {
+                      return accounts::credit(connection, account, amount.value(), currency, memo);
+                    });
 }
 
 // ---- credit-line
@@ -411,17 +423,10 @@ int credit_line(std::span<const std::string_view> args, CommandContext& context)
   if (change.value() == 0) return bad_line(context, "CHANGE must not be 0", usage);
   const std::string memo(options->value("--memo").value_or("credit line"));
 
-  auto database = open_server_database(std::string(*options->value(kDataDir)));
-  if (!database) return failed(context, database.error());
-  auto after =
-      database.value()->transaction([&](storage::Connection& connection) -> Result<accounts::Balances> {
-        auto account = account_of(connection, user);
-        if (!account) return Result<accounts::Balances>::failure(account.error());
-        return accounts::change_credit(connection, account.value(), change.value(), memo);
-      });
-  if (!after) return failed(context, user + ": " + after.error());
-  print_balances(context.out, user, after.value());
-  return 0;
+  return move_money(context, *options->value(kDataDir), user,
+                    [&](storage::Connection& connection, accounts::AccountId account) {
+                      return accounts::change_credit(connection, account, change.value(), memo);
+                    });
 }
 
 // ---- check-ledger
