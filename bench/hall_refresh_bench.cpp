@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QTreeView>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -85,7 +86,8 @@ struct Quiet final : ports::MessagePort,
   void open_odds_trend(const ports::OddsTrend&) override {}
   bool choose_private_room() override { return false; }
   void open_in_play_web(const std::string&) override {}
-  std::optional<std::string> ask_stake(const ports::StakeWindowContent&, const std::string&) override {
+  std::optional<std::string> ask_stake(const ports::StakeWindowContent&, const std::string&,
+                                       const std::function<bool(const std::string&)>&) override {
     return std::nullopt;
   }
   bool confirm_bet(const ports::BetConfirmation&) override { return false; }

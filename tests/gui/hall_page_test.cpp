@@ -8,10 +8,13 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
+#include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 #include <memory>
 
@@ -206,6 +209,31 @@ TEST(StakeWindow, DigitsOnlyKeptStakeAndSizesBySkinMode) {
   small.stake_field()->clear();
   QTest::keyClicks(small.stake_field(), "12a-3.5");
   EXPECT_EQ(small.typed(), QStringLiteral("1235"));
+}
+
+// "提交" with a refused stake leaves the same window open with the entry kept, as the ticket's time
+// limit needs; the next "提交" that the check takes closes it.
+TEST(StakeWindow, ARefusedSubmitKeepsTheWindowOpen) {
+  gui::StakeWindowPortImpl port(0, nullptr);
+  std::vector<std::string> submitted;
+  bool still_open_after_refusal = false;
+  QTimer::singleShot(0, [&] {
+    auto* window = qobject_cast<gui::StakeWindow*>(QApplication::activeModalWidget());
+    ASSERT_NE(window, nullptr);
+    window->stake_field()->setText("0");
+    QTest::mouseClick(window->findChild<QPushButton*>("submit"), Qt::LeftButton);
+    still_open_after_refusal = window->isVisible() && window->typed() == QStringLiteral("0");
+    window->stake_field()->setText("25");
+    QTest::mouseClick(window->findChild<QPushButton*>("submit"), Qt::LeftButton);
+  });
+  const auto stake =
+      port.ask_stake({"甲 vs 乙", "甲", "1.950", "", "元整（不含小数）"}, "", [&](const std::string& typed) {
+        submitted.push_back(typed);
+        return typed != "0";
+      });
+  EXPECT_TRUE(still_open_after_refusal);
+  EXPECT_EQ(submitted, (std::vector<std::string>{"0", "25"}));
+  EXPECT_EQ(stake, std::optional<std::string>("25"));
 }
 
 TEST(Screenshots, HallAndStakeWindow) {

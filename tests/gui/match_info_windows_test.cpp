@@ -139,7 +139,7 @@ TEST(MatchHistoryWindow, FetchesEachTabOnceAndShowsItsLists) {
 
 TEST(OddsTrendWindow, DrawsTheBalancedOddsWithLabelsAxesAndTitle) {
   ScreenshotSkin skin;
-  ports::OddsTrend trend{{}, "蓝队", true, 1, 190};
+  ports::OddsTrend trend{{}, "蓝队", true, 1, 190, ""};
   const double prices[] = {0.95, 0.9, 0.86, 0.92, 0.88, 0.8,  0.84, 0.9,  0.93,
                            0.97, 1.0, 0.96, 0.9,  0.85, 0.82, 0.87, 0.91, 0.95};
   int i = 0;

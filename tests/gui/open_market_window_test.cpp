@@ -56,7 +56,7 @@ TEST(OpenMarketWindow, PagesAreMadeOnFirstShowAndListTheirLeagues) {
   EXPECT_EQ(page->leagues()->count(), 2);
   EXPECT_EQ(page->matches()->topLevelItemCount(), 2);
   EXPECT_EQ(page->matches()->topLevelItem(1)->text(3), QStringLiteral("曼联 vs 曼城"));
-  EXPECT_EQ(page->banner()->text(), QString());
+  EXPECT_EQ(page->banner()->text(), QStringLiteral("请先点击比赛、然后进行开盘！"));
   EXPECT_FALSE(page->stake()->isEnabled());
 
   f.reply({"1|ok", "11|1|0.5", "13|3|0.25", "14|4|3"});

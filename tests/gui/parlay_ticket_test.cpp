@@ -6,12 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <memory>
 
@@ -20,6 +22,7 @@
 #include "gui/betting/hall_page.h"
 #include "gui/betting/parlay_ticket_panel.h"
 #include "gui/betting/parlay_windows.h"
+#include "gui/ui/confirmation_window.h"
 
 namespace {
 
@@ -129,6 +132,30 @@ TEST(MarketChoiceWindow, TabsHiddenItemsAndConfirmAskingTheTicket) {
   EXPECT_EQ(window.confirmed()->tab, 1);
   EXPECT_EQ(window.confirmed()->item, 2);
   EXPECT_EQ(window.result(), QDialog::Accepted);
+}
+
+// The overview is a Confirmation window with the dialogs' own font, as every other confirmation.
+TEST(ParlayConfirmation, ShowsTheTextInTheDialogsDefaultFont) {
+  gui::ParlayWindowsPortImpl port(nullptr);
+  QFont font;
+  QString text;
+  QTimer::singleShot(0, [&] {
+    auto* window = qobject_cast<gui::ConfirmationWindow*>(QApplication::activeModalWidget());
+    ASSERT_NE(window, nullptr);
+    font = window->textLabel()->font();
+    text = window->textLabel()->text();
+    const QByteArray out = qgetenv("BRINDLE_SCREENSHOT_DIR");
+    if (!out.isEmpty()) {
+      QTest::qWait(50);
+      window->grab().save(QString::fromUtf8(out) + "/parlay_confirmation.png");
+    }
+    window->findChild<QPushButton*>("cancelButton")->click();
+  });
+  EXPECT_FALSE(port.confirm_overview(
+      "过关投注", "您共串2场比赛，选择的投注如下：\n\n    二串一 单注彩金：30\n\n总投注彩金：30 元。"));
+  EXPECT_EQ(font.pointSize(), 11);
+  EXPECT_TRUE(font.bold());
+  EXPECT_TRUE(text.contains(QStringLiteral("二串一 单注彩金：30")));
 }
 
 TEST(Screenshots, ParlayHallAndMarketChoice) {

@@ -102,24 +102,29 @@ void AsianHandicapHall::bet_click(std::size_t line, int column) {
       column == kBetGiving ? notation::HandicapSide::kGiving : notation::HandicapSide::kReceiving);
 }
 
+// Both windows run their own event loops, under which a timed refresh replaces rows_: what they
+// need is copied out of the row before anything is sent or shown.
 void AsianHandicapHall::history_click(std::size_t line) {
-  const auto& row = rows_[line];
+  if (line >= rows_.size()) return;
+  const protocol::AsianHandicapRow row = rows_[line];
   services().windows.open_match_history(row.match_number, row.home_team, row.away_team, row.line_kind);
 }
 
 void AsianHandicapHall::trend_click(std::size_t line) {
-  const auto& row = rows_[line];
+  if (line >= rows_.size()) return;
+  const protocol::AsianHandicapRow row = rows_[line];
   ports::OddsTrend trend;
-  if (const auto fetched =
-          protocol::fetch_odds_trend(services().session, row.match_number, row.away_gives, trend.points);
-      !fetched) {
-    show(fetched.error());
-    return;
-  }
   trend.team = row.away_gives ? row.away_team : row.home_team;
   trend.shown_away = row.away_gives;
   trend.line_kind = row.line_kind;
   trend.price_sum_target = row.price_sum_target;
+  // A failed request still opens the window, with an empty chart and the request's message.
+  if (const auto fetched =
+          protocol::fetch_odds_trend(services().session, row.match_number, row.away_gives, trend.points);
+      !fetched) {
+    trend.points.clear();
+    trend.error = fetched.error();
+  }
   services().windows.open_odds_trend(trend);
 }
 

@@ -1,5 +1,6 @@
 #include "core/betting/banker_hall.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -171,8 +172,9 @@ std::string BankerHall::cell_text(std::size_t row, int column) const {
       std::snprintf(buffer, sizeof buffer, "%.2f ", offer.banker_stake);
       return buffer + currency;
     case 4: {
-      // Truncated toward zero: the taker may stake only whole units.
-      const double acceptable = std::trunc(acceptable_stake(offer));
+      // Truncated toward zero: the taker may stake only whole units. A market taken in full can
+      // come out a hair below zero, which must not read "-0".
+      const double acceptable = std::max(0.0, std::trunc(acceptable_stake(offer))) + 0.0;
       std::snprintf(buffer, sizeof buffer, "%.0f ", acceptable);
       return buffer + currency;
     }

@@ -97,7 +97,7 @@ TicketOutcome run_banker_ticket(TicketServices& services, int kind_flag,
 
   std::string typed;
   for (;;) {
-    auto entry = services.stake_window.ask_stake(window, typed);
+    auto entry = services.stake_window.ask_stake(window, typed, stake_window_check(services.messages));
     if (!entry) return TicketOutcome::kCancelled;
     typed = std::move(*entry);
     const auto stake = parse_stake(typed);

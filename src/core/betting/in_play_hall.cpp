@@ -1,13 +1,17 @@
 #include "core/betting/in_play_hall.h"
 
 #include <cstdlib>
+#include <unordered_set>
 
 #include "core/betting/asian_handicap_hall.h"
 #include "core/betting/in_play_ticket.h"
+#include "core/net/client_context.h"
 #include "core/notation/handicap_notation.h"
 #include "core/notation/odds_text.h"
 #include "core/notation/totals_notation.h"
+#include "core/protocol/market_data.h"
 #include "core/protocol/market_type.h"
+#include "core/protocol/session.h"
 
 namespace brindle::betting {
 namespace {
@@ -43,6 +47,22 @@ const std::vector<HallColumn>& InPlayHall::columns() const {
 }
 
 int InPlayHall::market_type() const { return protocol::kTypeInPlayAsianHandicap; }
+
+protocol::Outcome InPlayHall::fetch(bool filtered) {
+  protocol::Session& session = services().session;
+  const protocol::Outcome fetched =
+      protocol::fetch_market_list(session, market_type(), fetched_matches_, fetched_odds_);
+  if (!fetched || !filtered) return fetched;
+  const std::string& league = session.context.league_filter.front();
+  std::unordered_set<int> kept;
+  std::erase_if(fetched_matches_, [&](const protocol::MatchRecord& m) {
+    if (m.league != league) return true;
+    kept.insert(m.match_number);
+    return false;
+  });
+  std::erase_if(fetched_odds_, [&](const protocol::OddsLine& l) { return !kept.contains(l.match_number); });
+  return fetched;
+}
 
 const protocol::OddsLine* InPlayHall::shown_line(std::size_t line, int type, int sign) const {
   return first_line(line, [type, sign](const protocol::OddsLine& l) {

@@ -41,6 +41,8 @@ class InPlayHall final : public MatchListHall {
 
  protected:
   int market_type() const override;
+  // Always the one in-play list; a chosen league narrows it here rather than on the server.
+  protocol::Outcome fetch(bool filtered) override;
   bool fetches_balance() const override { return false; }
   std::optional<std::pair<int, double>> cell_price(std::size_t line, int column) const override;
   void bet_click(std::size_t line, int column) override;

@@ -204,7 +204,8 @@ TicketOutcome run_in_play_ticket(InPlayTicketServices& services, const protocol:
     std::optional<std::string> entry;
     {
       TimeLimit limit(services.clock, kStakeWindowSeconds, [&] { ticket.stake_window.close_as_cancelled(); });
-      entry = ticket.stake_window.ask_stake(window, typed);
+      // A zero stake is refused inside the window, so its time limit runs on.
+      entry = ticket.stake_window.ask_stake(window, typed, stake_window_check(ticket.messages));
       if (limit.expired()) entry.reset();
     }
     if (!entry) return TicketOutcome::kCancelled;

@@ -204,8 +204,13 @@ void OpenMarketPage::clear_options() {
 }
 
 void OpenMarketPage::select_match(std::optional<std::size_t> row) {
+  const bool had_match = row_.has_value();
+  const std::string banner = banner_;
   clear_options();
   row_ = row && *row < listed_.size() ? row : std::nullopt;
+  // Nothing selected before or after (the list filled or refilled): no selection changed, so the
+  // banner keeps its text, the opening "请先点击比赛、然后进行开盘！" above all.
+  if (!had_match && !row_) banner_ = banner;
   if (!row_) return;
   banner_ = "选择比赛：" + match_text();
   match_ = listed_[*row_].match_number;

@@ -16,6 +16,7 @@ namespace brindle::betting {
 namespace {
 
 constexpr int kSingleMask = 1;
+constexpr int kEventClosedValue = 1;
 // Line kinds above this one are basketball events.
 constexpr int kLastFootballLineKind = 8;
 
@@ -37,8 +38,7 @@ OutrightTicket::OutrightTicket(OutrightServices services, protocol::MatchRecord 
                                std::vector<protocol::OutrightEntry> entries)
     : services_(services), event_(std::move(event)), entries_(std::move(entries)) {
   view_.event_name = event_.home_team;
-  view_.currency_label =
-      notation::currency_name(services_.session.context.currency_code, true) + kCurrencyLabelSuffix;
+  view_.currency_label = kOutrightCurrencyLabel;
   const std::size_t tab_count = event_.line_kind > kLastFootballLineKind ? 3 : 1;
   for (std::size_t t = 0; t < tab_count; ++t) {
     ports::OutrightTabView tab{kOutrightTabs[t].caption, kOutrightFrameTitle,
@@ -136,7 +136,7 @@ TicketOutcome OutrightTicket::place() {
 
 TicketOutcome run_outright_ticket(OutrightServices services, const protocol::MatchRecord& event,
                                   HeldOutrightEntries& held) {
-  if (event.neutral_venue) {
+  if (event.closed_value == kEventClosedValue) {
     services.messages.show_message(kEventClosedText, false);
     return TicketOutcome::kNotOpened;
   }

@@ -20,6 +20,8 @@ inline constexpr char kMinimumStakeText[] = "最小投注金额为10元！";
 inline constexpr char kOutrightTicketTitle[] = "总冠军投注";
 inline constexpr char kOutrightFrameTitle[] = "总冠军/指数(赔率包含本金)";
 inline constexpr char kInstructionsTitle[] = "玩法说明";
+// The window's fixed label beside the stake, whatever the account's currency.
+inline constexpr char kOutrightCurrencyLabel[] = "元整（不含小数）";
 inline constexpr std::uint64_t kMinimumOutrightStake = 10;
 inline constexpr int kOutrightChoiceCount = 44;
 

@@ -28,7 +28,7 @@ void ParlayHall::bet_click(std::size_t line, int column) {
   if (line >= matches().size()) return;
   const auto* l = outcome_line(line, outcome_code(column));
   if (!l) return;
-  ticket_.add_leg(leg_of(matches()[line], *l));
+  ticket_.add_from_hall(matches()[line], *l);
 }
 
 void ParlayHall::more_click(std::size_t line) {

@@ -41,20 +41,19 @@ std::string odds_suffix(double price) { return " (" + notation::displayed_odds(p
 
 int kind_of(int market_type) { return protocol::kind_of_market_type(market_type); }
 
-// Stake text as typed: an optional sign and digits; a value beyond int saturates (it is refused
-// as above the limit anyway). Nothing for anything else.
-std::optional<long long> typed_integer(std::string_view typed) {
-  while (!typed.empty() && typed.front() == ' ') typed.remove_prefix(1);
-  while (!typed.empty() && typed.back() == ' ') typed.remove_suffix(1);
+// Stake text read as an integer, as the C library reads one: blanks, an optional sign, the leading
+// digits; text without leading digits reads as 0. A value beyond int saturates (it is refused as
+// above the limit anyway).
+long long typed_integer(std::string_view typed) {
+  while (!typed.empty() && (typed.front() == ' ' || typed.front() == '\t')) typed.remove_prefix(1);
   bool negative = false;
   if (!typed.empty() && (typed.front() == '-' || typed.front() == '+')) {
     negative = typed.front() == '-';
     typed.remove_prefix(1);
   }
-  if (typed.empty()) return std::nullopt;
   long long value = 0;
   for (const char c : typed) {
-    if (c < '0' || c > '9') return std::nullopt;
+    if (c < '0' || c > '9') break;
     value = std::min<long long>(value * 10 + (c - '0'), std::numeric_limits<int>::max());
   }
   return negative ? -value : value;
@@ -209,7 +208,17 @@ bool ParlayTicket::add_leg(protocol::ParlaySelection leg) {
   return true;
 }
 
-void ParlayTicket::choose_more(const protocol::MatchRecord& match) {
+bool ParlayTicket::takes_bets() const {
+  const int mode = services_.session.context.login_mode;
+  return mode != net::kLoginModeVisitor && mode != net::kLoginModeSecondary;
+}
+
+void ParlayTicket::add_from_hall(const protocol::MatchRecord& match, const protocol::OddsLine& line) {
+  if (takes_bets()) add_leg(leg_of(match, line));
+}
+
+void ParlayTicket::choose_more(protocol::MatchRecord match) {
+  if (!takes_bets()) return;
   auto held = held_lines_.find(match.match_number);
   if (held == held_lines_.end()) {
     std::vector<protocol::OddsLine> fetched;
@@ -220,9 +229,18 @@ void ParlayTicket::choose_more(const protocol::MatchRecord& match) {
       return;
     }
     std::erase_if(fetched, [&](const protocol::OddsLine& l) { return l.match_number != match.match_number; });
+    // A reply without lines is asked again next time rather than held as the match's lines.
+    if (fetched.empty()) {
+      run_market_choice(match, market_choices(match, fetched));
+      return;
+    }
     held = held_lines_.insert_or_assign(match.match_number, std::move(fetched)).first;
   }
-  const MarketChoices choices = market_choices(match, held->second);
+  // The window's items are copies of the held lines, which a refresh under the window may replace.
+  run_market_choice(match, market_choices(match, held->second));
+}
+
+void ParlayTicket::run_market_choice(const protocol::MatchRecord& match, const MarketChoices& choices) {
   auto chosen_line = [&](const std::optional<ports::MarketChoice>& chosen) -> const protocol::OddsLine* {
     if (!chosen || chosen->tab < 0 || chosen->item < 0) return nullptr;
     const auto tab = static_cast<std::size_t>(chosen->tab);
@@ -248,25 +266,26 @@ void ParlayTicket::remove_leg(std::size_t row) {
 
 void ParlayTicket::edit_stake(std::size_t row, std::string_view typed) {
   if (row >= types().size()) return;
-  const auto value = typed_integer(typed);
+  const long long value = typed_integer(typed);
   const int old = types()[row].stake;
-  if (!value || *value < 0 || *value == old) {
+  if (value < 0 || value == old) {
     notify();  // the cell shows the stake it holds again
     return;
   }
-  if (*value > kMaxTypeStake) {
+  if (value > kMaxTypeStake) {
     show(kStakeAboveLimitText);
     notify();
     return;
   }
-  slip_.set_stake(types()[row].combination_mask, static_cast<int>(*value));
+  slip_.set_stake(types()[row].combination_mask, static_cast<int>(value));
   const bool over_limit = show_totals();
   notify();
   if (over_limit) show(kOverLimitText);
 }
 
 void ParlayTicket::check_legs() {
-  if (legs().empty()) return;
+  // Under the open confirmation the next refresh checks them instead.
+  if (legs().empty() || confirming_) return;
   std::vector<int> matches;
   for (const auto& leg : legs()) {
     if (std::find(matches.begin(), matches.end(), leg.match_number) == matches.end()) {
@@ -320,6 +339,7 @@ void ParlayTicket::check_legs() {
 }
 
 void ParlayTicket::bet() {
+  if (!takes_bets() || confirming_) return;
   std::string rows;
   for (std::size_t row = 0; row < types().size(); ++row) {
     if (types()[row].stake <= 0) continue;
@@ -329,17 +349,22 @@ void ParlayTicket::bet() {
     show(kStakeZeroText);
     return;
   }
-  const long long total = slip_.total_stake();
-  const std::string text = "您共串" + std::to_string(legs().size()) + "场比赛，选择的投注如下：\n" + rows +
-                           "\n\n总投注彩金：" + std::to_string(total) + " " + currency() + "。";
-  if (!services_.windows.confirm_overview(kParlayTicketTitle, text)) return;
-
+  // What the confirmation shows is what is sent, whatever happens under its event loop.
   std::vector<protocol::SelectionEntry> selections;
   for (const auto& leg : legs()) {
     selections.push_back({leg.selection_number, leg.line_code, leg.price, leg.match_number});
   }
+  const std::vector<protocol::ParlayTypeEntry> stakes = types();
+  const long long total = slip_.total_stake();
+  const std::string text = "您共串" + std::to_string(legs().size()) + "场比赛，选择的投注如下：\n" + rows +
+                           "\n\n总投注彩金：" + std::to_string(total) + " " + currency() + "。";
+  confirming_ = true;
+  const bool confirmed = services_.windows.confirm_overview(kParlayTicketTitle, text);
+  confirming_ = false;
+  if (!confirmed) return;
+
   const protocol::Outcome sent =
-      protocol::place_bets(services_.session, protocol::kPlaceBetsSubject, selections, types());
+      protocol::place_bets(services_.session, protocol::kPlaceBetsSubject, selections, stakes);
   if (!sent) {
     show(sent.error());
     return;

@@ -83,15 +83,18 @@ class ParlayTicket final {
 
   // Accepts the leg or shows why not (the last failing check's message); true when accepted.
   bool add_leg(protocol::ParlaySelection leg);
-  // The "更多玩法" button: the match's lines (fetched once), then the "玩法选择" window.
-  void choose_more(const protocol::MatchRecord& match);
+  // A click on an outcome cell of the hall; nothing in the Login modes that take no bets.
+  void add_from_hall(const protocol::MatchRecord& match, const protocol::OddsLine& line);
+  // The "更多玩法" button: the match's lines (fetched once), then the "玩法选择" window. The match
+  // is a copy: a timed refresh under the window replaces the hall's list.
+  void choose_more(protocol::MatchRecord match);
   // The delete button of a leg's row.
   void remove_leg(std::size_t row);
   // An edit of a type row's stake cell.
   void edit_stake(std::size_t row, std::string_view typed);
   // After every refresh of the hall: the legs against fresh lines of their matches.
   void check_legs();
-  // The bet button.
+  // The bet button: the confirmation, then exactly what it showed is sent.
   void bet();
 
   const std::vector<protocol::ParlaySelection>& legs() const { return slip_.selections(); }
@@ -107,6 +110,9 @@ class ParlayTicket final {
   // Recomputes the totals; true when the over-limit mark is set.
   bool show_totals();
   void notify();
+  bool takes_bets() const;
+  // The "玩法选择" window over its own copies of the lines; the chosen one becomes a leg.
+  void run_market_choice(const protocol::MatchRecord& match, const MarketChoices& choices);
 
   ParlayTicketServices services_;
   ParlayTicketView* view_ = nullptr;
@@ -114,6 +120,8 @@ class ParlayTicket final {
   std::map<int, std::vector<protocol::OddsLine>> held_lines_;  // by match: 4028 answers
   std::string stake_line_;
   std::string payout_line_ = kZeroPayoutLine;
+  // While the bet's confirmation is open the legs are not checked: the user confirms what he sees.
+  bool confirming_ = false;
 };
 
 }  // namespace brindle::betting

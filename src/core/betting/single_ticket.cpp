@@ -44,6 +44,17 @@ std::optional<std::uint64_t> parse_stake(std::string_view digits) {
   return value;
 }
 
+bool stake_not_zero(ports::MessagePort& messages, const std::string& typed) {
+  const auto stake = parse_stake(typed);
+  if (stake && *stake != 0) return true;
+  messages.show_message(kStakeZeroText, false);
+  return false;
+}
+
+std::function<bool(const std::string&)> stake_window_check(ports::MessagePort& messages) {
+  return [&messages](const std::string& typed) { return stake_not_zero(messages, typed); };
+}
+
 bool ticket_may_open(TicketServices& services) {
   const net::ClientContext& context = services.session.context;
   if (context.login_mode == net::kLoginModeVisitor || context.login_mode == net::kLoginModeSecondary) {
@@ -70,7 +81,7 @@ bool ticket_may_open(TicketServices& services) {
 TicketOutcome run_stake_loop(TicketServices& services, const SingleBet& bet) {
   std::string typed;
   for (;;) {
-    auto entry = services.stake_window.ask_stake(bet.window, typed);
+    auto entry = services.stake_window.ask_stake(bet.window, typed, stake_window_check(services.messages));
     if (!entry) return TicketOutcome::kCancelled;
     typed = std::move(*entry);
     const auto stake = parse_stake(typed);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -18,10 +19,11 @@ struct StakeWindowContent {
 class StakeWindowPort {
  public:
   virtual ~StakeWindowPort() = default;
-  //! Shows the window modally with `typed` in the stake field; the digits in the field after "提交",
-  //! nothing after "取消" or close.
-  virtual std::optional<std::string> ask_stake(const StakeWindowContent& content,
-                                               const std::string& typed) = 0;
+  //! Shows the window modally with `typed` in the stake field. Each "提交" hands `submit` the digits
+  //! in the field; the window closes when it answers true and stays open, entries kept, otherwise.
+  //! The digits submitted last, or nothing after "取消" or close.
+  virtual std::optional<std::string> ask_stake(const StakeWindowContent& content, const std::string& typed,
+                                               const std::function<bool(const std::string&)>& submit) = 0;
   //! Closes the window on show as if "取消" had been pressed (a ticket's time limit ran out).
   virtual void close_as_cancelled() {}
 };

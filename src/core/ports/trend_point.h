@@ -25,6 +25,7 @@ struct OddsTrend {
   bool shown_away = false;
   int line_kind = 0;
   int price_sum_target = 0;
+  std::string error;  // the failed request's message: the chart is empty and the window shows it
 };
 
 }  // namespace brindle::ports

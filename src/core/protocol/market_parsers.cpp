@@ -60,7 +60,8 @@ MatchRecord read_match_line(FieldReader& r, int match_number) {
   read_date_time(r, m.second_date, m.second_time);
   read_text(r, m.home_team);
   read_text(r, m.away_team);
-  m.neutral_venue = r.integer() != 0;
+  m.closed_value = r.integer();
+  m.neutral_venue = m.closed_value != 0;
   m.in_play = r.integer() != 0;
   return m;
 }

@@ -20,6 +20,8 @@ struct MatchRecord {
   std::string home_team;
   std::string away_team;
   int spare = 0;  // no reply fills it
+  // The venue field as sent: the outright list sends the event's closed value there (1 = closed).
+  int closed_value = 0;
 
   bool operator==(const MatchRecord&) const = default;
 };

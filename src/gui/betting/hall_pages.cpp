@@ -1,5 +1,6 @@
 #include "gui/betting/hall_pages.h"
 
+#include <QTimer>
 #include <memory>
 
 #include "core/betting/asian_handicap_hall.h"
@@ -36,6 +37,11 @@ HallPages::HallPages(Services services)
       },
       [this](const ports::OddsTrend& trend) {
         OddsTrendWindow window(trend, owner_);
+        if (!trend.error.empty()) {
+          // Over the open window, which stays open with its empty chart.
+          QTimer::singleShot(0, &window,
+                             [this, &trend] { services_.messages.show_message(trend.error, false); });
+        }
         window.exec();
       });
   windows_.set_results_opener([this] { run_results_window(session_, services_.messages, owner_); });

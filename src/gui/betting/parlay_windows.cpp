@@ -19,7 +19,6 @@ namespace brindle::gui {
 namespace {
 
 constexpr QSize kTemplateSize(560, 400);
-constexpr int kOverviewFontPoints = 10;
 
 }  // namespace
 
@@ -126,7 +125,11 @@ std::optional<ports::MarketChoice> ParlayWindowsPortImpl::choose_market(
 }
 
 bool ParlayWindowsPortImpl::confirm_overview(const std::string& title, const std::string& text) {
-  ConfirmationWindow window({title, text, kOverviewFontPoints, false}, owner_);
+  // The dialogs' default font: the caller sets none.
+  ports::ConfirmationRequest request;
+  request.title = title;
+  request.text = text;
+  ConfirmationWindow window(request, owner_);
   return window.exec() == QDialog::Accepted;
 }
 

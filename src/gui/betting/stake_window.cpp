@@ -91,7 +91,14 @@ StakeWindow::StakeWindow(int skin_size_mode, QWidget* parent) : QDialog(parent) 
   submit->setObjectName("submit");
   submit->setDefault(true);
   buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole)->setObjectName("cancel");
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+    if (!submit_ || submit_(typed().toStdString())) {
+      accept();
+      return;
+    }
+    stake_->setFocus();
+    stake_->selectAll();
+  });
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   layout->addWidget(buttons);
   SkinnedFrame::skin_dialog(this);
@@ -110,10 +117,12 @@ void StakeWindow::show_content(const ports::StakeWindowContent& content, const Q
 
 QString StakeWindow::typed() const { return stake_->text(); }
 
-std::optional<std::string> StakeWindowPortImpl::ask_stake(const ports::StakeWindowContent& content,
-                                                          const std::string& typed) {
+std::optional<std::string> StakeWindowPortImpl::ask_stake(
+    const ports::StakeWindowContent& content, const std::string& typed,
+    const std::function<bool(const std::string&)>& submit) {
   StakeWindow window(skin_size_mode_, owner_);
   window.show_content(content, QString::fromStdString(typed));
+  window.set_submit(submit);
   showing_ = &window;
   const int result = window.exec();
   showing_ = nullptr;

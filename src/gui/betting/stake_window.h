@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
+#include <string>
 
 #include "core/ports/stake_window_port.h"
 
@@ -16,6 +18,8 @@ class StakeWindow final : public QDialog {
   explicit StakeWindow(int skin_size_mode, QWidget* parent = nullptr);
 
   void show_content(const ports::StakeWindowContent& content, const QString& typed);
+  // "提交" closes the window only when `submit` takes the stake; a refusal keeps it open.
+  void set_submit(std::function<bool(const std::string&)> submit) { submit_ = std::move(submit); }
   QString typed() const;
   QLineEdit* stake_field() const { return stake_; }
 
@@ -26,14 +30,15 @@ class StakeWindow final : public QDialog {
   QLabel* explanation_ = nullptr;
   QLabel* currency_ = nullptr;
   QLineEdit* stake_ = nullptr;
+  std::function<bool(const std::string&)> submit_;
 };
 
 // The port over a fresh stake window for every showing.
 class StakeWindowPortImpl final : public ports::StakeWindowPort {
  public:
   StakeWindowPortImpl(int skin_size_mode, QWidget* owner) : skin_size_mode_(skin_size_mode), owner_(owner) {}
-  std::optional<std::string> ask_stake(const ports::StakeWindowContent& content,
-                                       const std::string& typed) override;
+  std::optional<std::string> ask_stake(const ports::StakeWindowContent& content, const std::string& typed,
+                                       const std::function<bool(const std::string&)>& submit) override;
   void close_as_cancelled() override;
   void set_owner(QWidget* owner) { owner_ = owner; }
 

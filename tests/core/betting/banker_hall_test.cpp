@@ -70,6 +70,15 @@ TEST(BankerHall, OfferColumnsWithTheAcceptableStakeTruncated) {
   EXPECT_EQ(f.hall.location_text(), " 您现在的位置：对战万事盘");
 }
 
+TEST(BankerHall, AMarketTakenInFullOrBeyondShowsNoNegativeAcceptableStake) {
+  for (const char* taken : {"1176.4", "1176.5", "2000"}) {
+    Banker f;
+    f.open_with({"1|ok", header(9001, "英超", "曼联", "利物浦"),
+                 offer(9001, 1, 501, 1, "1000", "0.85", taken, "庄家甲")});
+    EXPECT_EQ(f.hall.cell_text(0, 4), "0 RMB") << taken;
+  }
+}
+
 TEST(BankerHall, AcceptableStake) {
   struct Case {
     double stake, price, taken, acceptable;
@@ -118,9 +127,14 @@ TEST(BankerHall, StakeChecksInTheirOrder) {
     } else {
       EXPECT_EQ(f.subjects().back(), 4012);  // nothing sent
       EXPECT_EQ(f.messages.texts, std::vector<std::string>{c.refusal});
-      // The ticket opened again with the stake as typed, then was cancelled.
-      ASSERT_EQ(f.stake_window.typed_on_show.size(), 2u);
-      EXPECT_EQ(f.stake_window.typed_on_show[1], c.typed);
+      // A zero stake is refused inside the window; the others open the ticket again with the stake as
+      // typed. Either way it was then cancelled.
+      const bool in_place = c.refusal == std::string(kStakeZeroText);
+      EXPECT_EQ(f.stake_window.refused_in_place.size(), in_place ? 1u : 0u);
+      ASSERT_EQ(f.stake_window.typed_on_show.size(), in_place ? 1u : 2u);
+      if (!in_place) {
+        EXPECT_EQ(f.stake_window.typed_on_show[1], c.typed);
+      }
       EXPECT_TRUE(f.confirmation.shown.empty());
     }
   }

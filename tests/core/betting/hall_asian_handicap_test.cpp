@@ -259,13 +259,32 @@ TEST(HallClicks, AVisitorsBetClicksDoNothingWhileHistoryAndTrendStillAct) {
   }
 }
 
-TEST(HallClicks, AFailedTrendIsShownAndNoChartOpens) {
+TEST(HallClicks, AFailedTrendOpensTheWindowEmptyWithTheMessage) {
   AsianHall f;
   f.refresh_with(kThreeLeagues);
   f.reply({"0|没有走势"});
   f.hall.click(0, Column::kTrend);
-  EXPECT_EQ(f.messages.texts, (std::vector<std::string>{"没有走势"}));
-  EXPECT_TRUE(f.windows.trends.empty());
+  EXPECT_EQ(f.windows.trends, (std::vector<std::size_t>{0}));
+  EXPECT_EQ(f.windows.last_trend.error, "没有走势");
+  EXPECT_EQ(f.windows.last_trend.team, "曼联");
+  EXPECT_TRUE(f.messages.texts.empty());  // the window shows it, over its empty chart
+}
+
+// The windows run event loops of their own; a timed refresh under them replaces the rows they came
+// from, which must not reach what the windows were handed.
+TEST(HallClicks, HistoryAndTrendHoldNothingOfTheRowsAcrossTheirWindows) {
+  AsianHall f;
+  f.refresh_with(kThreeLeagues);
+  f.windows.on_open = [&] { f.refresh_with(reply_of({})); };
+  f.hall.click(0, Column::kHistory);
+  EXPECT_EQ(f.windows.histories, (std::vector<std::string>{"1 曼联 利物浦"}));
+  f.refresh_with(kThreeLeagues);
+  f.windows.on_open = nullptr;
+  // The refresh comes in while the 4022 request's Progress window pumps events.
+  f.transport.during_exchange = [&] { f.refresh_with(reply_of({})); };
+  f.reply({"1|ok", "45352.5|3|0.9|0"});
+  f.hall.click(0, Column::kTrend);
+  EXPECT_EQ(f.windows.last_trend.team, "曼联");
 }
 
 TEST(HallRooms, PrivateRoomCommandByLoginModeAndRoomList) {

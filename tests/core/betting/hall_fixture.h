@@ -30,21 +30,26 @@ struct RecordingMessages final : ports::MessagePort {
 };
 
 // Answers the stake window from a script ("取消" once it runs out) and keeps what each showing held.
+// An answer that the window's own check refuses stays in the same showing, as the real window does.
 struct ScriptedStakeWindow final : ports::StakeWindowPort {
-  std::optional<std::string> ask_stake(const ports::StakeWindowContent& content,
-                                       const std::string& typed) override {
+  std::optional<std::string> ask_stake(const ports::StakeWindowContent& content, const std::string& typed,
+                                       const std::function<bool(const std::string&)>& submit) override {
     shown.push_back(content);
     typed_on_show.push_back(typed);
     if (on_show) on_show();
-    if (answers.empty()) return std::nullopt;
-    auto next = answers.front();
-    answers.pop_front();
-    return next;
+    while (!answers.empty()) {
+      auto next = answers.front();
+      answers.pop_front();
+      if (!next || submit(*next)) return next;
+      refused_in_place.push_back(*next);
+    }
+    return std::nullopt;
   }
   void close_as_cancelled() override { ++closed; }
   std::deque<std::optional<std::string>> answers;
   std::vector<ports::StakeWindowContent> shown;
   std::vector<std::string> typed_on_show;
+  std::vector<std::string> refused_in_place;  // submits the window's check turned away
   std::function<void()> on_show;
   int closed = 0;  // closings by a time limit
 };
@@ -81,9 +86,11 @@ struct RecordingWindows final : ports::HallWindowsPort {
   void open_bet_records() override { ++records; }
   void open_results() override { ++results; }
   void open_match_history(int match, const std::string& home, const std::string& away, int) override {
+    if (on_open) on_open();
     histories.push_back(std::to_string(match) + " " + home + " " + away);
   }
   void open_odds_trend(const ports::OddsTrend& trend) override {
+    if (on_open) on_open();
     trends.push_back(trend.points.size());
     last_trend = trend;
   }
@@ -106,6 +113,7 @@ struct RecordingWindows final : ports::HallWindowsPort {
   std::vector<std::size_t> trends;
   ports::OddsTrend last_trend;
   std::vector<std::string> web_tokens;
+  std::function<void()> on_open;  // runs inside a window's own event loop, before it reads its arguments
 };
 
 // Presses "确认" with each scripted item in turn until the ticket takes one; cancels when out.
@@ -114,6 +122,7 @@ struct ScriptedParlayWindows final : ports::ParlayWindowsPort {
       const ports::MarketChoiceContent& content,
       const std::function<bool(std::optional<ports::MarketChoice>)>& confirm) override {
     shown.push_back(content);
+    if (on_show) on_show();
     while (!presses.empty()) {
       const auto press = presses.front();
       presses.pop_front();
@@ -123,8 +132,10 @@ struct ScriptedParlayWindows final : ports::ParlayWindowsPort {
   }
   bool confirm_overview(const std::string& title, const std::string& text) override {
     overviews.push_back(title + "|" + text);
+    if (on_show) on_show();
     return confirm_answer;
   }
+  std::function<void()> on_show;  // runs inside either window's event loop
   std::deque<std::optional<ports::MarketChoice>> presses;
   std::vector<ports::MarketChoiceContent> shown;
   std::vector<std::string> overviews;

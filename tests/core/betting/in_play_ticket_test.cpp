@@ -234,7 +234,9 @@ TEST(InPlayTicket, StakeLoopRefusalsReturnToTheStakeWindow) {
   f.hall.click(0, C::kNegativeOdds);
   EXPECT_EQ(f.messages.texts, (std::vector<std::string>{"投注彩金不能为0！", "投注彩金不能超过可用金！",
                                                         "赔率已变动", "投注成功\n请留意投注记录。"}));
-  EXPECT_EQ(f.stake_window.typed_on_show, (std::vector<std::string>{"", "0", "1001", "100", "100"}));
+  // The zero stake stays in the first showing, so its 20-second limit is not restarted.
+  EXPECT_EQ(f.stake_window.refused_in_place, (std::vector<std::string>{"0"}));
+  EXPECT_EQ(f.stake_window.typed_on_show, (std::vector<std::string>{"", "1001", "100", "100"}));
   EXPECT_EQ(f.subjects(), (std::vector<int>{4027, 4038, 3016, 3020, 3016, 3020}));
 }
 
@@ -360,6 +362,39 @@ TEST(InPlayFollowUp, AFullTableLosesNoWaitingBet) {
   EXPECT_FALSE(f.follow_ups.start(99, 1, 8, 100));
   EXPECT_EQ(f.follow_ups.waiting(), 50u);
   EXPECT_EQ(f.clock.running(), 50u);
+}
+
+// Each delayed bet waits for the delay the server gave it: a later bet with a shorter delay must
+// not send an earlier bet's follow-up before its own delay has run out.
+TEST(InPlayFollowUp, EachBetWaitsItsOwnDelay) {
+  InPlay f;
+  ASSERT_TRUE(f.follow_ups.start(1, 1, 8, 5));
+  f.context.in_play_delay = 0;  // as a later 3016 answer leaves it
+  ASSERT_TRUE(f.follow_ups.start(2, 2, 9, 0));
+  f.reply({"1|ok|1"});
+  f.clock.advance_seconds(2);
+  EXPECT_EQ(f.paras().back(), "2|9");
+  const auto after_second = f.transport.exchanges().size();
+  f.clock.advance_seconds(4);
+  EXPECT_EQ(f.transport.exchanges().size(), after_second);
+  f.reply({"1|ok|1"});
+  f.clock.advance_seconds(3);
+  EXPECT_EQ(f.paras().back(), "1|8");
+  EXPECT_EQ(f.follow_ups.waiting(), 0u);
+}
+
+TEST(InPlayHall, AChosenLeagueNarrowsTheOneInPlayList) {
+  InPlay f;
+  f.reply({"1|ok|0", match_line(1, "英超", kFirstDay, "曼联", "利物浦", 0, 1),
+           odds_line(1, 8, 12, 3, "0.90", 190, 0, 1, 0), odds_line(1, 8, 13, -3, "1.00", 190, 0, 1, 0),
+           match_line(3, "西甲", kFirstDay, "皇马", "巴萨", 0, 1), odds_line(3, 8, 32, 3, "0.80", 190),
+           odds_line(3, 8, 33, -3, "1.10", 190)});
+  f.hall.choose_league("西甲");
+  EXPECT_EQ(f.subjects().back(), 4027);
+  EXPECT_EQ(f.paras().back(), "8|11|22");
+  ASSERT_EQ(f.hall.line_count(), 1u);
+  EXPECT_EQ(f.hall.cell_text(0, C::kPositiveOdds), "1.800");
+  EXPECT_EQ(f.hall.odds().size(), 2u);
 }
 
 }  // namespace

@@ -71,7 +71,10 @@ TEST(OpenMarketPage, LeaguesFollowThePrefixRuleAndListExactMatches) {
   EXPECT_EQ(f.page.leagues(), (std::vector<std::string>{"英超联赛", "西甲"}));
   ASSERT_EQ(f.page.listed_matches().size(), 2u);
   EXPECT_EQ(f.page.listed_matches()[1].match_number, 503);
-  EXPECT_EQ(f.page.banner(), "");
+  EXPECT_EQ(f.page.banner(), "请先点击比赛、然后进行开盘！");
+  f.page.choose_league(1);  // nothing was selected: still the opening banner
+  EXPECT_EQ(f.page.banner(), "请先点击比赛、然后进行开盘！");
+  f.page.choose_league(0);
   EXPECT_EQ(f.page.stake_label(), "元整（不含小数）");
   f.offers({offer(71, 1, "0.5")});
   EXPECT_EQ(f.page.banner(), "选择比赛：阿森纳 vs 切尔西");

@@ -249,6 +249,20 @@ TEST(OutrightTicket, ChosenSelectionIsClearedWhateverHappens) {
   EXPECT_FALSE(ticket.chosen().has_value());
 }
 
+// Only the closed value 1 closes an event; the label beside the stake is fixed whatever the currency.
+TEST(OutrightTicket, OnlyTheClosedValueOneClosesAndTheLabelIsFixed) {
+  Outright f;
+  f.context.currency_code = 2;
+  f.reply({"1|ok|0", match_line(73, "世界杯", kFirstDay, "最佳射手", "", 2)});
+  f.balance_reply();
+  f.hall.refresh();
+  f.reply({"1|ok", entry(73, 2, 1, "9.5", "某甲", 731)});
+  f.hall.click(0, OutrightHall::kMore);
+  EXPECT_TRUE(f.messages.texts.empty()) << f.messages.texts.front();
+  ASSERT_EQ(f.window.shown.size(), 1u);
+  EXPECT_EQ(f.window.shown[0].currency_label, "元整（不含小数）");
+}
+
 TEST(OutrightTicket, ClosedEventFailedFetchAndHeldEntries) {
   {
     Outright f;

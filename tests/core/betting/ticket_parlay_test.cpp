@@ -183,8 +183,9 @@ TEST(ParlayTicket, StakeEditsAgainstTheLimit) {
       {"99999999999999999999", 50, {"单注彩金不能超过200000！"}},
       {"-5", 50, {}},
       {"50", 50, {}},
-      {"abc", 50, {}},
-      {"", 50, {}},
+      {"abc", 0, {}},  // read as an integer: no leading digits is 0
+      {"", 0, {}},
+      {"12abc", 12, {}},
       {"0", 0, {}},
       {" 70 ", 70, {}},
   };
@@ -436,6 +437,92 @@ TEST(ParlayHall, OutcomeCellsAddLegsAndARefreshChecksThem) {
   hall.refresh();
   EXPECT_EQ(f.subjects(), (std::vector<int>{4027, 4012, 4027, 4028, 4012}));
   EXPECT_EQ(hall.ticket().legs()[0].selection_number, 11);
+}
+
+// A hall whose every refresh brings the same two matches; its 4028 answers are scripted per test.
+struct ParlayHallFixture : brindle::testing::HallFixture {
+  ParlayHallFixture() { refresh(); }
+  void refresh() {
+    reply(list);
+    balance_reply();
+    hall.refresh();
+  }
+  const std::vector<std::string> list{
+      "1|ok|0", match_line(1, "英超", kFirstDay, "曼联", "利物浦"), odds_line(1, 1, 10, 1, "1.10"),
+      match_line(2, "英超", kFirstDay, "阿森纳", "切尔西"), odds_line(2, 1, 20, 4, "0.90")};
+  ScriptedParlayWindows windows;
+  ParlayHall hall{services(), windows};
+};
+
+TEST(ParlayHall, VisitorsAddNoLegsAndPlaceNoParlay) {
+  using C = ParlayHall::Column;
+  for (const int mode : {net::kLoginModeVisitor, net::kLoginModeSecondary}) {
+    ParlayHallFixture f;
+    f.hall.click(0, C::kHomeWin);  // a member's leg, kept when the mode changes
+    f.hall.ticket().edit_stake(0, "10");
+    f.context.login_mode = mode;
+    const auto before = f.transport.exchanges().size();
+    f.hall.click(1, C::kAwayWin);
+    f.hall.click(1, C::kMore);
+    f.hall.ticket().bet();
+    EXPECT_EQ(f.hall.ticket().legs().size(), 1u);
+    EXPECT_EQ(f.transport.exchanges().size(), before);
+    EXPECT_TRUE(f.windows.shown.empty());
+    EXPECT_TRUE(f.windows.overviews.empty());
+  }
+}
+
+// The "玩法选择" window runs its own event loop: a timed refresh under it replaces the hall's matches
+// and the held lines, and the chosen leg must still be the one the window showed.
+TEST(ParlayHall, ARefreshUnderTheMoreWindowLeavesTheChoiceWhole) {
+  ParlayHallFixture f;
+  f.reply({"1|ok", fresh_line(2, 21, 3, "0.95", 0), fresh_line(2, 22, -3, "0.85", 0)});
+  f.windows.presses = {ports::MarketChoice{0, 0}};
+  f.windows.on_show = [&] {
+    f.windows.on_show = nullptr;
+    f.refresh();
+  };
+  f.hall.click(1, ParlayHall::Column::kMore);
+  ASSERT_EQ(f.hall.ticket().legs().size(), 1u);
+  EXPECT_EQ(f.hall.ticket().legs()[0].selection_number, 21);
+  EXPECT_EQ(f.hall.ticket().legs()[0].home_team, "阿森纳");
+}
+
+TEST(ParlayTicket, AnEmptyPriceReplyIsAskedAgainNextTime) {
+  ParlayFixture f;
+  protocol::MatchRecord match;
+  match.match_number = 8;
+  f.reply({"1|ok"});
+  f.ticket.choose_more(match);
+  f.reply({"1|ok", fresh_line(8, 83, 1, "1.1")});
+  f.parlay_windows.presses = {ports::MarketChoice{1, 0}};
+  f.ticket.choose_more(match);
+  EXPECT_EQ(f.transport.exchanges().size(), 2u);
+  ASSERT_EQ(f.ticket.legs().size(), 1u);
+  EXPECT_EQ(f.ticket.legs()[0].selection_number, 83);
+}
+
+// A refresh under the confirmation would check the legs and, with a price moved, rebuild the types
+// with stakes 0: what is sent must be what the confirmation showed.
+TEST(ParlayHall, TheConfirmationSendsExactlyWhatItShowed) {
+  using C = ParlayHall::Column;
+  ParlayHallFixture f;
+  f.hall.click(0, C::kHomeWin);
+  f.hall.click(1, C::kAwayWin);
+  f.hall.ticket().edit_stake(0, "30");
+  const auto before = f.subjects().size();
+  f.windows.on_show = [&] {
+    f.windows.on_show = nullptr;
+    f.refresh();
+  };
+  f.reply({"1|投注成功|940|60"});
+  f.hall.ticket().bet();
+  const auto subjects = f.subjects();
+  // The refresh under the window asked no fresh prices for the legs.
+  EXPECT_EQ(std::vector<int>(subjects.begin() + static_cast<long>(before), subjects.end()),
+            (std::vector<int>{4027, 4012, 3010}));
+  EXPECT_EQ(f.paras().back(), "2|00000000100000000020|0000110000000900|1|00000002|000030|0");
+  EXPECT_TRUE(f.hall.ticket().legs().empty());
 }
 
 }  // namespace

@@ -97,7 +97,9 @@ TEST(StakeLoop, ChecksInOrderAndEveryRefusalReturnsWithTheStakeKept) {
   EXPECT_EQ(f.messages.texts,
             (std::vector<std::string>{"投注彩金不能为0！", "投注彩金不能为0！", "投注彩金不能超过可用金！",
                                       "赔率已变动，请重新投注", "投注成功，单号 88\n请留意投注记录。"}));
-  EXPECT_EQ(f.stake_window.typed_on_show, (std::vector<std::string>{"", "", "0", "1001", "1000", "1000"}));
+  // Empty and zero are refused inside the first showing; the window opens again only after the rest.
+  EXPECT_EQ(f.stake_window.refused_in_place, (std::vector<std::string>{"", "0"}));
+  EXPECT_EQ(f.stake_window.typed_on_show, (std::vector<std::string>{"", "1001", "1000", "1000"}));
   ASSERT_EQ(f.confirmation.shown.size(), 3u);  // the stake equal to the funds passes
   EXPECT_EQ(f.confirmation.shown[0].stake, "1000");
   EXPECT_EQ(f.confirmation.shown[0].currency, "元");

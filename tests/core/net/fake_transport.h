@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -25,8 +26,12 @@ class FakeTransport final : public net::Transport {
     if (script_.empty()) return Result<std::vector<std::string>>::failure("no scripted reply");
     auto next = std::move(script_.front());
     script_.pop_front();
+    // What the Progress window lets through while this reply is on its way; it runs once.
+    if (auto during = std::exchange(during_exchange, nullptr)) during();
     return next;
   }
+
+  std::function<void()> during_exchange;
 
   const std::vector<net::HttpExchange>& exchanges() const { return exchanges_; }
   std::vector<std::string> urls() const {
