@@ -46,6 +46,7 @@ Response make_response(unsigned version, bool keep_alive, const HttpAnswer& answ
   res.set(http::field::server, std::string(kServerName));
   res.set(http::field::content_type, answer.content_type);
   if (!answer.allow.empty()) res.set(http::field::allow, answer.allow);
+  for (const auto& [name, value] : answer.headers) res.set(name, value);
   res.keep_alive(keep_alive);
   res.body() = answer.body;
   res.prepare_payload();

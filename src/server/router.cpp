@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "server/list_document.h"
+#include "server/web/in_play_web.h"
 #include "server/web/release_files.h"
 #include "server/web/web_pages.h"
 #include "wire/gbk.h"
@@ -22,12 +23,13 @@ HttpAnswer status_answer(unsigned status, std::string_view utf8_text, std::strin
 }  // namespace
 
 Router::Router(std::shared_ptr<const Dispatcher> dispatcher, std::shared_ptr<const ServerConfig> config,
-               std::string self_host)
+               std::string self_host, std::shared_ptr<const web::InPlayWeb> in_play)
     : dispatcher_(std::move(dispatcher)),
       server_list_(
           list_document(config->servers.value_or(std::vector<ListEntry>{{std::move(self_host), 1}}))),
       proxy_list_(list_document(config->proxies)),
-      release_dir_(config->release_dir) {}
+      release_dir_(config->release_dir),
+      in_play_(std::move(in_play)) {}
 
 HttpAnswer Router::route(Channel channel, std::string_view method, std::string_view target,
                          std::string_view body) const {
@@ -47,6 +49,15 @@ HttpAnswer Router::route(Channel channel, std::string_view method, std::string_v
     if (method != "GET") return status_answer(405, "405 请使用GET方法", "GET");
     HttpAnswer answer;
     answer.body = path == kServerListPath ? server_list_ : proxy_list_;
+    return answer;
+  }
+  if (in_play_ && web::InPlayWeb::handles(path)) {
+    web::WebAnswer page = in_play_->answer(channel == Channel::tls, method, path, body);
+    HttpAnswer answer;
+    answer.status = page.status;
+    answer.body = std::move(page.gbk_html);
+    answer.allow = std::move(page.allow);
+    answer.headers = std::move(page.headers);
     return answer;
   }
   if (auto download = web::release_download(release_dir_, path)) {

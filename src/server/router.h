@@ -5,11 +5,17 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "server/dispatcher.h"
 #include "server/server_config.h"
 
 namespace brindle::server {
+
+namespace web {
+class InPlayWeb;
+}
 
 inline constexpr std::string_view kEndpointPath = "/betengine/VTServer220.dll";
 inline constexpr std::string_view kServerListPath = "/betengine/ServerList.htm";
@@ -21,6 +27,8 @@ struct HttpAnswer {
   std::string content_type{kGbkHtml};
   std::string body;
   std::string allow;  // for 405: the methods the path accepts
+  // Further response headers (the in-play page's cache and content policies).
+  std::vector<std::pair<std::string, std::string>> headers;
 };
 
 // How a request reached the listener.
@@ -32,8 +40,9 @@ inline constexpr std::string_view kHttpsOnlyText = "403 投注接口只接受HTT
 class Router final {
  public:
   // self_host ("127.0.0.1:47443") is what the server list names when the configuration gives none.
+  // in_play serves the in-play web page; without it that page is not found.
   Router(std::shared_ptr<const Dispatcher> dispatcher, std::shared_ptr<const ServerConfig> config,
-         std::string self_host);
+         std::string self_host, std::shared_ptr<const web::InPlayWeb> in_play = nullptr);
 
   // Web pages and list documents are served on either channel. The endpoint answers only over TLS:
   // every request body there carries the user's password.
@@ -49,6 +58,7 @@ class Router final {
   std::string server_list_;
   std::string proxy_list_;
   std::filesystem::path release_dir_;
+  std::shared_ptr<const web::InPlayWeb> in_play_;
 };
 
 }  // namespace brindle::server

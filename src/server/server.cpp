@@ -17,6 +17,7 @@
 #include "server/router.h"
 #include "server/storage/private_files.h"
 #include "server/tls_certificate.h"
+#include "server/web/in_play_web.h"
 #include "server/worker_pool.h"
 
 namespace brindle::server {
@@ -114,7 +115,9 @@ Result<std::unique_ptr<Server>> Server::start(ServerOptions options) {
   auto listener = HttpListener::bind(options.address, options.port, certificate.value(), options.limits);
   if (!listener) return Failure::failure(listener.error());
 
-  auto router = std::make_shared<const Router>(dispatcher.value(), services.config, listener.value()->host());
+  auto router =
+      std::make_shared<const Router>(dispatcher.value(), services.config, listener.value()->host(),
+                                     std::make_shared<const web::InPlayWeb>(services.db, services.market));
   listener.value()->start(std::move(router));
   settle_bets_on_finished_matches(services);
   if (options.market.run_feed) services.market->start();

@@ -10,15 +10,17 @@
 #include "server/members/member_store.h"
 #include "server/rooms/room_store.h"
 #include "server/storage/private_files.h"
+#include "server/web/in_play_web.h"
 
 namespace brindle::server {
 
 std::span<const storage::Migration> all_migrations() {
   static const std::vector<storage::Migration> steps = [] {
     std::vector<storage::Migration> all;
-    for (auto group : {accounts::accounts_migrations(), rooms::rooms_migrations(),
-                       market::market_migrations(), betting::bets_migrations(), banker::banker_migrations(),
-                       members::members_migrations(), matchinfo::matchinfo_migrations()})
+    for (auto group :
+         {accounts::accounts_migrations(), rooms::rooms_migrations(), market::market_migrations(),
+          betting::bets_migrations(), banker::banker_migrations(), members::members_migrations(),
+          matchinfo::matchinfo_migrations(), web::web_migrations()})
       all.insert(all.end(), group.begin(), group.end());
     return all;
   }();

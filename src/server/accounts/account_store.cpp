@@ -68,9 +68,19 @@ ALTER TABLE accounts ADD COLUMN agent_id INTEGER NOT NULL DEFAULT 0 CHECK (agent
 ALTER TABLE accounts ADD COLUMN agent_name TEXT NOT NULL DEFAULT '';
 )sql";
 
+// A web token is stamped when it is first used, so that one never opened dies within minutes while
+// one in use lives on; it carries the password hash it was issued under, so that a changed password
+// ends it as it ends every other session. Tokens from before carry none and are no longer valid.
+constexpr std::string_view kAccountsV3 = R"sql(
+ALTER TABLE web_tokens ADD COLUMN used_at INTEGER;
+ALTER TABLE web_tokens ADD COLUMN password_hash TEXT NOT NULL DEFAULT '';
+CREATE INDEX web_tokens_by_issue ON web_tokens (issued_at);
+)sql";
+
 constexpr storage::Migration kMigrations[] = {
     {"accounts", 1, kAccountsV1},
     {"accounts", 2, kAccountsV2},
+    {"accounts", 3, kAccountsV3},
 };
 
 constexpr std::string_view kAccountColumns =
@@ -318,6 +328,13 @@ Result<Account> record_sign_in(Connection& connection, AccountId id) {
   return std::move(*account.value());
 }
 
+Result<void> set_in_play_web_mode(Connection& connection, AccountId id, bool on) {
+  auto update = connection.prepare("UPDATE accounts SET in_play_web_mode = ?1 WHERE id = ?2");
+  if (!update) return Result<void>::failure(update.error());
+  update->bind(1, on ? 1 : 0).bind(2, id);
+  return expect_one_change(connection, update->run());
+}
+
 Result<std::string> issue_web_token(Connection& connection, AccountId id) {
   using R = Result<std::string>;
   std::array<unsigned char, kWebTokenLength / 2> bytes{};
@@ -337,23 +354,60 @@ Result<std::string> issue_web_token(Connection& connection, AccountId id) {
     expire->bind(1, now - kWebTokenLifetimeSeconds);
     if (auto ran = expire->run(); !ran) return R::failure(ran.error());
   }
-  auto insert =
-      connection.prepare("INSERT INTO web_tokens (token, account_id, issued_at) VALUES (?1, ?2, ?3)");
+  auto insert = connection.prepare(
+      "INSERT INTO web_tokens (token, account_id, issued_at, password_hash)"
+      " SELECT ?1, id, ?3, password_hash FROM accounts WHERE id = ?2");
   if (!insert) return R::failure(insert.error());
   insert->bind(1, token).bind(2, id).bind(3, now);
-  if (auto ran = insert->run(); !ran) return R::failure(ran.error());
+  if (auto ran = expect_one_change(connection, insert->run()); !ran) return R::failure(ran.error());
   return token;
 }
 
-Result<std::optional<AccountId>> web_token_account(Connection& connection, std::string_view token) {
+namespace {
+
+bool well_formed_token(std::string_view token) {
+  return token.size() == kWebTokenLength && std::all_of(token.begin(), token.end(), [](char c) {
+           return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
+         });
+}
+
+// The account of a token that is valid at `now`: within its whole lifetime, opened within the
+// first-use time or used within the idle time since, and issued under the password the account has.
+Result<std::optional<AccountId>> valid_token_account(Connection& connection, std::string_view token,
+                                                     std::int64_t now) {
   using R = Result<std::optional<AccountId>>;
-  auto select = connection.prepare("SELECT account_id FROM web_tokens WHERE token = ?1 AND issued_at >= ?2");
+  if (!well_formed_token(token)) return std::optional<AccountId>{};
+  auto select = connection.prepare(
+      "SELECT t.account_id FROM web_tokens t JOIN accounts a ON a.id = t.account_id"
+      " WHERE t.token = ?1 AND t.password_hash = a.password_hash AND t.issued_at >= ?2"
+      " AND ((t.used_at IS NULL AND t.issued_at >= ?3) OR t.used_at >= ?4)");
   if (!select) return R::failure(select.error());
-  select->bind(1, token).bind(2, storage::now_unix_seconds() - kWebTokenLifetimeSeconds);
+  select->bind(1, token)
+      .bind(2, now - kWebTokenLifetimeSeconds)
+      .bind(3, now - kWebTokenFirstUseSeconds)
+      .bind(4, now - kWebTokenIdleSeconds);
   auto row = select->step();
   if (!row) return R::failure(row.error());
   if (!row.value()) return std::optional<AccountId>{};
   return std::optional<AccountId>(select->column_int64(0));
+}
+
+}  // namespace
+
+Result<std::optional<AccountId>> web_token_account(Connection& connection, std::string_view token) {
+  return valid_token_account(connection, token, storage::now_unix_seconds());
+}
+
+Result<std::optional<AccountId>> use_web_token(Connection& connection, std::string_view token) {
+  using R = Result<std::optional<AccountId>>;
+  const auto now = storage::now_unix_seconds();
+  auto account = valid_token_account(connection, token, now);
+  if (!account || !account.value()) return account;
+  auto stamp = connection.prepare("UPDATE web_tokens SET used_at = ?2 WHERE token = ?1");
+  if (!stamp) return R::failure(stamp.error());
+  stamp->bind(1, token).bind(2, now);
+  if (auto ran = stamp->run(); !ran) return R::failure(ran.error());
+  return account;
 }
 
 Result<std::vector<Account>> list_accounts(Connection& connection) {

@@ -58,11 +58,21 @@ Result<void> set_frozen(storage::Connection& connection, AccountId id, bool froz
 Result<Account> record_sign_in(storage::Connection& connection, AccountId id);
 Result<std::vector<Account>> list_accounts(storage::Connection& connection);
 
-// The web session token that the embedded in-play page receives: 40 upper-case hexadecimal digits,
-// valid for a day, so a web page can tell whose session it serves.
+// Whether the halls' in-play button opens the in-play web page (the first member detail of 3032).
+Result<void> set_in_play_web_mode(storage::Connection& connection, AccountId id, bool on);
+
+// The web session token that the embedded in-play page receives (4061): 40 upper-case hexadecimal
+// digits standing for the account's credentials on that page. It must be opened within a few
+// minutes, then lives while it is used at least every idle period, never beyond its whole
+// lifetime, and ends at once when the account's password changes.
 inline constexpr std::size_t kWebTokenLength = 40;
-inline constexpr std::int64_t kWebTokenLifetimeSeconds = 24 * 60 * 60;
+inline constexpr std::int64_t kWebTokenFirstUseSeconds = 5 * 60;
+inline constexpr std::int64_t kWebTokenIdleSeconds = 20 * 60;
+inline constexpr std::int64_t kWebTokenLifetimeSeconds = 4 * 60 * 60;
 Result<std::string> issue_web_token(storage::Connection& connection, AccountId id);
+// The account a token stands for now; nothing for one that is unknown, malformed or no longer valid.
 Result<std::optional<AccountId>> web_token_account(storage::Connection& connection, std::string_view token);
+// The same, and stamps the token as used now (inside a write transaction).
+Result<std::optional<AccountId>> use_web_token(storage::Connection& connection, std::string_view token);
 
 }  // namespace brindle::server::accounts

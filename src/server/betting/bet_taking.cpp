@@ -333,13 +333,16 @@ Result<InPlayRequest> parse_in_play_form(std::string_view para) {
 
 Result<InPlayTaken> take_in_play_bet(storage::Database& db, const market::Market& market,
                                      const accounts::AuthenticatedAccount& account,
-                                     const InPlayRequest& request) {
+                                     const InPlayRequest& request, const InTransaction& also) {
   if (auto ok = check_account(account); !ok) return Result<InPlayTaken>::failure(ok.error());
   const auto snapshot = market.snapshot();
   auto names = snapshot ? names_of(*snapshot, request.selection) : std::nullopt;
   if (!names) return refuse<InPlayTaken>(kUnknownSelectionText);
 
   return db.transaction([&](Connection& connection) -> Result<InPlayTaken> {
+    if (also) {
+      if (auto done = also(connection); !done) return Result<InPlayTaken>::failure(done.error());
+    }
     auto quote = current_quote(connection, request.selection, request.price_milli);
     if (!quote) return Result<InPlayTaken>::failure(quote.error());
     const market::Quote& q = quote.value();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -84,10 +85,12 @@ struct InPlayTaken {
 // when its line has no acceptance delay, otherwise as a pending bet
 // that is judged once the delay has run out, against the line at that moment. Nothing is frozen
 // while it waits (a refused bet then leaves no trace in the statement); the balance is checked now
-// and again when it is accepted.
+// and again when it is accepted. `also` runs first inside the bet's transaction (the web page claims
+// its form's one-time key there); its failure refuses the bet with its text.
+using InTransaction = std::function<Result<void>(storage::Connection&)>;
 Result<InPlayTaken> take_in_play_bet(storage::Database& db, const market::Market& market,
                                      const accounts::AuthenticatedAccount& account,
-                                     const InPlayRequest& request);
+                                     const InPlayRequest& request, const InTransaction& also = {});
 
 // 3018: judges one pending bet of the account if its delay has run out; its status afterwards.
 Result<BetStatus> complete_in_play_bet(storage::Database& db, accounts::AccountId account,

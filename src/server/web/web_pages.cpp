@@ -73,6 +73,8 @@ constexpr std::array kPages = {
 
 }  // namespace
 
+std::string_view page_style() { return kStyle; }
+
 std::optional<std::string> page_for(std::string_view path) {
   for (const Page& page : kPages) {
     if (page.path != path) continue;
