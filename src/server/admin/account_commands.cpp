@@ -321,6 +321,38 @@ int withdrawal_password(std::span<const std::string_view> args, CommandContext& 
   return 0;
 }
 
+// ---- in-play-web
+
+constexpr std::string_view kInPlayWebUsage =
+    "usage: brindle-server in-play-web --data-dir DIR USER on|off\n"
+    "\n"
+    "Turns the in-play web mode of an account on or off: with it on, the in-play button of every\n"
+    "hall opens the in-play web page in the client's 走地 window instead of the in-play hall. The\n"
+    "client reads it at sign-in.\n";
+
+int in_play_web(std::span<const std::string_view> args, CommandContext& context) {
+  const std::string usage(kInPlayWebUsage);
+  const std::string_view values[] = {kDataDir};
+  auto options = parse_options(args, values);
+  if (!options) return bad_line(context, options.error(), usage);
+  const auto& words = options->positional;
+  if (!options->value(kDataDir) || words.size() != 2 || (words[1] != "on" && words[1] != "off")) {
+    return bad_line(context, "in-play-web wants --data-dir, a user name and on or off", usage);
+  }
+  const std::string user = words[0];
+  const bool on = words[1] == "on";
+  auto database = open_server_database(std::string(*options->value(kDataDir)));
+  if (!database) return failed(context, database.error());
+  auto set = database.value()->transaction([&](storage::Connection& connection) -> Result<void> {
+    auto account = account_of(connection, user);
+    if (!account) return Result<void>::failure(account.error());
+    return accounts::set_in_play_web_mode(connection, account.value(), on);
+  });
+  if (!set) return failed(context, user + ": " + set.error());
+  context.out << "in-play web mode of " << user << ": " << words[1] << '\n';
+  return 0;
+}
+
 // ---- agent
 
 constexpr std::string_view kAgentUsage =
@@ -470,6 +502,8 @@ Result<void> add_account_commands(SubcommandTable& table) {
       {"withdrawal-password", "set the withdrawal password that transfers ask for",
        std::string(kWithdrawalPasswordUsage), withdrawal_password},
       {"agent", "give a star member an agent for his rooms", std::string(kAgentUsage), agent},
+      {"in-play-web", "turn an account's in-play web mode on or off", std::string(kInPlayWebUsage),
+       in_play_web},
       {"credit", "book a buy-in (or, negative, a withdrawal)", std::string(kCreditUsage), credit},
       {"credit-line", "raise (or, negative, lower) a credit line, lending the money",
        std::string(kCreditLineUsage), credit_line},

@@ -161,6 +161,37 @@ TEST_F(CommandsTest, AgentSetsAndRemovesAStarMembersAgent) {
   EXPECT_FALSE(agent.value().has_value());
 }
 
+TEST_F(CommandsTest, InPlayWebTurnsTheModeOnAndOffForAnExistingMemberOnly) {
+  const std::string data_dir = dir_.path().string();
+  ASSERT_EQ(run({"add-user", "--data-dir", data_dir, "carol", "pw1234"}), 0) << err_.str();
+  ASSERT_EQ(run({"add-user", "--data-dir", data_dir, "dave", "pw1234"}), 0) << err_.str();
+  const auto mode_of = [&](const char* user) {
+    auto account =
+        db()->read([&](storage::Connection& c) { return accounts::find_account_by_name(c, user); });
+    EXPECT_TRUE(account.ok() && account.value());
+    return account.ok() && account.value() && account.value()->in_play_web_mode;
+  };
+  ASSERT_EQ(run({"in-play-web", "--data-dir", data_dir, "carol", "on"}), 0) << err_.str();
+  EXPECT_EQ(out_.str(), "in-play web mode of carol: on\n");
+  EXPECT_TRUE(mode_of("carol"));
+  EXPECT_FALSE(mode_of("dave"));
+  ASSERT_EQ(run({"in-play-web", "--data-dir", data_dir, "carol", "on"}), 0) << "again: harmless";
+  ASSERT_EQ(run({"in-play-web", "--data-dir", data_dir, "carol", "off"}), 0) << err_.str();
+  EXPECT_FALSE(mode_of("carol"));
+
+  EXPECT_EQ(run({"in-play-web", "--data-dir", data_dir, "nobody", "on"}), 1);
+  EXPECT_NE(err_.str().find("nobody"), std::string::npos);
+  for (std::vector<std::string_view> bad :
+       {std::vector<std::string_view>{"in-play-web", "--data-dir", data_dir, "carol"},
+        {"in-play-web", "--data-dir", data_dir, "carol", "1"},
+        {"in-play-web", "carol", "on"}}) {
+    EXPECT_EQ(run(bad), 2) << bad.back();
+    EXPECT_FALSE(mode_of("carol"));
+  }
+  EXPECT_EQ(run({"in-play-web", "--help"}), 0);
+  EXPECT_TRUE(out_.str().starts_with("usage: brindle-server in-play-web --data-dir DIR USER on|off"));
+}
+
 TEST_F(CommandsTest, AddUserAndCreditBookABuyInThatTheLedgerAgreesWith) {
   const std::string data_dir = dir_.path().string();
   ASSERT_EQ(run({"add-user", "--data-dir", data_dir, "carol", "pw1234", "--star"}), 0) << err_.str();
