@@ -73,6 +73,7 @@ struct NoSplash final : ports::SplashPort {
   void hide() override {}
 };
 struct NoLauncher final : ports::ProcessLauncher {
+  bool can_start(const std::string&) override { return false; }
   bool start_detached(const std::string&, const std::vector<std::string>&) override { return false; }
 };
 struct CountingMainWindow final : ports::MainWindowPort {

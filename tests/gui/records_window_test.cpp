@@ -109,13 +109,19 @@ TEST(RecordsWindow, TabsFetchedOnFirstShowDetailsCancellationAndARangeQuery) {
   EXPECT_EQ(cell(window, 0, 0), QStringLiteral("曼彻斯特联 vs 利物浦"));
   EXPECT_EQ(cell(window, 1, 7), QStringLiteral("待定"));
   EXPECT_EQ(window.summary()->text(), QStringLiteral("共3笔投注，总资金：35.50。"));
-  EXPECT_FALSE(window.query_button()->isVisible());
+  // An unsettled tab has no range, but its 查询 fetches it again.
+  EXPECT_FALSE(window.start_edit()->isVisible());
+  EXPECT_TRUE(window.query_button()->isVisible());
   EXPECT_FALSE(window.cancel_button()->isVisible());
   save(window, "records_tab0.png");
+  f.reply({"1|ok", "42|1|10|0|45352.75|网上|t|0|英超|曼彻斯特联|利物浦|0|0|1|1|0.9|0"});
+  window.query_button()->click();
+  EXPECT_EQ(f.subjects(), (std::vector<int>{4054, 4054}));
+  EXPECT_EQ(window.list_model()->rowCount(), 1);
 
   // A settled tab shows its range (seven days back to the end of today) and waits for 查询.
   window.tabs()->setCurrentIndex(1);
-  EXPECT_TRUE(window.query_button()->isVisible());
+  EXPECT_TRUE(window.start_edit()->isVisible());
   EXPECT_EQ(window.start_edit()->dateTime().daysTo(window.end_edit()->dateTime()), 7);
   EXPECT_EQ(window.list_model()->rowCount(), 0);
   EXPECT_TRUE(window.summary()->text().isEmpty());
@@ -123,7 +129,7 @@ TEST(RecordsWindow, TabsFetchedOnFirstShowDetailsCancellationAndARangeQuery) {
   f.reply({"1|ok|", "77|1|0|曼彻斯特联|利物浦|1000|45352.75|200", "77|1|300|255", "77|3|100|85",
            "78|3|0|皇家马德里|巴塞罗那|500|45352.8|0", "78|-10|50|45"});
   window.tabs()->setCurrentIndex(4);
-  EXPECT_EQ(f.subjects(), (std::vector<int>{4054, 4020}));
+  EXPECT_EQ(f.subjects(), (std::vector<int>{4054, 4054, 4020}));
   ASSERT_EQ(window.list_model()->rowCount(), 2);
   EXPECT_EQ(cell(window, 0, 2), QStringLiteral("1000.00(200.00)"));
   EXPECT_EQ(window.summary()->text(), QStringLiteral("共2场开盘，占用资金：1300.00。"));
@@ -149,11 +155,11 @@ TEST(RecordsWindow, TabsFetchedOnFirstShowDetailsCancellationAndARangeQuery) {
   f.reply({"1|撤单成功"});
   f.reply({"1|ok|", "77|1|0|曼彻斯特联|利物浦|1000|45352.75|200", "77|1|300|255"});
   window.cancel_button()->click();
-  EXPECT_EQ(f.subjects(), (std::vector<int>{4054, 4020, 2014, 4020}));
+  EXPECT_EQ(f.subjects(), (std::vector<int>{4054, 4054, 4020, 2014, 4020}));
   EXPECT_EQ(f.messages.texts.back(), "撤单成功");
   EXPECT_EQ(window.list_model()->rowCount(), 1);
-  EXPECT_EQ(wire::gbk_to_utf8(f.server.requests()[2].body)
-                .substr(wire::gbk_to_utf8(f.server.requests()[2].body).find("&txtPara=") + 9),
+  EXPECT_EQ(wire::gbk_to_utf8(f.server.requests()[3].body)
+                .substr(wire::gbk_to_utf8(f.server.requests()[3].body).find("&txtPara=") + 9),
             "78");
 
   // A settled tab queries over its range.
@@ -166,7 +172,7 @@ TEST(RecordsWindow, TabsFetchedOnFirstShowDetailsCancellationAndARangeQuery) {
            "902|2|20|2|45352.8|网上|45353.5|-20|0", "902|t|0|德甲|拜仁|多特蒙德|0|0|1|2|2.1|输",
            "902|t|0|法甲|巴黎|里昂|0|0|1|1|0.7|赢"});
   window.query_button()->click();
-  EXPECT_EQ(f.subjects(), (std::vector<int>{4054, 4020, 2014, 4020, 4030}));
+  EXPECT_EQ(f.subjects(), (std::vector<int>{4054, 4054, 4020, 2014, 4020, 4030}));
   ASSERT_EQ(window.list_model()->rowCount(), 2);
   EXPECT_TRUE(window.table()->isColumnHidden(0));
   EXPECT_EQ(cell(window, 0, 2), QStringLiteral("三串四"));
@@ -182,6 +188,12 @@ TEST(RecordsWindow, TabsFetchedOnFirstShowDetailsCancellationAndARangeQuery) {
   window.detail_button()->click();
   EXPECT_EQ(title, QStringLiteral("三串四 详细清单"));
   EXPECT_EQ(rows, 3);
+
+  // 详细 with no row chosen says so and opens nothing.
+  window.table()->clearSelection();
+  f.messages.texts.clear();
+  window.detail_button()->click();
+  EXPECT_EQ(f.messages.texts, (std::vector<std::string>{"请选择您要查看详细清单的记录。"}));
 }
 
 }  // namespace

@@ -78,6 +78,15 @@ std::optional<ports::PrintableList> RecordsWindowModel::detail(std::size_t row) 
   return record_detail(tab_, lists_, row);
 }
 
+std::optional<ports::PrintableList> RecordsWindowModel::detail_of_chosen(
+    std::optional<std::size_t> row) const {
+  if (!row) {
+    services_.messages.show_message(kChooseRecordForDetailText, false);
+    return std::nullopt;
+  }
+  return detail(*row);
+}
+
 void RecordsWindowModel::cancel(std::optional<std::size_t> row) {
   if (tab_ != kUnsettledOpenedMarketsTab) return;
   const auto market = row ? opened_market_of_row(lists_, *row) : std::nullopt;

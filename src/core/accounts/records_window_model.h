@@ -22,6 +22,7 @@ class MessagePort;
 namespace brindle::accounts {
 
 inline constexpr char kNoRecordsToPrintText[] = "没有可以打印的记录。";
+inline constexpr char kChooseRecordForDetailText[] = "请选择您要查看详细清单的记录。";
 
 // Runs the query of a tab's kind into its list in `lists` (over `range` for the settled kinds); the
 // list is replaced only on success. No range check here: callers refuse a bad range first.
@@ -51,14 +52,17 @@ class RecordsWindowModel {
   const protocol::DateRange& range() const { return range_; }
   void set_range(const protocol::DateRange& range) { range_ = range; }
 
-  // Runs the current tab's query, after the range check on settled tabs (a refusal is shown and
-  // nothing is sent). A failure shows the message and keeps the list. True on success.
+  // Runs the current tab's query (every tab has its 查询), after the range check on settled tabs (a
+  // refusal is shown and nothing is sent). A failure shows the message and keeps the list. True on
+  // success.
   bool query();
 
   // The current tab's list as shown, with its print title and summary line. A settled list's title
   // names the range it was fetched over.
   ports::PrintableList list() const;
   std::optional<ports::PrintableList> detail(std::size_t row) const;
+  // The "详细" button: the chosen row's detail list, or a message that a row is to be chosen first.
+  std::optional<ports::PrintableList> detail_of_chosen(std::optional<std::size_t> row) const;
 
   // 撤单 of the opened market on a tab-4 row; after the request the list is fetched again.
   void cancel(std::optional<std::size_t> row);

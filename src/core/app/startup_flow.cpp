@@ -80,6 +80,8 @@ StartupOutcome StartupFlow::run() {
       return StartupOutcome::cancelled;
     case SignIn::upgrade_started:
       return StartupOutcome::upgrade_started;
+    case SignIn::upgrade_failed:
+      return StartupOutcome::upgrade_failed;
     case SignIn::signed_in:
       break;
   }
@@ -148,12 +150,15 @@ StartupFlow::SignIn StartupFlow::sign_in_loop() {
       // rather than handing over again to an upgrade that cannot finish.
       if (auto failure = take_upgrade_failure(context_.program_directory)) {
         ports_.messages.show_message(*failure, false);
+      } else if (const UpgraderLaunch launch = upgrader_launch(context_);
+                 !ports_.launcher.can_start(launch.program)) {
+        ports_.messages.show_message(kUpgraderMissingText, false);
       } else {
         ports_.messages.show_message(kNewVersionText, false);
         ports_.splash.hide();
-        const UpgraderLaunch launch = upgrader_launch(context_);
         if (ports_.launcher.start_detached(launch.program, {launch.argument})) return SignIn::upgrade_started;
-        ports_.messages.show_message(kUpgraderMissingText, false);
+        ports_.messages.show_message(kUpgraderFailedText, false);
+        return SignIn::upgrade_failed;
       }
     }
 

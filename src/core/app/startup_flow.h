@@ -34,10 +34,13 @@ inline constexpr char kCheckNetworkSuffix[] = "\n检查网络设置，然后重�
 inline constexpr char kNewVersionText[] = "Brindle客户端已有新的版本，系统将自动升级。原有版本不能使用。";
 inline constexpr char kSplashBitmapName[] = "Splash.bmp";
 inline constexpr char kUpgraderAddress[] = "http://%s/Download/Upgrader|%sbrindle";
-// When the upgrader cannot be started this start goes on with the version at hand: ending would end
-// every later start the same way, with no way back short of editing the settings.
+// When there is no upgrader to start, this start goes on with the version at hand (ending would end
+// every later start the same way) and the new version is not announced as if it were coming.
 inline constexpr char kUpgraderMissingText[] =
     "无法启动升级程序，请重新安装Brindle客户端。本次继续使用原有版本。";
+// The upgrader was there but would not start after the new version was announced: this start keeps
+// to the announcement and ends, naming the way out.
+inline constexpr char kUpgraderFailedText[] = "升级程序未能启动，请重新启动或重新安装Brindle客户端。";
 
 // How a start ended.
 enum class StartupOutcome {
@@ -46,6 +49,7 @@ enum class StartupOutcome {
   stay_up,             // embedded or automated: keep running without a window
   cancelled,           // the Login window was left
   upgrade_started,     // the upgrader took over
+  upgrade_failed,      // a new version was announced but the upgrader would not start
   main_window_closed,  // the normal end
 };
 
@@ -90,7 +94,7 @@ class StartupFlow final {
   StartupOutcome run();
 
  private:
-  enum class SignIn { signed_in, cancelled, upgrade_started };
+  enum class SignIn { signed_in, cancelled, upgrade_started, upgrade_failed };
 
   SignIn sign_in_loop();
   void after_login(int new_messages);

@@ -184,30 +184,34 @@ void HallModel::page_button(int page) {
   services_.frame.post(ports::WindowMessage::go_to_page, page, 0);
 }
 
-void HallModel::in_play_button() {
-  net::ClientContext& context = services_.session.context;
+void press_in_play_button(protocol::Session& session, ports::MessagePort& messages, ports::FramePort& frame,
+                          ports::HallWindowsPort& windows) {
+  net::ClientContext& context = session.context;
   if (context.member_details.in_play_web_mode != kInPlayWebModeOn) {
-    services_.frame.post(ports::WindowMessage::go_to_page, kInPlayPage, 0);
+    frame.post(ports::WindowMessage::go_to_page, kInPlayPage, 0);
     return;
   }
   bool frozen = false;
   std::string error;
-  if (!net::account_status_request(context, services_.session.transport, services_.session.progress, frozen,
-                                   error)) {
-    show(error);
+  if (!net::account_status_request(context, session.transport, session.progress, frozen, error)) {
+    messages.show_message(error, false);
     return;
   }
   if (frozen) {
-    show(net::kAccountFrozenText);
+    messages.show_message(net::kAccountFrozenText, false);
     return;
   }
   protocol::WebToken token;
-  if (const auto fetched = protocol::fetch_web_token(services_.session, token); !fetched) {
-    show(fetched.error());
+  if (const auto fetched = protocol::fetch_web_token(session, token); !fetched) {
+    messages.show_message(fetched.error(), false);
     return;
   }
-  services_.windows.open_in_play_web(token.usable() ? token.text : std::string());
-  services_.frame.post(ports::WindowMessage::go_to_page, kAsianHandicapPage, 0);
+  windows.open_in_play_web(token.usable() ? token.text : std::string());
+  frame.post(ports::WindowMessage::go_to_page, kAsianHandicapPage, 0);
+}
+
+void HallModel::in_play_button() {
+  press_in_play_button(services_.session, services_.messages, services_.frame, services_.windows);
 }
 
 void HallModel::mobile_button() {

@@ -73,6 +73,11 @@ struct HallServices {
   ports::BetConfirmationPort& bet_confirmation;
 };
 
+// The in-play button of every page: with the in-play web mode on, the frozen check, the web token
+// and the "走地" window, then page 1; otherwise page 3.
+void press_in_play_button(protocol::Session& session, ports::MessagePort& messages, ports::FramePort& frame,
+                          ports::HallWindowsPort& windows);
+
 // What every market hall shares: the grouped list and its expansion memory, the refresh flow, the
 // league chooser, the room state and its commands, the page buttons and the in-play check. Each
 // hall adds its columns, its data request and what a click on its cells does.

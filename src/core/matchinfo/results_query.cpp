@@ -115,6 +115,9 @@ bool ResultsQueryModel::query() {
   }();
   if (!fetched) {
     messages_.show_message(fetched.error(), false);
+    // The failed reply is the tab's last one: it shows nothing when the tab comes back, and the tab
+    // counts as queried, so that only "查询" asks again.
+    kept_[index(tab_)].emplace();
     rows_.clear();
     return false;
   }

@@ -60,8 +60,8 @@ class ResultsQueryModel {
   // Shows a tab from its kept reply; a tab never queried is queried first.
   void select_tab(ResultsTab tab);
 
-  // "查询" on the selected tab: a refused range or a failed request is shown and sends or keeps
-  // nothing; a failure empties the list. True when the tab's reply was replaced.
+  // "查询" on the selected tab: a refused range is shown and sends nothing; a failed request is
+  // shown and leaves the tab empty, also when it comes back. True when a reply was received.
   bool query();
 
   bool queried(ResultsTab tab) const { return kept_[index(tab)].has_value(); }

@@ -94,6 +94,9 @@ RecordsWindow::RecordsWindow(protocol::Session& session, ports::MessagePort& mes
   for (int t = 0; t < accounts::kRecordTabCount; ++t) tabs_->addTab(q(accounts::record_tab_text(t)));
   layout->addWidget(tabs_);
 
+  // The range belongs to the settled tabs; 查询 to every tab, so an unsettled list can be fetched
+  // again while the window is open.
+  auto* query_row = new QHBoxLayout;
   range_row_ = new QWidget(this);
   auto* range = new QHBoxLayout(range_row_);
   range->setContentsMargins(0, 0, 0, 0);
@@ -101,15 +104,16 @@ RecordsWindow::RecordsWindow(protocol::Session& session, ports::MessagePort& mes
   start_->setObjectName("start");
   end_ = date_edit(default_end(), range_row_);
   end_->setObjectName("end");
-  query_ = new QPushButton(QStringLiteral("查询"), range_row_);
-  query_->setObjectName("query");
   range->addWidget(new QLabel(QStringLiteral("开始时间："), range_row_));
   range->addWidget(start_);
   range->addWidget(new QLabel(QStringLiteral("结束时间："), range_row_));
   range->addWidget(end_);
-  range->addWidget(query_);
-  range->addStretch(1);
-  layout->addWidget(range_row_);
+  query_row->addWidget(range_row_);
+  query_ = new QPushButton(QStringLiteral("查询"), this);
+  query_->setObjectName("query");
+  query_row->addWidget(query_);
+  query_row->addStretch(1);
+  layout->addLayout(query_row);
 
   table_ = new QTableView(this);
   table_->setObjectName("list");
@@ -143,7 +147,7 @@ RecordsWindow::RecordsWindow(protocol::Session& session, ports::MessagePort& mes
   connect(tabs_, &QTabBar::currentChanged, this, &RecordsWindow::show_tab);
   connect(query_, &QPushButton::clicked, this, &RecordsWindow::query);
   connect(detail_, &QPushButton::clicked, this, [this] {
-    if (const auto row = chosen_row()) show_detail(static_cast<int>(*row));
+    if (auto list = model_.detail_of_chosen(chosen_row())) show_detail_list(std::move(*list));
   });
   connect(table_, &QTableView::doubleClicked, this,
           [this](const QModelIndex& index) { show_detail(index.row()); });
@@ -195,9 +199,11 @@ std::optional<std::size_t> RecordsWindow::chosen_row() const {
 
 void RecordsWindow::show_detail(int row) {
   if (row < 0) return;
-  auto list = model_.detail(static_cast<std::size_t>(row));
-  if (!list) return;
-  RecordDetailWindow window(std::move(*list), this);
+  if (auto list = model_.detail(static_cast<std::size_t>(row))) show_detail_list(std::move(*list));
+}
+
+void RecordsWindow::show_detail_list(ports::PrintableList list) {
+  RecordDetailWindow window(std::move(list), this);
   window.exec();
 }
 

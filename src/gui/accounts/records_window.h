@@ -59,6 +59,7 @@ class RecordsWindow final : public QDialog {
 
   // "详细" on a row of tabs 4–7: the modal detail list. Nothing elsewhere.
   void show_detail(int row);
+  void show_detail_list(ports::PrintableList list);
 
  private:
   void show_tab(int tab);

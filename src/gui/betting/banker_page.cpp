@@ -197,15 +197,19 @@ BankerPage::BankerPage(betting::BankerHallServices services, std::filesystem::pa
   hall_->tree_changed = [this] { tree_changed(); };
   hall_->offers_changed = [this] { offer_model_->reload(); };
 
-  // Queued: selecting may load a kind, which rebuilds the tree model under the view's own signal.
-  connect(
-      tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
-      [this](const QModelIndex& current) {
-        if (applying_ || !current.isValid()) return;
-        const auto path = tree_model_->path_of(current);
-        if (hall_->selected_path() != path) hall_->select(path);
-      },
-      Qt::QueuedConnection);
+  // Selecting may load a kind, which rebuilds the tree model under the view's own signal, so the
+  // selection runs queued; it carries the path, taken now, and not the index, which a refresh before
+  // the queued call would leave pointing into the tree model's old nodes.
+  connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current) {
+            if (applying_ || !current.isValid()) return;
+            QMetaObject::invokeMethod(
+                this,
+                [this, path = tree_model_->path_of(current)] {
+                  if (hall_->selected_path() != path) hall_->select(path);
+                },
+                Qt::QueuedConnection);
+          });
   connect(tree_, &QTreeView::expanded, this, [this](const QModelIndex& i) {
     if (!applying_) hall_->set_expanded(tree_model_->path_of(i), true);
   });

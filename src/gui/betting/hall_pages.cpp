@@ -89,7 +89,14 @@ QWidget* HallPages::make_page(int page, QWidget* parent) {
            services_.shell,
            services_.messages,
            services_.skin_folder,
-           [this](int target) { frame_.post(ports::WindowMessage::go_to_page, target, 0); },
+           // The in-play button runs the halls' in-play check from this page too.
+           [this](int target) {
+             if (target == betting::kInPlayPage) {
+               betting::press_in_play_button(session_, services_.messages, frame_, windows_);
+             } else {
+               frame_.post(ports::WindowMessage::go_to_page, target, 0);
+             }
+           },
            [this] { windows_.open_bet_records(); },
            [this] { windows_.open_results(); },
            {},

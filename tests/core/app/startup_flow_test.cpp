@@ -117,7 +117,9 @@ class RecordingSplash final : public brindle::ports::SplashPort {
 class RecordingLauncher final : public brindle::ports::ProcessLauncher {
  public:
   std::vector<std::string> command_lines;
+  bool present = true;
   bool starts = true;
+  bool can_start(const std::string&) override { return present; }
   bool start_detached(const std::string& program, const std::vector<std::string>& arguments) override {
     std::string line = program;
     for (const auto& a : arguments) line += " " + a;
@@ -393,30 +395,25 @@ TEST_F(StartupFlowTest, DifferentVersionsStartTheUpgraderAndExit) {
 }
 
 TEST_F(StartupFlowTest, AnUpgradeThatCannotHappenIsReportedAndTheStartGoesOn) {
-  // Ending here would end every later start the same way: the settings keep the old version.
+  // Ending here would end every later start the same way: the settings keep the old version. Nor is
+  // the new version announced ("原有版本不能使用") when there is nothing to hand over to.
   struct Case {
     const char* what;
-    bool upgrader_starts;
+    bool upgrader_present;
     const char* failure_note;
     std::vector<std::string> shown;
-    std::size_t launches;
   };
   const Case cases[] = {
-      {"no upgrader",
-       false,
-       nullptr,
-       {"Brindle客户端已有新的版本，系统将自动升级。原有版本不能使用。", brindle::app::kUpgraderMissingText},
-       1},
+      {"no upgrader", false, nullptr, {brindle::app::kUpgraderMissingText}},
       {"the last upgrade stopped",
        true,
        "升级失败：x 的校验值不符，未安装。",
-       {"升级失败：x 的校验值不符，未安装。"},
-       0},
+       {"升级失败：x 的校验值不符，未安装。"}},
   };
   for (const Case& c : cases) {
     messages_.shown.clear();
     launcher_.command_lines.clear();
-    launcher_.starts = c.upgrader_starts;
+    launcher_.present = c.upgrader_present;
     std::filesystem::create_directories(dir_ / "upgrade");
     if (c.failure_note) brindle::testing::write_file(dir_ / "upgrade" / "failure.txt", c.failure_note);
     servers_.replies["13002"] = {"1|ok|101"};
@@ -425,9 +422,24 @@ TEST_F(StartupFlowTest, AnUpgradeThatCannotHappenIsReportedAndTheStartGoesOn) {
     login_.choices.push_back(visitor);
     EXPECT_EQ(run(), StartupOutcome::main_window_closed) << c.what;
     EXPECT_EQ(messages_.shown, c.shown) << c.what;
-    EXPECT_EQ(launcher_.command_lines.size(), c.launches) << c.what;
+    EXPECT_TRUE(launcher_.command_lines.empty()) << c.what;
     EXPECT_FALSE(std::filesystem::exists(dir_ / "upgrade" / "failure.txt")) << c.what;
   }
+}
+
+// Once "原有版本不能使用" has been said, an upgrader that will not start ends this start with the way
+// out rather than signing in with the version just declared unusable.
+TEST_F(StartupFlowTest, AnAnnouncedUpgradeWhoseUpgraderWillNotStartEndsTheStart) {
+  launcher_.starts = false;
+  servers_.replies["13002"] = {"1|ok|101"};
+  login_.choices.push_back(member("good.test"));
+  EXPECT_EQ(run(), StartupOutcome::upgrade_failed);
+  EXPECT_EQ(messages_.shown,
+            (std::vector<std::string>{"Brindle客户端已有新的版本，系统将自动升级。原有版本不能使用。",
+                                      brindle::app::kUpgraderFailedText}));
+  EXPECT_EQ(launcher_.command_lines.size(), 1u);
+  EXPECT_EQ(servers_.count("3001"), 0);
+  EXPECT_EQ(main_window_.runs, 0);
 }
 
 TEST_F(StartupFlowTest, CompletedUpgradeRecordsItsVersionBeforeTheVersionCheck) {

@@ -99,12 +99,19 @@ TEST(ResultsQuery, EachTabSendsItsRequestOnceAndKeepsItsReply) {
   EXPECT_EQ(f.model.rows().size(), 2u);
   EXPECT_EQ(f.model.columns().size(), 3u);
 
-  // A failed repeat empties the list; the failed tab is queried again when shown.
+  // A failed repeat empties the list, and the tab stays empty when it comes back: the rows of the
+  // reply before are not shown as if they were current.
   f.reply({"0|服务器忙"});
   EXPECT_FALSE(f.model.query());
   EXPECT_TRUE(f.model.rows().empty());
-  f.reply({"1|ok"});
+  f.model.select_tab(ResultsTab::results);
+  f.model.select_tab(ResultsTab::fixtures);
+  EXPECT_TRUE(f.model.rows().empty());
+  // A tab whose first query failed is not asked again on every switch; 查询 asks again.
   f.model.select_tab(ResultsTab::outright_index);
+  EXPECT_EQ(f.transport.exchanges().size(), 4u);
+  f.reply({"1|ok"});
+  EXPECT_TRUE(f.model.query());
   EXPECT_EQ(f.subjects().back(), 4040);
   EXPECT_EQ(f.transport.exchanges().size(), 5u);
 }

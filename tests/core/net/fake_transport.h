@@ -34,6 +34,7 @@ class FakeTransport final : public net::Transport {
   std::function<void()> during_exchange;
 
   const std::vector<net::HttpExchange>& exchanges() const { return exchanges_; }
+  std::size_t pending() const { return script_.size(); }
   std::vector<std::string> urls() const {
     std::vector<std::string> out;
     for (const auto& e : exchanges_) out.push_back(e.url);
