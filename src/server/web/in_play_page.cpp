@@ -1,7 +1,9 @@
 #include "server/web/in_play_page.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "server/market/line_pricing.h"
 #include "server/storage/money.h"
@@ -20,7 +22,8 @@ constexpr std::string_view kNoMatchesText = "此时没有走地盘口提供";
 constexpr std::string_view kNoLineText = "-";
 
 constexpr std::string_view kPageStyle =
-    "article{max-width:1080px;padding:16px 24px}table{width:100%;margin-top:12px}"
+    "article{max-width:1080px;padding:16px "
+    "24px}button{font-family:inherit;font-size:14px}table{width:100%;margin-top:12px}"
     "th{background:#12325c;color:#fff;font-weight:normal;white-space:nowrap}td{text-align:center}"
     "tr.league td{background:#e8eef7;color:#12325c;font-weight:bold;text-align:left}"
     "td.team{text-align:left}td.score{color:#c0392b;font-weight:bold}"
@@ -294,22 +297,27 @@ std::string in_play_page_html(const market::MarketSnapshot& snapshot, std::int64
   html +=
       "\n<table><tr><th>时间</th><th>主:客(比分)</th><th>上盘球队(名)</th><th>赔率</th><th>让球(分)</th>"
       "<th>赔率</th><th>下盘球队(名)</th><th>大球</th><th>分界线</th><th>小球</th></tr>\n";
-  bool any = false;
-  std::string league;
+  // One group per league, in the order the leagues first kick off, as the halls group their lines.
+  std::vector<std::pair<std::string_view, std::vector<const Match*>>> leagues;
   for (const Match& match : snapshot.matches) {
-    if (!offered(match, market_now)) continue;
-    const MatchLines lines = lines_of(snapshot, match);
-    if (!lines.any) continue;
-    if (!any || match.league_name != league) {
-      league = match.league_name;
-      html += "<tr class='league'><td colspan='10'>" + html_escaped(league) + "</td></tr>\n";
-    }
-    any = true;
-    match_row(html, match, lines);
+    if (!offered(match, market_now) || !lines_of(snapshot, match).any) continue;
+    auto group = std::find_if(leagues.begin(), leagues.end(),
+                              [&](const auto& g) { return g.first == match.league_name; });
+    if (group == leagues.end()) group = leagues.insert(leagues.end(), {match.league_name, {}});
+    group->second.push_back(&match);
+  }
+  const bool any = !leagues.empty();
+  for (const auto& [league, matches] : leagues) {
+    html += "<tr class='league'><td colspan='10'>" + html_escaped(league) + "</td></tr>\n";
+    for (const Match* match : matches) match_row(html, *match, lines_of(snapshot, *match));
   }
   if (!any) html += "<tr><td colspan='10'>" + std::string(kNoMatchesText) + "</td></tr>\n";
   html += "</table></form>\n";
-  html += "<p class='note'>走地让球以投注后的进球计算输赢；大小球以全场总进球数与分界线比较。</p>\n";
+  html +=
+      "<p "
+      "class='note'>"
+      "走地让球以投注后的进球（篮球为得分）计算输赢；大小球以全场总进球数（篮球为总得分）与分界线比较。</"
+      "p>\n";
 
   if (state.refresh_after_seconds > 0 && !state.slip) {
     html += "<script nonce='" + html_escaped(state.script_nonce) +

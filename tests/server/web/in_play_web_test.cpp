@@ -118,6 +118,22 @@ TEST_F(InPlayWebTest, ListsTheRunningMatchesWithScoreLinesAndOddsAndEscapesEvery
   EXPECT_FALSE(has(closed, "name='stake'"));
 }
 
+TEST_F(InPlayWebTest, EachLeagueIsOneGroupWhateverTheOrderOfKickOff) {
+  const int basketball = add_match(false, true, true);
+  add_line(basketball, 8, 12, 900);
+  const int second = add_match(false, true);
+  add_line(second, 9, 11, 900);
+  const Page page = post(web::kInPlayPath, "token=" + token_of("alice"));
+  std::size_t groups = 0;
+  for (auto at = page.html.find("<tr class='league'>"); at != std::string::npos;
+       at = page.html.find("<tr class='league'>", at + 1)) {
+    ++groups;
+  }
+  EXPECT_EQ(groups, 2u) << page.html;
+  EXPECT_LT(page.html.find("客队" + std::to_string(second)), page.html.find("测试篮球联赛"));
+  EXPECT_TRUE(has(page, ">5.5<")) << "a basketball handicap in half points";
+}
+
 TEST(InPlayWebNotation, LineValuesAsThePageWritesThem) {
   EXPECT_EQ(web::handicap_value_text(1, 1), "0");
   EXPECT_EQ(web::handicap_value_text(2, 1), "0/0.5");
