@@ -12,6 +12,7 @@
 #include "core/net/client_context.h"
 #include "gui/betting/banker_page.h"
 #include "gui/betting/hall_page.h"
+#include "gui/betting/in_play_web_window.h"
 #include "gui/betting/parlay_ticket_panel.h"
 #include "gui/matchinfo/match_history_window.h"
 #include "gui/matchinfo/odds_trend_window.h"
@@ -45,6 +46,10 @@ HallPages::HallPages(Services services)
         window.exec();
       });
   windows_.set_results_opener([this] { run_results_window(session_, services_.messages, owner_); });
+  windows_.set_in_play_web([this](const std::string& token) {
+    InPlayWebWindow window(services_.context.current_server, token, services_.advertisement, owner_);
+    window.exec();
+  });
 }
 
 void HallPages::set_owner(QWidget* owner) {

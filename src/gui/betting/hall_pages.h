@@ -55,7 +55,7 @@ class NoticeRelay final : public ports::NoticePort {
 
 // The windows a hall opens that belong to other features. The records window is the Main window's,
 // the room list the rooms feature's, the match history, odds trend and results windows match
-// information's; the in-play web window has not landed yet.
+// information's; the in-play web window is the halls' own (HallPages sets it).
 class HallWindows final : public ports::HallWindowsPort {
  public:
   void set_records_opener(std::function<void()> opener) { records_ = std::move(opener); }
@@ -82,7 +82,10 @@ class HallWindows final : public ports::HallWindowsPort {
   // Without a room list the user cannot enter a room, so a hall stays public.
   void set_room_list(std::function<bool()> chooser) { room_list_ = std::move(chooser); }
   bool choose_private_room() override { return room_list_ && room_list_(); }
-  void open_in_play_web(const std::string&) override {}
+  void set_in_play_web(std::function<void(const std::string&)> opener) { in_play_web_ = std::move(opener); }
+  void open_in_play_web(const std::string& web_token) override {
+    if (in_play_web_) in_play_web_(web_token);
+  }
 
  private:
   std::function<void()> records_;
@@ -90,6 +93,7 @@ class HallWindows final : public ports::HallWindowsPort {
   std::function<bool()> room_list_;
   HistoryOpener history_;
   TrendOpener trend_;
+  std::function<void(const std::string&)> in_play_web_;
 };
 
 // The market halls of the Main window's page slots and what they share: the session, the ticket

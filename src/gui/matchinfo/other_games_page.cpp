@@ -13,10 +13,9 @@
 #include "core/ports/shell_port.h"
 #include "gui/betting/hall_page_buttons.h"
 #include "gui/ui/bitmap_button.h"
+#include "gui/ui/server_certificate.h"
 
 #if defined(BRINDLE_HAVE_WEBENGINE)
-#include <QWebEngineCertificateError>
-#include <QWebEnginePage>
 #include <QWebEngineView>
 #endif
 
@@ -111,18 +110,7 @@ OtherGamesPage::OtherGamesPage(Services services, QWidget* parent)
 #if defined(BRINDLE_HAVE_WEBENGINE)
   if (services_.web_engine) {
     auto* view = new QWebEngineView(this);
-    // The current server's pages come with the certificate its requests are already sent under; that
-    // host alone is taken as it is, every other keeps the browser's checks.
-    connect(view->page(), &QWebEnginePage::certificateError, this,
-            [this](const QWebEngineCertificateError& error) {
-              const QUrl server(QStringLiteral("https://") +
-                                QString::fromStdString(services_.context.current_server));
-              QWebEngineCertificateError copy = error;
-              if (copy.isOverridable() && error.url().host() == server.host() &&
-                  error.url().port(443) == server.port(443)) {
-                copy.acceptCertificate();
-              }
-            });
+    accept_current_server_certificate(view->page(), [this] { return services_.context.current_server; });
     browser_ = view;
     web_view_ = true;
   }
