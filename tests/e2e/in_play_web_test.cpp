@@ -1,7 +1,7 @@
 // The in-play web mode against the seeded reference server: the operator turns it on with the real
 // admin command, the member signs in and presses the in-play button, the hall checks the account
 // and fetches the web token, and the page that the 走地 window posts the token to lists the running
-// matches and takes a delayed bet for that member alone, which the records and the balance then show.
+// matches and takes a delayed bet, which the records and the balance then show.
 
 #include "server/web/in_play_web.h"
 
@@ -70,7 +70,7 @@ class InPlayWebAgainstServer : public brindle::testing::SeededMarketTest {
   betting::AsianHandicapHall hall_{services()};
 };
 
-TEST_F(InPlayWebAgainstServer, TheButtonFetchesATokenAndThePageTakesADelayedBetForThatMemberOnly) {
+TEST_F(InPlayWebAgainstServer, TheButtonFetchesATokenAndThePageTakesADelayedBetThatTheRecordsShow) {
   ASSERT_EQ(context_.member_details.in_play_web_mode, 1) << "the admin command reached the member details";
   hall_.page_button(betting::kInPlayPage);
   ASSERT_TRUE(messages_.texts.empty()) << messages_.texts.front();
