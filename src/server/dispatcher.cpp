@@ -15,12 +15,13 @@ std::string unsupported_subject_text(int subject_id) {
   return "服务器暂不支持此项业务（编号" + std::to_string(subject_id) + "）。";
 }
 
-Result<void> Dispatcher::add(int subject_id, SubjectHandler handler, Access access, HandlerCost cost) {
+Result<void> Dispatcher::add(int subject_id, SubjectHandler handler, Access access, HandlerCost cost,
+                             SubjectPrecheck precheck) {
   if (!category_of(subject_id)) {
     return Result<void>::failure("SubjectID " + std::to_string(subject_id) +
                                  " belongs to no request category");
   }
-  if (!handlers_.emplace(subject_id, Entry{std::move(handler), cost, access}).second) {
+  if (!handlers_.emplace(subject_id, Entry{std::move(handler), cost, access, std::move(precheck)}).second) {
     return Result<void>::failure("SubjectID " + std::to_string(subject_id) + " already has a handler");
   }
   return {};
@@ -75,7 +76,12 @@ std::optional<Reply> Dispatcher::run(Prepared& prepared, bool may_hash) const {
       }
       request.account = std::move(outcome.account);
     }
-    if (!may_hash && prepared.entry->cost == HandlerCost::hashes) return std::nullopt;
+    if (!may_hash && prepared.entry->cost == HandlerCost::hashes) {
+      if (prepared.entry->precheck) {
+        if (auto refused = prepared.entry->precheck(request)) return refused;
+      }
+      return std::nullopt;
+    }
     return prepared.entry->handler(request);
   } catch (...) {
     // A failing handler costs its one request, never the connection or the process.

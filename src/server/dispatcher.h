@@ -53,6 +53,10 @@ enum class HandlerCost { quick, hashes };
 
 // Called from several connection threads at once: a handler must be safe for that.
 using SubjectHandler = std::function<Reply(const SubjectRequest&)>;
+// What a hashing handler can refuse without hashing (a limit that holds), asked on the network
+// thread before the request goes to the worker pool; empty lets the request go on. The handler
+// must still ask itself: a request dispatched in place never meets its precheck.
+using SubjectPrecheck = std::function<std::optional<Reply>(const SubjectRequest&)>;
 
 inline constexpr std::string_view kUnknownCategoryText = "请求类别无法识别。";
 inline constexpr std::string_view kCategoryMismatchText = "请求类别与业务编号不符。";
@@ -82,7 +86,7 @@ class Dispatcher final {
     return add(subject_id, std::move(handler), Access::signed_in, cost);
   }
   Result<void> add(int subject_id, SubjectHandler handler, Access access,
-                   HandlerCost cost = HandlerCost::quick);
+                   HandlerCost cost = HandlerCost::quick, SubjectPrecheck precheck = {});
   bool handles(int subject_id) const { return handlers_.contains(subject_id); }
   // From then on every request outside DATA_ACQUIRE is authenticated before its handler runs.
   void set_authenticator(RequestAuthenticator authenticator);
@@ -105,6 +109,7 @@ class Dispatcher final {
     SubjectHandler handler;
     HandlerCost cost;
     Access access;
+    SubjectPrecheck precheck;
   };
   struct Prepared {
     SubjectRequest request;

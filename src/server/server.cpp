@@ -103,6 +103,8 @@ Result<std::unique_ptr<Server>> Server::start(ServerOptions options) {
       std::make_shared<accounts::AttemptLimiter>(limits.sign_in_per_address, options.limiter_clock);
   services.limiters.lookups_by_address =
       std::make_shared<accounts::AttemptLimiter>(limits.lookups_per_address, options.limiter_clock);
+  services.limiters.withdrawal_by_account =
+      std::make_shared<accounts::AttemptLimiter>(limits.withdrawal_per_account, options.limiter_clock);
   options.market.peak_period = options.market.peak_period || services.config->peak_period;
   auto market = market::Market::open(services.db, options.market);
   if (!market) return Failure::failure(market.error());

@@ -151,7 +151,8 @@ class Parser {
     const std::pair<std::string_view, accounts::AttemptPolicy*> limits[] = {
         {"sign_in_name_", &config_.sign_in_per_name},
         {"sign_in_address_", &config_.sign_in_per_address},
-        {"lookup_address_", &config_.lookups_per_address}};
+        {"lookup_address_", &config_.lookups_per_address},
+        {"withdrawal_password_", &config_.withdrawal_per_account}};
     for (const auto& [prefix, policy] : limits) {
       if (!key.starts_with(prefix)) continue;
       const std::string_view part = std::string_view(key).substr(prefix.size());

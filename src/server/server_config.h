@@ -61,6 +61,10 @@ struct ServerConfig {
                                               std::chrono::minutes(15)};
   accounts::AttemptPolicy lookups_per_address{20, std::chrono::seconds(1), std::chrono::seconds(30), 0,
                                               std::chrono::minutes(15)};
+  // Wrong withdrawal passwords (transfers, profile changes) per account. Only a signed-in user can
+  // try one, so a lock here locks out no stranger.
+  accounts::AttemptPolicy withdrawal_per_account{3, std::chrono::seconds(1), std::chrono::seconds(60), 10,
+                                                 std::chrono::minutes(15)};
   // The client release offered at /Download/Upgrader, signed by `brindle-server sign-release`;
   // empty: none. Its version should be `version` above, which is what sends clients to it.
   std::filesystem::path release_dir;
@@ -75,7 +79,8 @@ struct ServerConfig {
 //               mail_from (the sender of retrieval mails), hash_threads (1 to 64),
 //               <limit>_free, <limit>_backoff_seconds, <limit>_backoff_max_seconds,
 //               <limit>_lock_after, <limit>_lock_minutes for each <limit> of sign_in_name,
-//               sign_in_address and lookup_address (whole numbers from 0; 0 turns that part off),
+//               sign_in_address, lookup_address and withdrawal_password (whole numbers from 0; 0
+//               turns that part off),
 //               release_dir (a folder signed by sign-release)
 //   [servers]   one "text|number" line per server
 //   [proxies]   one "address|port" line per proxy

@@ -26,6 +26,8 @@ struct AttemptLimiters {
   std::shared_ptr<accounts::AttemptLimiter> sign_in_by_address;
   // Name checks (2020, 2021) and password retrievals (2016): every one counts.
   std::shared_ptr<accounts::AttemptLimiter> lookups_by_address;
+  // Wrong withdrawal passwords (2009, 2004), keyed by account id.
+  std::shared_ptr<accounts::AttemptLimiter> withdrawal_by_account;
 };
 
 // What the handler groups share; each group's add_<group>_handlers(Dispatcher&, const

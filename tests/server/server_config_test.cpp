@@ -68,6 +68,17 @@ TEST(ServerConfig, AttemptLimitsAndHashThreadsReplaceTheirDefaultsPartByPart) {
   EXPECT_EQ(config->lookups_per_address, lookup);
 }
 
+TEST(ServerConfig, TheWithdrawalPasswordLimitLocksByDefaultAndIsSetPartByPart) {
+  const ServerConfig defaults;
+  EXPECT_GT(defaults.withdrawal_per_account.lock_after, 0) << "only the account's owner can try it";
+  auto config = parse_server_config("[server]\nwithdrawal_password_lock_after = 5\n");
+  ASSERT_TRUE(config.ok()) << config.error();
+  auto withdrawal = defaults.withdrawal_per_account;
+  withdrawal.lock_after = 5;
+  EXPECT_EQ(config->withdrawal_per_account, withdrawal);
+  EXPECT_EQ(config->sign_in_per_name, defaults.sign_in_per_name);
+}
+
 TEST(ServerConfig, AnEmptyServersSectionIsAnEmptyListNotTheDefault) {
   auto config = parse_server_config("[servers]\n");
   ASSERT_TRUE(config.ok());

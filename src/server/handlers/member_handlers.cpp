@@ -13,6 +13,7 @@
 #include "server/accounts/attempt_limiter.h"
 #include "server/accounts/authenticator.h"
 #include "server/accounts/password_hash.h"
+#include "server/accounts/withdrawal_check.h"
 #include "server/handlers/para_fields.h"
 #include "server/members/member_rules.h"
 #include "server/members/member_store.h"
@@ -46,6 +47,7 @@ struct Context {
   std::shared_ptr<const ServerConfig> config;
   std::shared_ptr<storage::Database> db;
   std::shared_ptr<const accounts::PasswordHasher> hasher;
+  std::shared_ptr<const accounts::WithdrawalCheck> withdrawal;
   std::filesystem::path outbox;
 };
 
@@ -202,11 +204,20 @@ Reply change_profile(const Context& c, const SubjectRequest& r) {
   }
   const auto id = r.account->id;
   // An account that never had a withdrawal password is identified by its password alone.
-  auto stored =
-      c.db->read([&](Connection& connection) { return accounts::withdrawal_password_hash(connection, id); });
-  if (!stored) return server_error();
-  if (!stored->empty() && !c.hasher->verify(old_withdrawal, stored.value()))
-    return refused(kWrongOldWithdrawalText);
+  auto checked = c.withdrawal->verify(id, old_withdrawal);
+  using Kind = accounts::WithdrawalCheck::Kind;
+  switch (checked.kind) {
+    case Kind::right:
+    case Kind::none_set:
+      break;
+    case Kind::wrong:
+      return refused(checked.refusal.empty() ? kWrongOldWithdrawalText : checked.refusal);
+    case Kind::refused:
+      return refused(checked.refusal);
+    case Kind::failed:
+      return server_error();
+  }
+  const std::string& stored = checked.stored_hash;
 
   std::string password_hash, withdrawal_hash;
   if (!password.empty()) {
@@ -224,7 +235,7 @@ Reply change_profile(const Context& c, const SubjectRequest& r) {
     // Another change may have landed since the check: then this one was checked against the past.
     auto now_stored = accounts::withdrawal_password_hash(connection, id);
     if (!now_stored) return Result<void>::failure(now_stored.error());
-    if (now_stored.value() != stored.value()) {
+    if (now_stored.value() != stored) {
       raced = true;
       return Result<void>::failure(std::string(kWrongOldWithdrawalText));
     }
@@ -340,7 +351,10 @@ Reply rate(const Context& c, const SubjectRequest& r) {
 Result<void> add_member_handlers(Dispatcher& dispatcher, const ServerServices& services) {
   if (!services.config || !services.db || !services.hasher)
     return Result<void>::failure("member handlers need the configuration, the database and a hasher");
-  const Context context{services.config, services.db, services.hasher, services.data_dir / "outbox"};
+  const Context context{services.config, services.db, services.hasher,
+                        std::make_shared<const accounts::WithdrawalCheck>(
+                            services.db, services.hasher, services.limiters.withdrawal_by_account),
+                        services.data_dir / "outbox"};
   using Handler = Reply (*)(const Context&, const SubjectRequest&);
   using Access = Dispatcher::Access;
   // Name checks and retrievals are counted per address, right or wrong: each one tells whether a
@@ -371,6 +385,15 @@ Result<void> add_member_handlers(Dispatcher& dispatcher, const ServerServices& s
       {kRate, rate, Access::signed_in, quick, not_counted},
   };
   const auto lookups = services.limiters.lookups_by_address;
+  // A profile change from an account that may not try its withdrawal password now is refused on
+  // the network thread, without queueing behind the pool's hashing.
+  const SubjectPrecheck withdrawal_precheck =
+      [withdrawal = context.withdrawal](const SubjectRequest& request) -> std::optional<Reply> {
+    if (!request.account) return std::nullopt;
+    auto refusal = withdrawal->refusal(request.account->id);
+    if (!refusal) return std::nullopt;
+    return refused(*refusal);
+  };
   for (const auto& entry : table) {
     auto added = dispatcher.add(
         entry.subject,
@@ -387,7 +410,7 @@ Result<void> add_member_handlers(Dispatcher& dispatcher, const ServerServices& s
           }
           return entry.handler(context, request);
         },
-        entry.access, entry.cost);
+        entry.access, entry.cost, entry.subject == kChangeProfile ? withdrawal_precheck : SubjectPrecheck{});
     if (!added) return added;
   }
   return {};

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -11,7 +12,7 @@
 #include "server/accounts/account_store.h"
 #include "server/accounts/authenticator.h"
 #include "server/accounts/ledger.h"
-#include "server/accounts/password_hash.h"
+#include "server/accounts/withdrawal_check.h"
 #include "server/handlers/para_fields.h"
 #include "server/rooms/room_store.h"
 #include "server/storage/money.h"
@@ -34,7 +35,7 @@ using storage::Connection;
 struct Context {
   std::shared_ptr<const ServerConfig> config;
   std::shared_ptr<storage::Database> db;
-  std::shared_ptr<const accounts::PasswordHasher> hasher;
+  std::shared_ptr<const accounts::WithdrawalCheck> withdrawal;
 };
 
 Reply server_error() { return Reply::failure(kResultServerError, std::string(kServerErrorText)); }
@@ -115,12 +116,21 @@ Reply transfer(const Context& c, const SubjectRequest& r) {
     return Reply::failure(kResultRefused, std::string(accounts::kTransferToSelfText));
 
   // The password first, outside the transaction: hashing takes time and holds no lock.
-  auto stored = c.db->read(
-      [&](Connection& connection) { return accounts::withdrawal_password_hash(connection, sender.id); });
-  if (!stored) return server_error();
-  if (stored->empty()) return Reply::failure(kResultRefused, std::string(kNoWithdrawalPasswordText));
-  if (!c.hasher->verify(fields[0], stored.value()))
-    return Reply::failure(kResultRefused, std::string(kWrongWithdrawalPasswordText));
+  auto checked = c.withdrawal->verify(sender.id, fields[0]);
+  using Kind = accounts::WithdrawalCheck::Kind;
+  switch (checked.kind) {
+    case Kind::right:
+      break;
+    case Kind::none_set:
+      return Reply::failure(kResultRefused, std::string(kNoWithdrawalPasswordText));
+    case Kind::wrong:
+      if (checked.refusal.empty()) checked.refusal = kWrongWithdrawalPasswordText;
+      [[fallthrough]];
+    case Kind::refused:
+      return Reply::failure(kResultRefused, std::move(checked.refusal));
+    case Kind::failed:
+      return server_error();
+  }
 
   Refusal refuse;
   bool cash_out = false;
@@ -215,25 +225,42 @@ Reply create_room(const Context& c, const SubjectRequest& r) {
 Result<void> add_star_handlers(Dispatcher& dispatcher, const ServerServices& services) {
   if (!services.config || !services.db || !services.hasher)
     return Result<void>::failure("star handlers need the configuration, the database and a hasher");
-  const Context context{services.config, services.db, services.hasher};
+  const Context context{services.config, services.db,
+                        std::make_shared<const accounts::WithdrawalCheck>(
+                            services.db, services.hasher, services.limiters.withdrawal_by_account)};
   using Handler = Reply (*)(const Context&, const SubjectRequest&);
   struct Entry {
     int subject;
     Handler handler;
-    bool signed_in;  // DATA_ACQUIRE subjects come without sign-in fields
+    bool signed_in;    // DATA_ACQUIRE subjects come without sign-in fields
+    HandlerCost cost;  // a transfer hashes its withdrawal password: on the worker pool
   };
+  const auto quick = HandlerCost::quick;
   const Entry table[] = {
-      {kStarTerms, star_terms, false},  {kRoomList, room_list, false},
-      {kTransfer, transfer, true},      {kApplyForStar, apply_for_star, true},
-      {kCreateRoom, create_room, true}, {kRoomPositions, room_positions, true},
+      {kStarTerms, star_terms, false, quick},           {kRoomList, room_list, false, quick},
+      {kTransfer, transfer, true, HandlerCost::hashes}, {kApplyForStar, apply_for_star, true, quick},
+      {kCreateRoom, create_room, true, quick},          {kRoomPositions, room_positions, true, quick},
+  };
+  // A transfer from an account that may not try its withdrawal password now is refused on the
+  // network thread, without queueing behind the pool's hashing.
+  const auto withdrawal_precheck =
+      [withdrawal = context.withdrawal](const SubjectRequest& request) -> std::optional<Reply> {
+    if (!request.account) return std::nullopt;
+    auto refused = withdrawal->refusal(request.account->id);
+    if (!refused) return std::nullopt;
+    return Reply::failure(kResultRefused, std::move(*refused));
   };
   for (const auto& entry : table) {
-    auto added = dispatcher.add(entry.subject, [context, entry](const SubjectRequest& request) -> Reply {
-      if (entry.signed_in && (!request.account || !request.form.credentials)) {
-        return Reply::failure(accounts::kResultNotSignedIn, std::string(accounts::kWrongCredentialsText));
-      }
-      return entry.handler(context, request);
-    });
+    auto added = dispatcher.add(
+        entry.subject,
+        [context, entry](const SubjectRequest& request) -> Reply {
+          if (entry.signed_in && (!request.account || !request.form.credentials)) {
+            return Reply::failure(accounts::kResultNotSignedIn, std::string(accounts::kWrongCredentialsText));
+          }
+          return entry.handler(context, request);
+        },
+        Dispatcher::Access::signed_in, entry.cost,
+        entry.cost == HandlerCost::hashes ? SubjectPrecheck(withdrawal_precheck) : SubjectPrecheck{});
     if (!added) return added;
   }
   return {};
