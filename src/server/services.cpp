@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "server/accounts/account_store.h"
+#include "server/accounts/retrieved_password.h"
 #include "server/banker/banker_store.h"
 #include "server/betting/bet_schema.h"
 #include "server/market/market_store.h"
@@ -18,9 +19,9 @@ std::span<const storage::Migration> all_migrations() {
   static const std::vector<storage::Migration> steps = [] {
     std::vector<storage::Migration> all;
     for (auto group :
-         {accounts::accounts_migrations(), rooms::rooms_migrations(), market::market_migrations(),
-          betting::bets_migrations(), banker::banker_migrations(), members::members_migrations(),
-          matchinfo::matchinfo_migrations(), web::web_migrations()})
+         {accounts::accounts_migrations(), accounts::retrieval_migrations(), rooms::rooms_migrations(),
+          market::market_migrations(), betting::bets_migrations(), banker::banker_migrations(),
+          members::members_migrations(), matchinfo::matchinfo_migrations(), web::web_migrations()})
       all.insert(all.end(), group.begin(), group.end());
     return all;
   }();

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "server/accounts/account_store.h"
+#include "server/accounts/retrieved_password.h"
 
 namespace brindle::server::accounts {
 
@@ -31,10 +32,28 @@ Result<AuthenticatedAccount> Authenticator::authenticate(std::string_view user_n
   auto& credential = *stored.value();
   const AccountId id = credential.identity.id;
   if (!cache_->contains(user_name, password, id, credential.password_hash)) {
-    if (!hasher_->verify(password, credential.password_hash)) return wrong();
+    if (!hasher_->verify(password, credential.password_hash)) {
+      auto adopted = adopt_retrieved(id, password);
+      if (!adopted) return R::failure(adopted.error());
+      if (adopted->empty()) return wrong();
+      credential.password_hash = std::move(adopted).value();
+    }
     cache_->remember(user_name, password, id, credential.password_hash);
   }
   return std::move(credential.identity);
+}
+
+Result<std::string> Authenticator::adopt_retrieved(AccountId id, std::string_view password) const {
+  using R = Result<std::string>;
+  auto waiting = database_->read([id](storage::Connection& c) { return retrieved_password_hash(c, id); });
+  if (!waiting) return waiting;
+  if (waiting->empty() || !hasher_->verify(password, waiting.value())) return std::string();
+  // Its first use makes it the password: from this commit the old one no longer signs in, and the
+  // cache's entries for it no longer match the stored hash.
+  auto adopted = database_->transaction(
+      [&](storage::Connection& c) { return adopt_retrieved_password(c, id, waiting.value()); });
+  if (!adopted) return R::failure(adopted.error());
+  return adopted.value() ? std::move(waiting).value() : std::string();
 }
 
 Result<std::optional<AuthenticatedAccount>> Authenticator::cached(std::string_view user_name,

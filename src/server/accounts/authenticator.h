@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "server/accounts/account.h"
@@ -23,7 +24,8 @@ class Authenticator final {
  public:
   Authenticator(std::shared_ptr<storage::Database> database, std::shared_ptr<const PasswordHasher> hasher);
 
-  // The account, or kWrongCredentialsText for an unknown name or a wrong password alike.
+  // The account, or kWrongCredentialsText for an unknown name or a wrong password alike. A password
+  // mailed by retrieval signs in too, and becomes the account's password then.
   Result<AuthenticatedAccount> authenticate(std::string_view user_name, std::string_view password) const;
   // Without hashing: the account when the cache vouches for the credential, empty when only
   // authenticate() can tell.
@@ -34,6 +36,10 @@ class Authenticator final {
   CredentialCache& cache() const { return *cache_; }
 
  private:
+  // The hash of a password mailed by retrieval that this password matches, now the account's own;
+  // empty when it matches none.
+  Result<std::string> adopt_retrieved(AccountId id, std::string_view password) const;
+
   std::shared_ptr<storage::Database> database_;
   std::shared_ptr<const PasswordHasher> hasher_;
   std::unique_ptr<CredentialCache> cache_;

@@ -13,6 +13,7 @@
 #include "server/accounts/attempt_limiter.h"
 #include "server/accounts/authenticator.h"
 #include "server/accounts/password_hash.h"
+#include "server/accounts/retrieved_password.h"
 #include "server/accounts/withdrawal_check.h"
 #include "server/handlers/para_fields.h"
 #include "server/members/member_rules.h"
@@ -167,7 +168,8 @@ Reply retrieve_password(const Context& c, const SubjectRequest& r) {
   const auto answer = Reply::success(std::string(kRetrievalText));
   if (!found.value() || members::email_problem(found.value()->email)) return answer;
 
-  // The mail first: a password stored without its mail on the way would lock the user out.
+  // The mail first: a password nobody was sent would only wait in vain. The old password stays until
+  // the mailed one signs in, so a stranger's retrieval locks nobody out.
   const auto message = members::password_mail(c.config->mail_from, found.value()->email, user_name,
                                               password.value(), storage::now_unix_seconds());
   if (auto sent = members::deliver_mail(c.config->mail_command, c.outbox, message); !sent) {
@@ -175,7 +177,8 @@ Reply retrieve_password(const Context& c, const SubjectRequest& r) {
     return answer;
   }
   auto stored = c.db->transaction([&](Connection& connection) {
-    return members::set_password_hashes(connection, found.value()->id, hash.value(), "");
+    return accounts::offer_retrieved_password(connection, found.value()->id, hash.value(),
+                                              storage::now_unix_seconds());
   });
   if (!stored)
     std::cerr << "password retrieval for account " << found.value()->id << ": " << stored.error() << '\n';

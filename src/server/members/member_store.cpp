@@ -2,6 +2,8 @@
 
 #include <functional>
 
+#include "server/accounts/retrieved_password.h"
+
 namespace brindle::server::members {
 namespace {
 
@@ -156,10 +158,14 @@ Result<std::string> detail(Connection& connection, AccountId id, int slot) {
 
 Result<void> set_password_hashes(Connection& connection, AccountId id, std::string_view password_hash,
                                  std::string_view withdrawal_hash) {
-  return run(connection,
-             "UPDATE accounts SET password_hash = COALESCE(NULLIF(?2, ''), password_hash),"
-             " withdrawal_password_hash = COALESCE(NULLIF(?3, ''), withdrawal_password_hash) WHERE id = ?1",
-             [&](Statement& s) { s.bind(1, id).bind(2, password_hash).bind(3, withdrawal_hash); });
+  auto set =
+      run(connection,
+          "UPDATE accounts SET password_hash = COALESCE(NULLIF(?2, ''), password_hash),"
+          " withdrawal_password_hash = COALESCE(NULLIF(?3, ''), withdrawal_password_hash) WHERE id = ?1",
+          [&](Statement& s) { s.bind(1, id).bind(2, password_hash).bind(3, withdrawal_hash); });
+  if (!set || password_hash.empty()) return set;
+  // The user chose a password: one mailed earlier no longer stands beside it.
+  return accounts::drop_retrieved_password(connection, id);
 }
 
 Result<std::int64_t> add_question(Connection& connection, AccountId id, std::string_view topic,

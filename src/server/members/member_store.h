@@ -42,7 +42,8 @@ Result<void> set_detail(storage::Connection& connection, accounts::AccountId id,
                         std::string_view text);
 Result<std::string> detail(storage::Connection& connection, accounts::AccountId id, int slot);
 
-// New hashes of a profile change; an empty one leaves that password as it is.
+// New hashes of a profile change; an empty one leaves that password as it is. A new password drops
+// any password mailed by retrieval.
 Result<void> set_password_hashes(storage::Connection& connection, accounts::AccountId id,
                                  std::string_view password_hash, std::string_view withdrawal_hash);
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -20,7 +21,10 @@
 #include "server/handlers/account_handlers.h"
 #include "server/members/member_rules.h"
 #include "server/members/member_store.h"
+#include "server/services.h"
+#include "server/storage/migration.h"
 #include "server/storage/timestamp.h"
+#include "support/temp_dir.h"
 #include "wire/gbk.h"
 
 namespace {
@@ -64,6 +68,11 @@ class MemberHandlers : public brindle::testing::BetFixture {
     const std::string category = subject >= 4000 ? "DATA_QUERY" : "DATA_UPDATE";
     const std::string body = "txtLanguage=1&txtSubjectID=" + std::to_string(subject) +
                              "&txtUserName=" + user + "&txtPwd=" + password + "&txtPara=" + para;
+    return brindle::wire::ListReply(send_raw(category, body));
+  }
+
+  // The reply lines, GBK, to a body written in UTF-8.
+  std::vector<std::string> send_raw(const std::string& category, const std::string& body) {
     const std::string gbk = dispatcher_->dispatch(category, brindle::wire::utf8_to_gbk(body)).to_gbk();
     std::vector<std::string> lines;
     std::istringstream in(gbk);
@@ -71,7 +80,7 @@ class MemberHandlers : public brindle::testing::BetFixture {
       if (!line.empty() && line.back() == '\r') line.pop_back();
       lines.push_back(line);
     }
-    return brindle::wire::ListReply(lines);
+    return lines;
   }
 
   bool signs_in(const std::string& user, const std::string& password) {
@@ -81,6 +90,35 @@ class MemberHandlers : public brindle::testing::BetFixture {
   std::string detail(std::int64_t id, int slot) {
     auto text = services_.db->read([&](Connection& c) { return members::detail(c, id, slot); });
     return text.ok() ? text.value() : "?";
+  }
+
+  // The password a retrieval mail carries in its base64 body; empty when there is none.
+  static std::string mailed_password(const std::string& mail) {
+    const auto start = mail.find("\r\n\r\n");
+    if (start == std::string::npos) return {};
+    std::string body;
+    for (char c : mail.substr(start + 4))
+      if (c != '\r' && c != '\n') body += c;
+    std::string text(body.size(), '\0');
+    const int length =
+        EVP_DecodeBlock(reinterpret_cast<unsigned char*>(text.data()),
+                        reinterpret_cast<const unsigned char*>(body.data()), static_cast<int>(body.size()));
+    const std::string marker = "您的新密码为：";
+    const auto at = length > 0 ? text.find(marker) : std::string::npos;
+    return at == std::string::npos ? std::string() : text.substr(at + marker.size(), 10);
+  }
+
+  // Asks for a retrieval of `user` and reads the password from the one new mail in the outbox.
+  std::string retrieve(const std::string& user) {
+    const auto before = outbox();
+    EXPECT_TRUE(request(2016, user, "", "").success());
+    for (const auto& file : outbox()) {
+      if (std::find(before.begin(), before.end(), file) != before.end()) continue;
+      std::ifstream in(file, std::ios::binary);
+      return mailed_password(
+          std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
+    }
+    return {};
   }
 
   std::vector<std::filesystem::path> outbox() {
@@ -200,21 +238,12 @@ TEST_F(MemberHandlers, RetrievalWritesTheNewPasswordToTheOutboxWithoutTellingWho
   EXPECT_NE(mail.find("To: alice@example.com\r\n"), std::string::npos);
   EXPECT_NE(mail.find("\r\n\r\n"), std::string::npos);
 
-  EXPECT_FALSE(signs_in("Alice_1", "abc123"));
+  EXPECT_TRUE(signs_in("Alice_1", "abc123")) << "the old password stays until the new one is used";
   // The new password is in the base64 body, and it signs in.
-  std::string body;
-  for (char c : mail.substr(mail.find("\r\n\r\n") + 4))
-    if (c != '\r' && c != '\n') body += c;
-  std::string text(body.size(), '\0');
-  const int length =
-      EVP_DecodeBlock(reinterpret_cast<unsigned char*>(text.data()),
-                      reinterpret_cast<const unsigned char*>(body.data()), static_cast<int>(body.size()));
-  ASSERT_GT(length, 0);
-  const std::string marker = "您的新密码为：";
-  const auto at = text.find(marker);
-  ASSERT_NE(at, std::string::npos) << text;
-  const std::string password = text.substr(at + marker.size(), 10);
+  const std::string password = mailed_password(mail);
+  ASSERT_EQ(password.size(), 10u);
   EXPECT_TRUE(signs_in("Alice_1", password)) << password;
+  EXPECT_FALSE(signs_in("Alice_1", "abc123")) << "the new password's first use ends the old";
 }
 
 TEST_F(MemberHandlers, RetrievalGoesToTheMailCommandAndAFailedOneKeepsTheOldPassword) {
@@ -239,8 +268,76 @@ TEST_F(MemberHandlers, RetrievalGoesToTheMailCommandAndAFailedOneKeepsTheOldPass
   const std::string mail((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_NE(mail.find("To: alice@example.com\r\n"), std::string::npos) << mail;
   EXPECT_NE(mail.find("From: service@localhost\r\n"), std::string::npos);
+  EXPECT_TRUE(signs_in("Alice_1", "abc123")) << "until the mailed password is used";
+  EXPECT_TRUE(signs_in("Alice_1", mailed_password(mail)));
   EXPECT_FALSE(signs_in("Alice_1", "abc123"));
   EXPECT_TRUE(outbox().empty());
+}
+
+// Anyone may ask for a retrieval of anyone's password: it must not end the password in use.
+TEST_F(MemberHandlers, ARetrievalLeavesTheOldPasswordUntilTheMailedOneSignsInOrThePasswordChanges) {
+  ASSERT_TRUE(request(2022, "", "", Registration{}.para()).success());
+  ASSERT_TRUE(signs_in("Alice_1", "abc123"));  // a session, remembered by the credential cache
+  const auto sign_in = [&](const std::string& password) {
+    const std::string body =
+        "txtLanguage=1&txtSubjectID=3001&txtUserName=Alice_1&txtPwd=" + password + "&txtPara=1|00E04C6A1B2C";
+    return brindle::wire::SingleRecordReply(send_raw("DATA_TRANS", body)).message();
+  };
+  const std::string first = retrieve("Alice_1");
+  const std::string mailed = retrieve("Alice_1");
+  ASSERT_EQ(mailed.size(), 10u);
+  EXPECT_EQ(sign_in("abc123"), "登陆成功！") << "the session goes on";
+  const server::accounts::Authenticator fresh(services_.db, services_.hasher);
+  EXPECT_TRUE(fresh.authenticate("Alice_1", "abc123").ok()) << "and a full check of the old one passes";
+  EXPECT_EQ(sign_in(first), "用户名或密码错误！") << "a later retrieval replaces the earlier mail";
+
+  EXPECT_EQ(sign_in(mailed), "登陆成功！");
+  EXPECT_EQ(sign_in("abc123"), "用户名或密码错误！") << "its first use ends the old password";
+  EXPECT_FALSE(fresh.authenticate("Alice_1", "abc123").ok());
+  EXPECT_TRUE(fresh.authenticate("Alice_1", mailed).ok()) << "in every process";
+
+  // A password the user chooses drops a mailed one that was never used.
+  const std::string unused = retrieve("Alice_1");
+  std::vector<std::string> f = {"Alice_1", "1234", "chosen1", "", "", "", "", ""};
+  f.resize(20);
+  ASSERT_EQ(request(2004, "Alice_1", mailed, join(f)).message(), "修改成功！");
+  EXPECT_EQ(sign_in(unused), "用户名或密码错误！");
+  EXPECT_EQ(sign_in(mailed), "用户名或密码错误！");
+  EXPECT_EQ(sign_in("chosen1"), "登陆成功！");
+}
+
+// A data folder made before retrievals waited beside the password opens and gains the table.
+TEST_F(MemberHandlers, ADataFolderFromBeforeWaitingRetrievalsOpensAndRetrievesSafely) {
+  brindle::testing::TempDir old_dir;
+  {
+    auto opened = server::storage::Database::open_in(old_dir.path());
+    ASSERT_TRUE(opened.ok()) << opened.error();
+    std::vector<server::storage::Migration> before;
+    for (const auto& step : server::all_migrations())
+      if (step.module != "retrievals") before.push_back(step);
+    ASSERT_TRUE(server::storage::migrate(*opened.value(), before).ok());
+    ASSERT_TRUE(opened.value()
+                    ->transaction([&](Connection& c) -> brindle::Result<void> {
+                      server::accounts::NewAccount account;
+                      account.user_name = "old_timer";
+                      account.password = "abc123";
+                      auto made = server::accounts::create_account(c, *services_.hasher, account);
+                      if (!made) return brindle::Result<void>::failure(made.error());
+                      return members::set_detail(c, made.value(), members::kEmailSlot, "old@example.com");
+                    })
+                    .ok());
+  }
+  auto reopened = server::open_server_database(old_dir.path());
+  ASSERT_TRUE(reopened.ok()) << reopened.error();
+  services_.db = reopened.value();
+  services_.data_dir = old_dir.path();
+  services_.authenticator =
+      std::make_shared<const server::accounts::Authenticator>(services_.db, services_.hasher);
+  dispatcher_ = std::make_unique<server::Dispatcher>();
+  ASSERT_TRUE(server::add_account_handlers(*dispatcher_, services_).ok());
+  ASSERT_TRUE(server::add_member_handlers(*dispatcher_, services_).ok());
+  ASSERT_TRUE(request(2016, "old_timer", "", "").success());
+  EXPECT_TRUE(signs_in("old_timer", "abc123"));
 }
 
 TEST_F(MemberHandlers, QuestionsMessagesAndTheSurvey) {
