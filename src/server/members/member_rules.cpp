@@ -72,8 +72,8 @@ std::optional<std::string> withdrawal_password_problem(std::string_view password
 }
 
 std::optional<std::string> email_problem(std::string_view email) {
-  if (email.find('@') == std::string_view::npos || wire::gbk_byte_length(email) > 50 || has_control(email))
-    return say(kEmailText);
+  if (wire::gbk_byte_length(email) > kEmailByteLimit) return say(kEmailLongText);
+  if (email.find('@') == std::string_view::npos || has_control(email)) return say(kEmailText);
   return std::nullopt;
 }
 
@@ -87,6 +87,7 @@ std::optional<std::string> nickname_problem(std::string_view nickname) {
 }
 
 std::optional<std::string> phone_problem(std::string_view phone) {
+  if (wire::gbk_byte_length(phone) > kPhoneByteLimit) return say(kPhoneLongText);
   if (has_control(phone)) return say(kPhoneText);
   return std::nullopt;
 }

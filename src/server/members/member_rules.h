@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,6 +28,12 @@ inline constexpr std::string_view kNicknameEmptyText = "昵称不能为空！";
 inline constexpr std::string_view kNicknameLongText = "昵称不能为超过20位！";
 inline constexpr std::string_view kNicknameBadText = "昵称含有不允许的字符！";
 inline constexpr std::string_view kPhoneText = "电话格式不正确！";
+// The client's boxes hold no more; its phone box sets no limit of its own, so the phone gets the
+// e-mail box's, which any real number fits.
+inline constexpr std::size_t kEmailByteLimit = 50;
+inline constexpr std::size_t kPhoneByteLimit = 50;
+inline constexpr std::string_view kEmailLongText = "电子邮件不能超过50位！";
+inline constexpr std::string_view kPhoneLongText = "电话不能超过50位！";
 
 // Letters, digits, '_' and '-', at most 20 bytes; all digits only where `refuse_digits`.
 std::optional<std::string> user_name_problem(std::string_view name, bool refuse_digits);
@@ -34,11 +41,11 @@ std::optional<std::string> user_name_problem(std::string_view name, bool refuse_
 std::optional<std::string> password_problem(std::string_view password);
 // 4 to 6 letters or digits.
 std::optional<std::string> withdrawal_password_problem(std::string_view password);
-// An '@', at most 50 GBK bytes, no control characters (it becomes a mail header).
+// At most 50 GBK bytes, an '@', no control characters (it becomes a mail header).
 std::optional<std::string> email_problem(std::string_view email);
 // Not empty, at most 20 GBK bytes, none of ' % & ? ("昵称不能包含字符'&'！") and no control characters.
 std::optional<std::string> nickname_problem(std::string_view nickname);
-// Free, but no control characters.
+// At most 50 GBK bytes, no control characters.
 std::optional<std::string> phone_problem(std::string_view phone);
 
 // The signature the client appends to a registration: the MD5 digests (lower-case hexadecimal of

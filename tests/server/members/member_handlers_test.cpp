@@ -194,6 +194,56 @@ TEST_F(MemberHandlers, RegistrationAppliesTheRulesAndRefusesNamesTakenInAnyCase)
   EXPECT_FALSE(request(2022, "", "", "Alice_2|abc123").success()) << "a short registration";
 }
 
+// Lengths count GBK bytes: a Chinese character takes two.
+TEST_F(MemberHandlers, FieldsLongerThanTheClientsBoxesAreRefusedBeforeAnythingIsStored) {
+  const std::string at_50 = std::string(38, 'a') + "@example.com";  // 50 bytes
+  std::string chinese_50;
+  for (int i = 0; i < 25; ++i) chinese_50 += "电";
+  struct Case {
+    const char* what;
+    std::string email, phone;
+    const char* refusal;  // nullptr: accepted
+  };
+  const Case cases[] = {
+      {"phone of 30,000 bytes", "a@example.com", std::string(30'000, '1'), "电话不能超过50位！"},
+      {"phone of 51 bytes", "a@example.com", chinese_50 + "1", "电话不能超过50位！"},
+      {"phone of 50 bytes", "a@example.com", chinese_50, nullptr},
+      {"e-mail of 51 bytes", "a" + at_50, "", "电子邮件不能超过50位！"},
+      {"e-mail of 50 bytes", at_50, "", nullptr},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Registration form;
+    form.user = "user" + std::to_string(++n);
+    form.nickname = "nick" + std::to_string(n);
+    form.email = c.email;
+    form.phone = c.phone;
+    auto reply = request(2022, "", "", form.para());
+    EXPECT_EQ(reply.success(), c.refusal == nullptr) << reply.message();
+    if (c.refusal) {
+      EXPECT_EQ(reply.message(), c.refusal);
+    }
+    EXPECT_EQ(signs_in(form.user, form.password), c.refusal == nullptr);
+  }
+
+  // The account-details change refuses them the same way and keeps the stored details.
+  auto user = services_.db->read([](Connection& c) { return server::accounts::find_credential(c, "user3"); });
+  ASSERT_TRUE(user.ok() && user.value());
+  const auto id = user.value()->identity.id;
+  const auto change = [&](const std::string& email, const std::string& phone) {
+    std::vector<std::string> f = {"user3", "1234", "", "", email, phone, "", ""};
+    f.resize(20);
+    return request(2004, "user3", "abc123", join(f)).message();
+  };
+  EXPECT_EQ(change("", std::string(30'000, '1')), "电话不能超过50位！");
+  EXPECT_EQ(change("a" + at_50, "555"), "电子邮件不能超过50位！");
+  EXPECT_EQ(detail(id, members::kPhoneSlot), chinese_50);
+  EXPECT_EQ(detail(id, members::kEmailSlot), "a@example.com");
+  EXPECT_EQ(change(at_50, chinese_50), "修改成功！");
+  EXPECT_EQ(detail(id, members::kEmailSlot), at_50);
+}
+
 TEST_F(MemberHandlers, ProfileChangeChecksTheOldWithdrawalPasswordAndChangesAllOrNothing) {
   ASSERT_TRUE(request(2022, "", "", Registration{}.para()).success());
   const auto para = [](const std::string& old_withdrawal) {
