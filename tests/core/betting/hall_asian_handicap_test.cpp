@@ -273,18 +273,27 @@ TEST(HallClicks, AFailedTrendOpensTheWindowEmptyWithTheMessage) {
 // The windows run event loops of their own; a timed refresh under them replaces the rows they came
 // from, which must not reach what the windows were handed.
 TEST(HallClicks, HistoryAndTrendHoldNothingOfTheRowsAcrossTheirWindows) {
+  // Names longer than a string holds in itself: a row the refresh destroyed leaves freed memory.
+  const std::vector<std::string> list =
+      reply_of({{match_line(1, "英超", kFirstDay, "曼彻斯特联足球俱乐部", "利物浦足球俱乐部")},
+                pair_lines(1, 11, 3, "0.95", "0.95")});
   AsianHall f;
-  f.refresh_with(kThreeLeagues);
-  f.windows.on_open = [&] { f.refresh_with(reply_of({})); };
+  f.refresh_with(list);
+  // Two refreshes: the hall keeps the rows it replaced until its next fetch.
+  const auto two_refreshes = [&] {
+    f.refresh_with(reply_of({}));
+    f.refresh_with(reply_of({}));
+  };
+  f.windows.on_open = two_refreshes;
   f.hall.click(0, Column::kHistory);
-  EXPECT_EQ(f.windows.histories, (std::vector<std::string>{"1 曼联 利物浦"}));
-  f.refresh_with(kThreeLeagues);
+  EXPECT_EQ(f.windows.histories, (std::vector<std::string>{"1 曼彻斯特联足球俱乐部 利物浦足球俱乐部"}));
+  f.refresh_with(list);
   f.windows.on_open = nullptr;
   // The refresh comes in while the 4022 request's Progress window pumps events.
-  f.transport.during_exchange = [&] { f.refresh_with(reply_of({})); };
+  f.transport.during_exchange = two_refreshes;
   f.reply({"1|ok", "45352.5|3|0.9|0"});
   f.hall.click(0, Column::kTrend);
-  EXPECT_EQ(f.windows.last_trend.team, "曼联");
+  EXPECT_EQ(f.windows.last_trend.team, "曼彻斯特联足球俱乐部");
 }
 
 TEST(HallRooms, PrivateRoomCommandByLoginModeAndRoomList) {
