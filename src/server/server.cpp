@@ -95,10 +95,13 @@ Result<std::unique_ptr<Server>> Server::start(ServerOptions options) {
   services.db = database.value();
   services.data_dir = options.data_dir;
   services.hasher = std::make_shared<const accounts::PasswordHasher>(options.password_iterations);
-  services.authenticator = std::make_shared<const accounts::Authenticator>(services.db, services.hasher);
+  services.authenticator =
+      std::make_shared<const accounts::Authenticator>(services.db, services.hasher, options.limiter_clock);
   const auto& limits = *services.config;
   services.limiters.sign_in_by_name =
       std::make_shared<accounts::AttemptLimiter>(limits.sign_in_per_name, options.limiter_clock);
+  services.limiters.sign_in_by_account =
+      std::make_shared<accounts::AttemptLimiter>(limits.sign_in_per_account, options.limiter_clock);
   services.limiters.sign_in_by_address =
       std::make_shared<accounts::AttemptLimiter>(limits.sign_in_per_address, options.limiter_clock);
   services.limiters.lookups_by_address =

@@ -21,7 +21,7 @@ struct ServerOptions {
   ListenerLimits limits;
   unsigned password_iterations = 100'000;           // PBKDF2 rounds for passwords; tests lower it
   market::MarketOptions market;                     // the peak-period flag comes from config.peak_period
-  accounts::AttemptLimiter::Clock limiter_clock{};  // tests step it; empty: the steady clock
+  accounts::AttemptLimiter::Clock limiter_clock{};  // limits and sessions; tests step it; empty: steady clock
 };
 
 // The reference betting server: its certificate, its SubjectID table and its listener, serving in

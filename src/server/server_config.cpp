@@ -150,6 +150,7 @@ class Parser {
   std::optional<std::string> attempt_limit(const std::string& key, std::string_view value) {
     const std::pair<std::string_view, accounts::AttemptPolicy*> limits[] = {
         {"sign_in_name_", &config_.sign_in_per_name},
+        {"sign_in_account_", &config_.sign_in_per_account},
         {"sign_in_address_", &config_.sign_in_per_address},
         {"lookup_address_", &config_.lookups_per_address},
         {"withdrawal_password_", &config_.withdrawal_per_account}};

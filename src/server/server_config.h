@@ -51,12 +51,17 @@ struct ServerConfig {
 
   // Threads that hash passwords, apart from the network threads.
   std::size_t hash_threads = 2;
-  // Repeated failed sign-ins per user name and per address, and name checks and password
-  // retrievals per address: backoff, then a lock (see AttemptPolicy). An address is shared by many
-  // users (an office, a proxy; on this loopback-only server, everyone), so its limits are looser and
-  // lock nothing unless the operator asks: a lock there would lock out every new sign-in at once.
+  // Repeated failed sign-ins per user name from one address, per account from every address, and
+  // per address, and name checks and password retrievals per address: backoff, then a lock (see
+  // AttemptPolicy). A name's lock holds only new sign-ins from the address that failed; the
+  // account's limit only slows down, or anyone could lock its owner out. An address is shared by
+  // many users (an office, a proxy; on this loopback-only server, everyone), so its limits are
+  // looser and lock nothing unless the operator asks: a lock there would lock out every new
+  // sign-in at once.
   accounts::AttemptPolicy sign_in_per_name{3, std::chrono::seconds(1), std::chrono::seconds(60), 10,
                                            std::chrono::minutes(15)};
+  accounts::AttemptPolicy sign_in_per_account{10, std::chrono::seconds(1), std::chrono::seconds(60), 0,
+                                              std::chrono::minutes(15)};
   accounts::AttemptPolicy sign_in_per_address{10, std::chrono::seconds(1), std::chrono::seconds(30), 0,
                                               std::chrono::minutes(15)};
   accounts::AttemptPolicy lookups_per_address{20, std::chrono::seconds(1), std::chrono::seconds(30), 0,
@@ -79,8 +84,8 @@ struct ServerConfig {
 //               mail_from (the sender of retrieval mails), hash_threads (1 to 64),
 //               <limit>_free, <limit>_backoff_seconds, <limit>_backoff_max_seconds,
 //               <limit>_lock_after, <limit>_lock_minutes for each <limit> of sign_in_name,
-//               sign_in_address, lookup_address and withdrawal_password (whole numbers from 0; 0
-//               turns that part off),
+//               sign_in_account, sign_in_address, lookup_address and withdrawal_password (whole
+//               numbers from 0; 0 turns that part off),
 //               release_dir (a folder signed by sign-release)
 //   [servers]   one "text|number" line per server
 //   [proxies]   one "address|port" line per proxy

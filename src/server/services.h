@@ -22,7 +22,10 @@ class PasswordHasher;
 
 // Who slows down repeated attempts; an absent limiter limits nothing. See AttemptLimiter.
 struct AttemptLimiters {
+  // Failed sign-ins of one name from one address: "<name key>\n<address>".
   std::shared_ptr<accounts::AttemptLimiter> sign_in_by_name;
+  // Failed sign-ins of one account's name from every address: the name key.
+  std::shared_ptr<accounts::AttemptLimiter> sign_in_by_account;
   std::shared_ptr<accounts::AttemptLimiter> sign_in_by_address;
   // Name checks (2020, 2021) and password retrievals (2016): every one counts.
   std::shared_ptr<accounts::AttemptLimiter> lookups_by_address;

@@ -79,6 +79,15 @@ TEST(ServerConfig, TheWithdrawalPasswordLimitLocksByDefaultAndIsSetPartByPart) {
   EXPECT_EQ(config->sign_in_per_name, defaults.sign_in_per_name);
 }
 
+TEST(ServerConfig, TheAccountWideSignInLimitOnlyBacksOffByDefault) {
+  const ServerConfig defaults;
+  EXPECT_EQ(defaults.sign_in_per_account.lock_after, 0) << "a lock there would lock its owner out";
+  auto config = parse_server_config("[server]\nsign_in_account_free = 20\n");
+  ASSERT_TRUE(config.ok()) << config.error();
+  EXPECT_EQ(config->sign_in_per_account.free, 20);
+  EXPECT_EQ(config->sign_in_per_name, defaults.sign_in_per_name);
+}
+
 TEST(ServerConfig, AnEmptyServersSectionIsAnEmptyListNotTheDefault) {
   auto config = parse_server_config("[servers]\n");
   ASSERT_TRUE(config.ok());

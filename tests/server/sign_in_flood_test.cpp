@@ -1,5 +1,6 @@
 // A flood of wrong sign-ins over real TLS connections must not hold up another user's bets: the
-// password hashing it causes runs beside the network threads, not on them.
+// password hashing it causes runs beside the network threads, not on them. Nor may it lock its
+// victim out.
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,7 @@
 #include "server/services.h"
 #include "support/temp_dir.h"
 #include "test_client.h"
+#include "wire/gbk.h"
 
 namespace brindle::server {
 namespace {
@@ -30,6 +32,9 @@ using testing::TestConnection;
 constexpr std::string_view kTrans = "/betengine/VTServer220.dll?DATA_TRANS";
 constexpr int kFloodConnections = 64;
 constexpr int kBets = 40;
+
+// The reply's start in UTF-8: "1|登陆成功！…", "4|用户名或密码错误！…".
+std::string text_of(const testing::HttpResult& reply) { return wire::gbk_to_utf8(reply.body); }
 
 std::string sign_in_body(std::string_view user, std::string_view password) {
   return "txtLanguage=1&txtSubjectID=3001&txtUserName=" + std::string(user) +
@@ -76,19 +81,30 @@ class SignInFloodTest : public ::testing::Test {
     });
     ASSERT_TRUE(line.ok()) << line.error();
     bet_body_ = "txtLanguage=1&txtSubjectID=3010&txtUserName=bettor&txtPwd=secret1&txtPara=" + line.value();
-    db.value().reset();
+  }
 
+  // Without limits a flood costs the server a full password check per request, which is what the
+  // latency test is about; with them, on the stepped clock of the limits and sessions.
+  void start(bool limited) {
     ServerOptions options;
     options.data_dir = dir_.path();
     options.market.run_feed = false;
-    // The limits would soon make the flood cheap; this test is about where the hashing runs.
-    for (auto* policy : {&options.config.sign_in_per_name, &options.config.sign_in_per_address}) {
-      policy->backoff = 0s;
-      policy->lock_after = 0;
+    if (!limited) {
+      for (auto* policy : {&options.config.sign_in_per_name, &options.config.sign_in_per_account,
+                           &options.config.sign_in_per_address}) {
+        policy->backoff = 0s;
+        policy->lock_after = 0;
+      }
     }
+    options.limiter_clock = [this] {
+      return std::chrono::steady_clock::time_point(std::chrono::steady_clock::duration(clock_ticks_.load()));
+    };
     auto started = Server::start(std::move(options));
     ASSERT_TRUE(started.ok()) << started.error();
     server_ = std::move(started).value();
+  }
+  void advance(std::chrono::seconds by) {
+    clock_ticks_ += std::chrono::duration_cast<std::chrono::steady_clock::duration>(by).count();
   }
 
   // The 99th percentile of kBets bets on one connection, in milliseconds. The pauses spread the
@@ -109,10 +125,14 @@ class SignInFloodTest : public ::testing::Test {
 
   testing::TempDir dir_;
   std::string bet_body_;
+  std::atomic<std::chrono::steady_clock::rep> clock_ticks_{
+      std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::hours(1000)).count()};
   std::unique_ptr<Server> server_;
 };
 
 TEST_F(SignInFloodTest, AnotherUsersBetsKeepTheirLatencyDuringAFloodOfWrongSignIns) {
+  start(false);
+  ASSERT_TRUE(server_);
   auto bettor = TestConnection::tls(server_->port());
   ASSERT_TRUE(bettor.post(kTrans, sign_in_body("bettor", "secret1")).body.starts_with("1|"));
   const double quiet = bet_p99(bettor);
@@ -146,6 +166,61 @@ TEST_F(SignInFloodTest, AnotherUsersBetsKeepTheirLatencyDuringAFloodOfWrongSignI
   // what matters is that the flood kept the pool busy while the bets were measured.
   EXPECT_GE(during, 1) << "the flood stopped while the bets were measured";
   EXPECT_LE(flooded, std::max(5 * quiet, quiet + 200.0));
+}
+
+// A stranger floods the victim's name with guesses from his address (127.0.0.1) until it is locked
+// there. The victim's sign-in from her own address and her session go on; the stranger's refused
+// guesses cost no hashing, and the cache vouches for no credential coming from him.
+TEST_F(SignInFloodTest, AStrangersFloodLocksOutNeitherTheVictimsSessionNorHerSignInFromElsewhere) {
+  start(true);
+  ASSERT_TRUE(server_);
+  constexpr std::string_view kLocked = "4|登录失败次数过多";
+  const auto& hasher = *server_->services().hasher;
+  auto stranger = TestConnection::tls(server_->port());
+  // The backoffs are waited out on the stepped clock, so the stranger reaches the lock at once.
+  for (int guess = 0; guess < 10; ++guess) {
+    advance(60s);
+    ASSERT_TRUE(stranger.post(kTrans, sign_in_body("victim", "guess" + std::to_string(guess)))
+                    .body.starts_with("4|"));
+  }
+  ASSERT_TRUE(text_of(stranger.post(kTrans, sign_in_body("victim", "secret1"))).starts_with(kLocked))
+      << "the name is locked for the stranger's address, even with the right password";
+
+  auto victim = TestConnection::tls(server_->port(), {}, "127.0.0.2");
+  ASSERT_TRUE(victim.post(kTrans, sign_in_body("victim", "secret1")).body.starts_with("1|"))
+      << "her sign-in from another address";
+
+  std::atomic<bool> stop{false};
+  std::atomic<int> refused{0};
+  const auto hashes_before = hasher.full_hash_count();
+  std::vector<std::thread> flood;
+  for (int i = 0; i < 8; ++i) {
+    flood.emplace_back([&, i] {
+      auto connection = TestConnection::tls(server_->port());
+      for (int n = 0; !stop && n < 2000; ++n) {
+        // Every few guesses the right one, which the cache must not answer for him.
+        const auto password =
+            n % 5 == 0 ? std::string("secret1") : "g" + std::to_string(i) + "_" + std::to_string(n);
+        if (text_of(connection.post(kTrans, sign_in_body("victim", password))).starts_with(kLocked))
+          ++refused;
+      }
+    });
+  }
+  for (auto until = std::chrono::steady_clock::now() + 20s;
+       refused < 200 && std::chrono::steady_clock::now() < until;)
+    std::this_thread::sleep_for(10ms);
+  // Her session, and a sign-in from a third address, while the flood goes on.
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_TRUE(victim.post(kTrans, sign_in_body("victim", "secret1")).body.starts_with("1|"));
+  }
+  auto elsewhere = TestConnection::tls(server_->port(), {}, "127.0.0.3");
+  EXPECT_TRUE(elsewhere.post(kTrans, sign_in_body("victim", "secret1")).body.starts_with("1|"));
+  stop = true;
+  for (auto& thread : flood) thread.join();
+
+  EXPECT_GE(refused.load(), 200) << "the flood never got going";
+  EXPECT_EQ(hasher.full_hash_count(), hashes_before) << "neither the refused flood nor her session hashed";
+  EXPECT_TRUE(victim.post(kTrans, sign_in_body("victim", "secret1")).body.starts_with("1|"));
 }
 
 }  // namespace

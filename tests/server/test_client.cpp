@@ -48,7 +48,8 @@ TestConnection TestConnection::plain(unsigned short port) {
 }
 
 TestConnection TestConnection::tls(unsigned short port,
-                                   const std::optional<std::filesystem::path>& trust_anchor) {
+                                   const std::optional<std::filesystem::path>& trust_anchor,
+                                   std::string_view source) {
   auto impl = std::make_unique<Impl>();
   if (trust_anchor) {
     impl->context.load_verify_file(trust_anchor->string());
@@ -56,6 +57,8 @@ TestConnection TestConnection::tls(unsigned short port,
   } else {
     impl->context.set_verify_mode(ssl::verify_none);
   }
+  impl->socket.open(tcp::v4());
+  impl->socket.bind(tcp::endpoint(asio::ip::make_address(std::string(source)), 0));
   impl->socket.connect(tcp::endpoint(asio::ip::make_address("127.0.0.1"), port));
   impl->tls.emplace(impl->socket, impl->context);
   if (trust_anchor) impl->tls->set_verify_callback(ssl::host_name_verification("localhost"));

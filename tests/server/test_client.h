@@ -30,9 +30,11 @@ class TestConnection {
  public:
   static TestConnection plain(unsigned short port);
   // Without a trust anchor any certificate is accepted, as the client does; with one the chain and
-  // the name "localhost" are verified against it.
+  // the name "localhost" are verified against it. The connection comes from `source`, another
+  // loopback address for a client the server is to tell apart.
   static TestConnection tls(unsigned short port,
-                            const std::optional<std::filesystem::path>& trust_anchor = {});
+                            const std::optional<std::filesystem::path>& trust_anchor = {},
+                            std::string_view source = "127.0.0.1");
 
   TestConnection(TestConnection&&) noexcept;
   ~TestConnection();

@@ -36,6 +36,13 @@ AttemptVerdict AttemptLimiter::check(std::string_view key) const {
   return found == entries_.end() ? AttemptVerdict{} : verdict(found->second, now);
 }
 
+bool AttemptLimiter::has_record(std::string_view key) const {
+  const auto now = clock_();
+  std::lock_guard lock(mutex_);
+  auto found = entries_.find(std::string(key));
+  return found != entries_.end() && !expired(found->second, now);
+}
+
 AttemptVerdict AttemptLimiter::count(std::string_view key) {
   const auto now = clock_();
   std::lock_guard lock(mutex_);

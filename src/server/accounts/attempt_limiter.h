@@ -51,6 +51,8 @@ class AttemptLimiter final {
   explicit AttemptLimiter(AttemptPolicy policy, Clock clock = {});
 
   AttemptVerdict check(std::string_view key) const;
+  // Whether the key has counted attempts that have not yet expired (or a lock that holds).
+  bool has_record(std::string_view key) const;
   // Counts one attempt (a failure) against the key and returns the verdict for the next one.
   AttemptVerdict count(std::string_view key);
   void clear(std::string_view key);

@@ -8,16 +8,17 @@
 namespace brindle::server::accounts {
 
 Authenticator::Authenticator(std::shared_ptr<storage::Database> database,
-                             std::shared_ptr<const PasswordHasher> hasher)
+                             std::shared_ptr<const PasswordHasher> hasher, CredentialCache::Clock clock)
     : database_(std::move(database)),
       hasher_(std::move(hasher)),
-      cache_(std::make_unique<CredentialCache>()) {
+      cache_(std::make_unique<CredentialCache>(CredentialCache::kDefaultCapacity, std::move(clock))) {
   auto dummy = hasher_->hash("unknown user");
   if (dummy) dummy_hash_ = std::move(dummy).value();
 }
 
 Result<AuthenticatedAccount> Authenticator::authenticate(std::string_view user_name,
-                                                         std::string_view password) const {
+                                                         std::string_view password,
+                                                         std::string_view address) const {
   using R = Result<AuthenticatedAccount>;
   auto wrong = [] { return R::failure(std::string(kWrongCredentialsText)); };
   if (user_name.empty() || password.empty()) return wrong();
@@ -38,7 +39,9 @@ Result<AuthenticatedAccount> Authenticator::authenticate(std::string_view user_n
       if (adopted->empty()) return wrong();
       credential.password_hash = std::move(adopted).value();
     }
-    cache_->remember(user_name, password, id, credential.password_hash);
+    cache_->remember(user_name, password, id, credential.password_hash, address);
+  } else {
+    cache_->used(user_name, password, address);
   }
   return std::move(credential.identity);
 }
@@ -56,18 +59,23 @@ Result<std::string> Authenticator::adopt_retrieved(AccountId id, std::string_vie
   return adopted.value() ? std::move(waiting).value() : std::string();
 }
 
-Result<std::optional<AuthenticatedAccount>> Authenticator::cached(std::string_view user_name,
-                                                                  std::string_view password) const {
-  using R = Result<std::optional<AuthenticatedAccount>>;
-  if (user_name.empty() || password.empty()) return std::optional<AuthenticatedAccount>{};
+Result<Authenticator::Lookup> Authenticator::look_up(std::string_view user_name, std::string_view password,
+                                                     std::string_view address) const {
+  using R = Result<Lookup>;
+  if (user_name.empty()) return Lookup{};
   auto stored = database_->read(
       [&](storage::Connection& connection) { return find_credential(connection, user_name); });
   if (!stored) return R::failure(stored.error());
-  if (!stored.value()) return std::optional<AuthenticatedAccount>{};
+  if (!stored.value()) return Lookup{};
   auto& credential = *stored.value();
-  if (!cache_->contains(user_name, password, credential.identity.id, credential.password_hash))
-    return std::optional<AuthenticatedAccount>{};
-  return std::optional<AuthenticatedAccount>(std::move(credential.identity));
+  Lookup lookup;
+  lookup.account_exists = true;
+  if (password.empty()) return lookup;
+  const auto match =
+      cache_->find(user_name, password, credential.identity.id, credential.password_hash, address);
+  if (match.known) lookup.cached = std::move(credential.identity);
+  lookup.live_here = match.live_here;
+  return lookup;
 }
 
 }  // namespace brindle::server::accounts

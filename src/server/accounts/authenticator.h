@@ -22,15 +22,28 @@ inline constexpr std::string_view kWrongCredentialsText = "用户名或密码错
 // of the account row (which is read anyway, so flags set by an admin command show at once).
 class Authenticator final {
  public:
-  Authenticator(std::shared_ptr<storage::Database> database, std::shared_ptr<const PasswordHasher> hasher);
+  // The clock of the cache's sessions; empty: the steady clock.
+  Authenticator(std::shared_ptr<storage::Database> database, std::shared_ptr<const PasswordHasher> hasher,
+                CredentialCache::Clock clock = {});
 
   // The account, or kWrongCredentialsText for an unknown name or a wrong password alike. A password
-  // mailed by retrieval signs in too, and becomes the account's password then.
-  Result<AuthenticatedAccount> authenticate(std::string_view user_name, std::string_view password) const;
-  // Without hashing: the account when the cache vouches for the credential, empty when only
-  // authenticate() can tell.
-  Result<std::optional<AuthenticatedAccount>> cached(std::string_view user_name,
-                                                     std::string_view password) const;
+  // mailed by retrieval signs in too, and becomes the account's password then. A success makes the
+  // credential a session of `address`.
+  Result<AuthenticatedAccount> authenticate(std::string_view user_name, std::string_view password,
+                                            std::string_view address = {}) const;
+
+  // What one read and one HMAC tell about a credential, without hashing.
+  struct Lookup {
+    bool account_exists = false;
+    std::optional<AuthenticatedAccount> cached;  // the cache vouches for the credential
+    bool live_here = false;                      // as a live session of the address
+  };
+  Result<Lookup> look_up(std::string_view user_name, std::string_view password,
+                         std::string_view address) const;
+  // The cached credential was accepted from `address`.
+  void accepted(std::string_view user_name, std::string_view password, std::string_view address) const {
+    cache_->used(user_name, password, address);
+  }
 
   const PasswordHasher& hasher() const { return *hasher_; }
   CredentialCache& cache() const { return *cache_; }

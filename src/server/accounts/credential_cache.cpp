@@ -4,14 +4,18 @@
 #include <openssl/hmac.h>
 #include <openssl/rand.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 namespace brindle::server::accounts {
 
-CredentialCache::CredentialCache(std::size_t capacity) : capacity_(capacity == 0 ? 1 : capacity) {
+CredentialCache::CredentialCache(std::size_t capacity, Clock clock)
+    : capacity_(capacity == 0 ? 1 : capacity), clock_(std::move(clock)) {
+  if (!clock_) clock_ = [] { return std::chrono::steady_clock::now(); };
   // Without a secret key the digests could be tested against guessed passwords by anyone who
   // reads the process's memory; a server that cannot draw one must not start.
   if (RAND_bytes(key_.data(), static_cast<int>(key_.size())) != 1) {
@@ -40,21 +44,46 @@ CredentialCache::Digest CredentialCache::digest(std::string_view user_name, std:
   return out;
 }
 
-bool CredentialCache::contains(std::string_view user_name, std::string_view password, AccountId id,
-                               std::string_view stored_hash) const {
+CredentialCache::Match CredentialCache::find(std::string_view user_name, std::string_view password,
+                                             AccountId id, std::string_view stored_hash,
+                                             std::string_view address) const {
   const auto key = digest(user_name, password);
+  const auto now = clock_();
   std::lock_guard lock(mutex_);
   auto found = entries_.find(key);
-  return found != entries_.end() && found->second.id == id && found->second.stored_hash == stored_hash;
+  if (found == entries_.end() || found->second.id != id || found->second.stored_hash != stored_hash)
+    return {};
+  const auto& sessions = found->second.sessions;
+  const bool live = std::any_of(sessions.begin(), sessions.end(), [&](const Session& session) {
+    return session.address == address && now - session.last_used < kSessionIdle;
+  });
+  return {true, live};
+}
+
+void CredentialCache::touch(Entry& entry, std::string_view address, TimePoint now) {
+  auto& sessions = entry.sessions;
+  std::erase_if(sessions, [&](const Session& session) { return session.address == address; });
+  if (sessions.size() >= kAddressesPerEntry) sessions.erase(sessions.begin());
+  sessions.push_back({std::string(address), now});
 }
 
 void CredentialCache::remember(std::string_view user_name, std::string_view password, AccountId id,
-                               std::string stored_hash) {
+                               std::string stored_hash, std::string_view address) {
   const auto key = digest(user_name, password);
+  const auto now = clock_();
   std::lock_guard lock(mutex_);
   // A full cache starts over rather than growing without bound under a flood of distinct logins.
   if (entries_.size() >= capacity_ && !entries_.contains(key)) entries_.clear();
-  entries_.insert_or_assign(key, Entry{id, std::move(stored_hash)});
+  auto& entry = entries_[key];
+  if (entry.id != id || entry.stored_hash != stored_hash) entry = Entry{id, std::move(stored_hash), {}};
+  touch(entry, address, now);
+}
+
+void CredentialCache::used(std::string_view user_name, std::string_view password, std::string_view address) {
+  const auto key = digest(user_name, password);
+  const auto now = clock_();
+  std::lock_guard lock(mutex_);
+  if (auto found = entries_.find(key); found != entries_.end()) touch(found->second, address, now);
 }
 
 void CredentialCache::forget_account(AccountId id) {

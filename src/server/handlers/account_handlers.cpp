@@ -128,41 +128,62 @@ AuthenticationOutcome refused(std::string message) {
   return {std::nullopt, AuthenticationFailure{accounts::kResultNotSignedIn, std::move(message)}};
 }
 
-// Every request's credentials. Repeated failures slow down their name and their address; no
+AuthenticationOutcome server_failure() {
+  return {std::nullopt, AuthenticationFailure{kResultServerError, std::string(kServerErrorText)}};
+}
+
+// Every request's credentials. Failures slow down new sign-ins, never a session proven before:
+//
+// - per name and address: backoff, then a lock of that name's new sign-ins from that address
+//   alone, so a stranger's guesses lock out only the stranger;
+// - per account over every address: backoff only, and only for addresses that have failed at the
+//   name themselves, so that guesses spread over many addresses are slowed down but the owner,
+//   signing in from elsewhere, is not;
+// - per address: backoff (a lock only if the operator asks), counting unknown names too.
+//
+// Only names of accounts count toward the name's limits. A credential proven before keeps working
+// whatever the limits say, as long as it is a live session of the address it comes from; from
+// another address it is treated as a guess, else a guesser would learn which guess was right. No
 // password is hashed for a request that a limit refuses.
 AuthenticationOutcome authenticate(const accounts::Authenticator& authenticator,
                                    const AttemptLimiters& limiters, const AuthenticationAttempt& attempt) {
   const auto& credentials = attempt.credentials;
   const auto name = accounts::name_key(credentials.user_name);
-  // A name's limit holds even for a credential proven before: else guesses made meanwhile would be
-  // answered from the cache, and the right one would get through the lock.
-  if (limiters.sign_in_by_name) {
-    if (auto verdict = limiters.sign_in_by_name->check(name); !verdict.allowed())
-      return refused(accounts::sign_in_refusal(verdict));
+  const std::string name_here = name + '\n' + std::string(attempt.peer);  // no name holds a line break
+  auto lookup = authenticator.look_up(credentials.user_name, credentials.password, attempt.peer);
+  if (!lookup) return server_failure();
+
+  // Checked for every name, counted only for accounts: names that differ in case share a limit.
+  accounts::AttemptVerdict for_name;
+  if (limiters.sign_in_by_name) for_name = limiters.sign_in_by_name->check(name_here);
+  if (for_name.allowed() && limiters.sign_in_by_account && limiters.sign_in_by_name &&
+      limiters.sign_in_by_name->has_record(name_here))
+    for_name = limiters.sign_in_by_account->check(name);
+
+  if (lookup->cached) {
+    if (!for_name.allowed() && !lookup->live_here) return refused(accounts::sign_in_refusal(for_name));
+    // Many users may share an address: those already signed in go on while it is limited.
+    authenticator.accepted(credentials.user_name, credentials.password, attempt.peer);
+    return {std::move(lookup->cached), std::nullopt};
   }
-  auto cached = authenticator.cached(credentials.user_name, credentials.password);
-  if (!cached)
-    return {std::nullopt, AuthenticationFailure{kResultServerError, std::string(kServerErrorText)}};
-  // Many users may share an address: those already signed in go on while it is limited.
-  if (cached.value()) return {std::move(cached.value()), std::nullopt};
+  if (!for_name.allowed()) return refused(accounts::sign_in_refusal(for_name));
   if (limiters.sign_in_by_address && !attempt.peer.empty()) {
-    if (auto verdict = limiters.sign_in_by_address->check(attempt.peer); !verdict.allowed()) {
-      // Still a guess at the name, though unchecked.
-      if (limiters.sign_in_by_name) limiters.sign_in_by_name->count(name);
+    if (auto verdict = limiters.sign_in_by_address->check(attempt.peer); !verdict.allowed())
       return refused(accounts::sign_in_refusal(verdict));
-    }
   }
   if (!attempt.may_hash) return {};
 
-  auto signed_in = authenticator.authenticate(credentials.user_name, credentials.password);
+  auto signed_in = authenticator.authenticate(credentials.user_name, credentials.password, attempt.peer);
   if (signed_in) {
-    if (limiters.sign_in_by_name) limiters.sign_in_by_name->clear(name);
+    if (limiters.sign_in_by_name) limiters.sign_in_by_name->clear(name_here);
     return {std::move(signed_in).value(), std::nullopt};
   }
-  if (signed_in.error() != accounts::kWrongCredentialsText)
-    return {std::nullopt, AuthenticationFailure{kResultServerError, std::string(kServerErrorText)}};
+  if (signed_in.error() != accounts::kWrongCredentialsText) return server_failure();
   accounts::AttemptVerdict next;
-  if (limiters.sign_in_by_name) next = limiters.sign_in_by_name->count(name);
+  if (lookup->account_exists) {
+    if (limiters.sign_in_by_name) next = limiters.sign_in_by_name->count(name_here);
+    if (limiters.sign_in_by_account) (void)limiters.sign_in_by_account->count(name);
+  }
   if (limiters.sign_in_by_address && !attempt.peer.empty()) {
     auto by_address = limiters.sign_in_by_address->count(attempt.peer);
     if (next.kind != accounts::AttemptVerdict::Kind::locked) next = by_address;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 
 #include "accounts_fixture.h"
@@ -81,6 +82,29 @@ TEST(CredentialCache, StaysWithinItsCapacity) {
   for (int i = 0; i < 10; ++i) cache.remember("user" + std::to_string(i), "pw", i, "h");
   EXPECT_LE(cache.size(), 3u);
   EXPECT_TRUE(cache.contains("user9", "pw", 9, "h"));
+}
+
+TEST(CredentialCache, KnowsTheAddressesACredentialIsALiveSessionOf) {
+  auto now = std::chrono::steady_clock::time_point(std::chrono::hours(1000));
+  CredentialCache cache(10, [&now] { return now; });
+  const auto live = [&](std::string_view address) {
+    return cache.find("ab", "c", 7, "h", address).live_here;
+  };
+  cache.remember("ab", "c", 7, "h", "10.0.0.1");
+  EXPECT_TRUE(live("10.0.0.1"));
+  EXPECT_FALSE(live("10.0.0.2")) << "known, but not a session there";
+  EXPECT_TRUE(cache.find("ab", "c", 7, "h", "10.0.0.2").known);
+  now += CredentialCache::kSessionIdle - std::chrono::seconds(1);
+  cache.used("ab", "c", "10.0.0.2");
+  EXPECT_TRUE(live("10.0.0.1"));
+  now += std::chrono::seconds(1);
+  EXPECT_FALSE(live("10.0.0.1")) << "idle for the whole time";
+  EXPECT_TRUE(live("10.0.0.2"));
+  for (int i = 3; i <= 6; ++i) cache.used("ab", "c", "10.0.0." + std::to_string(i));
+  EXPECT_FALSE(live("10.0.0.2")) << "only the most recent addresses are kept";
+  EXPECT_TRUE(live("10.0.0.6"));
+  cache.remember("ab", "c", 7, "h2", "10.0.0.9");
+  EXPECT_FALSE(cache.find("ab", "c", 7, "h2", "10.0.0.6").live_here) << "a new password starts afresh";
 }
 
 TEST_F(AccountsTest, AuthenticatorHashesACredentialOnceThenUsesTheCache) {
