@@ -149,6 +149,10 @@ TEST(RegistrationWindow, RefusalsClearAndFocusThenANewUserRegistersAndCanSignIn)
     QTest::keyClicks(w.withdrawal_box(), "1234567");
     EXPECT_EQ(w.withdrawal_box()->keptText(), "123456");
     EXPECT_EQ(w.withdrawal_box()->displayText(), QStringLiteral("******"));
+    // The phone box takes what the service stores: 50 bytes, a Chinese character counting two.
+    for (int i = 0; i < 30; ++i) w.phone_box()->insert(QString(QChar(0x7535)));
+    EXPECT_EQ(w.phone_box()->text().size(), 25);
+    w.phone_box()->clear();
 
     // Both boxes unchecked: only the age.
     w.submit_button()->click();

@@ -13,6 +13,8 @@ inline constexpr std::size_t kUserNameBoxLimit = 20;
 inline constexpr std::size_t kPasswordBoxLimit = 12;
 inline constexpr std::size_t kEmailBoxLimit = 50;
 inline constexpr std::size_t kWithdrawalPasswordBoxLimit = 6;
+// The service stores at most this many bytes of a phone number; the box takes no more.
+inline constexpr std::size_t kPhoneBoxLimit = 50;
 inline constexpr std::size_t kNicknameLimit = 20;
 
 inline constexpr char kAgeText[] = "请确认您的年龄已满18岁！";

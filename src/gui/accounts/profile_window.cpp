@@ -61,7 +61,7 @@ ProfileWindow::ProfileWindow(accounts::ProfileForm& form, QWidget* parent) : QDi
   new_withdrawal_ = masked_box("newWithdrawalPassword", accounts::kWithdrawalPasswordBoxLimit, change);
   withdrawal_confirmation_ =
       masked_box("withdrawalPasswordConfirmation", accounts::kWithdrawalPasswordBoxLimit, change);
-  phone_ = limited_box("phone", 0, change);
+  phone_ = limited_box("phone", accounts::kPhoneBoxLimit, change);
   nickname_ = limited_box("nickname", 0, change);
   nickname_->hide();
   add_row(change_grid, "新密码：", new_password_, "（6 - 12位字母或数字）");

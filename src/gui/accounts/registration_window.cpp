@@ -60,7 +60,7 @@ RegistrationWindow::RegistrationWindow(accounts::RegistrationForm& form, PageOpe
   withdrawal_confirmation_ =
       masked_box("withdrawalPasswordConfirmation", accounts::kWithdrawalPasswordBoxLimit, this);
   nickname_ = limited_box("nickname", 0, this);
-  phone_ = limited_box("phone", 0, this);
+  phone_ = limited_box("phone", accounts::kPhoneBoxLimit, this);
   auto* check_name = plain_button("验证用户名", "checkUserName", this);
   auto* check_nickname = plain_button("验证昵称", "checkNickname", this);
 
