@@ -5,7 +5,6 @@
 // that leaves the old password until the mailed one is used.
 
 #include <gtest/gtest.h>
-#include <openssl/evp.h>
 
 #include <algorithm>
 #include <optional>
@@ -28,6 +27,7 @@
 #include "core/protocol/market_data.h"
 #include "seeded_market.h"
 #include "server/handlers/member_handlers.h"
+#include "support/retrieval_mail.h"
 
 namespace {
 
@@ -56,22 +56,6 @@ struct OnceRetrieval final : ports::PasswordRetrievalWindowPort {
   std::optional<std::string> name;
   std::optional<std::string> ask_user_name() override { return std::exchange(name, std::nullopt); }
 };
-
-// The password in a retrieval mail's base64 body.
-std::string mailed_password(const std::string& mail) {
-  const auto start = mail.find("\r\n\r\n");
-  if (start == std::string::npos) return {};
-  std::string body;
-  for (char c : mail.substr(start + 4))
-    if (c != '\r' && c != '\n') body += c;
-  std::string text(body.size(), '\0');
-  const int length =
-      EVP_DecodeBlock(reinterpret_cast<unsigned char*>(text.data()),
-                      reinterpret_cast<const unsigned char*>(body.data()), static_cast<int>(body.size()));
-  const std::string marker = "您的新密码为：";
-  const auto at = length > 0 ? text.find(marker) : std::string::npos;
-  return at == std::string::npos ? std::string() : text.substr(at + marker.size(), 10);
-}
 
 struct RatingSurvey final : messages::SurveyWindowPort {
   std::vector<std::string> offered;
@@ -171,7 +155,7 @@ TEST_F(MemberServiceAgainstServer, ProfileChangeThenRetrievalThroughTheClientFlo
   const std::string mail = read_file(mails[0]);
   EXPECT_NE(mail.find("To: new@example.com\r\n"), std::string::npos);
   EXPECT_TRUE(sign_in("demo_new", "fresh123")) << "anyone may ask for a retrieval: it ends no password";
-  const std::string mailed = mailed_password(mail);
+  const std::string mailed = brindle::testing::mailed_password(mail);
   ASSERT_EQ(mailed.size(), 10u) << mail;
   ASSERT_TRUE(sign_in("demo_new", mailed)) << error_;
   EXPECT_FALSE(sign_in("demo_new", "fresh123")) << "the mailed password, once used, replaced it";

@@ -4,7 +4,6 @@
 #include "server/handlers/member_handlers.h"
 
 #include <gtest/gtest.h>
-#include <openssl/evp.h>
 
 #include <algorithm>
 #include <chrono>
@@ -24,6 +23,7 @@
 #include "server/services.h"
 #include "server/storage/migration.h"
 #include "server/storage/timestamp.h"
+#include "support/retrieval_mail.h"
 #include "support/temp_dir.h"
 #include "wire/gbk.h"
 
@@ -31,6 +31,7 @@ namespace {
 
 namespace server = brindle::server;
 namespace members = brindle::server::members;
+using brindle::testing::mailed_password;
 using server::storage::Connection;
 
 std::string join(const std::vector<std::string>& fields) {
@@ -90,22 +91,6 @@ class MemberHandlers : public brindle::testing::BetFixture {
   std::string detail(std::int64_t id, int slot) {
     auto text = services_.db->read([&](Connection& c) { return members::detail(c, id, slot); });
     return text.ok() ? text.value() : "?";
-  }
-
-  // The password a retrieval mail carries in its base64 body; empty when there is none.
-  static std::string mailed_password(const std::string& mail) {
-    const auto start = mail.find("\r\n\r\n");
-    if (start == std::string::npos) return {};
-    std::string body;
-    for (char c : mail.substr(start + 4))
-      if (c != '\r' && c != '\n') body += c;
-    std::string text(body.size(), '\0');
-    const int length =
-        EVP_DecodeBlock(reinterpret_cast<unsigned char*>(text.data()),
-                        reinterpret_cast<const unsigned char*>(body.data()), static_cast<int>(body.size()));
-    const std::string marker = "您的新密码为：";
-    const auto at = length > 0 ? text.find(marker) : std::string::npos;
-    return at == std::string::npos ? std::string() : text.substr(at + marker.size(), 10);
   }
 
   // Asks for a retrieval of `user` and reads the password from the one new mail in the outbox.
