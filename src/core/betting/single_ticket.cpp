@@ -44,15 +44,13 @@ std::optional<std::uint64_t> parse_stake(std::string_view digits) {
   return value;
 }
 
-bool stake_not_zero(ports::MessagePort& messages, const std::string& typed) {
-  const auto stake = parse_stake(typed);
-  if (stake && *stake != 0) return true;
-  messages.show_message(kStakeZeroText, false);
-  return false;
-}
-
 std::function<bool(const std::string&)> stake_window_check(ports::MessagePort& messages) {
-  return [&messages](const std::string& typed) { return stake_not_zero(messages, typed); };
+  return [&messages](const std::string& typed) {
+    const auto stake = parse_stake(typed);
+    if (stake && *stake != 0) return true;
+    messages.show_message(kStakeZeroText, false);
+    return false;
+  };
 }
 
 bool ticket_may_open(TicketServices& services) {

@@ -48,9 +48,7 @@ enum class TicketOutcome {
 };
 
 // The stake window's own check on "提交": an empty or zero stake gets "投注彩金不能为0！" and the
-// window stays open with the entry as typed. True when the stake may leave the window.
-bool stake_not_zero(ports::MessagePort& messages, const std::string& typed);
-// The same check as the stake window's submit callback.
+// window stays open with the entry as typed; true when the stake may leave the window.
 std::function<bool(const std::string&)> stake_window_check(ports::MessagePort& messages);
 
 // The stake a digits-only field holds; nothing for an empty field, other characters, or more than
