@@ -32,12 +32,15 @@ bool split_listen(std::string_view text, std::string& address, unsigned short& p
 }  // namespace
 
 std::string_view usage_text() {
-  return "usage: brindle-server --listen ADDRESS:PORT --data-dir DIR [--config FILE]\n"
+  return "usage: brindle-server --listen ADDRESS:PORT --data-dir DIR [--config FILE] [--database URL]\n"
          "\n"
          "  --listen ADDRESS:PORT  loopback address and port to serve HTTPS and HTTP on\n"
          "                         (default 127.0.0.1:47443; port 0 picks a free port)\n"
          "  --data-dir DIR         folder for the server's certificate and data (created if missing)\n"
          "  --config FILE          configuration file (UTF-8, INI style); built-in defaults without it\n"
+         "  --database URL         where the state lives: sqlite: (the default, a file in the data\n"
+         "                         folder) or postgresql://user@host:port/database; overrides the\n"
+         "                         configuration's database\n"
          "  --help                 show this text\n";
 }
 
@@ -55,7 +58,7 @@ Result<CommandLine> parse_command_line(std::span<const std::string_view> args) {
       name = arg.substr(0, equals);
       value = arg.substr(equals + 1);
     }
-    if (name != "--listen" && name != "--data-dir" && name != "--config") {
+    if (name != "--listen" && name != "--data-dir" && name != "--config" && name != "--database") {
       return fail("unknown option '" + std::string(arg) + "'");
     }
     if (!value) {
@@ -70,6 +73,8 @@ Result<CommandLine> parse_command_line(std::span<const std::string_view> args) {
       return fail(std::string(name) + " needs a value");
     } else if (name == "--data-dir") {
       line.data_dir = *value;
+    } else if (name == "--database") {
+      line.database = std::string(*value);
     } else {
       line.config_file = std::filesystem::path(*value);
     }

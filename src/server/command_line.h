@@ -15,10 +15,11 @@ struct CommandLine {
   unsigned short port = 47443;
   std::filesystem::path data_dir;
   std::optional<std::filesystem::path> config_file;
+  std::optional<std::string> database;  // overrides the configuration's database
   bool help = false;
 };
 
-// brindle-server --listen ADDRESS:PORT --data-dir DIR [--config FILE] | --help
+// brindle-server --listen ADDRESS:PORT --data-dir DIR [--config FILE] [--database URL] | --help
 // (each option also as --name=value). args leaves out the program name.
 Result<CommandLine> parse_command_line(std::span<const std::string_view> args);
 

@@ -88,7 +88,8 @@ Result<std::unique_ptr<Server>> Server::start(ServerOptions options) {
 
   storage::DatabaseOptions database_options;
   database_options.full_sync = options.config.full_sync;
-  auto database = open_server_database(options.data_dir, database_options);
+  database_options.pool_size = options.config.database_pool;
+  auto database = open_server_database(options.data_dir, options.config.database, database_options);
   if (!database) return Failure::failure(database.error());
   ServerServices services;
   services.config = std::make_shared<const ServerConfig>(std::move(options.config));

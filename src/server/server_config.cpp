@@ -7,6 +7,7 @@
 #include <system_error>
 #include <utility>
 
+#include "server/storage/database_address.h"
 #include "server/storage/money.h"
 #include "wire/gbk.h"
 
@@ -129,6 +130,20 @@ class Parser {
       if (key == "mail_from" && value.find('@') == std::string_view::npos)
         return "mail_from must be an e-mail address, not '" + std::string(value) + "'";
       (key == "mail_command" ? config_.mail_command : config_.mail_from) = std::string(value);
+      return {};
+    }
+    if (key == "database") {
+      if (value.empty()) return "database is empty: leave it out for the data folder's SQLite file";
+      if (value != "sqlite:" && !value.starts_with("sqlite:") && !storage::is_postgresql_address(value))
+        return "database must be sqlite: or a postgresql:// address, not '" + std::string(value) + "'";
+      config_.database = std::string(value);
+      return {};
+    }
+    if (key == "database_pool") {
+      auto size = parse_integer<int>(value);
+      if (!size || *size < 1 || *size > 256)
+        return "database_pool must be a whole number from 1 to 256, not '" + std::string(value) + "'";
+      config_.database_pool = static_cast<std::size_t>(*size);
       return {};
     }
     if (key == "release_dir") {

@@ -31,6 +31,10 @@ struct ServerConfig {
   // Every commit waits for the disk (SQLite synchronous=FULL), so a power cut loses no committed
   // bet; off, a crash of the process still loses nothing but a power cut may lose the last commits.
   bool full_sync = false;
+  // Where the state lives (see storage::open_database): empty is the SQLite file in the data
+  // folder; "postgresql://…" a PostgreSQL database, with database_pool connections at most.
+  std::string database;
+  std::size_t database_pool = 8;
   // Absent: the server list names this server itself, so a fresh install is reachable.
   std::optional<std::vector<ListEntry>> servers;
   std::vector<ListEntry> proxies;
@@ -86,7 +90,8 @@ struct ServerConfig {
 //               <limit>_lock_after, <limit>_lock_minutes for each <limit> of sign_in_name,
 //               sign_in_account, sign_in_address, lookup_address and withdrawal_password (whole
 //               numbers from 0; 0 turns that part off),
-//               release_dir (a folder signed by sign-release)
+//               release_dir (a folder signed by sign-release), database (sqlite: or a
+//               postgresql:// address), database_pool (connections, 1 to 256)
 //   [servers]   one "text|number" line per server
 //   [proxies]   one "address|port" line per proxy
 //   [room_positions]  one "name|id" line per room position, ids from 100 up; replaces the

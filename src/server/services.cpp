@@ -1,5 +1,7 @@
 #include "server/services.h"
 
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "server/accounts/account_store.h"
@@ -10,6 +12,7 @@
 #include "server/matchinfo/match_records.h"
 #include "server/members/member_store.h"
 #include "server/rooms/room_store.h"
+#include "server/storage/database_address.h"
 #include "server/storage/private_files.h"
 #include "server/web/in_play_web.h"
 
@@ -29,10 +32,18 @@ std::span<const storage::Migration> all_migrations() {
 }
 
 Result<std::shared_ptr<storage::Database>> open_server_database(const std::filesystem::path& data_dir,
+                                                                std::string_view address,
                                                                 storage::DatabaseOptions options) {
   using R = Result<std::shared_ptr<storage::Database>>;
-  if (auto made = storage::make_private_directory(data_dir); !made) return R::failure(made.error());
-  auto database = storage::Database::open_in(data_dir, options);
+  // The data folder holds the certificate, the key and the mail outbox whatever the engine.
+  if (!data_dir.empty()) {
+    if (auto made = storage::make_private_directory(data_dir); !made) return R::failure(made.error());
+  }
+  std::string chosen(address);
+  if (chosen.empty()) {
+    if (const char* environment = std::getenv(kDatabaseVariable.data())) chosen = environment;
+  }
+  auto database = storage::open_database(chosen, data_dir, options);
   if (!database) return database;
   if (auto migrated = storage::migrate(*database.value(), all_migrations()); !migrated) {
     return R::failure(migrated.error());

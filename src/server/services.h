@@ -48,9 +48,14 @@ struct ServerServices {
 // Every module's schema steps, in the order they must run (each group adds its list here).
 std::span<const storage::Migration> all_migrations();
 
-// Opens <data_dir>/brindle.db and brings its schema up to date; the server and every admin
-// command go through here.
+// The database address when neither the command line nor the configuration names one.
+inline constexpr std::string_view kDatabaseVariable = "BRINDLE_DATABASE";
+
+// Opens the database at address (see storage::open_database), or at $BRINDLE_DATABASE when address
+// is empty, or else <data_dir>/brindle.db, and brings its schema up to date; the server and every
+// admin command go through here.
 Result<std::shared_ptr<storage::Database>> open_server_database(const std::filesystem::path& data_dir,
+                                                                std::string_view address = {},
                                                                 storage::DatabaseOptions options = {});
 
 }  // namespace brindle::server

@@ -8,6 +8,7 @@
 #include "core/net/login_request.h"
 #include "core/net/network_card_address.h"
 #include "server/market/market.h"
+#include "support/postgresql_schema.h"
 
 namespace brindle::testing {
 
@@ -18,6 +19,8 @@ bool SeededMarketTest::start_server(bool run_feed, const std::string& skip_note)
 
 void SeededMarketTest::seed_and_start(bool run_feed, const std::string& skip_note) {
   if (!run_server_command(" seed --data-dir " + data().string(), seed_output())) {
+    // A database that cannot be seeded is a failure of the run that asked for it.
+    if (testing::on_postgresql()) FAIL() << read_file(seed_output());
     GTEST_SKIP() << skip_note << read_file(seed_output());
   }
   server::ServerOptions options;

@@ -12,6 +12,7 @@
 #include "server/server.h"
 #include "server/server_config.h"
 #include "server/storage/database.h"
+#include "support/postgresql_schema.h"
 #include "support/temp_dir.h"
 
 namespace brindle::server {
@@ -59,6 +60,7 @@ void expect_private(const fs::path& data_dir, const std::string& context) {
 }
 
 TEST(DataFolder, IsTheOwnersAloneWhateverTheUmask) {
+  if (testing::on_postgresql()) GTEST_SKIP() << "the SQLite file\'s own";
   // 0177 takes the owner's own search right off a new folder, 0 leaves everything to everyone.
   for (mode_t mask : {0000U, 0022U, 0077U, 0177U}) {
     testing::TempDir dir;
@@ -70,6 +72,7 @@ TEST(DataFolder, IsTheOwnersAloneWhateverTheUmask) {
 }
 
 TEST(DataFolder, ParentsAreMadeAndOnlyTheDataFolderIsRestricted) {
+  if (testing::on_postgresql()) GTEST_SKIP() << "the SQLite file\'s own";
   testing::TempDir dir;
   Umask umask(0022);
   auto server = start_in(dir / "srv" / "data");
@@ -79,6 +82,7 @@ TEST(DataFolder, ParentsAreMadeAndOnlyTheDataFolderIsRestricted) {
 }
 
 TEST(DataFolder, WhatAnEarlierVersionLeftReadableIsTightenedOnStart) {
+  if (testing::on_postgresql()) GTEST_SKIP() << "the SQLite file\'s own";
   testing::TempDir dir;
   const fs::path data = dir / "data";
   ASSERT_TRUE(start_in(data));
@@ -108,6 +112,7 @@ int synchronous_setting(storage::Database& db, bool writer) {
 }
 
 TEST(DataFolder, FullSyncFromTheConfigurationReachesEveryConnection) {
+  if (testing::on_postgresql()) GTEST_SKIP() << "the SQLite file\'s own";
   const struct {
     std::string_view config;
     int synchronous;  // SQLite's number: 1 NORMAL, 2 FULL

@@ -11,6 +11,7 @@
 
 #include "server/accounts/account_store.h"
 #include "server/accounts/ledger.h"
+#include "server/admin/admin_database.h"
 #include "server/banker/banker_store.h"
 #include "server/market/demo_generator.h"
 #include "server/matchinfo/past_results.h"
@@ -76,9 +77,9 @@ void print_balances(std::ostream& out, std::string_view user, const accounts::Ba
 // Moves a user's money in one transaction and prints the balances after it: the tail of credit and
 // credit-line.
 int move_money(
-    CommandContext& context, std::string_view data_dir, const std::string& user,
+    CommandContext& context, const ParsedOptions& options, const std::string& user,
     const std::function<Result<accounts::Balances>(storage::Connection&, accounts::AccountId)>& move) {
-  auto database = open_server_database(std::string(data_dir));
+  auto database = open_admin_database(options);
   if (!database) return failed(context, database.error());
   auto after =
       database.value()->transaction([&](storage::Connection& connection) -> Result<accounts::Balances> {
@@ -123,7 +124,7 @@ constexpr DemoAccount kDemoAccounts[] = {
 constexpr std::string_view kDemoRoomName = "星光俱乐部";
 
 constexpr std::string_view kSeedUsage =
-    "usage: brindle-server seed --data-dir DIR\n"
+    "usage: brindle-server seed --data-dir DIR [--database URL]\n"
     "\n"
     "Creates the demo accounts (funded RMB, USD and HKD members, an account that never bought\n"
     "credit, a frozen account and a star member) and prints their user names, passwords and\n"
@@ -133,13 +134,13 @@ constexpr std::string_view kSeedUsage =
     "Accounts and a market that already exist are left as they are, so running it again is harmless.\n";
 
 int seed(std::span<const std::string_view> args, CommandContext& context) {
-  const std::string_view values[] = {kDataDir};
+  const std::string_view values[] = {kDataDir, kDatabaseOption};
   auto options = parse_options(args, values);
   if (!options) return bad_line(context, options.error(), std::string(kSeedUsage));
   if (!options->value(kDataDir) || !options->positional.empty()) {
     return bad_line(context, "seed wants --data-dir and nothing else", std::string(kSeedUsage));
   }
-  auto database = open_server_database(std::string(*options->value(kDataDir)));
+  auto database = open_admin_database(options.value());
   if (!database) return failed(context, database.error());
   const accounts::PasswordHasher hasher(context.password_iterations);
 
@@ -237,7 +238,8 @@ int seed(std::span<const std::string_view> args, CommandContext& context) {
 // ---- add-user
 
 constexpr std::string_view kAddUserUsage =
-    "usage: brindle-server add-user --data-dir DIR USER PASSWORD [--currency N] [--credit AMOUNT]\n"
+    "usage: brindle-server add-user --data-dir DIR [--database URL] USER PASSWORD [--currency N] [--credit "
+    "AMOUNT]\n"
     "                               [--withdrawal-password TEXT] [--star] [--frozen] [--in-play-web]\n"
     "\n"
     "Adds an account. PASSWORD \"-\" reads the password from the first line of standard input.\n"
@@ -252,7 +254,8 @@ constexpr std::string_view kAddUserUsage =
 
 int add_user(std::span<const std::string_view> args, CommandContext& context, std::istream* input) {
   const std::string usage(kAddUserUsage);
-  const std::string_view values[] = {kDataDir, "--currency", "--credit", "--withdrawal-password"};
+  const std::string_view values[] = {kDataDir, kDatabaseOption, "--currency", "--credit",
+                                     "--withdrawal-password"};
   const std::string_view flags[] = {"--star", "--frozen", "--in-play-web"};
   auto options = parse_options(args, values, flags);
   if (!options) return bad_line(context, options.error(), usage);
@@ -278,7 +281,7 @@ int add_user(std::span<const std::string_view> args, CommandContext& context, st
   account.frozen = options->flag("--frozen");
   account.in_play_web_mode = options->flag("--in-play-web");
 
-  auto database = open_server_database(std::string(*options->value(kDataDir)));
+  auto database = open_admin_database(options.value());
   if (!database) return failed(context, database.error());
   const accounts::PasswordHasher hasher(context.password_iterations);
   auto id = database.value()->transaction(
@@ -292,14 +295,14 @@ int add_user(std::span<const std::string_view> args, CommandContext& context, st
 // ---- withdrawal-password
 
 constexpr std::string_view kWithdrawalPasswordUsage =
-    "usage: brindle-server withdrawal-password --data-dir DIR USER PASSWORD\n"
+    "usage: brindle-server withdrawal-password --data-dir DIR [--database URL] USER PASSWORD\n"
     "\n"
     "Sets the withdrawal password (提彩密码) that transfers and super cash-out ask for; an account\n"
     "without one cannot transfer. PASSWORD \"-\" reads it from the first line of standard input.\n";
 
 int withdrawal_password(std::span<const std::string_view> args, CommandContext& context) {
   const std::string usage(kWithdrawalPasswordUsage);
-  const std::string_view values[] = {kDataDir};
+  const std::string_view values[] = {kDataDir, kDatabaseOption};
   auto options = parse_options(args, values);
   if (!options) return bad_line(context, options.error(), usage);
   if (!options->value(kDataDir) || options->positional.size() != 2) {
@@ -308,7 +311,7 @@ int withdrawal_password(std::span<const std::string_view> args, CommandContext& 
   const std::string user = options->positional[0];
   std::string password = options->positional[1];
   if (password == "-" && context.in != nullptr) std::getline(*context.in, password);
-  auto database = open_server_database(std::string(*options->value(kDataDir)));
+  auto database = open_admin_database(options.value());
   if (!database) return failed(context, database.error());
   const accounts::PasswordHasher hasher(context.password_iterations);
   auto set = database.value()->transaction([&](storage::Connection& connection) -> Result<void> {
@@ -324,7 +327,7 @@ int withdrawal_password(std::span<const std::string_view> args, CommandContext& 
 // ---- in-play-web
 
 constexpr std::string_view kInPlayWebUsage =
-    "usage: brindle-server in-play-web --data-dir DIR USER on|off\n"
+    "usage: brindle-server in-play-web --data-dir DIR [--database URL] USER on|off\n"
     "\n"
     "Turns the in-play web mode of an account on or off: with it on, the in-play button of every\n"
     "hall opens the in-play web page in the client's 走地 window instead of the in-play hall. The\n"
@@ -332,7 +335,7 @@ constexpr std::string_view kInPlayWebUsage =
 
 int in_play_web(std::span<const std::string_view> args, CommandContext& context) {
   const std::string usage(kInPlayWebUsage);
-  const std::string_view values[] = {kDataDir};
+  const std::string_view values[] = {kDataDir, kDatabaseOption};
   auto options = parse_options(args, values);
   if (!options) return bad_line(context, options.error(), usage);
   const auto& words = options->positional;
@@ -341,7 +344,7 @@ int in_play_web(std::span<const std::string_view> args, CommandContext& context)
   }
   const std::string user = words[0];
   const bool on = words[1] == "on";
-  auto database = open_server_database(std::string(*options->value(kDataDir)));
+  auto database = open_admin_database(options.value());
   if (!database) return failed(context, database.error());
   auto set = database.value()->transaction([&](storage::Connection& connection) -> Result<void> {
     auto account = account_of(connection, user);
@@ -356,7 +359,7 @@ int in_play_web(std::span<const std::string_view> args, CommandContext& context)
 // ---- agent
 
 constexpr std::string_view kAgentUsage =
-    "usage: brindle-server agent --data-dir DIR USER ID [NAME]\n"
+    "usage: brindle-server agent --data-dir DIR [--database URL] USER ID [NAME]\n"
     "\n"
     "Gives a star member an agent: ID from 1 to 99 and its NAME. His private rooms are then placed\n"
     "with that agent only, and the room list groups them under its name. ID 0 removes the agent, and\n"
@@ -364,7 +367,7 @@ constexpr std::string_view kAgentUsage =
 
 int agent(std::span<const std::string_view> args, CommandContext& context) {
   const std::string usage(kAgentUsage);
-  const std::string_view values[] = {kDataDir};
+  const std::string_view values[] = {kDataDir, kDatabaseOption};
   auto options = parse_options(args, values);
   if (!options) return bad_line(context, options.error(), usage);
   const auto& words = options->positional;
@@ -380,7 +383,7 @@ int agent(std::span<const std::string_view> args, CommandContext& context) {
   }
   const std::string user = words[0];
   const std::string name = words.size() == 3 ? words[2] : std::string();
-  auto database = open_server_database(std::string(*options->value(kDataDir)));
+  auto database = open_admin_database(options.value());
   if (!database) return failed(context, database.error());
   auto set = database.value()->transaction([&](storage::Connection& connection) -> Result<void> {
     auto account = account_of(connection, user);
@@ -395,7 +398,7 @@ int agent(std::span<const std::string_view> args, CommandContext& context) {
 // ---- credit
 
 constexpr std::string_view kCreditUsage =
-    "usage: brindle-server credit --data-dir DIR USER AMOUNT [--currency N] [--memo TEXT]\n"
+    "usage: brindle-server credit --data-dir DIR [--database URL] USER AMOUNT [--currency N] [--memo TEXT]\n"
     "\n"
     "Books a buy-in (买彩, statement type 1) of AMOUNT, e.g. 1000 or 1000.50; a negative AMOUNT is\n"
     "a withdrawal (提彩) and never takes more than the available balance.\n"
@@ -405,7 +408,7 @@ constexpr std::string_view kCreditUsage =
 
 int credit(std::span<const std::string_view> args, CommandContext& context) {
   const std::string usage(kCreditUsage);
-  const std::string_view values[] = {kDataDir, "--currency", "--memo"};
+  const std::string_view values[] = {kDataDir, kDatabaseOption, "--currency", "--memo"};
   auto options = parse_options(args, values);
   if (!options) return bad_line(context, options.error(), usage);
   if (!options->value(kDataDir) || options->positional.size() != 2) {
@@ -424,7 +427,7 @@ int credit(std::span<const std::string_view> args, CommandContext& context) {
   const std::string memo(
       options->value("--memo").value_or(amount.value() > 0 ? "admin buy-in" : "admin withdrawal"));
 
-  return move_money(context, *options->value(kDataDir), user,
+  return move_money(context, options.value(), user,
                     [&](storage::Connection& connection, accounts::AccountId account) {
                       return accounts::credit(connection, account, amount.value(), currency, memo);
                     });
@@ -433,7 +436,7 @@ int credit(std::span<const std::string_view> args, CommandContext& context) {
 // ---- credit-line
 
 constexpr std::string_view kCreditLineUsage =
-    "usage: brindle-server credit-line --data-dir DIR USER CHANGE [--memo TEXT]\n"
+    "usage: brindle-server credit-line --data-dir DIR [--database URL] USER CHANGE [--memo TEXT]\n"
     "\n"
     "Raises the credit line (受信彩金) by CHANGE, e.g. 500 or 500.50, and lends that much: the\n"
     "balance grows by it under a statement entry of type 23 (增加受信). A negative CHANGE lowers\n"
@@ -443,7 +446,7 @@ constexpr std::string_view kCreditLineUsage =
 
 int credit_line(std::span<const std::string_view> args, CommandContext& context) {
   const std::string usage(kCreditLineUsage);
-  const std::string_view values[] = {kDataDir, "--memo"};
+  const std::string_view values[] = {kDataDir, kDatabaseOption, "--memo"};
   auto options = parse_options(args, values);
   if (!options) return bad_line(context, options.error(), usage);
   if (!options->value(kDataDir) || options->positional.size() != 2) {
@@ -455,7 +458,7 @@ int credit_line(std::span<const std::string_view> args, CommandContext& context)
   if (change.value() == 0) return bad_line(context, "CHANGE must not be 0", usage);
   const std::string memo(options->value("--memo").value_or("credit line"));
 
-  return move_money(context, *options->value(kDataDir), user,
+  return move_money(context, options.value(), user,
                     [&](storage::Connection& connection, accounts::AccountId account) {
                       return accounts::change_credit(connection, account, change.value(), memo);
                     });
@@ -464,7 +467,7 @@ int credit_line(std::span<const std::string_view> args, CommandContext& context)
 // ---- check-ledger
 
 constexpr std::string_view kCheckLedgerUsage =
-    "usage: brindle-server check-ledger --data-dir DIR\n"
+    "usage: brindle-server check-ledger --data-dir DIR [--database URL]\n"
     "\n"
     "Checks every account: balance + frozen equals the sum of its statement entries, and each\n"
     "entry's balance before equals the sum of the entries before it. Exit code 0 when all agree,\n"
@@ -472,13 +475,13 @@ constexpr std::string_view kCheckLedgerUsage =
 
 int check_ledger(std::span<const std::string_view> args, CommandContext& context) {
   const std::string usage(kCheckLedgerUsage);
-  const std::string_view values[] = {kDataDir};
+  const std::string_view values[] = {kDataDir, kDatabaseOption};
   auto options = parse_options(args, values);
   if (!options) return bad_line(context, options.error(), usage);
   if (!options->value(kDataDir) || !options->positional.empty()) {
     return bad_line(context, "check-ledger wants --data-dir and nothing else", usage);
   }
-  auto database = open_server_database(std::string(*options->value(kDataDir)));
+  auto database = open_admin_database(options.value());
   if (!database) return failed(context, database.error());
   auto mismatches = database.value()->read(
       [](storage::Connection& connection) { return accounts::check_ledger(connection); });

@@ -8,6 +8,7 @@
 #include <system_error>
 #include <utility>
 
+#include "server/admin/admin_database.h"
 #include "server/market/market_clock.h"
 #include "server/market/match_result.h"
 #include "server/services.h"
@@ -16,10 +17,10 @@ namespace brindle::server::admin {
 namespace {
 
 constexpr std::string_view kDataDir = "--data-dir";
-constexpr std::array<std::string_view, 1> kValueOptions{kDataDir};
+constexpr std::array<std::string_view, 2> kValueOptions{kDataDir, kDatabaseOption};
 
 constexpr std::string_view kPostResultUsage =
-    "usage: brindle-server post-result --data-dir DIR MATCH HOME AWAY\n"
+    "usage: brindle-server post-result --data-dir DIR [--database URL] MATCH HOME AWAY\n"
     "\n"
     "Records the final score of match MATCH (HOME goals or points for the home team, AWAY for the\n"
     "away team), finishes it and closes its lines; its bets are then settled. For an outright event\n"
@@ -27,7 +28,7 @@ constexpr std::string_view kPostResultUsage =
     "changes nothing; a different result for a decided match is refused.\n";
 
 constexpr std::string_view kAdvanceUsage =
-    "usage: brindle-server advance --data-dir DIR MINUTES\n"
+    "usage: brindle-server advance --data-dir DIR [--database URL] MINUTES\n"
     "\n"
     "Puts the market clock MINUTES forward (a whole number, 0 or more): matches whose time has come\n"
     "kick off, running matches play on with their scores and in-play lines, finished ones get their\n"
@@ -76,7 +77,7 @@ int post_result_command(std::span<const std::string_view> args, CommandContext& 
   if (!home || !away || *home < 0 || *away < 0) {
     return bad_line(context, "HOME and AWAY must be whole numbers, 0 or more", kPostResultUsage);
   }
-  auto db = open_server_database(std::string(*options->value(kDataDir)));
+  auto db = open_admin_database(options.value());
   if (!db) return failed(context, db.error());
   if (auto posted = market::post_result(*db.value(), *match, *home, *away); !posted) {
     return failed(context, posted.error());
@@ -99,7 +100,7 @@ int advance_command(std::span<const std::string_view> args, CommandContext& cont
                     "MINUTES must be a whole number from 0 to " + std::to_string(market::kMaxAdvanceMinutes),
                     kAdvanceUsage);
   }
-  auto db = open_server_database(std::string(*options->value(kDataDir)));
+  auto db = open_admin_database(options.value());
   if (!db) return failed(context, db.error());
   auto report = market::advance_clock(*db.value(), std::chrono::minutes(*minutes));
   if (!report) return failed(context, report.error());

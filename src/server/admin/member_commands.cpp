@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "server/accounts/account_store.h"
+#include "server/admin/admin_database.h"
 #include "server/handlers/para_fields.h"
 #include "server/members/member_store.h"
 #include "server/services.h"
@@ -40,18 +41,18 @@ std::string local_time(std::int64_t unix_seconds) {
 // ---- questions
 
 constexpr std::string_view kQuestionsUsage =
-    "usage: brindle-server questions --data-dir DIR\n"
+    "usage: brindle-server questions --data-dir DIR [--database URL]\n"
     "\n"
     "Lists the questions no one has answered yet, oldest first: number, user, time, topic and\n"
     "question. Answer one with: brindle-server answer --data-dir DIR NUMBER TEXT\n";
 
 int questions(std::span<const std::string_view> args, CommandContext& context) {
-  const std::string_view values[] = {kDataDir};
+  const std::string_view values[] = {kDataDir, kDatabaseOption};
   auto options = parse_options(args, values);
   if (!options) return bad_line(context, options.error(), kQuestionsUsage);
   if (!options->value(kDataDir) || !options->positional.empty())
     return bad_line(context, "questions wants --data-dir and nothing else", kQuestionsUsage);
-  auto database = open_server_database(std::string(*options->value(kDataDir)));
+  auto database = open_admin_database(options.value());
   if (!database) return failed(context, database.error());
   auto open = database.value()->read([](storage::Connection& c) { return members::open_questions(c); });
   if (!open) return failed(context, open.error());
@@ -66,14 +67,14 @@ int questions(std::span<const std::string_view> args, CommandContext& context) {
 // ---- answer
 
 constexpr std::string_view kAnswerUsage =
-    "usage: brindle-server answer --data-dir DIR [--by NAME] NUMBER TEXT\n"
+    "usage: brindle-server answer --data-dir DIR [--database URL] [--by NAME] NUMBER TEXT\n"
     "\n"
     "Answers question NUMBER (see questions) with TEXT, which the user reads in customer service\n"
     "under the replier NAME (default 客服). A question is answered once; TEXT is one line and holds\n"
     "no \"|\".\n";
 
 int answer(std::span<const std::string_view> args, CommandContext& context) {
-  const std::string_view values[] = {kDataDir, "--by"};
+  const std::string_view values[] = {kDataDir, kDatabaseOption, "--by"};
   auto options = parse_options(args, values);
   if (!options) return bad_line(context, options.error(), kAnswerUsage);
   std::int64_t number = 0;
@@ -85,7 +86,7 @@ int answer(std::span<const std::string_view> args, CommandContext& context) {
   auto replier = service_text("--by", options->value("--by").value_or(kDefaultReplier), false);
   if (!replier) return bad_line(context, replier.error(), kAnswerUsage);
 
-  auto database = open_server_database(std::string(*options->value(kDataDir)));
+  auto database = open_admin_database(options.value());
   if (!database) return failed(context, database.error());
   auto done = database.value()->transaction([&](storage::Connection& c) -> Result<std::string> {
     auto question = members::find_question(c, number);
@@ -107,14 +108,14 @@ int answer(std::span<const std::string_view> args, CommandContext& context) {
 // ---- message
 
 constexpr std::string_view kMessageUsage =
-    "usage: brindle-server message --data-dir DIR (USER | --all) HEADING TEXT\n"
+    "usage: brindle-server message --data-dir DIR [--database URL] (USER | --all) HEADING TEXT\n"
     "\n"
     "Sends a private message to USER, or to every account with --all. The user finds it in\n"
     "customer service under 私人消息, and customer service opens on it at his next sign-in until he\n"
     "deletes it. HEADING is one line; TEXT may hold line breaks. Neither holds \"|\".\n";
 
 int message(std::span<const std::string_view> args, CommandContext& context) {
-  const std::string_view values[] = {kDataDir};
+  const std::string_view values[] = {kDataDir, kDatabaseOption};
   const std::string_view flags[] = {"--all"};
   auto options = parse_options(args, values, flags);
   if (!options) return bad_line(context, options.error(), kMessageUsage);
@@ -129,7 +130,7 @@ int message(std::span<const std::string_view> args, CommandContext& context) {
   auto text = service_text("the text", p[texts - 1], true);
   if (!text) return bad_line(context, text.error(), kMessageUsage);
 
-  auto database = open_server_database(std::string(*options->value(kDataDir)));
+  auto database = open_admin_database(options.value());
   if (!database) return failed(context, database.error());
   auto sent = database.value()->transaction([&](storage::Connection& c) -> Result<std::size_t> {
     using R = Result<std::size_t>;

@@ -37,6 +37,7 @@ int serve(std::span<const std::string_view> args, CommandContext& context) {
     }
     options.config = std::move(config).value();
   }
+  if (line->database) options.config.database = *line->database;
 
   // Blocked before any worker starts, so only the wait below receives them.
   sigset_t stop_signals;
@@ -62,12 +63,12 @@ int serve(std::span<const std::string_view> args, CommandContext& context) {
 }  // namespace
 
 Result<void> add_serve_command(SubcommandTable& table) {
-  return table.add(
-      Subcommand{"serve", "run the betting server (the default command)",
-                 "usage: brindle-server serve --listen ADDRESS:PORT --data-dir DIR [--config FILE]\n"
-                 "       brindle-server --listen ADDRESS:PORT --data-dir DIR [--config FILE]\n\n" +
-                     std::string(usage_text()).substr(std::string(usage_text()).find('\n') + 1),
-                 serve});
+  return table.add(Subcommand{
+      "serve", "run the betting server (the default command)",
+      "usage: brindle-server serve --listen ADDRESS:PORT --data-dir DIR [--config FILE] [--database URL]\n"
+      "       brindle-server --listen ADDRESS:PORT --data-dir DIR [--config FILE] [--database URL]\n\n" +
+          std::string(usage_text()).substr(std::string(usage_text()).find('\n') + 1),
+      serve});
 }
 
 }  // namespace brindle::server::admin

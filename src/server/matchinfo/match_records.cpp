@@ -52,7 +52,49 @@ BEGIN
 END;
 )sql";
 
-constexpr std::array kMigrations{storage::Migration{"matchinfo", 1, kSchemaV1}};
+// The same on PostgreSQL, whose triggers call a function.
+constexpr std::string_view kSchemaV1PostgreSql = R"sql(
+CREATE TABLE matchinfo_line_history (
+  id INTEGER PRIMARY KEY,
+  match_id INTEGER NOT NULL,
+  market_type INTEGER NOT NULL,
+  slot INTEGER NOT NULL,
+  line_code INTEGER NOT NULL,
+  price_milli INTEGER NOT NULL,
+  at INTEGER NOT NULL
+);
+CREATE INDEX matchinfo_line_history_match ON matchinfo_line_history(match_id, id);
+
+CREATE FUNCTION matchinfo_line_record() RETURNS trigger LANGUAGE plpgsql AS $body$
+BEGIN
+  INSERT INTO matchinfo_line_history (match_id, market_type, slot, line_code, price_milli, at)
+  VALUES (NEW.match_id, NEW.market_type, NEW.slot, NEW.line_code, NEW.price_milli,
+          CAST(EXTRACT(EPOCH FROM CURRENT_TIMESTAMP) AS BIGINT) +
+              COALESCE((SELECT value FROM market_meta WHERE key = 'clock_offset'), 0));
+  RETURN NULL;
+END
+$body$;
+CREATE TRIGGER matchinfo_line_inserted AFTER INSERT ON market_lines FOR EACH ROW
+WHEN (NEW.market_type IN (0, 8)) EXECUTE FUNCTION matchinfo_line_record();
+CREATE TRIGGER matchinfo_line_moved AFTER UPDATE OF line_code, price_milli ON market_lines FOR EACH ROW
+WHEN (NEW.market_type IN (0, 8) AND (NEW.line_code <> OLD.line_code OR NEW.price_milli <> OLD.price_milli))
+EXECUTE FUNCTION matchinfo_line_record();
+
+CREATE FUNCTION matchinfo_line_history_trim() RETURNS trigger LANGUAGE plpgsql AS $body$
+BEGIN
+  DELETE FROM matchinfo_line_history
+  WHERE match_id = NEW.match_id AND market_type = NEW.market_type AND slot = NEW.slot
+    AND id <= (SELECT id FROM matchinfo_line_history
+               WHERE match_id = NEW.match_id AND market_type = NEW.market_type AND slot = NEW.slot
+               ORDER BY id DESC LIMIT 1 OFFSET 64);
+  RETURN NULL;
+END
+$body$;
+CREATE TRIGGER matchinfo_line_history_cap AFTER INSERT ON matchinfo_line_history FOR EACH ROW
+EXECUTE FUNCTION matchinfo_line_history_trim();
+)sql";
+
+constexpr std::array kMigrations{storage::Migration{"matchinfo", 1, kSchemaV1, kSchemaV1PostgreSql}};
 
 // The finished match with its home and away pre-match handicap sides, whichever slot holds which.
 constexpr std::string_view kPastMatchSelect =

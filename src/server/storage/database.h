@@ -4,192 +4,231 @@
 #include <cstdint>
 #include <exception>
 #include <filesystem>
+#include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <type_traits>
-#include <unordered_map>
 #include <utility>
 
 #include "wire/result.h"
 
-struct sqlite3;
-struct sqlite3_stmt;
-
 namespace brindle::server::storage {
 
-class Connection;
+enum class Engine { sqlite, postgresql };
 
-// One prepared statement in use. Parameters are 1-based (as SQLite numbers them), columns 0-based.
-// Destroying it resets the statement and clears its bindings, so a cached statement returns to the
-// cache ready for its next use.
+// What a column of the current row holds, for code that reads tables it does not know (a copy).
+enum class ValueKind { null, integer, real, text };
+
+// What an engine does with one prepared statement. A Statement is the handle the stores hold.
+class StatementCore {
+ public:
+  virtual ~StatementCore() = default;
+  virtual void bind_int64(int index, std::int64_t value) = 0;
+  virtual void bind_double(int index, double value) = 0;
+  virtual void bind_text(int index, std::string_view text) = 0;
+  virtual void bind_null(int index) = 0;
+  virtual Result<bool> step() = 0;
+  virtual void reset() = 0;
+  virtual std::int64_t column_int64(int column) const = 0;
+  virtual double column_double(int column) const = 0;
+  virtual std::string column_text(int column) const = 0;
+  virtual bool column_is_null(int column) const = 0;
+  // The result's columns; on PostgreSQL known once the statement has been stepped.
+  virtual int column_count() const = 0;
+  virtual std::string column_name(int column) const = 0;
+  virtual ValueKind column_kind(int column) const = 0;
+  // The handle is done with it: back to its connection's cache, or destroyed.
+  virtual void release() = 0;
+};
+
+// One prepared statement in use. Parameters are written ?1, ?2 … in the SQL and bound 1-based; an
+// unbound parameter is NULL. Columns are 0-based. Destroying it resets the statement and clears its
+// bindings, so a cached statement returns to the cache ready for its next use.
 class Statement final {
  public:
-  Statement(Statement&& other) noexcept;
+  explicit Statement(StatementCore* core) : core_(core) {}
+  Statement(Statement&& other) noexcept : core_(std::exchange(other.core_, nullptr)) {}
   Statement& operator=(Statement&&) = delete;
   Statement(const Statement&) = delete;
-  ~Statement();
+  ~Statement() {
+    if (core_ != nullptr) core_->release();
+  }
 
-  Statement& bind(int index, std::int64_t value);
+  Statement& bind(int index, std::int64_t value) {
+    core_->bind_int64(index, value);
+    return *this;
+  }
   Statement& bind(int index, int value) { return bind(index, static_cast<std::int64_t>(value)); }
-  Statement& bind(int index, double value);
-  Statement& bind(int index, std::string_view text);
+  Statement& bind(int index, double value) {
+    core_->bind_double(index, value);
+    return *this;
+  }
+  Statement& bind(int index, std::string_view text) {
+    core_->bind_text(index, text);
+    return *this;
+  }
   Statement& bind(int index, const char* text) { return bind(index, std::string_view(text)); }
-  Statement& bind(int index, std::nullptr_t);
+  Statement& bind(int index, std::nullptr_t) {
+    core_->bind_null(index);
+    return *this;
+  }
 
   // true: a row is ready to read; false: the statement has finished. A failing step (a constraint,
-  // a full disk, a failed bind before it) is a failure with SQLite's words.
-  Result<bool> step();
+  // a full disk, a failed bind before it) is a failure with the engine's words.
+  Result<bool> step() { return core_->step(); }
   // Steps until the statement finishes, for statements that return no rows.
   Result<void> run();
   // Rewinds to run again with new bindings.
-  void reset();
+  void reset() { core_->reset(); }
 
-  std::int64_t column_int64(int column) const;
-  double column_double(int column) const;
-  std::string column_text(int column) const;
-  bool column_is_null(int column) const;
+  std::int64_t column_int64(int column) const { return core_->column_int64(column); }
+  double column_double(int column) const { return core_->column_double(column); }
+  std::string column_text(int column) const { return core_->column_text(column); }
+  bool column_is_null(int column) const { return core_->column_is_null(column); }
+  int column_count() const { return core_->column_count(); }
+  std::string column_name(int column) const { return core_->column_name(column); }
+  ValueKind column_kind(int column) const { return core_->column_kind(column); }
 
  private:
-  friend class Connection;
-  // in_use: the cache entry's flag, cleared on destruction; null for a statement of this use alone.
-  Statement(sqlite3_stmt* statement, bool* in_use);
-
-  sqlite3_stmt* statement_;
-  bool* in_use_;
-  std::string bind_error_;  // the first failed bind, reported by the next step
+  StatementCore* core_;
 };
 
-// One SQLite connection. Not thread-safe: a Database hands it to one piece of work at a time.
-class Connection final {
+// read: one snapshot, no writes; write: a money-moving unit of work; schema: migrations, which on
+// PostgreSQL see each statement's committed state so that several servers starting at once can
+// wait for each other.
+enum class Access { read, write, schema };
+
+// One connection to the database. Not thread-safe: a Database hands it to one piece of work at a time.
+class Connection {
  public:
+  Connection() = default;
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;
-  ~Connection();
+  virtual ~Connection() = default;
 
   // A statement from this connection's cache (prepared on first use). When the cached one is
   // already in use (a nested query of the same text), a fresh one is prepared for this use alone.
-  Result<Statement> prepare(std::string_view sql);
-  // Runs a fixed script of several statements (migrations, pragmas). Never for text from input.
-  Result<void> execute_script(std::string_view sql);
+  virtual Result<Statement> prepare(std::string_view sql) = 0;
+  // Runs a fixed script of several statements (migrations, tests' fixtures). Never for text from
+  // input. Scripts are written for SQLite; on another engine the schema words are translated.
+  virtual Result<void> execute_script(std::string_view sql) = 0;
+  virtual int changes() const = 0;  // rows changed by the last statement
+  // The id the last insert gave its row; prefer INSERT … RETURNING, which every engine answers.
+  virtual std::int64_t last_insert_rowid() = 0;
+  virtual Engine engine() const = 0;
 
-  std::int64_t last_insert_rowid() const;
-  int changes() const;  // rows changed by the last statement
-
- private:
-  friend class Database;
-  friend class Statement;
-  explicit Connection(sqlite3* handle) : handle_(handle) {}
-  std::string error_text() const;
-
-  sqlite3* handle_;
-  struct CachedStatement {
-    sqlite3_stmt* statement = nullptr;
-    bool in_use = false;
-  };
-  std::unordered_map<std::string, CachedStatement> cache_;
+  // What the Database does around the work.
+  virtual Result<void> begin(Access access) = 0;
+  virtual Result<void> commit() = 0;
+  virtual void rollback() = 0;
+  // A statement of this transaction failed: the engine will not commit it whatever the work says.
+  virtual bool transaction_failed() const = 0;
+  // It failed because the engine chose it as the loser of a conflict: running it again is safe.
+  virtual bool conflict_failed() const = 0;
+  // The link to the database is gone; the pool replaces the connection.
+  virtual bool broken() const = 0;
 };
 
 struct DatabaseOptions {
-  // synchronous=NORMAL in WAL mode survives a crash of the process (kill -9) without losing a
-  // committed transaction, which is what a server on an ordinary host must guarantee; FULL also
-  // survives power loss at about twenty times the cost of each commit.
+  // SQLite: synchronous=NORMAL in WAL mode survives a crash of the process (kill -9) without losing
+  // a committed transaction, which is what a server on an ordinary host must guarantee; FULL also
+  // survives power loss at about twenty times the cost of each commit. PostgreSQL keeps its own
+  // setting (synchronous_commit), which the operator chooses on the database.
   bool full_sync = false;
-  int busy_timeout_ms = 5000;  // admin commands write from other processes
+  int busy_timeout_ms = 5000;  // SQLite: admin commands write from other processes
+  // PostgreSQL: connections open at most, and how long a piece of work waits for one.
+  std::size_t pool_size = 8;
+  int pool_wait_ms = 10000;
+  // PostgreSQL: how often a transaction that lost a conflict is run again before the request fails.
+  int conflict_attempts = 12;
 };
 
 inline constexpr std::string_view kDatabaseFileName = "brindle.db";
+inline constexpr std::string_view kNestedTransactionText = "internal error: nested database transaction";
 
-// The server's SQLite database in WAL mode with foreign keys on. One writing connection and one
-// reading connection, each guarded by its own mutex, so reads go on while a write transaction runs.
+// Hands connections to work: SQLite's one writer and one reader, or a pool of PostgreSQL sessions.
+class ConnectionSource {
+ public:
+  virtual ~ConnectionSource() = default;
+  virtual Result<Connection*> take(Access access) = 0;
+  virtual void give_back(Connection* connection, Access access) = 0;
+  virtual Engine engine() const = 0;
+  virtual std::string description() const = 0;
+};
+
+// The server's database. Work runs in one transaction on a connection of its own; a failed Result,
+// an exception or a failed commit rolls everything back and comes out as a failure. Transactions do
+// not nest: calling transaction() or read() from inside work fails at once instead of deadlocking.
+// On an engine with real concurrency a transaction that loses a conflict is rolled back and run
+// again from the start, a bounded number of times: work must have no effect outside the database.
 class Database final {
  public:
+  // SQLite in WAL mode with foreign keys on, one writing and one reading connection, so reads go on
+  // while a write transaction runs.
   static Result<std::shared_ptr<Database>> open(const std::filesystem::path& file,
                                                 DatabaseOptions options = {});
   // Opens (creating if needed) <data_dir>/brindle.db.
   static Result<std::shared_ptr<Database>> open_in(const std::filesystem::path& data_dir,
                                                    DatabaseOptions options = {});
+  // PostgreSQL through libpq: a URI or key=value connection string.
+  static Result<std::shared_ptr<Database>> connect_postgresql(const std::string& conninfo,
+                                                              DatabaseOptions options = {});
 
+  explicit Database(std::unique_ptr<ConnectionSource> source, DatabaseOptions options);
   Database(const Database&) = delete;
   Database& operator=(const Database&) = delete;
   ~Database();
 
-  // Runs work inside BEGIN IMMEDIATE ... COMMIT. work returns a Result<T>; a failed Result, an
-  // exception or a failed commit rolls everything back and comes out as a failure. Transactions do
-  // not nest: calling transaction() or read() from inside work fails at once instead of deadlocking.
+  // Write work: SQLite's BEGIN IMMEDIATE, PostgreSQL's SERIALIZABLE.
   template <typename Work>
-  auto transaction(Work&& work) -> std::invoke_result_t<Work&, Connection&>;
-
-  // Runs read-only work inside one deferred transaction on the reading connection, so it sees one
-  // consistent snapshot.
+  auto transaction(Work&& work) -> std::invoke_result_t<Work&, Connection&> {
+    return run_in(Access::write, work);
+  }
+  // Schema changes at start-up, one server at a time.
   template <typename Work>
-  auto read(Work&& work) -> std::invoke_result_t<Work&, Connection&>;
+  auto schema_change(Work&& work) -> std::invoke_result_t<Work&, Connection&> {
+    return run_in(Access::schema, work);
+  }
+  // Read-only work inside one transaction that sees one consistent snapshot.
+  template <typename Work>
+  auto read(Work&& work) -> std::invoke_result_t<Work&, Connection&> {
+    return run_in(Access::read, work);
+  }
 
-  const std::filesystem::path& file() const { return file_; }
+  Engine engine() const;
+  // Where it is, for the operator's messages; never a password.
+  std::string description() const;
 
  private:
-  struct Guarded {
-    std::mutex mutex;
-    std::unique_ptr<Connection> connection;
-  };
-
-  Database(std::filesystem::path file, std::unique_ptr<Connection> writer,
-           std::unique_ptr<Connection> reader);
-
   template <typename Work>
-  auto run_in(Guarded& guarded, std::string_view begin, Work& work)
-      -> std::invoke_result_t<Work&, Connection&>;
+  auto run_in(Access access, Work& work) -> std::invoke_result_t<Work&, Connection&>;
 
-  static bool inside_work();
-  static void set_inside_work(bool inside);
-  static Result<void> exec(Connection& connection, std::string_view sql);
+  // Runs attempt() in transactions until it stands; nullopt: the last attempt's outcome stands,
+  // otherwise the database's own failure.
+  std::optional<std::string> run_attempts(Access access, const std::function<bool(Connection&)>& attempt);
 
-  std::filesystem::path file_;
-  Guarded writer_;
-  Guarded reader_;
+  std::unique_ptr<ConnectionSource> source_;
+  DatabaseOptions options_;
 };
 
-inline constexpr std::string_view kNestedTransactionText = "internal error: nested database transaction";
-
 template <typename Work>
-auto Database::transaction(Work&& work) -> std::invoke_result_t<Work&, Connection&> {
-  return run_in(writer_, "BEGIN IMMEDIATE", work);
-}
-
-template <typename Work>
-auto Database::read(Work&& work) -> std::invoke_result_t<Work&, Connection&> {
-  return run_in(reader_, "BEGIN", work);
-}
-
-template <typename Work>
-auto Database::run_in(Guarded& guarded, std::string_view begin, Work& work)
-    -> std::invoke_result_t<Work&, Connection&> {
+auto Database::run_in(Access access, Work& work) -> std::invoke_result_t<Work&, Connection&> {
   using R = std::invoke_result_t<Work&, Connection&>;
-  if (inside_work()) return R::failure(std::string(kNestedTransactionText));
-  std::lock_guard lock(guarded.mutex);
-  Connection& connection = *guarded.connection;
-  if (auto begun = exec(connection, begin); !begun) return R::failure(begun.error());
-  set_inside_work(true);
   std::optional<R> outcome;
-  try {
-    outcome.emplace(work(connection));
-  } catch (const std::exception& e) {
-    outcome.emplace(R::failure(std::string("internal error: ") + e.what()));
-  } catch (...) {
-    outcome.emplace(R::failure("internal error"));
-  }
-  set_inside_work(false);
-  if (!outcome->ok()) {
-    (void)exec(connection, "ROLLBACK");
-    return std::move(*outcome);
-  }
-  if (auto committed = exec(connection, "COMMIT"); !committed) {
-    (void)exec(connection, "ROLLBACK");
-    return R::failure(committed.error());
-  }
+  auto failed = run_attempts(access, [&](Connection& connection) {
+    outcome.reset();
+    try {
+      outcome.emplace(work(connection));
+    } catch (const std::exception& e) {
+      outcome.emplace(R::failure(std::string("internal error: ") + e.what()));
+    } catch (...) {
+      outcome.emplace(R::failure("internal error"));
+    }
+    return outcome->ok();
+  });
+  if (failed) return R::failure(*failed);
   return std::move(*outcome);
 }
 

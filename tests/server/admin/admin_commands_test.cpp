@@ -189,7 +189,8 @@ TEST_F(CommandsTest, InPlayWebTurnsTheModeOnAndOffForAnExistingMemberOnly) {
     EXPECT_FALSE(mode_of("carol"));
   }
   EXPECT_EQ(run({"in-play-web", "--help"}), 0);
-  EXPECT_TRUE(out_.str().starts_with("usage: brindle-server in-play-web --data-dir DIR USER on|off"));
+  EXPECT_TRUE(out_.str().starts_with(
+      "usage: brindle-server in-play-web --data-dir DIR [--database URL] USER on|off"));
 }
 
 TEST_F(CommandsTest, AddUserAndCreditBookABuyInThatTheLedgerAgreesWith) {

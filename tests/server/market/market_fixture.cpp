@@ -5,6 +5,7 @@
 #include "server/market/market_store.h"
 #include "server/services.h"
 #include "server/storage/timestamp.h"
+#include "support/postgresql_schema.h"
 
 namespace brindle::testing {
 
@@ -13,7 +14,8 @@ std::chrono::system_clock::time_point at_unix(std::int64_t seconds) {
 }
 
 MarketFixture::MarketFixture(bool seeded, server::market::DemoOptions options) {
-  auto db = server::open_server_database(dir_.path());
+  // Two fixtures in one test are two markets, on PostgreSQL too.
+  auto db = server::open_server_database(dir_.path(), testing::fresh_postgresql_database());
   if (!db) throw std::runtime_error(db.error());
   db_ = db.value();
   // The demo is made at a fixed moment; the market clock is put back to it so the tests do not

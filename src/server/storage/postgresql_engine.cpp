@@ -1,0 +1,431 @@
+// PostgreSQL through libpq: a pool of sessions, write work at SERIALIZABLE isolation, and the
+// losers of a conflict run again by the Database.
+#include <libpq-fe.h>
+
+#include <charconv>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <deque>
+#include <mutex>
+#include <unordered_map>
+#include <vector>
+
+#include "server/storage/database.h"
+#include "server/storage/sql_dialect.h"
+
+namespace brindle::server::storage {
+namespace {
+
+// libpq's own type numbers (pg_type.oid) for what the stores bind.
+constexpr Oid kInt8 = 20;
+constexpr Oid kFloat8 = 701;
+constexpr Oid kText = 25;
+
+struct ResultDeleter {
+  void operator()(PGresult* result) const { PQclear(result); }
+};
+using ResultHandle = std::unique_ptr<PGresult, ResultDeleter>;
+
+std::string trimmed(std::string text) {
+  while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+  return text;
+}
+
+class PgConnection;
+
+class PgStatement final : public StatementCore {
+ public:
+  PgStatement(PgConnection& owner, NumberedSql sql, bool cached)
+      : owner_(owner), sql_(std::move(sql)), cached_(cached) {
+    clear();
+  }
+
+  bool in_use = false;
+
+  void bind_int64(int index, std::int64_t value) override { set(index, std::to_string(value), kInt8); }
+  void bind_double(int index, double value) override {
+    char text[64];
+    auto [end, ec] = std::to_chars(text, text + sizeof text, value);
+    set(index, ec == std::errc() ? std::string(text, end) : std::string("NaN"), kFloat8);
+  }
+  void bind_text(int index, std::string_view text) override {
+    // A text parameter ends at its first NUL byte, and the database keeps none in its texts: the
+    // value would be cut short without a word.
+    if (text.find('\0') != std::string_view::npos) {
+      if (bind_error_.empty()) bind_error_ = "cannot bind a parameter: text holds a NUL byte";
+      return;
+    }
+    set(index, std::string(text), kText);
+  }
+  void bind_null(int index) override {
+    if (!in_range(index)) return;
+    null_[index - 1] = true;
+    types_[index - 1] = 0;
+  }
+
+  Result<bool> step() override;
+
+  void reset() override {
+    result_.reset();
+    executed_ = false;
+    clear();
+  }
+
+  std::int64_t column_int64(int column) const override {
+    if (column_is_null(column)) return 0;
+    const char* text = PQgetvalue(result_.get(), row_, column);
+    const int size = PQgetlength(result_.get(), row_, column);
+    if (size == 1 && (text[0] == 't' || text[0] == 'f')) return text[0] == 't' ? 1 : 0;
+    std::int64_t value = 0;
+    auto [end, ec] = std::from_chars(text, text + size, value);
+    if (ec == std::errc() && end == text + size) return value;
+    // A numeric with decimals (an average, a sum of halves): its whole part, as SQLite gives it.
+    return static_cast<std::int64_t>(std::strtod(text, nullptr));
+  }
+  double column_double(int column) const override {
+    if (column_is_null(column)) return 0.0;
+    return std::strtod(PQgetvalue(result_.get(), row_, column), nullptr);
+  }
+  std::string column_text(int column) const override {
+    if (column_is_null(column)) return {};
+    return std::string(PQgetvalue(result_.get(), row_, column),
+                       static_cast<std::size_t>(PQgetlength(result_.get(), row_, column)));
+  }
+  bool column_is_null(int column) const override {
+    return result_ == nullptr || row_ < 0 || row_ >= rows_ || column < 0 ||
+           column >= PQnfields(result_.get()) || PQgetisnull(result_.get(), row_, column) != 0;
+  }
+  int column_count() const override { return result_ == nullptr ? 0 : PQnfields(result_.get()); }
+  std::string column_name(int column) const override {
+    const char* name = result_ == nullptr ? nullptr : PQfname(result_.get(), column);
+    return name != nullptr ? name : "";
+  }
+  ValueKind column_kind(int column) const override {
+    if (column_is_null(column)) return ValueKind::null;
+    switch (PQftype(result_.get(), column)) {
+      case 16:  // bool, read as 1 and 0
+      case 20:  // int8
+      case 21:  // int2
+      case 23:  // int4
+        return ValueKind::integer;
+      case 700:   // float4
+      case 701:   // float8
+      case 1700:  // numeric
+        return ValueKind::real;
+      default:
+        return ValueKind::text;
+    }
+  }
+
+  void release() override {
+    if (!cached_) {
+      delete this;
+      return;
+    }
+    reset();
+    in_use = false;
+  }
+
+ private:
+  bool in_range(int index) {
+    if (index >= 1 && index <= sql_.parameter_count) return true;
+    if (bind_error_.empty()) bind_error_ = "cannot bind a parameter: no parameter " + std::to_string(index);
+    return false;
+  }
+  void set(int index, std::string value, Oid type) {
+    if (!in_range(index)) return;
+    values_[index - 1] = std::move(value);
+    null_[index - 1] = false;
+    types_[index - 1] = type;
+  }
+  void clear() {
+    const auto n = static_cast<std::size_t>(sql_.parameter_count);
+    values_.assign(n, {});
+    null_.assign(n, true);
+    types_.assign(n, 0);
+    bind_error_.clear();
+    row_ = -1;
+    rows_ = 0;
+  }
+
+  PgConnection& owner_;
+  NumberedSql sql_;
+  bool cached_;
+  std::vector<std::string> values_;
+  std::vector<bool> null_;
+  std::vector<Oid> types_;
+  std::string bind_error_;
+  ResultHandle result_;
+  bool executed_ = false;
+  int row_ = -1;
+  int rows_ = 0;
+};
+
+class PgConnection final : public Connection {
+ public:
+  explicit PgConnection(PGconn* handle) : handle_(handle) {}
+  ~PgConnection() override {
+    cache_.clear();
+    PQfinish(handle_);
+  }
+
+  Result<Statement> prepare(std::string_view sql) override {
+    auto found = cache_.find(std::string(sql));
+    if (found != cache_.end() && !found->second->in_use) {
+      found->second->in_use = true;
+      return Statement(found->second.get());
+    }
+    if (found != cache_.end()) return Statement(new PgStatement(*this, dollar_parameters(sql), false));
+    auto& entry =
+        cache_.emplace(std::string(sql), std::make_unique<PgStatement>(*this, dollar_parameters(sql), true))
+            .first->second;
+    entry->in_use = true;
+    return Statement(entry.get());
+  }
+
+  Result<void> execute_script(std::string_view sql) override {
+    const std::string text = postgresql_schema(sql);
+    ResultHandle result(PQexec(handle_, text.c_str()));
+    return checked(result.get());
+  }
+
+  int changes() const override { return changes_; }
+  std::int64_t last_insert_rowid() override {
+    ResultHandle result(PQexec(handle_, "SELECT lastval()"));
+    if (!checked(result.get()) || PQntuples(result.get()) != 1) return 0;
+    return std::strtoll(PQgetvalue(result.get(), 0, 0), nullptr, 10);
+  }
+  Engine engine() const override { return Engine::postgresql; }
+
+  Result<void> begin(Access access) override {
+    failed_ = false;
+    conflict_ = false;
+    const char* begin = access == Access::write  ? "BEGIN ISOLATION LEVEL SERIALIZABLE"
+                        : access == Access::read ? "BEGIN ISOLATION LEVEL REPEATABLE READ, READ ONLY"
+                                                 : "BEGIN ISOLATION LEVEL READ COMMITTED";
+    ResultHandle result(PQexec(handle_, begin));
+    if (auto ok = checked(result.get()); !ok || access != Access::schema) return ok;
+    // One server changes the schema at a time; the others wait here, then find it done.
+    ResultHandle locked(PQexec(handle_, "SELECT pg_advisory_xact_lock(7262350001)"));
+    return checked(locked.get());
+  }
+  Result<void> commit() override {
+    ResultHandle result(PQexec(handle_, "COMMIT"));
+    if (auto ok = checked(result.get()); !ok) return ok;
+    // COMMIT of a transaction that had failed answers ROLLBACK, not an error.
+    if (std::string_view(PQcmdStatus(result.get())) != "COMMIT") {
+      failed_ = true;
+      return Result<void>::failure("database error: the transaction was rolled back");
+    }
+    return {};
+  }
+  void rollback() override {
+    if (PQstatus(handle_) != CONNECTION_OK) return;
+    if (PQtransactionStatus(handle_) == PQTRANS_IDLE) return;
+    ResultHandle result(PQexec(handle_, "ROLLBACK"));
+  }
+  bool transaction_failed() const override { return failed_; }
+  bool conflict_failed() const override { return conflict_; }
+  bool broken() const override { return PQstatus(handle_) != CONNECTION_OK; }
+
+  // Runs one statement of a PgStatement: prepared once per text and parameter types.
+  Result<PGresult*> execute(const NumberedSql& sql, const std::vector<std::string>& values,
+                            const std::vector<bool>& null, const std::vector<Oid>& types) {
+    using R = Result<PGresult*>;
+    std::string key = sql.text;
+    key.push_back('\0');
+    for (const Oid type : types) key += std::to_string(type) + ",";
+    auto named = prepared_.find(key);
+    if (named == prepared_.end()) {
+      std::string name = "s" + std::to_string(prepared_.size() + 1);
+      ResultHandle made(
+          PQprepare(handle_, name.c_str(), sql.text.c_str(), sql.parameter_count, types.data()));
+      if (auto ok = checked(made.get()); !ok) return R::failure(ok.error());
+      named = prepared_.emplace(std::move(key), std::move(name)).first;
+    }
+    std::vector<const char*> pointers(values.size());
+    for (std::size_t i = 0; i < values.size(); ++i) pointers[i] = null[i] ? nullptr : values[i].c_str();
+    PGresult* result = PQexecPrepared(handle_, named->second.c_str(), sql.parameter_count, pointers.data(),
+                                      nullptr, nullptr, 0);
+    if (auto ok = checked(result); !ok) {
+      PQclear(result);
+      return R::failure(ok.error());
+    }
+    const char* tuples = PQcmdTuples(result);
+    changes_ = tuples != nullptr && *tuples != '\0' ? std::atoi(tuples) : 0;
+    return result;
+  }
+
+ private:
+  // A result that is not a success marks the transaction failed, and tells a lost conflict and a
+  // lost link from the rest.
+  Result<void> checked(PGresult* result) {
+    const auto status = result == nullptr ? PGRES_FATAL_ERROR : PQresultStatus(result);
+    if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK || status == PGRES_EMPTY_QUERY) return {};
+    failed_ = true;
+    const char* state = result == nullptr ? nullptr : PQresultErrorField(result, PG_DIAG_SQLSTATE);
+    const std::string_view code = state == nullptr ? "" : state;
+    if (code == "40001" || code == "40P01") conflict_ = true;
+    if (PQstatus(handle_) != CONNECTION_OK) {
+      return Result<void>::failure("database connection lost: " + trimmed(PQerrorMessage(handle_)));
+    }
+    const char* message = result == nullptr ? nullptr : PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY);
+    return Result<void>::failure("database error: " +
+                                 trimmed(message != nullptr ? message : PQerrorMessage(handle_)));
+  }
+
+  PGconn* handle_;
+  std::unordered_map<std::string, std::unique_ptr<PgStatement>> cache_;
+  std::unordered_map<std::string, std::string> prepared_;
+  int changes_ = 0;
+  bool failed_ = false;
+  bool conflict_ = false;
+};
+
+Result<bool> PgStatement::step() {
+  if (!bind_error_.empty()) return Result<bool>::failure(bind_error_);
+  if (!executed_) {
+    auto ran = owner_.execute(sql_, values_, null_, types_);
+    if (!ran) return Result<bool>::failure(ran.error());
+    result_.reset(ran.value());
+    executed_ = true;
+    rows_ = PQresultStatus(result_.get()) == PGRES_TUPLES_OK ? PQntuples(result_.get()) : 0;
+    row_ = -1;
+  }
+  if (row_ < rows_) ++row_;
+  return row_ < rows_;
+}
+
+// The conninfo's place, without its password, for the operator's messages.
+std::string describe(const std::string& conninfo) {
+  char* error = nullptr;
+  PQconninfoOption* options = PQconninfoParse(conninfo.c_str(), &error);
+  if (options == nullptr) {
+    PQfreemem(error);
+    return "postgresql";
+  }
+  std::string host, port, db, user;
+  for (auto* o = options; o->keyword != nullptr; ++o) {
+    if (o->val == nullptr) continue;
+    const std::string_view key = o->keyword;
+    if (key == "host") host = o->val;
+    if (key == "port") port = o->val;
+    if (key == "dbname") db = o->val;
+    if (key == "user") user = o->val;
+  }
+  PQconninfoFree(options);
+  std::string text = "postgresql://";
+  if (!user.empty()) text += user + "@";
+  text += host.find('/') != std::string::npos ? "[" + host + "]" : host;
+  if (!port.empty()) text += ":" + port;
+  text += "/" + db;
+  return text;
+}
+
+class PgSource final : public ConnectionSource {
+ public:
+  PgSource(std::string conninfo, DatabaseOptions options)
+      : conninfo_(std::move(conninfo)), options_(options), description_(describe(conninfo_)) {}
+
+  ~PgSource() override = default;
+
+  Result<std::unique_ptr<PgConnection>> connect() {
+    using R = Result<std::unique_ptr<PgConnection>>;
+    const char* keys[] = {"dbname", "fallback_application_name", "client_encoding", nullptr};
+    const char* values[] = {conninfo_.c_str(), "brindle-server", "UTF8", nullptr};
+    PGconn* handle = PQconnectdbParams(keys, values, 1);
+    if (handle == nullptr) return R::failure("database unavailable: out of memory");
+    auto connection = std::make_unique<PgConnection>(handle);
+    // Notices ("already exists, skipping") are for a person at psql, not the server's log.
+    PQsetNoticeProcessor(
+        handle, [](void*, const char*) {}, nullptr);
+    if (PQstatus(handle) != CONNECTION_OK) {
+      return R::failure("database unavailable (" + description_ + "): " + trimmed(PQerrorMessage(handle)));
+    }
+    return connection;
+  }
+
+  // A first link now, so that a wrong address or password is told at start-up.
+  Result<void> prime() {
+    auto made = connect();
+    if (!made) return Result<void>::failure(made.error());
+    std::lock_guard lock(mutex_);
+    ++open_;
+    idle_.emplace_front(std::move(made).value());
+    return {};
+  }
+
+  Result<Connection*> take(Access) override {
+    using R = Result<Connection*>;
+    std::unique_lock lock(mutex_);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(options_.pool_wait_ms);
+    while (idle_.empty() && open_ >= options_.pool_size) {
+      if (free_.wait_until(lock, deadline) == std::cv_status::timeout && idle_.empty() &&
+          open_ >= options_.pool_size) {
+        return R::failure("database busy: every connection is in use");
+      }
+    }
+    if (!idle_.empty()) {
+      Connection* connection = idle_.front().release();
+      idle_.pop_front();
+      return connection;
+    }
+    ++open_;
+    lock.unlock();
+    auto made = connect();
+    if (!made) {
+      lock.lock();
+      --open_;
+      free_.notify_one();
+      return R::failure(made.error());
+    }
+    return static_cast<Connection*>(made.value().release());
+  }
+
+  void give_back(Connection* connection, Access) override {
+    std::unique_ptr<Connection> owned(connection);
+    std::lock_guard lock(mutex_);
+    if (owned->broken()) {
+      // The database went away: the idle ones are gone with it, so the next work gets a new link.
+      open_ -= 1 + idle_.size();
+      idle_.clear();
+    } else {
+      idle_.emplace_front(std::move(owned));
+    }
+    free_.notify_one();
+  }
+
+  Engine engine() const override { return Engine::postgresql; }
+  std::string description() const override { return description_; }
+
+ private:
+  std::string conninfo_;
+  DatabaseOptions options_;
+  std::string description_;
+  std::mutex mutex_;
+  std::condition_variable free_;
+  std::deque<std::unique_ptr<Connection>> idle_;
+  std::size_t open_ = 0;
+};
+
+}  // namespace
+
+Result<std::shared_ptr<Database>> Database::connect_postgresql(const std::string& conninfo,
+                                                               DatabaseOptions options) {
+  using R = Result<std::shared_ptr<Database>>;
+  if (options.pool_size == 0) options.pool_size = 1;
+  char* error = nullptr;
+  PQconninfoOption* parsed = PQconninfoParse(conninfo.c_str(), &error);
+  if (parsed == nullptr) {
+    std::string text = error != nullptr ? trimmed(error) : "cannot be read";
+    PQfreemem(error);
+    return R::failure("the database address is not a PostgreSQL connection string: " + text);
+  }
+  PQconninfoFree(parsed);
+  auto source = std::make_unique<PgSource>(conninfo, options);
+  if (auto primed = source->prime(); !primed) return R::failure(primed.error());
+  return std::make_shared<Database>(std::move(source), options);
+}
+
+}  // namespace brindle::server::storage
