@@ -10,7 +10,7 @@
 #include "server/router.h"
 #include "server/server.h"
 #include "support/temp_dir.h"
-#include "test_client.h"
+#include "support/test_client.h"
 #include "wire/gbk.h"
 
 namespace brindle::server {

@@ -20,7 +20,7 @@
 #include "server/server.h"
 #include "server/services.h"
 #include "support/temp_dir.h"
-#include "test_client.h"
+#include "support/test_client.h"
 #include "wire/gbk.h"
 
 namespace brindle::server {

@@ -32,7 +32,7 @@ using storage::money_text;
 
 // Failures of the database reach the client as the generic server error, never in SQLite's words.
 Reply refusal(const std::string& text) {
-  if (text.rfind("internal error", 0) == 0 || text.find("SQL") != std::string::npos ||
+  if (storage::is_database_failure(text) || text.find("SQL") != std::string::npos ||
       text.rfind("cannot ", 0) == 0) {
     return Reply::failure(kResultServerError, std::string(kServerErrorText));
   }

@@ -42,7 +42,7 @@ using storage::money_text;
 
 // Failures of the database reach the client as the generic server error, never in SQLite's words.
 Reply refusal(const std::string& text) {
-  if (text == betting::kInternalErrorText || text.rfind("internal error", 0) == 0 ||
+  if (text == betting::kInternalErrorText || storage::is_database_failure(text) ||
       text.find("SQL") != std::string::npos) {
     return Reply::failure(kResultServerError, std::string(kServerErrorText));
   }

@@ -146,6 +146,17 @@ struct DatabaseOptions {
 };
 
 inline constexpr std::string_view kDatabaseFileName = "brindle.db";
+
+// Whether a failure's text is the storage layer's own (an engine's words, a lost link, a pool with
+// no connection free) rather than a refusal a store chose: such texts reach a client only as the
+// generic server error.
+inline bool is_database_failure(std::string_view text) {
+  for (std::string_view prefix : {"database ", "cannot prepare a statement", "cannot bind a parameter",
+                                  "cannot open the database", "internal error"}) {
+    if (text.starts_with(prefix)) return true;
+  }
+  return false;
+}
 inline constexpr std::string_view kNestedTransactionText = "internal error: nested database transaction";
 
 // Hands connections to work: SQLite's one writer and one reader, or a pool of PostgreSQL sessions.

@@ -143,7 +143,7 @@ std::optional<std::vector<std::int64_t>> serials_of(std::string_view text) {
 
 // What the database says goes to the page as the generic server error, never in SQLite's words.
 std::string shown_refusal(const std::string& text) {
-  if (text == betting::kInternalErrorText || text.rfind("internal error", 0) == 0 ||
+  if (text == betting::kInternalErrorText || storage::is_database_failure(text) ||
       text.find("SQL") != std::string::npos) {
     return std::string(kWebServerErrorText);
   }

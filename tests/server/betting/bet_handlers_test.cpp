@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "../test_client.h"
+#include "support/test_client.h"
 #include "bet_fixture.h"
 #include "server/accounts/ledger.h"
 #include "server/betting/bet_taking.h"

@@ -1,4 +1,4 @@
-#include "test_client.h"
+#include "support/test_client.h"
 
 #include <array>
 #include <boost/asio/connect.hpp>
