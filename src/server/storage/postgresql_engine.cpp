@@ -185,6 +185,8 @@ class PgConnection final : public Connection {
   }
 
   Result<void> execute_script(std::string_view sql) override {
+    settle_commit_in_flight();
+    if (auto begun = send_pending_begin(); !begun) return begun;
     const std::string text = postgresql_schema(sql);
     ResultHandle result(PQexec(handle_, text.c_str()));
     return checked(result.get());
@@ -192,6 +194,7 @@ class PgConnection final : public Connection {
 
   int changes() const override { return changes_; }
   std::int64_t last_insert_rowid() override {
+    if (!send_pending_begin()) return 0;
     ResultHandle result(PQexec(handle_, "SELECT lastval()"));
     if (!checked(result.get()) || PQntuples(result.get()) != 1) return 0;
     return std::strtoll(PQgetvalue(result.get(), 0, 0), nullptr, 10);
@@ -199,18 +202,38 @@ class PgConnection final : public Connection {
   Engine engine() const override { return Engine::postgresql; }
 
   Result<void> begin(Access access) override {
+    settle_commit_in_flight();
     failed_ = false;
     conflict_ = false;
+    answered_ = 0;
+    access_ = access;
     const char* begin = access == Access::write  ? "BEGIN ISOLATION LEVEL SERIALIZABLE"
                         : access == Access::read ? "BEGIN ISOLATION LEVEL REPEATABLE READ, READ ONLY"
                                                  : "BEGIN ISOLATION LEVEL READ COMMITTED";
+    if (access != Access::schema) {
+      // Sent with the first statement, in one round trip; work that runs none costs none.
+      pending_begin_ = begin;
+      return {};
+    }
     ResultHandle result(PQexec(handle_, begin));
-    if (auto ok = checked(result.get()); !ok || access != Access::schema) return ok;
+    if (auto ok = checked(result.get()); !ok) return ok;
     // One server changes the schema at a time; the others wait here, then find it done.
     ResultHandle locked(PQexec(handle_, "SELECT pg_advisory_xact_lock(7262350001)"));
     return checked(locked.get());
   }
   Result<void> commit() override {
+    if (!pending_begin_.empty()) {
+      pending_begin_.clear();
+      return {};
+    }
+    if (access_ == Access::read && !failed_) {
+      // A read-only transaction has nothing to make durable: its end goes out now and its answer is
+      // read when the connection is next used, so the work does not wait for it.
+      if (PQsendQuery(handle_, "COMMIT") == 1) {
+        commit_in_flight_ = true;
+        return {};
+      }
+    }
     ResultHandle result(PQexec(handle_, "COMMIT"));
     if (auto ok = checked(result.get()); !ok) return ok;
     // COMMIT of a transaction that had failed answers ROLLBACK, not an error.
@@ -221,6 +244,8 @@ class PgConnection final : public Connection {
     return {};
   }
   void rollback() override {
+    pending_begin_.clear();
+    settle_commit_in_flight();
     if (PQstatus(handle_) != CONNECTION_OK) return;
     if (PQtransactionStatus(handle_) == PQTRANS_IDLE) return;
     ResultHandle result(PQexec(handle_, "ROLLBACK"));
@@ -228,6 +253,13 @@ class PgConnection final : public Connection {
   bool transaction_failed() const override { return failed_; }
   bool conflict_failed() const override { return conflict_; }
   bool broken() const override { return PQstatus(handle_) != CONNECTION_OK; }
+
+  // Reads the answer of a read-only COMMIT sent ahead; whatever it says, that transaction is over.
+  void settle_commit_in_flight() {
+    if (!commit_in_flight_) return;
+    commit_in_flight_ = false;
+    while (PGresult* result = PQgetResult(handle_)) PQclear(result);
+  }
 
   // Runs one statement of a PgStatement: prepared once per text and parameter types.
   Result<PGresult*> execute(const NumberedSql& sql, const std::vector<std::string>& values,
@@ -246,8 +278,9 @@ class PgConnection final : public Connection {
     }
     std::vector<const char*> pointers(values.size());
     for (std::size_t i = 0; i < values.size(); ++i) pointers[i] = null[i] ? nullptr : values[i].c_str();
-    PGresult* result = PQexecPrepared(handle_, named->second.c_str(), sql.parameter_count, pointers.data(),
-                                      nullptr, nullptr, 0);
+    auto sent = run_prepared(named->second.c_str(), sql.parameter_count, pointers.data());
+    if (!sent) return R::failure(sent.error());
+    PGresult* result = sent.value();
     if (auto ok = checked(result); !ok) {
       PQclear(result);
       return R::failure(ok.error());
@@ -258,16 +291,71 @@ class PgConnection final : public Connection {
   }
 
  private:
+  Result<void> send_pending_begin() {
+    if (pending_begin_.empty()) return {};
+    const std::string begin = std::move(pending_begin_);
+    pending_begin_.clear();
+    ResultHandle result(PQexec(handle_, begin.c_str()));
+    return checked(result.get());
+  }
+
+  // One prepared statement's result (to be checked by the caller), with the transaction's BEGIN
+  // sent ahead of it in the same round trip when it is still due.
+  Result<PGresult*> run_prepared(const char* name, int count, const char* const* values) {
+    if (pending_begin_.empty()) return PQexecPrepared(handle_, name, count, values, nullptr, nullptr, 0);
+    const std::string begin = std::move(pending_begin_);
+    pending_begin_.clear();
+    if (PQenterPipelineMode(handle_) != 1) {
+      ResultHandle begun(PQexec(handle_, begin.c_str()));
+      if (auto ok = checked(begun.get()); !ok) return Result<PGresult*>::failure(ok.error());
+      return PQexecPrepared(handle_, name, count, values, nullptr, nullptr, 0);
+    }
+    const bool sent =
+        PQsendQueryParams(handle_, begin.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0) == 1 &&
+        PQsendQueryPrepared(handle_, name, count, values, nullptr, nullptr, 0) == 1 &&
+        PQpipelineSync(handle_) == 1;
+    ResultHandle begun(sent ? next_result() : nullptr);
+    PGresult* answer = sent ? next_result() : nullptr;
+    if (sent) {
+      // The pipeline's end, then back to one query at a time.
+      while (PGresult* rest = PQgetResult(handle_)) {
+        const bool end = PQresultStatus(rest) == PGRES_PIPELINE_SYNC;
+        PQclear(rest);
+        if (end) break;
+      }
+    }
+    PQexitPipelineMode(handle_);
+    if (auto ok = checked(begun.get()); !ok) {
+      PQclear(answer);
+      return Result<PGresult*>::failure(ok.error());
+    }
+    return answer;
+  }
+
+  // A pipelined query's result, with the end marker that follows it read.
+  PGresult* next_result() {
+    PGresult* result = PQgetResult(handle_);
+    if (result == nullptr) return nullptr;
+    while (PGresult* more = PQgetResult(handle_)) PQclear(more);
+    return result;
+  }
+
   // A result that is not a success marks the transaction failed, and tells a lost conflict and a
   // lost link from the rest.
   Result<void> checked(PGresult* result) {
     const auto status = result == nullptr ? PGRES_FATAL_ERROR : PQresultStatus(result);
-    if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK || status == PGRES_EMPTY_QUERY) return {};
+    if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK || status == PGRES_EMPTY_QUERY) {
+      ++answered_;
+      return {};
+    }
     failed_ = true;
     const char* state = result == nullptr ? nullptr : PQresultErrorField(result, PG_DIAG_SQLSTATE);
     const std::string_view code = state == nullptr ? "" : state;
     if (code == "40001" || code == "40P01") conflict_ = true;
     if (PQstatus(handle_) != CONNECTION_OK) {
+      // A link that was dead before the transaction did anything (it died idle in the pool):
+      // nothing was done, so the work may go to another connection.
+      if (answered_ == 0) conflict_ = true;
       return Result<void>::failure("database connection lost: " + trimmed(PQerrorMessage(handle_)));
     }
     const char* message = result == nullptr ? nullptr : PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY);
@@ -278,7 +366,11 @@ class PgConnection final : public Connection {
   PGconn* handle_;
   std::unordered_map<std::string, std::unique_ptr<PgStatement>> cache_;
   std::unordered_map<std::string, std::string> prepared_;
+  std::string pending_begin_;  // the BEGIN still to send
+  Access access_ = Access::read;
+  bool commit_in_flight_ = false;  // a read-only COMMIT sent, its answer not yet read
   int changes_ = 0;
+  int answered_ = 0;  // statements of this transaction the database answered
   bool failed_ = false;
   bool conflict_ = false;
 };
