@@ -7,6 +7,7 @@
 #include <functional>
 #include <utility>
 
+#include "server/inserted_id.h"
 #include "server/storage/timestamp.h"
 #include "wire/gbk.h"
 
@@ -177,7 +178,7 @@ Result<AccountId> create_account(Connection& connection, const PasswordHasher& h
       "INSERT INTO accounts (user_name, password_hash, currency, credit, star_member, frozen, "
       "in_play_web_mode,"
       " login_text1, login_text3, withdrawal_password_hash) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, "
-      "?10)");
+      "?10) RETURNING id");
   if (!insert) return R::failure(insert.error());
   insert->bind(1, account.user_name)
       .bind(2, hash.value())
@@ -189,8 +190,9 @@ Result<AccountId> create_account(Connection& connection, const PasswordHasher& h
       .bind(8, account.login_text1)
       .bind(9, account.login_text3)
       .bind(10, withdrawal_hash);
-  if (auto ran = insert->run(); !ran) return R::failure(ran.error());
-  const AccountId id = connection.last_insert_rowid();
+  auto inserted = inserted_id(insert.value());
+  if (!inserted) return R::failure(inserted.error());
+  const AccountId id = inserted.value();
 
   auto detail = connection.prepare("INSERT INTO member_details (account_id, slot, text) VALUES (?1, ?2, ?3)");
   if (!detail) return R::failure(detail.error());

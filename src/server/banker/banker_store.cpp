@@ -10,6 +10,7 @@
 
 #include "server/betting/settlement.h"
 #include "server/handlers/para_fields.h"
+#include "server/inserted_id.h"
 #include "server/market/reply_rows.h"
 #include "server/storage/money.h"
 
@@ -152,6 +153,15 @@ Result<void> run(Connection& connection, std::string_view sql,
   if (!statement) return Result<void>::failure(statement.error());
   bind(statement.value());
   return statement->run();
+}
+
+// An INSERT ... RETURNING id of one row.
+Result<std::int64_t> insert(Connection& connection, std::string_view sql,
+                            const std::function<void(storage::Statement&)>& bind) {
+  auto statement = connection.prepare(sql);
+  if (!statement) return Result<std::int64_t>::failure(statement.error());
+  bind(statement.value());
+  return inserted_id(statement.value());
 }
 
 // Copies the match's current lines of one kind as its suggestions, once.
@@ -321,15 +331,15 @@ Result<Opened> open_market(Connection& connection, const accounts::Authenticated
   auto frozen = accounts::freeze_stake(connection, banker.id, stake);
   if (!frozen) return R::failure(frozen.error());
   auto inserted =
-      run(connection,
-          "INSERT INTO banker_markets (account_id, match_id, market_type, stake, home, away, opened_at)"
-          " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)",
-          [&](storage::Statement& s) {
-            s.bind(1, banker.id).bind(2, match).bind(3, type).bind(4, stake);
-            s.bind(5, found->home).bind(6, found->away).bind(7, now);
-          });
+      insert(connection,
+             "INSERT INTO banker_markets (account_id, match_id, market_type, stake, home, away, opened_at)"
+             " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7) RETURNING id",
+             [&](storage::Statement& s) {
+               s.bind(1, banker.id).bind(2, match).bind(3, type).bind(4, stake);
+               s.bind(5, found->home).bind(6, found->away).bind(7, now);
+             });
   if (!inserted) return R::failure(inserted.error());
-  const std::int64_t market = connection.last_insert_rowid();
+  const std::int64_t market = inserted.value();
   for (std::size_t i = 0; i < choices.size(); ++i) {
     auto offer =
         run(connection, "INSERT INTO banker_offers (market_id, choice, price_milli) VALUES (?1, ?2, ?3)",
@@ -391,15 +401,15 @@ Result<Taken> take_offer(Connection& connection, const accounts::AuthenticatedAc
   auto taken = run(connection, "UPDATE banker_offers SET taken = taken + ?2 WHERE id = ?1",
                    [&](storage::Statement& s) { s.bind(1, offer).bind(2, stake); });
   if (!taken) return R::failure(taken.error());
-  auto bet = run(
+  auto bet = insert(
       connection,
       "INSERT INTO banker_bets (offer_id, market_id, account_id, stake, liability, placed_at)"
-      " VALUES (?1, ?2, ?3, ?4, ?5, ?6)",
+      " VALUES (?1, ?2, ?3, ?4, ?5, ?6) RETURNING id",
       [&](storage::Statement& s) {
         s.bind(1, offer).bind(2, o.market).bind(3, taker.id).bind(4, stake).bind(5, liability).bind(6, now);
       });
   if (!bet) return R::failure(bet.error());
-  return Taken{connection.last_insert_rowid(), frozen.value()};
+  return Taken{bet.value(), frozen.value()};
 }
 
 Result<Cents> cancel_market(Connection& connection, accounts::AccountId banker, std::int64_t market) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include "server/inserted_id.h"
 #include "server/market/market_store.h"
 #include "server/rooms/room_store.h"
 #include "server/storage/money.h"
@@ -125,7 +126,7 @@ Result<std::int64_t> insert_bet(Connection& connection, accounts::AccountId acco
                                 int room, std::optional<std::int64_t> due_at, int commission_rate = 0) {
   auto statement = connection.prepare(
       "INSERT INTO bets (account_id, kind, status, legs, mask, unit_stake, stake, room, placed_at, due_at,"
-      " commission_rate) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)");
+      " commission_rate) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11) RETURNING id");
   if (!statement) return Result<std::int64_t>::failure(statement.error());
   statement->bind(1, account)
       .bind(2, static_cast<int>(kind))
@@ -142,8 +143,7 @@ Result<std::int64_t> insert_bet(Connection& connection, accounts::AccountId acco
   } else {
     statement->bind(10, nullptr);
   }
-  if (auto ran = statement->run(); !ran) return Result<std::int64_t>::failure(ran.error());
-  return connection.last_insert_rowid();
+  return inserted_id(statement.value());
 }
 
 Result<void> insert_leg(Connection& connection, std::int64_t bet, int position, const Leg& leg) {

@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "server/accounts/retrieved_password.h"
+#include "server/inserted_id.h"
 
 namespace brindle::server::members {
 namespace {
@@ -67,6 +68,15 @@ Result<void> run(Connection& connection, std::string_view sql, const std::functi
   return statement->run();
 }
 
+// An INSERT ... RETURNING id of one row.
+Result<std::int64_t> insert(Connection& connection, std::string_view sql,
+                            const std::function<void(Statement&)>& bind) {
+  auto statement = connection.prepare(sql);
+  if (!statement) return fail<std::int64_t>(statement.error());
+  bind(statement.value());
+  return inserted_id(statement.value());
+}
+
 Question read_question(const Statement& row) {
   Question q;
   q.number = row.column_int64(0);
@@ -119,18 +129,18 @@ Result<bool> nickname_taken(Connection& connection, std::string_view nickname) {
 
 Result<AccountId> create_member(Connection& connection, const NewMember& member) {
   if (auto ok = accounts::check_user_name(member.user_name); !ok) return fail<AccountId>(ok.error());
-  auto added = run(connection,
-                   "INSERT INTO accounts (user_name, password_hash, withdrawal_password_hash, login_text1,"
-                   " login_text3) VALUES (?1, ?2, ?3, ?4, ?5)",
-                   [&](Statement& s) {
-                     s.bind(1, member.user_name)
-                         .bind(2, member.password_hash)
-                         .bind(3, member.withdrawal_hash)
-                         .bind(4, "欢迎您，" + member.user_name)
-                         .bind(5, "祝您好运！");
-                   });
+  auto added = insert(connection,
+                      "INSERT INTO accounts (user_name, password_hash, withdrawal_password_hash, login_text1,"
+                      " login_text3) VALUES (?1, ?2, ?3, ?4, ?5) RETURNING id",
+                      [&](Statement& s) {
+                        s.bind(1, member.user_name)
+                            .bind(2, member.password_hash)
+                            .bind(3, member.withdrawal_hash)
+                            .bind(4, "欢迎您，" + member.user_name)
+                            .bind(5, "祝您好运！");
+                      });
   if (!added) return fail<AccountId>(added.error());
-  const AccountId id = connection.last_insert_rowid();
+  const AccountId id = added.value();
   const std::pair<int, const std::string*> details[] = {
       {kNicknameSlot, &member.nickname}, {kEmailSlot, &member.email}, {kPhoneSlot, &member.phone}};
   for (const auto& [slot, text] : details) {
@@ -170,11 +180,10 @@ Result<void> set_password_hashes(Connection& connection, AccountId id, std::stri
 
 Result<std::int64_t> add_question(Connection& connection, AccountId id, std::string_view topic,
                                   std::string_view text, std::int64_t now) {
-  auto added =
-      run(connection, "INSERT INTO questions (account_id, topic, text, asked_at) VALUES (?1, ?2, ?3, ?4)",
-          [&](Statement& s) { s.bind(1, id).bind(2, topic).bind(3, text).bind(4, now); });
-  if (!added) return fail<std::int64_t>(added.error());
-  return connection.last_insert_rowid();
+  return insert(
+      connection,
+      "INSERT INTO questions (account_id, topic, text, asked_at) VALUES (?1, ?2, ?3, ?4) RETURNING id",
+      [&](Statement& s) { s.bind(1, id).bind(2, topic).bind(3, text).bind(4, now); });
 }
 
 Result<std::vector<Question>> questions_of(Connection& connection, AccountId id) {
@@ -201,11 +210,12 @@ Result<void> answer_question(Connection& connection, std::int64_t number, std::s
 Result<std::int64_t> send_message(Connection& connection, AccountId id, std::string_view heading,
                                   std::string_view content, std::int64_t now) {
   auto added =
-      run(connection,
-          "INSERT INTO private_messages (account_id, heading, content, sent_at) VALUES (?1, ?2, ?3, ?4)",
-          [&](Statement& s) { s.bind(1, id).bind(2, heading).bind(3, content).bind(4, now); });
+      insert(connection,
+             "INSERT INTO private_messages (account_id, heading, content, sent_at) VALUES (?1, ?2, ?3, ?4)"
+             " RETURNING id",
+             [&](Statement& s) { s.bind(1, id).bind(2, heading).bind(3, content).bind(4, now); });
   if (!added) return fail<std::int64_t>(added.error());
-  const auto number = connection.last_insert_rowid();
+  const auto number = added.value();
   if (auto counted = recount_messages(connection, id); !counted) return fail<std::int64_t>(counted.error());
   return number;
 }

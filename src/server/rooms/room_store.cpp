@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "server/inserted_id.h"
 #include "wire/gbk.h"
 
 namespace brindle::server::rooms {
@@ -91,7 +92,7 @@ Result<Room> create_room(Connection& connection, accounts::AccountId owner, std:
   if (!password) return R::failure(password.error());
   auto insert = connection.prepare(
       "INSERT INTO rooms (owner_id, name, password, position_id, position_name, created_at)"
-      " VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
+      " VALUES (?1, ?2, ?3, ?4, ?5, ?6) RETURNING id");
   if (!insert) return R::failure(insert.error());
   insert->bind(1, owner)
       .bind(2, name)
@@ -99,8 +100,9 @@ Result<Room> create_room(Connection& connection, accounts::AccountId owner, std:
       .bind(4, position_id)
       .bind(5, position_name)
       .bind(6, now);
-  if (auto ran = insert->run(); !ran) return R::failure(ran.error());
-  auto made = find_room(connection, connection.last_insert_rowid());
+  auto id = inserted_id(insert.value());
+  if (!id) return R::failure(id.error());
+  auto made = find_room(connection, id.value());
   if (!made) return R::failure(made.error());
   if (!made.value()) return R::failure("the new room cannot be read back");
   return std::move(*made.value());
