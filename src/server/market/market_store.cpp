@@ -226,17 +226,24 @@ Result<std::int64_t> read_market_now(Connection& connection) {
 
 namespace {
 
+// Takes the counter's number and moves it on in one statement, so no other writer can come between
+// the read and the write. A counter at the end of the 32-bit numbers the wire carries stays there.
 Result<std::int32_t> allocate(Connection& connection, std::string_view key) {
-  auto value = read_meta(connection, key);
-  if (!value) return Result<std::int32_t>::failure(value.error());
-  if (value.value() >= std::numeric_limits<std::int32_t>::max()) {
-    return Result<std::int32_t>::failure("market numbers exhausted: " + std::string(key));
+  using R = Result<std::int32_t>;
+  auto statement = connection.prepare(
+      "UPDATE market_meta SET value = value + 1 WHERE key = ?1 AND value < ?2 RETURNING value - 1");
+  if (!statement) return R::failure(statement.error());
+  statement->bind(1, key).bind(2, static_cast<std::int64_t>(std::numeric_limits<std::int32_t>::max()));
+  auto row = statement->step();
+  if (!row) return R::failure(row.error());
+  if (row.value()) {
+    const auto taken = static_cast<std::int32_t>(statement->column_int64(0));
+    if (auto rest = statement->run(); !rest) return R::failure(rest.error());
+    return taken;
   }
-  auto statement = connection.prepare("UPDATE market_meta SET value = value + 1 WHERE key = ?1");
-  if (!statement) return Result<std::int32_t>::failure(statement.error());
-  statement->bind(1, key);
-  if (auto ran = statement->run(); !ran) return Result<std::int32_t>::failure(ran.error());
-  return static_cast<std::int32_t>(value.value());
+  // Nothing taken: the counter is missing, or it has run out.
+  if (auto value = read_meta(connection, key); !value) return R::failure(value.error());
+  return R::failure("market numbers exhausted: " + std::string(key));
 }
 
 }  // namespace
