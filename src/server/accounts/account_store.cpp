@@ -356,9 +356,10 @@ Result<std::string> issue_web_token(Connection& connection, AccountId id) {
     expire->bind(1, now - kWebTokenLifetimeSeconds);
     if (auto ran = expire->run(); !ran) return R::failure(ran.error());
   }
+  // Parameters in a select list are given their types: there is no column to take them from.
   auto insert = connection.prepare(
       "INSERT INTO web_tokens (token, account_id, issued_at, password_hash)"
-      " SELECT ?1, id, ?3, password_hash FROM accounts WHERE id = ?2");
+      " SELECT CAST(?1 AS TEXT), id, CAST(?3 AS BIGINT), password_hash FROM accounts WHERE id = ?2");
   if (!insert) return R::failure(insert.error());
   insert->bind(1, token).bind(2, id).bind(3, now);
   if (auto ran = expect_one_change(connection, insert->run()); !ran) return R::failure(ran.error());

@@ -45,8 +45,8 @@ Result<void> add_entry(Connection& connection, AccountId account, StatementType 
   // entries by time, and its running balance only adds up in the order they were written.
   auto insert = connection.prepare(
       "INSERT INTO statement_entries (account_id, time, type, amount, content, balance_before)"
-      " VALUES (?1, MAX(?2, COALESCE((SELECT MAX(time) FROM statement_entries WHERE account_id = ?1), ?2)),"
-      " ?3, ?4, ?5, ?6)");
+      " VALUES (?1, (SELECT CASE WHEN MAX(time) > ?2 THEN MAX(time) ELSE ?2 END FROM statement_entries"
+      " WHERE account_id = ?1), ?3, ?4, ?5, ?6)");
   if (!insert) return Result<void>::failure(insert.error());
   insert->bind(1, account)
       .bind(2, storage::now_unix_seconds())

@@ -166,13 +166,13 @@ Result<std::int64_t> insert(Connection& connection, std::string_view sql,
 
 // Copies the match's current lines of one kind as its suggestions, once.
 Result<void> ensure_suggestions(Connection& connection, std::int64_t match, int type) {
-  return run(
-      connection,
-      "INSERT OR IGNORE INTO banker_suggestions (option_id, match_id, market_type, choice, price_milli)"
-      " SELECT selection_id, match_id, market_type, line_code, price_milli FROM market_lines"
-      " WHERE match_id = ?1 AND market_type = ?2 AND status = 0 AND NOT EXISTS (SELECT 1 FROM"
-      " banker_suggestions WHERE match_id = ?1 AND market_type = ?2)",
-      [&](storage::Statement& s) { s.bind(1, match).bind(2, type); });
+  return run(connection,
+             "INSERT INTO banker_suggestions (option_id, match_id, market_type, choice, price_milli)"
+             " SELECT selection_id, match_id, market_type, line_code, price_milli FROM market_lines"
+             " WHERE match_id = ?1 AND market_type = ?2 AND status = 0 AND NOT EXISTS (SELECT 1 FROM"
+             " banker_suggestions WHERE match_id = ?1 AND market_type = ?2)"
+             " ON CONFLICT (option_id) DO NOTHING",
+             [&](storage::Statement& s) { s.bind(1, match).bind(2, type); });
 }
 
 struct MatchRow {
@@ -674,9 +674,11 @@ Result<Rows> banker_records(Connection& connection, accounts::AccountId account,
       " ORDER BY m.id, b.id";
   const std::string offers_sql =
       "SELECT m.id, m.market_type, m.home, m.away, m.stake, m.opened_at, m.cancelled, '',"
-      " f.id, f.choice, f.taken, (SELECT COALESCE(SUM(liability), 0) FROM banker_bets WHERE offer_id = f.id),"
+      " f.id, f.choice, f.taken,"
+      " (SELECT CAST(COALESCE(SUM(liability), 0) AS BIGINT) FROM banker_bets WHERE offer_id = f.id),"
       " 0, 0 FROM banker_markets m JOIN banker_offers f ON f.market_id = m.id"
-      " WHERE m.account_id = ?1 AND m.status IN (?2, ?3) AND ?4 <= ?5 ORDER BY m.id, f.id";
+      " WHERE m.account_id = ?1 AND m.status IN (?2, ?3) AND CAST(?4 AS BIGINT) <= CAST(?5 AS BIGINT)"
+      " ORDER BY m.id, f.id";
   auto read = each_row(
       connection, settled ? bets_sql : offers_sql,
       [&](storage::Statement& s) {

@@ -165,7 +165,7 @@ Result<RecordLines> grouped_records(Connection& connection, accounts::AccountId 
   std::string sql = "SELECT " + std::string(kBetColumns) + ", " + std::string(kLegColumns) +
                     " FROM bets b JOIN bet_legs l ON l.bet_id = b.id WHERE b.account_id = ?1 AND b.kind = ?2";
   sql += settled ? " AND b.status IN (1, 4) AND COALESCE(b.settled_at, b.placed_at) BETWEEN ?3 AND ?4"
-                 : " AND b.status IN (0, 2) AND ?3 <= ?4";
+                 : " AND b.status IN (0, 2) AND CAST(?3 AS BIGINT) <= CAST(?4 AS BIGINT)";
   sql += " ORDER BY b.id, l.position";
   auto s = connection.prepare(sql);
   if (!s) return Result<RecordLines>::failure(s.error());

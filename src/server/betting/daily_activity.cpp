@@ -26,20 +26,22 @@ std::pair<std::int64_t, int> day_start(std::int64_t now, int back) {
           (local.tm_year + 1900) * 10000 + (local.tm_mon + 1) * 100 + local.tm_mday};
 }
 
-// Both bet tables read alike: bets (refused = 1, settled = 4) and banker_bets (settled = 2).
+// Both bet tables read alike: bets (refused = 1, settled = 4) and banker_bets (settled = 2). The
+// sums are cast back to whole numbers, which a sum of 64-bit integers is not on every engine.
 constexpr const char* kPlacedSql =
-    "SELECT COUNT(*), COALESCE(SUM(stake), 0) FROM ("
+    "SELECT COUNT(*), CAST(COALESCE(SUM(stake), 0) AS BIGINT) FROM ("
     " SELECT stake FROM bets WHERE account_id = ?1 AND status <> 1 AND placed_at >= ?2 AND placed_at < ?3"
     " UNION ALL"
-    " SELECT stake FROM banker_bets WHERE account_id = ?1 AND placed_at >= ?2 AND placed_at < ?3)";
+    " SELECT stake FROM banker_bets WHERE account_id = ?1 AND placed_at >= ?2 AND placed_at < ?3) AS placed";
 constexpr const char* kSettledSql =
-    "SELECT COUNT(*), COALESCE(SUM(returned > stake), 0), COALESCE(SUM(returned < stake), 0),"
-    " COALESCE(SUM(returned - stake), 0) FROM ("
+    "SELECT COUNT(*), COALESCE(SUM(CASE WHEN returned > stake THEN 1 ELSE 0 END), 0),"
+    " COALESCE(SUM(CASE WHEN returned < stake THEN 1 ELSE 0 END), 0),"
+    " CAST(COALESCE(SUM(returned - stake), 0) AS BIGINT) FROM ("
     " SELECT stake, returned FROM bets WHERE account_id = ?1 AND status = 4 AND settled_at >= ?2"
     " AND settled_at < ?3"
     " UNION ALL"
     " SELECT stake, returned FROM banker_bets WHERE account_id = ?1 AND status = 2 AND settled_at >= ?2"
-    " AND settled_at < ?3)";
+    " AND settled_at < ?3) AS settled";
 
 }  // namespace
 

@@ -118,12 +118,13 @@ Result<void> recount_messages(Connection& connection, AccountId id) {
 std::span<const storage::Migration> members_migrations() { return kMigrations; }
 
 Result<bool> user_name_taken(Connection& connection, std::string_view user_name) {
-  return any_row(connection, "SELECT 1 FROM accounts WHERE user_name = ?1 COLLATE NOCASE",
+  // A name that differs only in case is taken too.
+  return any_row(connection, "SELECT 1 FROM accounts WHERE lower(user_name) = lower(?1)",
                  [&](Statement& s) { s.bind(1, user_name); });
 }
 
 Result<bool> nickname_taken(Connection& connection, std::string_view nickname) {
-  return any_row(connection, "SELECT 1 FROM member_details WHERE slot = ?1 AND text = ?2 COLLATE NOCASE",
+  return any_row(connection, "SELECT 1 FROM member_details WHERE slot = ?1 AND lower(text) = lower(?2)",
                  [&](Statement& s) { s.bind(1, kNicknameSlot).bind(2, nickname); });
 }
 
