@@ -115,8 +115,6 @@ class Connection {
   // input. Scripts are written for SQLite; on another engine the schema words are translated.
   virtual Result<void> execute_script(std::string_view sql) = 0;
   virtual int changes() const = 0;  // rows changed by the last statement
-  // The id the last insert gave its row; prefer INSERT … RETURNING, which every engine answers.
-  virtual std::int64_t last_insert_rowid() = 0;
   virtual Engine engine() const = 0;
 
   // What the Database does around the work.

@@ -193,12 +193,6 @@ class PgConnection final : public Connection {
   }
 
   int changes() const override { return changes_; }
-  std::int64_t last_insert_rowid() override {
-    if (!send_pending_begin()) return 0;
-    ResultHandle result(PQexec(handle_, "SELECT lastval()"));
-    if (!checked(result.get()) || PQntuples(result.get()) != 1) return 0;
-    return std::strtoll(PQgetvalue(result.get(), 0, 0), nullptr, 10);
-  }
   Engine engine() const override { return Engine::postgresql; }
 
   Result<void> begin(Access access) override {

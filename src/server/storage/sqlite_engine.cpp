@@ -147,7 +147,6 @@ class SqliteConnection final : public Connection {
   }
 
   int changes() const override { return sqlite3_changes(handle_); }
-  std::int64_t last_insert_rowid() override { return sqlite3_last_insert_rowid(handle_); }
   Engine engine() const override { return Engine::sqlite; }
 
   Result<void> begin(Access access) override {
