@@ -1,5 +1,6 @@
 #include "server/accounts/ledger.h"
 
+#include <algorithm>
 #include <map>
 
 #include "server/storage/timestamp.h"
@@ -183,6 +184,22 @@ Result<Balances> move_available(Connection& connection, AccountId account, const
   return after;
 }
 
+// Takes the row locks of two accounts about to change, the lower id first. PostgreSQL locks a row
+// at its first UPDATE and holds it to the end: a transfer A→B beside one B→A would otherwise each
+// hold one row and wait for the other until the deadlock detector ends one of them (a second later
+// by default, with the connection held all the while). Locked in one order, the later transfer
+// waits, loses the conflict and runs again at once. SQLite's one writer never waits here.
+Result<void> lock_in_id_order(Connection& connection, AccountId one, AccountId other) {
+  auto lock = connection.prepare("UPDATE accounts SET balance = balance WHERE id = ?1");
+  if (!lock) return Result<void>::failure(lock.error());
+  for (const AccountId id : {std::min(one, other), std::max(one, other)}) {
+    lock->bind(1, id);
+    if (auto ran = lock->run(); !ran) return ran;
+    lock->reset();
+  }
+  return {};
+}
+
 }  // namespace
 
 Result<Balances> book(Connection& connection, AccountId account, StatementType type, Cents amount,
@@ -207,6 +224,9 @@ Result<TransferResult> transfer(Connection& connection, AccountId payer, Account
   if (!payer_name) return R::failure(payer_name.error());
   auto payee_name = user_name_of(connection, payee);
   if (!payee_name) return R::failure(payee_name.error());
+  // Refused before any row is locked, so that the refusals of a drained account wait for no one.
+  if (amount > from->balances.available) return R::failure(std::string(kNotEnoughBalanceText));
+  if (auto locked = lock_in_id_order(connection, payer, payee); !locked) return R::failure(locked.error());
   auto paid = move_available(connection, payer, from.value(), StatementType::star_transfer, -amount,
                              payee_name.value());
   if (!paid) return R::failure(paid.error());
