@@ -434,15 +434,17 @@ Result<Cents> cancel_market(Connection& connection, accounts::AccountId banker, 
   const Cents refund = stake - cancelled - reserved;
   if (auto released = accounts::release_stake(connection, banker, refund); !released)
     return R::failure(released.error());
-  auto closed = run(connection, "UPDATE banker_offers SET open = 0 WHERE market_id = ?1",
-                    [&](storage::Statement& s) { s.bind(1, market); });
-  if (!closed) return R::failure(closed.error());
+  // The market's row before its offers', the order a take changes them in: in the other order a
+  // take and the cancellation could each hold one and wait for the other (a deadlock on PostgreSQL).
   // A market that no bet took has nothing left to settle.
   auto updated = run(connection,
                      "UPDATE banker_markets SET cancelled = cancelled + ?2,"
                      " status = CASE WHEN reserved = 0 THEN 1 ELSE status END WHERE id = ?1",
                      [&](storage::Statement& s) { s.bind(1, market).bind(2, refund); });
   if (!updated) return R::failure(updated.error());
+  auto closed = run(connection, "UPDATE banker_offers SET open = 0 WHERE market_id = ?1",
+                    [&](storage::Statement& s) { s.bind(1, market); });
+  if (!closed) return R::failure(closed.error());
   return refund;
 }
 
