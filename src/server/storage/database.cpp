@@ -65,7 +65,7 @@ std::optional<std::string> Database::run_attempts(Access access,
     if (!taken) return taken.error();
     Lease lease(*source_, taken.value(), access);
     Connection& connection = *lease.connection;
-    if (auto begun = connection.begin(access); !begun) {
+    if (auto begun = connection.begin(access, round); !begun) {
       // A link that died while it lay idle (the database restarted): nothing was done on it, so
       // the work goes to a new one.
       if (connection.broken() && round < attempts) continue;

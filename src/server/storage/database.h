@@ -117,8 +117,9 @@ class Connection {
   virtual int changes() const = 0;  // rows changed by the last statement
   virtual Engine engine() const = 0;
 
-  // What the Database does around the work.
-  virtual Result<void> begin(Access access) = 0;
+  // What the Database does around the work. attempt counts from 1; later attempts of work that
+  // lost conflicts may queue behind each other so that they stop meeting.
+  virtual Result<void> begin(Access access, int attempt) = 0;
   virtual Result<void> commit() = 0;
   virtual void rollback() = 0;
   // A statement of this transaction failed: the engine will not commit it whatever the work says.
@@ -140,7 +141,7 @@ struct DatabaseOptions {
   std::size_t pool_size = 8;
   int pool_wait_ms = 10000;
   // PostgreSQL: how often a transaction that lost a conflict is run again before the request fails.
-  int conflict_attempts = 12;
+  int conflict_attempts = 16;
 };
 
 inline constexpr std::string_view kDatabaseFileName = "brindle.db";

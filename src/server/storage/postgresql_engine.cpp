@@ -17,6 +17,9 @@
 namespace brindle::server::storage {
 namespace {
 
+// From this attempt on, write work queues behind other work that lost conflicts.
+constexpr int kQueueFromAttempt = 4;
+
 // libpq's own type numbers (pg_type.oid) for what the stores bind.
 constexpr Oid kInt8 = 20;
 constexpr Oid kFloat8 = 701;
@@ -189,18 +192,30 @@ class PgConnection final : public Connection {
     if (auto begun = send_pending_begin(); !begun) return begun;
     const std::string text = postgresql_schema(sql);
     ResultHandle result(PQexec(handle_, text.c_str()));
-    return checked(result.get());
+    auto ran = checked(result.get());
+    // Back at a savepoint the transaction is whole again, but for a lost conflict, which no
+    // savepoint mends (the transaction must run again from its start).
+    if (ran && text.starts_with("ROLLBACK TO")) failed_ = conflict_;
+    return ran;
   }
 
   int changes() const override { return changes_; }
   Engine engine() const override { return Engine::postgresql; }
 
-  Result<void> begin(Access access) override {
+  Result<void> begin(Access access, int attempt) override {
     settle_commit_in_flight();
     failed_ = false;
     conflict_ = false;
     answered_ = 0;
     access_ = access;
+    if (access == Access::write && attempt >= kQueueFromAttempt) {
+      // Work that has lost several conflicts waits its turn behind the others that have, taken
+      // before BEGIN so that its snapshot is taken after the wait; first attempts go on as before.
+      ResultHandle queued(PQexec(handle_, "SELECT pg_advisory_lock(7262350002)"));
+      if (auto ok = checked(queued.get()); !ok) return ok;
+      queued_ = true;
+      answered_ = 0;
+    }
     const char* begin = access == Access::write  ? "BEGIN ISOLATION LEVEL SERIALIZABLE"
                         : access == Access::read ? "BEGIN ISOLATION LEVEL REPEATABLE READ, READ ONLY"
                                                  : "BEGIN ISOLATION LEVEL READ COMMITTED";
@@ -216,6 +231,12 @@ class PgConnection final : public Connection {
     return checked(locked.get());
   }
   Result<void> commit() override {
+    auto committed = finish_commit();
+    leave_queue();
+    return committed;
+  }
+
+  Result<void> finish_commit() {
     if (!pending_begin_.empty()) {
       pending_begin_.clear();
       return {};
@@ -240,9 +261,18 @@ class PgConnection final : public Connection {
   void rollback() override {
     pending_begin_.clear();
     settle_commit_in_flight();
+    if (PQstatus(handle_) == CONNECTION_OK && PQtransactionStatus(handle_) != PQTRANS_IDLE) {
+      ResultHandle result(PQexec(handle_, "ROLLBACK"));
+    }
+    leave_queue();
+  }
+
+  // A session's advisory lock outlives its transaction: given back here, or with the session.
+  void leave_queue() {
+    if (!queued_) return;
+    queued_ = false;
     if (PQstatus(handle_) != CONNECTION_OK) return;
-    if (PQtransactionStatus(handle_) == PQTRANS_IDLE) return;
-    ResultHandle result(PQexec(handle_, "ROLLBACK"));
+    ResultHandle released(PQexec(handle_, "SELECT pg_advisory_unlock(7262350002)"));
   }
   bool transaction_failed() const override { return failed_; }
   bool conflict_failed() const override { return conflict_; }
@@ -362,6 +392,7 @@ class PgConnection final : public Connection {
   std::unordered_map<std::string, std::string> prepared_;
   std::string pending_begin_;  // the BEGIN still to send
   Access access_ = Access::read;
+  bool queued_ = false;            // holds the advisory lock of work that lost conflicts
   bool commit_in_flight_ = false;  // a read-only COMMIT sent, its answer not yet read
   int changes_ = 0;
   int answered_ = 0;  // statements of this transaction the database answered

@@ -149,7 +149,7 @@ class SqliteConnection final : public Connection {
   int changes() const override { return sqlite3_changes(handle_); }
   Engine engine() const override { return Engine::sqlite; }
 
-  Result<void> begin(Access access) override {
+  Result<void> begin(Access access, int) override {
     return exec(access == Access::read ? "BEGIN" : "BEGIN IMMEDIATE");
   }
   Result<void> commit() override { return exec("COMMIT"); }
