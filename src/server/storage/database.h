@@ -43,6 +43,25 @@ class StatementCore {
   virtual void release() = 0;
 };
 
+// A statement a connection's cache may own: released, it goes back to the cache reset, or is
+// destroyed when it was prepared for one use (a nested query of a text already in use).
+class CacheableStatement : public StatementCore {
+ public:
+  explicit CacheableStatement(bool cached) : cached_(cached) {}
+  bool in_use = false;
+  void release() final {
+    if (!cached_) {
+      delete this;
+      return;
+    }
+    reset();
+    in_use = false;
+  }
+
+ private:
+  bool cached_;
+};
+
 // One prepared statement in use. Parameters are written ?1, ?2 … in the SQL and bound 1-based; an
 // unbound parameter is NULL. Columns are 0-based. Destroying it resets the statement and clears its
 // bindings, so a cached statement returns to the cache ready for its next use.

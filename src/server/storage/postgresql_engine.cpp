@@ -37,14 +37,12 @@ std::string trimmed(std::string text) {
 
 class PgConnection;
 
-class PgStatement final : public StatementCore {
+class PgStatement final : public CacheableStatement {
  public:
   PgStatement(PgConnection& owner, NumberedSql sql, bool cached)
-      : owner_(owner), sql_(std::move(sql)), cached_(cached) {
+      : CacheableStatement(cached), owner_(owner), sql_(std::move(sql)) {
     clear();
   }
-
-  bool in_use = false;
 
   void bind_int64(int index, std::int64_t value) override { set(index, std::to_string(value), kInt8); }
   void bind_double(int index, double value) override {
@@ -121,15 +119,6 @@ class PgStatement final : public StatementCore {
     }
   }
 
-  void release() override {
-    if (!cached_) {
-      delete this;
-      return;
-    }
-    reset();
-    in_use = false;
-  }
-
  private:
   bool in_range(int index) {
     if (index >= 1 && index <= sql_.parameter_count) return true;
@@ -154,7 +143,6 @@ class PgStatement final : public StatementCore {
 
   PgConnection& owner_;
   NumberedSql sql_;
-  bool cached_;
   std::vector<std::string> values_;
   std::vector<bool> null_;
   std::vector<Oid> types_;

@@ -13,15 +13,13 @@ namespace {
 
 int narrow_size(std::size_t size) { return size > INT_MAX ? -1 : static_cast<int>(size); }
 
-class SqliteStatement final : public StatementCore {
+class SqliteStatement final : public CacheableStatement {
  public:
   // cached: the connection's cache owns it and takes it back on release.
-  SqliteStatement(sqlite3_stmt* statement, bool cached) : statement_(statement), cached_(cached) {}
+  SqliteStatement(sqlite3_stmt* statement, bool cached) : CacheableStatement(cached), statement_(statement) {}
   ~SqliteStatement() override { sqlite3_finalize(statement_); }
   SqliteStatement(const SqliteStatement&) = delete;
   SqliteStatement& operator=(const SqliteStatement&) = delete;
-
-  bool in_use = false;
 
   void bind_int64(int index, std::int64_t value) override {
     note(sqlite3_bind_int64(statement_, index, value));
@@ -85,15 +83,6 @@ class SqliteStatement final : public StatementCore {
     }
   }
 
-  void release() override {
-    if (!cached_) {
-      delete this;
-      return;
-    }
-    reset();
-    in_use = false;
-  }
-
  private:
   void note(int rc) {
     if (rc != SQLITE_OK && bind_error_.empty()) {
@@ -102,7 +91,6 @@ class SqliteStatement final : public StatementCore {
   }
 
   sqlite3_stmt* statement_;
-  bool cached_;
   std::string bind_error_;  // the first failed bind, reported by the next step
 };
 

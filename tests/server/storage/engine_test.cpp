@@ -33,18 +33,7 @@ class EngineTest : public ::testing::Test {
     ASSERT_TRUE(made.ok()) << made.error();
   }
 
-  std::int64_t value_of(int id) {
-    auto read = db_->read([&](Connection& c) -> Result<std::int64_t> {
-      auto s = c.prepare("SELECT value FROM engine_counters WHERE id = ?1");
-      if (!s) return Result<std::int64_t>::failure(s.error());
-      s->bind(1, id);
-      auto row = s->step();
-      if (!row) return Result<std::int64_t>::failure(row.error());
-      return s->column_int64(0);
-    });
-    EXPECT_TRUE(read.ok()) << read.error();
-    return read.ok() ? read.value() : -1;
-  }
+  std::int64_t value_of(int id);
 
   testing::TempDir dir_;
   const std::string address_ = testing::fresh_postgresql_database();  // empty: SQLite
@@ -58,6 +47,12 @@ Result<std::int64_t> read_counter(Connection& c, int id) {
   auto row = s->step();
   if (!row) return Result<std::int64_t>::failure(row.error());
   return s->column_int64(0);
+}
+
+std::int64_t EngineTest::value_of(int id) {
+  auto read = db_->read([&](Connection& c) { return read_counter(c, id); });
+  EXPECT_TRUE(read.ok()) << read.error();
+  return read.ok() ? read.value() : -1;
 }
 
 Result<void> write_counter(Connection& c, int id, std::int64_t value) {
