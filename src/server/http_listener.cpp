@@ -35,7 +35,7 @@ constexpr std::string_view kServerName = "brindle-server";
 constexpr std::size_t kDrainLimit = 1024 * 1024;
 
 struct Shared {
-  std::shared_ptr<const Router> router;
+  std::shared_ptr<const HttpService> service;
   ListenerLimits limits;
 };
 
@@ -122,7 +122,7 @@ class HttpSession {
       auto method = request.method_string();
       auto target = request.target();
       // The answer may come from a worker thread: it is sent from this connection's strand.
-      shared_->router->route_async(
+      shared_->service->route_async(
           Derived::kChannel, std::string_view(method.data(), method.size()),
           std::string_view(target.data(), target.size()), request.body(), peer,
           [self = derived().shared_from_this(), version, keep_alive](HttpAnswer answer) {
@@ -399,9 +399,9 @@ std::string HttpListener::host() const {
   return (v6_ ? "[" + address_ + "]" : address_) + ":" + std::to_string(port_);
 }
 
-void HttpListener::start(std::shared_ptr<const Router> router) {
-  if (!impl_ || !impl_->bound) return;
-  auto shared = std::make_shared<const Shared>(Shared{std::move(router), impl_->limits});
+void HttpListener::start(std::shared_ptr<const HttpService> service) {
+  if (!impl_ || !impl_->bound || !service) return;
+  auto shared = std::make_shared<const Shared>(Shared{std::move(service), impl_->limits});
   impl_->acceptor =
       std::make_shared<Acceptor>(impl_->ioc, std::move(*impl_->bound), impl_->tls, std::move(shared));
   impl_->bound.reset();

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "server/http_service.h"
 #include "server/router.h"
 #include "server/tls_certificate.h"
 #include "wire/result.h"
@@ -26,7 +27,7 @@ struct ListenerLimits {
 };
 
 // One listening port that serves both HTTPS and plain HTTP (told apart by the first bytes a client
-// sends), HTTP/1.1 with keep-alive, on its own worker threads. The router is told which of the two
+// sends), HTTP/1.1 with keep-alive, on its own worker threads. The service is told which of the two
 // a request came on. A reply that ends the connection is followed by the close at once (TLS
 // close_notify, then the socket).
 class HttpListener final {
@@ -45,8 +46,9 @@ class HttpListener final {
   // "127.0.0.1:47443" or "[::1]:47443": how a client names this listener.
   std::string host() const;
 
-  // Serves requests with the router; has no effect after stop() or a second time.
-  void start(std::shared_ptr<const Router> router);
+  // Serves requests with the service (the betting Router, or any other); has no effect after stop()
+  // or a second time.
+  void start(std::shared_ptr<const HttpService> service);
   // Stops serving and joins the network threads; the port and the connections stay open until
   // stop(), so that work finishing elsewhere can still hand its answer over. Idempotent.
   void halt();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "server/dispatcher.h"
+#include "server/http_service.h"
 #include "server/server_config.h"
 
 namespace brindle::server {
@@ -20,24 +21,10 @@ class InPlayWeb;
 inline constexpr std::string_view kEndpointPath = "/betengine/VTServer220.dll";
 inline constexpr std::string_view kServerListPath = "/betengine/ServerList.htm";
 inline constexpr std::string_view kProxyListPath = "/betengine/ProxyList.htm";
-inline constexpr std::string_view kGbkHtml = "text/html; charset=GBK";
-
-struct HttpAnswer {
-  unsigned status = 200;
-  std::string content_type{kGbkHtml};
-  std::string body;
-  std::string allow;  // for 405: the methods the path accepts
-  // Further response headers (the in-play page's cache and content policies).
-  std::vector<std::pair<std::string, std::string>> headers;
-};
-
-// How a request reached the listener.
-enum class Channel { tls, plain };
-
 inline constexpr std::string_view kHttpsOnlyText = "403 投注接口只接受HTTPS连接";
 
 // Maps one HTTP request to its answer. Safe to call from several threads at once.
-class Router final {
+class Router final : public HttpService {
  public:
   // self_host ("127.0.0.1:47443") is what the server list names when the configuration gives none.
   // in_play serves the in-play web page; without it that page is not found.
@@ -51,7 +38,7 @@ class Router final {
   // The same for a network thread: done gets the answer exactly once, perhaps later from a worker
   // thread (see Dispatcher::dispatch_async). peer is the client's address.
   void route_async(Channel channel, std::string_view method, std::string_view target, std::string_view body,
-                   std::string_view peer, std::function<void(HttpAnswer)> done) const;
+                   std::string_view peer, std::function<void(HttpAnswer)> done) const override;
 
  private:
   std::shared_ptr<const Dispatcher> dispatcher_;

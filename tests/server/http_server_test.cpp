@@ -2,13 +2,16 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "server/http_listener.h"
 #include "server/router.h"
 #include "server/server.h"
+#include "server/tls_certificate.h"
 #include "support/temp_dir.h"
 #include "support/test_client.h"
 #include "wire/gbk.h"
@@ -235,6 +238,31 @@ TEST(ServerStart, RefusesAPortInUseAndNonLoopbackAddresses) {
     ASSERT_FALSE(refused.ok()) << address;
     EXPECT_NE(refused.error().find("loopback"), std::string::npos) << refused.error();
   }
+}
+
+// Any service may stand behind a listener: it hears the channel and the client's address.
+class EchoService final : public HttpService {
+ public:
+  void route_async(Channel channel, std::string_view method, std::string_view target, std::string_view,
+                   std::string_view peer, std::function<void(HttpAnswer)> done) const override {
+    HttpAnswer answer;
+    answer.content_type = "text/plain";
+    answer.body = std::string(channel == Channel::tls ? "tls " : "plain ") + std::string(method) + " " +
+                  std::string(target) + " from " + std::string(peer);
+    done(std::move(answer));
+  }
+};
+
+TEST(HttpListenerService, ServesAServiceOfItsOwn) {
+  testing::TempDir dir;
+  auto certificate = ensure_certificate(dir.path());
+  ASSERT_TRUE(certificate.ok()) << certificate.error();
+  auto listener = HttpListener::bind("127.0.0.1", 0, certificate.value(), {});
+  ASSERT_TRUE(listener.ok()) << listener.error();
+  listener.value()->start(std::make_shared<const EchoService>());
+  const unsigned short port = listener.value()->port();
+  EXPECT_EQ(TestConnection::plain(port).get("/healthz").body, "plain GET /healthz from 127.0.0.1");
+  EXPECT_EQ(TestConnection::tls(port, {}, "127.0.0.2").post("/x?y", "").body, "tls POST /x?y from 127.0.0.2");
 }
 
 TEST(ServerStart, DropsAStalledClientAfterTheTimeout) {
