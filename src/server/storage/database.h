@@ -177,6 +177,21 @@ inline bool is_database_failure(std::string_view text) {
 }
 inline constexpr std::string_view kNestedTransactionText = "internal error: nested database transaction";
 
+// A lock that one session of the database holds for as long as it lives, so that of several servers
+// sharing one database exactly one holds it at a time. A holder that dies or loses its link to the
+// database loses the lock with it, and another can take it. Not thread-safe: one thread polls it.
+class SessionLock {
+ public:
+  virtual ~SessionLock() = default;
+  // Takes the lock when it is free, or, while held, proves that the session holding it is still
+  // alive. True while this process holds the lock; false while another does or the database cannot
+  // be reached (what went wrong is in failure()).
+  virtual bool hold() = 0;
+  // Lets the lock go; hold() may take it again.
+  virtual void release() = 0;
+  virtual const std::string& failure() const = 0;
+};
+
 // Hands connections to work: SQLite's one writer and one reader, or a pool of PostgreSQL sessions.
 class ConnectionSource {
  public:
@@ -185,6 +200,15 @@ class ConnectionSource {
   virtual void give_back(Connection* connection, Access access) = 0;
   virtual Engine engine() const = 0;
   virtual std::string description() const = 0;
+  // A lock of its own (see SessionLock) named by key.
+  virtual std::unique_ptr<SessionLock> session_lock(std::int64_t key) = 0;
+  // Connections open and connections working now, for the operator's figures.
+  struct Use {
+    std::size_t open = 0;
+    std::size_t busy = 0;
+    std::size_t limit = 0;
+  };
+  virtual Use use() const = 0;
 };
 
 // The server's database. Work runs in one transaction on a connection of its own; a failed Result,
@@ -229,6 +253,11 @@ class Database final {
   Engine engine() const;
   // Where it is, for the operator's messages; never a password.
   std::string description() const;
+  // A lock held by a session of its own: on PostgreSQL an advisory lock (key) on a dedicated
+  // connection, which servers sharing the database contend for; on SQLite, whose file one server
+  // serves, a lock that is always held.
+  std::unique_ptr<SessionLock> session_lock(std::int64_t key) { return source_->session_lock(key); }
+  ConnectionSource::Use use() const { return source_->use(); }
 
  private:
   template <typename Work>

@@ -428,6 +428,68 @@ std::string describe(const std::string& conninfo) {
   return text;
 }
 
+// The lock's own session: an advisory lock lives as long as the session that took it, so a server
+// that is killed, or whose link breaks, lets it go at once or when the database notices the
+// silence. The link is kept short-sighted (keepalives, a TCP timeout) so that the database notices
+// within seconds, and a holder that cannot prove its session alive stops counting itself holder.
+class PgSessionLock final : public SessionLock {
+ public:
+  PgSessionLock(std::string conninfo, std::int64_t key) : conninfo_(std::move(conninfo)), key_(key) {}
+  ~PgSessionLock() override { drop(); }
+
+  bool hold() override {
+    if (handle_ == nullptr && !connect()) return false;
+    const std::string query =
+        held_ ? "SELECT true" : "SELECT pg_try_advisory_lock(" + std::to_string(key_) + ")";
+    ResultHandle result(PQexec(handle_, query.c_str()));
+    if (PQresultStatus(result.get()) != PGRES_TUPLES_OK || PQntuples(result.get()) != 1) {
+      failure_ = "database unavailable: " + trimmed(PQerrorMessage(handle_));
+      drop();
+      return false;
+    }
+    held_ = std::string_view(PQgetvalue(result.get(), 0, 0)) == "t";
+    failure_.clear();
+    return held_;
+  }
+
+  void release() override { drop(); }
+  const std::string& failure() const override { return failure_; }
+
+ private:
+  bool connect() {
+    const char* keys[] = {"dbname",           "fallback_application_name", "connect_timeout",
+                          "keepalives",       "keepalives_idle",           "keepalives_interval",
+                          "keepalives_count", "tcp_user_timeout",          nullptr};
+    const char* values[] = {conninfo_.c_str(), "brindle-server", "3", "1", "2", "1", "2", "3000", nullptr};
+    handle_ = PQconnectdbParams(keys, values, 1);
+    if (handle_ != nullptr && PQstatus(handle_) == CONNECTION_OK) {
+      PQsetNoticeProcessor(
+          handle_, [](void*, const char*) {}, nullptr);
+      // The database drops a session that stops answering rather than keep its lock for hours.
+      ResultHandle set(PQexec(handle_,
+                              "SET tcp_keepalives_idle = 2; SET tcp_keepalives_interval = 1;"
+                              " SET tcp_keepalives_count = 2"));
+      return true;
+    }
+    failure_ = "database unavailable: " +
+               (handle_ != nullptr ? trimmed(PQerrorMessage(handle_)) : std::string("out of memory"));
+    drop();
+    return false;
+  }
+
+  void drop() {
+    if (handle_ != nullptr) PQfinish(handle_);
+    handle_ = nullptr;
+    held_ = false;
+  }
+
+  std::string conninfo_;
+  std::int64_t key_;
+  PGconn* handle_ = nullptr;
+  bool held_ = false;
+  std::string failure_;
+};
+
 class PgSource final : public ConnectionSource {
  public:
   PgSource(std::string conninfo, DatabaseOptions options)
@@ -503,12 +565,19 @@ class PgSource final : public ConnectionSource {
 
   Engine engine() const override { return Engine::postgresql; }
   std::string description() const override { return description_; }
+  std::unique_ptr<SessionLock> session_lock(std::int64_t key) override {
+    return std::make_unique<PgSessionLock>(conninfo_, key);
+  }
+  Use use() const override {
+    std::lock_guard lock(mutex_);
+    return Use{open_, open_ - idle_.size(), options_.pool_size};
+  }
 
  private:
   std::string conninfo_;
   DatabaseOptions options_;
   std::string description_;
-  std::mutex mutex_;
+  mutable std::mutex mutex_;
   std::condition_variable free_;
   std::deque<std::unique_ptr<Connection>> idle_;
   std::size_t open_ = 0;

@@ -162,6 +162,17 @@ class SqliteConnection final : public Connection {
   std::unordered_map<std::string, std::unique_ptr<SqliteStatement>> cache_;
 };
 
+// One server serves a database file: it always holds every lock of its own.
+class SqliteSessionLock final : public SessionLock {
+ public:
+  bool hold() override { return true; }
+  void release() override {}
+  const std::string& failure() const override { return failure_; }
+
+ private:
+  std::string failure_;
+};
+
 // One writing and one reading connection, each guarded by its own mutex.
 class SqliteSource final : public ConnectionSource {
  public:
@@ -182,6 +193,10 @@ class SqliteSource final : public ConnectionSource {
   }
   Engine engine() const override { return Engine::sqlite; }
   std::string description() const override { return "sqlite:" + file_.string(); }
+  std::unique_ptr<SessionLock> session_lock(std::int64_t) override {
+    return std::make_unique<SqliteSessionLock>();
+  }
+  Use use() const override { return Use{2, 0, 2}; }
 
  private:
   std::filesystem::path file_;
