@@ -1,9 +1,11 @@
 #include "server/market/market.h"
 
+#include <chrono>
 #include <iostream>
 #include <string>
 #include <utility>
 
+#include "server/market/clock_holder.h"
 #include "server/market/market_clock.h"
 #include "server/market/market_store.h"
 #include "server/market/reply_rows.h"
@@ -151,25 +153,62 @@ Result<void> Market::tick() {
   return refreshed;
 }
 
+namespace {
+
+std::int64_t unix_milliseconds() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
+}  // namespace
+
 void Market::start() {
   std::lock_guard lock(thread_mutex_);
   if (thread_.joinable() || stopping_) return;
   thread_ = std::thread([this] {
+    auto clock_lock = db_->session_lock(kMarketClockLock);
     std::unique_lock wait_lock(thread_mutex_);
     // A failure that repeats every pass (a held bet is retried each time) is written once, until
     // the feed succeeds or fails differently.
     std::string last_failure;
-    while (!stopping_) {
-      wait_lock.unlock();
-      if (auto ticked = tick(); !ticked) {
-        if (ticked.error() != last_failure) std::cerr << "market feed: " << ticked.error() << '\n';
-        last_failure = ticked.error();
+    auto report = [&](const Result<void>& outcome) {
+      if (!outcome) {
+        if (outcome.error() != last_failure) std::cerr << "market feed: " << outcome.error() << std::endl;
+        last_failure = outcome.error();
       } else {
         last_failure.clear();
+      }
+    };
+    while (!stopping_) {
+      wait_lock.unlock();
+      const bool holder = clock_lock->hold();
+      if (holder != holds_clock_.load()) {
+        holds_clock_.store(holder);
+        if (holder) {
+          std::cerr << "market clock: this server moves the market clock and settles (" << options_.node
+                    << ")" << std::endl;
+        } else {
+          std::cerr << "market clock: this server no longer holds the market clock"
+                    << (clock_lock->failure().empty() ? std::string() : ": " + clock_lock->failure())
+                    << std::endl;
+        }
+      }
+      if (holder) {
+        auto ticked = tick();
+        if (ticked) ticked = record_clock_beat(*db_, options_.node, unix_milliseconds());
+        report(ticked);
+      } else {
+        // Another server moves the clock: this one follows what it writes.
+        report(refresh());
       }
       wait_lock.lock();
       wake_.wait_for(wait_lock, options_.poll_interval, [this] { return stopping_; });
     }
+    wait_lock.unlock();
+    // Let go at once, so that another server takes over without waiting for this one's link to die.
+    clock_lock->release();
+    holds_clock_.store(false);
   });
 }
 

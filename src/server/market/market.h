@@ -91,6 +91,8 @@ struct MarketOptions {
   std::chrono::milliseconds poll_interval{1000};
   // Whether the server starts the feed thread; tests that move the clock themselves leave it off.
   bool run_feed = true;
+  // How this server is named where the clock's holder is recorded ("host:port pid").
+  std::string node = "brindle-server";
 };
 
 // The in-memory, thread-safe view of the market that the handlers read. The database is the
@@ -131,9 +133,14 @@ class Market final {
   // Reloads the snapshot if the market version changed (cheap when it did not).
   Result<void> refresh();
 
-  // Starts and stops the feed thread; stop() is idempotent and the destructor calls it.
+  // Starts and stops the feed thread; stop() is idempotent and the destructor calls it. Of several
+  // servers sharing one database, only the one whose feed thread holds the market clock's lock
+  // (kMarketClockLock) moves the clock and settles; the others' threads only follow the database,
+  // and one of them takes over within a poll interval or two once the holder dies or lets go.
   void start();
   void stop();
+  // Whether this server's feed thread holds the market clock now.
+  bool holds_clock() const { return holds_clock_.load(); }
 
  private:
   Market(std::shared_ptr<storage::Database> db, MarketOptions options);
@@ -142,6 +149,7 @@ class Market final {
   std::shared_ptr<storage::Database> db_;
   MarketOptions options_;
   std::atomic<bool> peak_period_;
+  std::atomic<bool> holds_clock_ = false;
   mutable std::mutex snapshot_mutex_;
   std::shared_ptr<const MarketSnapshot> snapshot_;
   std::mutex handler_mutex_;

@@ -91,7 +91,19 @@ CREATE TABLE market_outright_selections (
 );
 )sql";
 
-constexpr std::array kMigrations{storage::Migration{"market", 1, kSchemaV1}};
+// Who moves the market clock when several servers share the database (market/clock_holder.h).
+constexpr std::string_view kSchemaV2 = R"sql(
+CREATE TABLE market_clock_holder (
+  role TEXT PRIMARY KEY,
+  node TEXT NOT NULL,
+  since_ms INTEGER NOT NULL,
+  beat_ms INTEGER NOT NULL,
+  beats INTEGER NOT NULL
+);
+)sql";
+
+constexpr std::array kMigrations{storage::Migration{"market", 1, kSchemaV1},
+                                 storage::Migration{"market", 2, kSchemaV2}};
 
 Result<std::int64_t> read_meta(Connection& connection, std::string_view key) {
   auto statement = connection.prepare("SELECT value FROM market_meta WHERE key = ?1");
