@@ -1,5 +1,9 @@
 #include "server/server.h"
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
 #include <utility>
 
 #include "server/accounts/authenticator.h"
@@ -57,6 +61,13 @@ Result<std::shared_ptr<const Dispatcher>> make_dispatcher(const ServerServices& 
   return std::shared_ptr<const Dispatcher>(std::move(dispatcher));
 }
 
+// How this server is named where the market clock's holder is recorded.
+std::string node_name() {
+  char host[256] = {};
+  if (::gethostname(host, sizeof host - 1) != 0) std::snprintf(host, sizeof host, "localhost");
+  return std::string(host) + " pid " + std::to_string(::getpid());
+}
+
 }  // namespace
 
 Server::Server(std::unique_ptr<HttpListener> listener, std::shared_ptr<WorkerPool> workers,
@@ -99,17 +110,20 @@ Result<std::unique_ptr<Server>> Server::start(ServerOptions options) {
   services.authenticator =
       std::make_shared<const accounts::Authenticator>(services.db, services.hasher, options.limiter_clock);
   const auto& limits = *services.config;
-  services.limiters.sign_in_by_name =
-      std::make_shared<accounts::AttemptLimiter>(limits.sign_in_per_name, options.limiter_clock);
-  services.limiters.sign_in_by_account =
-      std::make_shared<accounts::AttemptLimiter>(limits.sign_in_per_account, options.limiter_clock);
-  services.limiters.sign_in_by_address =
-      std::make_shared<accounts::AttemptLimiter>(limits.sign_in_per_address, options.limiter_clock);
-  services.limiters.lookups_by_address =
-      std::make_shared<accounts::AttemptLimiter>(limits.lookups_per_address, options.limiter_clock);
-  services.limiters.withdrawal_by_account =
-      std::make_shared<accounts::AttemptLimiter>(limits.withdrawal_per_account, options.limiter_clock);
+  // Servers sharing a PostgreSQL database limit attempts as one; a SQLite file has one server.
+  auto limiter = [&](const accounts::AttemptPolicy& policy, std::string_view scope) {
+    if (services.db->engine() == storage::Engine::postgresql)
+      return std::make_shared<accounts::AttemptLimiter>(policy, services.db, std::string(scope),
+                                                        options.limiter_clock);
+    return std::make_shared<accounts::AttemptLimiter>(policy, options.limiter_clock);
+  };
+  services.limiters.sign_in_by_name = limiter(limits.sign_in_per_name, "sign-in name");
+  services.limiters.sign_in_by_account = limiter(limits.sign_in_per_account, "sign-in account");
+  services.limiters.sign_in_by_address = limiter(limits.sign_in_per_address, "sign-in address");
+  services.limiters.lookups_by_address = limiter(limits.lookups_per_address, "look-up address");
+  services.limiters.withdrawal_by_account = limiter(limits.withdrawal_per_account, "withdrawal account");
   options.market.peak_period = options.market.peak_period || services.config->peak_period;
+  options.market.node = node_name();
   auto market = market::Market::open(services.db, options.market);
   if (!market) return Failure::failure(market.error());
   services.market = market.value();

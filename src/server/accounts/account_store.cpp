@@ -78,10 +78,27 @@ ALTER TABLE web_tokens ADD COLUMN password_hash TEXT NOT NULL DEFAULT '';
 CREATE INDEX web_tokens_by_issue ON web_tokens (issued_at);
 )sql";
 
+// Attempt counts that every server sharing the database limits by (accounts/attempt_limiter.h),
+// times in milliseconds.
+constexpr std::string_view kAccountsV4 = R"sql(
+CREATE TABLE attempt_limits (
+  scope TEXT NOT NULL,
+  attempt_key TEXT NOT NULL,
+  counted INTEGER NOT NULL,
+  window_start INTEGER NOT NULL,
+  next_allowed INTEGER NOT NULL,
+  locked_until INTEGER NOT NULL,
+  expires INTEGER NOT NULL,
+  PRIMARY KEY (scope, attempt_key)
+);
+CREATE INDEX attempt_limits_expiry ON attempt_limits (scope, expires);
+)sql";
+
 constexpr storage::Migration kMigrations[] = {
     {"accounts", 1, kAccountsV1},
     {"accounts", 2, kAccountsV2},
     {"accounts", 3, kAccountsV3},
+    {"accounts", 4, kAccountsV4},
 };
 
 constexpr std::string_view kAccountColumns =

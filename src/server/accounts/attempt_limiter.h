@@ -1,12 +1,19 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+
+namespace brindle::server::storage {
+class Database;
+}
 
 namespace brindle::server::accounts {
 
@@ -41,6 +48,12 @@ struct AttemptVerdict {
 //   ... attempt ...;  on failure limiter.count(key); on success limiter.clear(key)
 //
 // For attempts that are never "wrong" (name checks, retrievals) count every attempt.
+//
+// The counts live in this process, or, for servers that share one database, in its attempt table
+// under a scope of the limiter's own, so that attempts spread over every server count as if sent
+// to one. There the clock is wall-clock time, which the servers share; a count that cannot be
+// written (the database is away) is lost, and a check that cannot read allows, as every other
+// step of a sign-in fails then anyway.
 class AttemptLimiter final {
  public:
   using Clock = std::function<std::chrono::steady_clock::time_point()>;
@@ -49,6 +62,8 @@ class AttemptLimiter final {
   static constexpr std::size_t kMaxKeys = 100'000;
 
   explicit AttemptLimiter(AttemptPolicy policy, Clock clock = {});
+  AttemptLimiter(AttemptPolicy policy, std::shared_ptr<storage::Database> shared, std::string scope,
+                 Clock clock = {});
 
   AttemptVerdict check(std::string_view key) const;
   // Whether the key has counted attempts that have not yet expired (or a lock that holds).
@@ -69,10 +84,20 @@ class AttemptLimiter final {
   };
   AttemptVerdict verdict(const Entry& entry, TimePoint now) const;
   bool expired(const Entry& entry, TimePoint now) const;
+  // Counts one attempt into entry.
+  void add_attempt(Entry& entry, TimePoint now) const;
   void prune(TimePoint now);
+
+  // The same against the shared table.
+  std::optional<Entry> load_shared(std::string_view key) const;
+  AttemptVerdict count_shared(std::string_view key, TimePoint now);
+  void clear_shared(std::string_view key, TimePoint now);
 
   AttemptPolicy policy_;
   Clock clock_;
+  std::shared_ptr<storage::Database> shared_;
+  std::string scope_;
+  std::atomic<std::size_t> shared_counts_ = 0;  // every so many counts, expired rows go
   mutable std::mutex mutex_;
   std::unordered_map<std::string, Entry> entries_;
 };

@@ -153,6 +153,13 @@ AuthenticationOutcome authenticate(const accounts::Authenticator& authenticator,
   auto lookup = authenticator.look_up(credentials.user_name, credentials.password, attempt.peer);
   if (!lookup) return server_failure();
 
+  // A live session goes on whatever the limits say; it is not asked about them, which spares every
+  // request of a signed-in client a look at limits that may live in the database.
+  if (lookup->cached && lookup->live_here) {
+    authenticator.accepted(credentials.user_name, credentials.password, attempt.peer);
+    return {std::move(lookup->cached), std::nullopt};
+  }
+
   // Checked for every name, counted only for accounts: names that differ in case share a limit.
   accounts::AttemptVerdict for_name;
   if (limiters.sign_in_by_name) for_name = limiters.sign_in_by_name->check(name_here);
@@ -161,7 +168,7 @@ AuthenticationOutcome authenticate(const accounts::Authenticator& authenticator,
     for_name = limiters.sign_in_by_account->check(name);
 
   if (lookup->cached) {
-    if (!for_name.allowed() && !lookup->live_here) return refused(accounts::sign_in_refusal(for_name));
+    if (!for_name.allowed()) return refused(accounts::sign_in_refusal(for_name));
     // Many users may share an address: those already signed in go on while it is limited.
     authenticator.accepted(credentials.user_name, credentials.password, attempt.peer);
     return {std::move(lookup->cached), std::nullopt};
