@@ -1,47 +1,32 @@
 #include "server/command_line.h"
 
-#include <charconv>
-#include <system_error>
-
 namespace brindle::server {
 namespace {
 
 Result<CommandLine> fail(std::string text) { return Result<CommandLine>::failure(std::move(text)); }
 
-// "127.0.0.1:47443", "localhost:0" or "[::1]:47443".
-bool split_listen(std::string_view text, std::string& address, unsigned short& port) {
-  auto colon = text.rfind(':');
-  if (colon == std::string_view::npos || colon == 0) return false;
-  auto host = text.substr(0, colon);
-  if (host.starts_with('[')) {
-    if (!host.ends_with(']') || host.size() < 3) return false;
-    host = host.substr(1, host.size() - 2);
-  } else if (host.find(':') != std::string_view::npos) {
-    return false;  // an IPv6 address needs its brackets
-  }
-  auto digits = text.substr(colon + 1);
-  if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos) return false;
-  unsigned value = 0;
-  auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-  if (ec != std::errc{} || end != digits.data() + digits.size() || value > 65535) return false;
-  address = std::string(host);
-  port = static_cast<unsigned short>(value);
-  return true;
-}
-
 }  // namespace
 
 std::string_view usage_text() {
-  return "usage: brindle-server --listen ADDRESS:PORT --data-dir DIR [--config FILE] [--database URL]\n"
+  return "usage: brindle-server [--listen ADDRESS:PORT]... --data-dir DIR [--config FILE] [--database URL]\n"
          "\n"
-         "  --listen ADDRESS:PORT  loopback address and port to serve HTTPS and HTTP on\n"
-         "                         (default 127.0.0.1:47443; port 0 picks a free port)\n"
+         "  --listen ADDRESS:PORT  address and port to serve HTTPS and HTTP on, repeatable: any IPv4 or\n"
+         "                         IPv6 address, 0.0.0.0 and [::] for all (IPv6 in brackets, [::1]:47443);\n"
+         "                         default the configuration's listen, else 127.0.0.1:47443; port 0\n"
+         "                         picks a free port\n"
          "  --data-dir DIR         folder for the server's certificate and data (created if missing)\n"
          "  --config FILE          configuration file (UTF-8, INI style); built-in defaults without it\n"
          "  --database URL         where the state lives: sqlite: (the default, a file in the data\n"
          "                         folder) or postgresql://user@host:port/database; overrides the\n"
          "                         configuration's database\n"
          "  --help                 show this text\n";
+}
+
+std::vector<ListenAddress> listen_addresses(const CommandLine& line,
+                                            const std::vector<ListenAddress>& configured) {
+  if (!line.listen.empty()) return line.listen;
+  if (!configured.empty()) return configured;
+  return {{"127.0.0.1", kDefaultPort}};
 }
 
 Result<CommandLine> parse_command_line(std::span<const std::string_view> args) {
@@ -66,9 +51,12 @@ Result<CommandLine> parse_command_line(std::span<const std::string_view> args) {
       value = args[++i];
     }
     if (name == "--listen") {
-      if (!split_listen(*value, line.address, line.port)) {
-        return fail("--listen wants ADDRESS:PORT (e.g. 127.0.0.1:47443), not '" + std::string(*value) + "'");
+      auto address = parse_listen_address(*value);
+      if (!address) {
+        return fail("--listen wants ADDRESS:PORT (e.g. 127.0.0.1:47443 or [::]:47443), not '" +
+                    std::string(*value) + "'");
       }
+      line.listen.push_back(std::move(*address));
     } else if (value->empty()) {
       return fail(std::string(name) + " needs a value");
     } else if (name == "--data-dir") {

@@ -4,6 +4,7 @@
 #include <boost/asio/dispatch.hpp>
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/ip/v6_only.hpp>
 #include <boost/asio/ssl.hpp>
 #include <boost/asio/strand.hpp>
 #include <boost/beast/core.hpp>
@@ -325,11 +326,12 @@ class Acceptor final : public std::enable_shared_from_this<Acceptor> {
   std::shared_ptr<const Shared> shared_;
 };
 
-std::optional<asio::ip::address> loopback_address(const std::string& text) {
+// An IP address in text, or "localhost" for 127.0.0.1; host names are not looked up.
+std::optional<asio::ip::address> listen_ip(const std::string& text) {
   if (text == "localhost") return asio::ip::make_address_v4("127.0.0.1");
   beast::error_code ec;
   auto address = asio::ip::make_address(text, ec);
-  if (ec || !address.is_loopback()) return std::nullopt;
+  if (ec) return std::nullopt;
   return address;
 }
 
@@ -339,6 +341,7 @@ std::string bind_error_text(const tcp::endpoint& endpoint, const beast::error_co
                       ":" + std::to_string(endpoint.port());
   if (ec == asio::error::address_in_use) return where + " is already in use";
   if (ec == asio::error::access_denied) return "no permission to listen on " + where;
+  if (ec == boost::system::errc::address_not_available) return where + " is not an address of this machine";
   return "cannot listen on " + where + ": " + ec.message();
 }
 
@@ -365,9 +368,10 @@ Result<std::unique_ptr<HttpListener>> HttpListener::bind(const std::string& addr
                                                          const CertificateFiles& certificate,
                                                          ListenerLimits limits) {
   using Failure = Result<std::unique_ptr<HttpListener>>;
-  auto ip = loopback_address(address);
+  auto ip = listen_ip(address);
   if (!ip)
-    return Failure::failure("'" + address + "' is not a loopback address (use 127.0.0.1, ::1 or localhost)");
+    return Failure::failure("'" + address +
+                            "' is not an IP address (use e.g. 127.0.0.1, 0.0.0.0, :: or ::1)");
   if (limits.threads == 0) limits.threads = 1;
 
   auto impl = std::make_unique<Impl>(limits);
@@ -383,6 +387,8 @@ Result<std::unique_ptr<HttpListener>> HttpListener::bind(const std::string& addr
   tcp::acceptor acceptor{impl->ioc};
   acceptor.open(endpoint.protocol(), ec);
   if (!ec) acceptor.set_option(asio::socket_base::reuse_address(true), ec);
+  // "::" then takes only IPv6 clients, so that "0.0.0.0" can take the IPv4 ones on the same port.
+  if (!ec && endpoint.address().is_v6()) acceptor.set_option(asio::ip::v6_only(true), ec);
   if (!ec) acceptor.bind(endpoint, ec);
   if (!ec) acceptor.listen(asio::socket_base::max_listen_connections, ec);
   if (ec) return Failure::failure(bind_error_text(endpoint, ec));

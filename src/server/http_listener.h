@@ -32,8 +32,9 @@ struct ListenerLimits {
 // close_notify, then the socket).
 class HttpListener final {
  public:
-  // Binds and listens; requests are served only after start(). The address must be a loopback
-  // address ("127.0.0.1", "::1" or "localhost"); port 0 picks a free port.
+  // Binds and listens; requests are served only after start(). The address is any IPv4 or IPv6
+  // address of this machine, the wildcards "0.0.0.0" and "::" included, or "localhost"; port 0 picks
+  // a free port. An IPv6 listener takes IPv6 clients only, so "0.0.0.0" and "::" share a port.
   static Result<std::unique_ptr<HttpListener>> bind(const std::string& address, unsigned short port,
                                                     const CertificateFiles& certificate,
                                                     ListenerLimits limits);
@@ -43,7 +44,8 @@ class HttpListener final {
   ~HttpListener();
 
   unsigned short port() const;
-  // "127.0.0.1:47443" or "[::1]:47443": how a client names this listener.
+  // "127.0.0.1:47443" or "[::1]:47443": how a client names this listener (a wildcard as bound,
+  // "0.0.0.0:47443" or "[::]:47443").
   std::string host() const;
 
   // Serves requests with the service (the betting Router, or any other); has no effect after stop()

@@ -70,9 +70,9 @@ std::string node_name() {
 
 }  // namespace
 
-Server::Server(std::unique_ptr<HttpListener> listener, std::shared_ptr<WorkerPool> workers,
+Server::Server(std::vector<std::unique_ptr<HttpListener>> listeners, std::shared_ptr<WorkerPool> workers,
                CertificateFiles certificate, ServerServices services)
-    : listener_(std::move(listener)),
+    : listeners_(std::move(listeners)),
       workers_(std::move(workers)),
       certificate_(std::move(certificate)),
       services_(std::move(services)) {}
@@ -82,10 +82,16 @@ Server::~Server() { stop(); }
 void Server::stop() {
   // No new work once the network threads are gone; the workers' last answers go to connections
   // that still exist, and are dropped with them.
-  listener_->halt();
+  for (auto& listener : listeners_) listener->halt();
   workers_->stop();
-  listener_->stop();
+  for (auto& listener : listeners_) listener->stop();
   if (services_.market) services_.market->stop();
+}
+
+std::vector<std::string> Server::urls() const {
+  std::vector<std::string> urls;
+  for (const auto& listener : listeners_) urls.push_back("https://" + listener->host());
+  return urls;
 }
 
 Result<std::unique_ptr<Server>> Server::start(ServerOptions options) {
@@ -132,16 +138,21 @@ Result<std::unique_ptr<Server>> Server::start(ServerOptions options) {
   auto dispatcher = make_dispatcher(services, workers);
   if (!dispatcher) return Failure::failure(dispatcher.error());
 
-  auto listener = HttpListener::bind(options.address, options.port, certificate.value(), options.limits);
-  if (!listener) return Failure::failure(listener.error());
+  if (options.listen.empty()) options.listen.push_back({options.address, options.port});
+  std::vector<std::unique_ptr<HttpListener>> listeners;
+  for (const auto& address : options.listen) {
+    auto listener = HttpListener::bind(address.address, address.port, certificate.value(), options.limits);
+    if (!listener) return Failure::failure(listener.error());
+    listeners.push_back(std::move(listener).value());
+  }
 
   auto router =
-      std::make_shared<const Router>(dispatcher.value(), services.config, listener.value()->host(),
+      std::make_shared<const Router>(dispatcher.value(), services.config, listeners.front()->host(),
                                      std::make_shared<const web::InPlayWeb>(services.db, services.market));
-  listener.value()->start(std::move(router));
+  for (auto& listener : listeners) listener->start(router);
   settle_bets_on_finished_matches(services);
   if (options.market.run_feed) services.market->start();
-  return std::unique_ptr<Server>(new Server(std::move(listener).value(), std::move(workers),
+  return std::unique_ptr<Server>(new Server(std::move(listeners), std::move(workers),
                                             std::move(certificate).value(), std::move(services)));
 }
 

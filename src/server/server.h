@@ -3,10 +3,12 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "server/accounts/attempt_limiter.h"
 #include "server/http_listener.h"
 #include "server/market/market.h"
+#include "server/network_address.h"
 #include "server/server_config.h"
 #include "server/services.h"
 #include "wire/result.h"
@@ -16,6 +18,8 @@ namespace brindle::server {
 struct ServerOptions {
   std::string address = "127.0.0.1";
   unsigned short port = 0;  // 0 picks a free port
+  // Every address to listen on, each with a listener of its own; empty: address and port above.
+  std::vector<ListenAddress> listen;
   std::filesystem::path data_dir;
   ServerConfig config;
   ListenerLimits limits;
@@ -24,7 +28,7 @@ struct ServerOptions {
   accounts::AttemptLimiter::Clock limiter_clock{};  // limits and sessions; tests step it; empty: steady clock
 };
 
-// The reference betting server: its certificate, its SubjectID table and its listener, serving in
+// The reference betting server: its certificate, its SubjectID table and its listeners, serving in
 // background threads from start() until stop() or destruction.
 class WorkerPool;
 
@@ -36,19 +40,23 @@ class Server final {
   Server& operator=(const Server&) = delete;
   ~Server();
 
-  unsigned short port() const { return listener_->port(); }
+  // The first listener's port and address.
+  unsigned short port() const { return listeners_.front()->port(); }
   // "https://127.0.0.1:47443": the address to print and to hand to a client.
-  std::string url() const { return "https://" + listener_->host(); }
+  std::string url() const { return "https://" + listeners_.front()->host(); }
+  // One per listener, in the order of ServerOptions::listen.
+  std::vector<std::string> urls() const;
+  const std::vector<std::unique_ptr<HttpListener>>& listeners() const { return listeners_; }
   const CertificateFiles& certificate() const { return certificate_; }
   const ServerServices& services() const { return services_; }
 
   void stop();
 
  private:
-  Server(std::unique_ptr<HttpListener> listener, std::shared_ptr<WorkerPool> workers,
+  Server(std::vector<std::unique_ptr<HttpListener>> listeners, std::shared_ptr<WorkerPool> workers,
          CertificateFiles certificate, ServerServices services);
 
-  std::unique_ptr<HttpListener> listener_;
+  std::vector<std::unique_ptr<HttpListener>> listeners_;
   std::shared_ptr<WorkerPool> workers_;
   CertificateFiles certificate_;
   ServerServices services_;

@@ -25,6 +25,17 @@ std::string_view trim(std::string_view text) {
   return text.substr(first, last - first + 1);
 }
 
+// "a, b,c": the trimmed items, empty ones left out.
+std::vector<std::string_view> split_list(std::string_view text) {
+  std::vector<std::string_view> items;
+  while (!text.empty()) {
+    auto comma = text.find(',');
+    if (auto item = trim(text.substr(0, comma)); !item.empty()) items.push_back(item);
+    text = comma == std::string_view::npos ? std::string_view{} : text.substr(comma + 1);
+  }
+  return items;
+}
+
 template <typename Int>
 std::optional<Int> parse_integer(std::string_view text) {
   Int value{};
@@ -144,6 +155,17 @@ class Parser {
       if (!size || *size < 1 || *size > 256)
         return "database_pool must be a whole number from 1 to 256, not '" + std::string(value) + "'";
       config_.database_pool = static_cast<std::size_t>(*size);
+      return {};
+    }
+    if (key == "listen") {
+      for (auto item : split_list(value)) {
+        auto address = parse_listen_address(item);
+        if (!address)
+          return "listen wants ADDRESS:PORT entries (e.g. 0.0.0.0:443, [::]:443), not '" + std::string(item) +
+                 "'";
+        config_.listen.push_back(std::move(*address));
+      }
+      if (config_.listen.empty()) return "listen is empty";
       return {};
     }
     if (key == "release_dir") {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "server/accounts/attempt_limiter.h"
+#include "server/network_address.h"
 #include "wire/result.h"
 
 namespace brindle::server {
@@ -22,6 +23,9 @@ struct ListEntry {
 
 // What the operator sets; every text is UTF-8 and is written to the wire in GBK.
 struct ServerConfig {
+  // Where to listen when the command line names no --listen; empty: 127.0.0.1:47443.
+  std::vector<ListenAddress> listen;
+
   int version = 100;
   std::string login_notice = "欢迎使用澜川国际体育。";
   std::string latest_information = "欢迎光临澜川国际体育，祝您好运！";
@@ -91,7 +95,8 @@ struct ServerConfig {
 //               sign_in_account, sign_in_address, lookup_address and withdrawal_password (whole
 //               numbers from 0; 0 turns that part off),
 //               release_dir (a folder signed by sign-release), database (sqlite: or a
-//               postgresql:// address), database_pool (connections, 1 to 256)
+//               postgresql:// address), database_pool (connections, 1 to 256),
+//               listen (ADDRESS:PORT[, ADDRESS:PORT ...], IPv6 in brackets: 0.0.0.0:443, [::]:443)
 //   [servers]   one "text|number" line per server
 //   [proxies]   one "address|port" line per proxy
 //   [room_positions]  one "name|id" line per room position, ids from 100 up; replaces the

@@ -13,16 +13,21 @@ Result<CommandLine> parse(std::vector<std::string_view> args) { return parse_com
 TEST(CommandLine, ReadsListenDataDirAndConfig) {
   auto line = parse({"--listen", "127.0.0.1:0", "--data-dir", "/tmp/d", "--config=/etc/b.ini"});
   ASSERT_TRUE(line.ok()) << line.error();
-  EXPECT_EQ(line->address, "127.0.0.1");
-  EXPECT_EQ(line->port, 0);
+  EXPECT_EQ(line->listen, (std::vector<ListenAddress>{{"127.0.0.1", 0}}));
   EXPECT_EQ(line->data_dir, "/tmp/d");
   EXPECT_EQ(line->config_file, std::filesystem::path("/etc/b.ini"));
 
-  auto v6 = parse({"--listen=[::1]:65535", "--data-dir=d"});
-  ASSERT_TRUE(v6.ok()) << v6.error();
-  EXPECT_EQ(v6->address, "::1");
-  EXPECT_EQ(v6->port, 65535);
-  EXPECT_EQ(parse({"--data-dir", "d"})->port, 47443);
+  auto several =
+      parse({"--listen=[::1]:65535", "--data-dir=d", "--listen", "0.0.0.0:443", "--listen=[::]:443"});
+  ASSERT_TRUE(several.ok()) << several.error();
+  const std::vector<ListenAddress> given{{"::1", 65535}, {"0.0.0.0", 443}, {"::", 443}};
+  EXPECT_EQ(several->listen, given);
+  // The command line's addresses replace the configuration's, which replace the default.
+  const std::vector<ListenAddress> configured{{"10.0.0.5", 8443}};
+  EXPECT_EQ(listen_addresses(several.value(), configured), given);
+  auto bare = parse({"--data-dir", "d"});
+  EXPECT_EQ(listen_addresses(bare.value(), configured), configured);
+  EXPECT_EQ(listen_addresses(bare.value(), {}), (std::vector<ListenAddress>{{"127.0.0.1", 47443}}));
   EXPECT_TRUE(parse({"--data-dir", "d", "--help"})->help);
 }
 
@@ -36,6 +41,8 @@ TEST(CommandLine, RefusesBadArgumentsClearly) {
       {{"--listen", "127.0.0.1:-1", "--data-dir", "d"}, "ADDRESS:PORT"},
       {{"--listen", "::1:80", "--data-dir", "d"}, "ADDRESS:PORT"},
       {{"--listen", ":80", "--data-dir", "d"}, "ADDRESS:PORT"},
+      {{"--listen", "[::1]80", "--data-dir", "d"}, "ADDRESS:PORT"},
+      {{"--listen", "[]:80", "--data-dir", "d"}, "ADDRESS:PORT"},
       {{"--listen"}, "--listen needs a value"},
       {{"--listen", "127.0.0.1:1"}, "--data-dir is required"},
       {{"--data-dir="}, "--data-dir needs a value"},

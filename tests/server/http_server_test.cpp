@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "listener_client.h"
 #include "server/http_listener.h"
 #include "server/router.h"
 #include "server/server.h"
@@ -219,7 +220,7 @@ TEST_F(LiveServer, StopClosesOpenConnections) {
   EXPECT_EQ(connection.read_until_close(), "");
 }
 
-TEST(ServerStart, RefusesAPortInUseAndNonLoopbackAddresses) {
+TEST(ServerStart, RefusesAPortInUseAndAddressesItCannotListenOn) {
   testing::TempDir dir;
   ServerOptions options;
   options.data_dir = dir.path();
@@ -231,13 +232,66 @@ TEST(ServerStart, RefusesAPortInUseAndNonLoopbackAddresses) {
   ASSERT_FALSE(second.ok());
   EXPECT_NE(second.error().find("already in use"), std::string::npos) << second.error();
 
-  for (const char* address : {"0.0.0.0", "192.0.2.1", "example.com", ""}) {
-    options.address = address;
+  const struct {
+    const char* address;
+    std::string_view error_part;
+  } cases[] = {
+      {"192.0.2.1", "not an address of this machine"},
+      {"example.com", "not an IP address"},
+      {"", "not an IP address"},
+  };
+  for (const auto& c : cases) {
+    options.address = c.address;
     options.port = 0;
     auto refused = Server::start(options);
-    ASSERT_FALSE(refused.ok()) << address;
-    EXPECT_NE(refused.error().find("loopback"), std::string::npos) << refused.error();
+    ASSERT_FALSE(refused.ok()) << c.address;
+    EXPECT_NE(refused.error().find(c.error_part), std::string::npos) << refused.error();
   }
+}
+
+// "0.0.0.0" and "::" share one port: the IPv6 listener takes IPv6 clients only.
+TEST(ServerStart, ServesOnWildcardsOfBothFamiliesAtOnce) {
+  testing::TempDir dir;
+  ServerOptions options;
+  options.data_dir = dir.path();
+  options.listen = {{"0.0.0.0", 0}};
+  auto v4 = Server::start(options);
+  ASSERT_TRUE(v4.ok()) << v4.error();
+  const unsigned short port = v4.value()->port();
+  EXPECT_EQ(v4.value()->url(), "https://0.0.0.0:" + std::to_string(port));
+  EXPECT_EQ(probe::ListenerClient("127.0.0.1", port).get(kServerList).status, 200u);
+  v4.value()->stop();
+
+  const bool v6 = probe::have_ipv6_loopback();
+  options.listen = {{"0.0.0.0", port}};
+  if (v6) options.listen.push_back({"::", port});
+  auto both = Server::start(options);
+  ASSERT_TRUE(both.ok()) << both.error();
+  ASSERT_EQ(both.value()->urls().size(), v6 ? 2u : 1u);
+  probe::ListenerClient over_v4("127.0.0.1", port);
+  EXPECT_FALSE(over_v4.start_tls());
+  EXPECT_EQ(over_v4.get(kServerList).status, 200u);
+  if (!v6) GTEST_SKIP() << "no IPv6 loopback on this machine";
+  EXPECT_EQ(both.value()->urls()[1], "https://[::]:" + std::to_string(port));
+  probe::ListenerClient over_v6("::1", port);
+  EXPECT_FALSE(over_v6.start_tls());
+  EXPECT_EQ(over_v6.get(kServerList).status, 200u);
+}
+
+TEST(ServerStart, ServesEveryListenAddress) {
+  testing::TempDir dir;
+  ServerOptions options;
+  options.data_dir = dir.path();
+  options.listen = {{"127.0.0.1", 0}, {"127.0.0.2", 0}};
+  auto server = Server::start(options);
+  ASSERT_TRUE(server.ok()) << server.error();
+  const auto& listeners = server.value()->listeners();
+  ASSERT_EQ(listeners.size(), 2u);
+  EXPECT_EQ(server.value()->url(), "https://" + listeners[0]->host());
+  EXPECT_EQ(server.value()->urls()[1], "https://127.0.0.2:" + std::to_string(listeners[1]->port()));
+  probe::ListenerClient second("127.0.0.2", listeners[1]->port());
+  EXPECT_EQ(second.get(kServerList).status, 200u);
+  EXPECT_EQ(TestConnection::plain(listeners[0]->port()).get(kServerList).status, 200u);
 }
 
 // Any service may stand behind a listener: it hears the channel and the client's address.

@@ -96,6 +96,13 @@ TEST(ServerConfig, AnEmptyServersSectionIsAnEmptyListNotTheDefault) {
   EXPECT_FALSE(parse_server_config("")->servers.has_value());
 }
 
+TEST(ServerConfig, ListenAddressesInTheirOrder) {
+  auto config = parse_server_config("[server]\nlisten = 0.0.0.0:443, [::]:443,,127.0.0.1:8080\n");
+  ASSERT_TRUE(config.ok()) << config.error();
+  EXPECT_EQ(config->listen, (std::vector<ListenAddress>{{"0.0.0.0", 443}, {"::", 443}, {"127.0.0.1", 8080}}));
+  EXPECT_TRUE(parse_server_config("")->listen.empty());
+}
+
 TEST(ServerConfig, RefusesBadLinesNamingTheLine) {
   const struct {
     std::string text;
@@ -129,6 +136,9 @@ TEST(ServerConfig, RefusesBadLinesNamingTheLine) {
       {"[server]\nsign_in_name_lock = 5\n", "line 2: unknown key 'sign_in_name_lock'"},
       {"[room_positions]\n代理|5\n", "line 2: a room position's id must be 100 or more"},
       {"[room_positions]\n甲|100\n乙|100\n", "line 3: room position 100 is listed twice"},
+      {"[server]\nlisten = ::1:443\n", "line 2: listen wants ADDRESS:PORT entries"},
+      {"[server]\nlisten = 0.0.0.0:443, 0.0.0.0\n", "line 2: listen wants ADDRESS:PORT entries"},
+      {"[server]\nlisten = ,\n", "line 2: listen is empty"},
   };
   for (const auto& c : cases) {
     auto config = parse_server_config(c.text);

@@ -25,8 +25,6 @@ int serve(std::span<const std::string_view> args, CommandContext& context) {
     return 0;
   }
   ServerOptions options;
-  options.address = line->address;
-  options.port = line->port;
   options.data_dir = line->data_dir;
   options.password_iterations = context.password_iterations;
   if (line->config_file) {
@@ -38,6 +36,7 @@ int serve(std::span<const std::string_view> args, CommandContext& context) {
     options.config = std::move(config).value();
   }
   if (line->database) options.config.database = *line->database;
+  options.listen = listen_addresses(line.value(), options.config.listen);
 
   // Blocked before any worker starts, so only the wait below receives them.
   sigset_t stop_signals;
@@ -52,7 +51,8 @@ int serve(std::span<const std::string_view> args, CommandContext& context) {
     context.err << "brindle-server: " << server.error() << '\n';
     return 1;
   }
-  context.out << "listening on " << server.value()->url() << std::endl;
+  for (const auto& url : server.value()->urls()) context.out << "listening on " << url << '\n';
+  context.out.flush();
 
   int received = 0;
   sigwait(&stop_signals, &received);
@@ -65,8 +65,9 @@ int serve(std::span<const std::string_view> args, CommandContext& context) {
 Result<void> add_serve_command(SubcommandTable& table) {
   return table.add(Subcommand{
       "serve", "run the betting server (the default command)",
-      "usage: brindle-server serve --listen ADDRESS:PORT --data-dir DIR [--config FILE] [--database URL]\n"
-      "       brindle-server --listen ADDRESS:PORT --data-dir DIR [--config FILE] [--database URL]\n\n" +
+      "usage: brindle-server serve [--listen ADDRESS:PORT]... --data-dir DIR [--config FILE] [--database "
+      "URL]\n"
+      "       brindle-server [--listen ADDRESS:PORT]... --data-dir DIR [--config FILE] [--database URL]\n\n" +
           std::string(usage_text()).substr(std::string(usage_text()).find('\n') + 1),
       serve});
 }
