@@ -9,6 +9,7 @@ Result<CommandLine> fail(std::string text) { return Result<CommandLine>::failure
 
 std::string_view usage_text() {
   return "usage: brindle-server [--listen ADDRESS:PORT]... --data-dir DIR [--config FILE] [--database URL]\n"
+         "                      [--certificate FILE --key FILE]\n"
          "\n"
          "  --listen ADDRESS:PORT  address and port to serve HTTPS and HTTP on, repeatable: any IPv4 or\n"
          "                         IPv6 address, 0.0.0.0 and [::] for all (IPv6 in brackets, [::1]:47443);\n"
@@ -19,6 +20,9 @@ std::string_view usage_text() {
          "  --database URL         where the state lives: sqlite: (the default, a file in the data\n"
          "                         folder) or postgresql://user@host:port/database; overrides the\n"
          "                         configuration's database\n"
+         "  --certificate FILE     the operator's certificate (PEM, with its chain), with --key; default a\n"
+         "                         self-made one in the data folder. SIGHUP reloads it\n"
+         "  --key FILE             the certificate's private key, readable by its owner alone (chmod 600)\n"
          "  --help                 show this text\n";
 }
 
@@ -43,7 +47,8 @@ Result<CommandLine> parse_command_line(std::span<const std::string_view> args) {
       name = arg.substr(0, equals);
       value = arg.substr(equals + 1);
     }
-    if (name != "--listen" && name != "--data-dir" && name != "--config" && name != "--database") {
+    if (name != "--listen" && name != "--data-dir" && name != "--config" && name != "--database" &&
+        name != "--certificate" && name != "--key") {
       return fail("unknown option '" + std::string(arg) + "'");
     }
     if (!value) {
@@ -63,11 +68,17 @@ Result<CommandLine> parse_command_line(std::span<const std::string_view> args) {
       line.data_dir = *value;
     } else if (name == "--database") {
       line.database = std::string(*value);
+    } else if (name == "--certificate") {
+      line.certificate = std::filesystem::path(*value);
+    } else if (name == "--key") {
+      line.private_key = std::filesystem::path(*value);
     } else {
       line.config_file = std::filesystem::path(*value);
     }
   }
   if (line.data_dir.empty()) return fail("--data-dir is required");
+  if (line.certificate.has_value() != line.private_key.has_value())
+    return fail("--certificate and --key go together: give both or neither");
   return line;
 }
 

@@ -19,10 +19,14 @@ struct CommandLine {
   std::filesystem::path data_dir;
   std::optional<std::filesystem::path> config_file;
   std::optional<std::string> database;  // overrides the configuration's database
+  // The operator's certificate and key, both or neither; they override the configuration's.
+  std::optional<std::filesystem::path> certificate;
+  std::optional<std::filesystem::path> private_key;
   bool help = false;
 };
 
-// brindle-server [--listen ADDRESS:PORT]... --data-dir DIR [--config FILE] [--database URL] | --help
+// brindle-server [--listen ADDRESS:PORT]... --data-dir DIR [--config FILE] [--database URL]
+//                [--certificate FILE --key FILE] | --help
 // (each option also as --name=value). args leaves out the program name.
 Result<CommandLine> parse_command_line(std::span<const std::string_view> args);
 

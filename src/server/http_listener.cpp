@@ -38,6 +38,7 @@ constexpr std::size_t kDrainLimit = 1024 * 1024;
 struct Shared {
   std::shared_ptr<const HttpService> service;
   ListenerLimits limits;
+  std::shared_ptr<const TlsContextHolder> tls;
 };
 
 using Response = http::response<http::string_body>;
@@ -219,9 +220,11 @@ class TlsSession final : public HttpSession<TlsSession>, public std::enable_shar
  public:
   static constexpr Channel kChannel = Channel::tls;
 
-  TlsSession(beast::tcp_stream&& stream, ssl::context& context, beast::flat_buffer buffer,
+  TlsSession(beast::tcp_stream&& stream, TlsContextPtr context, beast::flat_buffer buffer,
              std::shared_ptr<const Shared> shared)
-      : HttpSession(std::move(buffer), std::move(shared)), stream_(std::move(stream), context) {}
+      : HttpSession(std::move(buffer), std::move(shared)),
+        context_(std::move(context)),
+        stream_(std::move(stream), *context_) {}
 
   void run() {
     beast::get_lowest_layer(stream_).expires_after(shared_->limits.io_timeout);
@@ -256,13 +259,15 @@ class TlsSession final : public HttpSession<TlsSession>, public std::enable_shar
     do_read();
   }
 
+  // The context this connection began with, kept while it lasts even if a reload replaces it.
+  TlsContextPtr context_;
   beast::ssl_stream<beast::tcp_stream> stream_;
 };
 
 class DetectSession final : public std::enable_shared_from_this<DetectSession> {
  public:
-  DetectSession(tcp::socket&& socket, ssl::context& context, std::shared_ptr<const Shared> shared)
-      : stream_(std::move(socket)), context_(context), shared_(std::move(shared)) {}
+  DetectSession(tcp::socket&& socket, std::shared_ptr<const Shared> shared)
+      : stream_(std::move(socket)), shared_(std::move(shared)) {}
 
   void run() {
     asio::dispatch(stream_.get_executor(),
@@ -279,23 +284,22 @@ class DetectSession final : public std::enable_shared_from_this<DetectSession> {
   void on_detect(beast::error_code ec, bool tls) {
     if (ec) return;
     if (tls) {
-      std::make_shared<TlsSession>(std::move(stream_), context_, std::move(buffer_), shared_)->run();
+      std::make_shared<TlsSession>(std::move(stream_), shared_->tls->current(), std::move(buffer_), shared_)
+          ->run();
     } else {
       std::make_shared<PlainSession>(std::move(stream_), std::move(buffer_), shared_)->run();
     }
   }
 
   beast::tcp_stream stream_;
-  ssl::context& context_;
   std::shared_ptr<const Shared> shared_;
   beast::flat_buffer buffer_;
 };
 
 class Acceptor final : public std::enable_shared_from_this<Acceptor> {
  public:
-  Acceptor(asio::io_context& ioc, tcp::acceptor acceptor, ssl::context& context,
-           std::shared_ptr<const Shared> shared)
-      : ioc_(ioc), acceptor_(std::move(acceptor)), context_(context), shared_(std::move(shared)) {}
+  Acceptor(asio::io_context& ioc, tcp::acceptor acceptor, std::shared_ptr<const Shared> shared)
+      : ioc_(ioc), acceptor_(std::move(acceptor)), shared_(std::move(shared)) {}
 
   void run() {
     asio::dispatch(acceptor_.get_executor(),
@@ -315,14 +319,13 @@ class Acceptor final : public std::enable_shared_from_this<Acceptor> {
       // last piece waits for the client's delayed acknowledgement.
       beast::error_code ignored;
       socket.set_option(tcp::no_delay(true), ignored);
-      std::make_shared<DetectSession>(std::move(socket), context_, shared_)->run();
+      std::make_shared<DetectSession>(std::move(socket), shared_)->run();
     }
     do_accept();
   }
 
   asio::io_context& ioc_;
   tcp::acceptor acceptor_;
-  ssl::context& context_;
   std::shared_ptr<const Shared> shared_;
 };
 
@@ -348,15 +351,15 @@ std::string bind_error_text(const tcp::endpoint& endpoint, const beast::error_co
 }  // namespace
 
 struct HttpListener::Impl {
-  // Declared before the io_context: handlers destroyed with it still refer to the TLS context.
-  ssl::context tls{ssl::context::tls_server};
+  std::shared_ptr<const TlsContextHolder> tls;
   asio::io_context ioc;
   std::shared_ptr<Acceptor> acceptor;
   ListenerLimits limits;
   std::vector<std::thread> threads;
   std::optional<tcp::acceptor> bound;
 
-  explicit Impl(ListenerLimits l) : ioc(static_cast<int>(l.threads)), limits(l) {}
+  Impl(std::shared_ptr<const TlsContextHolder> t, ListenerLimits l)
+      : tls(std::move(t)), ioc(static_cast<int>(l.threads)), limits(l) {}
 };
 
 HttpListener::HttpListener(std::unique_ptr<Impl> impl, bool v6, std::string address, unsigned short port)
@@ -367,21 +370,24 @@ HttpListener::~HttpListener() { stop(); }
 Result<std::unique_ptr<HttpListener>> HttpListener::bind(const std::string& address, unsigned short port,
                                                          const CertificateFiles& certificate,
                                                          ListenerLimits limits) {
+  auto context = make_tls_context(certificate);
+  if (!context) return Result<std::unique_ptr<HttpListener>>::failure(context.error());
+  return bind(address, port, std::make_shared<const TlsContextHolder>(std::move(context).value()), limits);
+}
+
+Result<std::unique_ptr<HttpListener>> HttpListener::bind(const std::string& address, unsigned short port,
+                                                         std::shared_ptr<const TlsContextHolder> tls,
+                                                         ListenerLimits limits) {
   using Failure = Result<std::unique_ptr<HttpListener>>;
+  if (!tls) return Failure::failure("no TLS context given");
   auto ip = listen_ip(address);
   if (!ip)
     return Failure::failure("'" + address +
                             "' is not an IP address (use e.g. 127.0.0.1, 0.0.0.0, :: or ::1)");
   if (limits.threads == 0) limits.threads = 1;
 
-  auto impl = std::make_unique<Impl>(limits);
+  auto impl = std::make_unique<Impl>(std::move(tls), limits);
   beast::error_code ec;
-  impl->tls.set_options(ssl::context::default_workarounds | ssl::context::no_sslv2 | ssl::context::no_sslv3 |
-                            ssl::context::no_tlsv1 | ssl::context::no_tlsv1_1,
-                        ec);
-  if (!ec) impl->tls.use_certificate_chain_file(certificate.certificate.string(), ec);
-  if (!ec) impl->tls.use_private_key_file(certificate.private_key.string(), ssl::context::pem, ec);
-  if (ec) return Failure::failure("cannot load the server's certificate: " + ec.message());
 
   tcp::endpoint endpoint{*ip, port};
   tcp::acceptor acceptor{impl->ioc};
@@ -407,9 +413,8 @@ std::string HttpListener::host() const {
 
 void HttpListener::start(std::shared_ptr<const HttpService> service) {
   if (!impl_ || !impl_->bound || !service) return;
-  auto shared = std::make_shared<const Shared>(Shared{std::move(service), impl_->limits});
-  impl_->acceptor =
-      std::make_shared<Acceptor>(impl_->ioc, std::move(*impl_->bound), impl_->tls, std::move(shared));
+  auto shared = std::make_shared<const Shared>(Shared{std::move(service), impl_->limits, impl_->tls});
+  impl_->acceptor = std::make_shared<Acceptor>(impl_->ioc, std::move(*impl_->bound), std::move(shared));
   impl_->bound.reset();
   impl_->acceptor->run();
   for (std::size_t i = 0; i < impl_->limits.threads; ++i) {

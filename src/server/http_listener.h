@@ -9,6 +9,7 @@
 #include "server/http_service.h"
 #include "server/router.h"
 #include "server/tls_certificate.h"
+#include "server/tls_context.h"
 #include "wire/result.h"
 
 namespace brindle::server {
@@ -32,11 +33,17 @@ struct ListenerLimits {
 // close_notify, then the socket).
 class HttpListener final {
  public:
-  // Binds and listens; requests are served only after start(). The address is any IPv4 or IPv6
+  // Binds and listens with the TLS context for the certificate files (see make_tls_context);
+  // requests are served only after start(). The address is any IPv4 or IPv6
   // address of this machine, the wildcards "0.0.0.0" and "::" included, or "localhost"; port 0 picks
   // a free port. An IPv6 listener takes IPv6 clients only, so "0.0.0.0" and "::" share a port.
   static Result<std::unique_ptr<HttpListener>> bind(const std::string& address, unsigned short port,
                                                     const CertificateFiles& certificate,
+                                                    ListenerLimits limits);
+  // The same with a TLS context shared with other listeners, whose replacement (a reloaded
+  // certificate) all of them use for new connections at once.
+  static Result<std::unique_ptr<HttpListener>> bind(const std::string& address, unsigned short port,
+                                                    std::shared_ptr<const TlsContextHolder> tls,
                                                     ListenerLimits limits);
 
   HttpListener(const HttpListener&) = delete;

@@ -71,10 +71,11 @@ std::string node_name() {
 }  // namespace
 
 Server::Server(std::vector<std::unique_ptr<HttpListener>> listeners, std::shared_ptr<WorkerPool> workers,
-               CertificateFiles certificate, ServerServices services)
+               CertificateFiles certificate, std::shared_ptr<TlsContextHolder> tls, ServerServices services)
     : listeners_(std::move(listeners)),
       workers_(std::move(workers)),
       certificate_(std::move(certificate)),
+      tls_(std::move(tls)),
       services_(std::move(services)) {}
 
 Server::~Server() { stop(); }
@@ -86,6 +87,18 @@ void Server::stop() {
   workers_->stop();
   for (auto& listener : listeners_) listener->stop();
   if (services_.market) services_.market->stop();
+}
+
+Result<void> Server::reload_certificate() {
+  std::lock_guard lock(reload_mutex_);
+  if (certificate_.self_made) {
+    auto renewed = ensure_certificate(services_.data_dir);
+    if (!renewed) return Result<void>::failure(renewed.error());
+  }
+  auto context = make_tls_context(certificate_);
+  if (!context) return Result<void>::failure(context.error());
+  tls_->replace(std::move(context).value());
+  return {};
 }
 
 std::vector<std::string> Server::urls() const {
@@ -100,8 +113,14 @@ Result<std::unique_ptr<Server>> Server::start(ServerOptions options) {
   if (auto made = storage::make_private_directory(options.data_dir); !made)
     return Failure::failure(made.error());
 
-  auto certificate = ensure_certificate(options.data_dir);
+  auto certificate = options.config.certificate.empty()
+                         ? ensure_certificate(options.data_dir)
+                         : Result<CertificateFiles>(CertificateFiles{
+                               options.config.certificate, options.config.private_key, false, false});
   if (!certificate) return Failure::failure(certificate.error());
+  auto context = make_tls_context(certificate.value());
+  if (!context) return Failure::failure(context.error());
+  auto tls = std::make_shared<TlsContextHolder>(std::move(context).value());
 
   storage::DatabaseOptions database_options;
   database_options.full_sync = options.config.full_sync;
@@ -141,7 +160,7 @@ Result<std::unique_ptr<Server>> Server::start(ServerOptions options) {
   if (options.listen.empty()) options.listen.push_back({options.address, options.port});
   std::vector<std::unique_ptr<HttpListener>> listeners;
   for (const auto& address : options.listen) {
-    auto listener = HttpListener::bind(address.address, address.port, certificate.value(), options.limits);
+    auto listener = HttpListener::bind(address.address, address.port, tls, options.limits);
     if (!listener) return Failure::failure(listener.error());
     listeners.push_back(std::move(listener).value());
   }
@@ -153,7 +172,8 @@ Result<std::unique_ptr<Server>> Server::start(ServerOptions options) {
   settle_bets_on_finished_matches(services);
   if (options.market.run_feed) services.market->start();
   return std::unique_ptr<Server>(new Server(std::move(listeners), std::move(workers),
-                                            std::move(certificate).value(), std::move(services)));
+                                            std::move(certificate).value(), std::move(tls),
+                                            std::move(services)));
 }
 
 }  // namespace brindle::server

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "server/network_address.h"
 #include "server/server_config.h"
 #include "server/services.h"
+#include "server/tls_context.h"
 #include "wire/result.h"
 
 namespace brindle::server {
@@ -47,18 +49,29 @@ class Server final {
   // One per listener, in the order of ServerOptions::listen.
   std::vector<std::string> urls() const;
   const std::vector<std::unique_ptr<HttpListener>>& listeners() const { return listeners_; }
+  // The files served: the operator's (config.certificate and config.private_key), or the
+  // self-made pair in the data folder.
   const CertificateFiles& certificate() const { return certificate_; }
+  // The TLS context every listener of this server uses for new connections; a listener of other
+  // pages (HttpListener::bind) may share it, and so its reloads.
+  std::shared_ptr<const TlsContextHolder> tls_context() const { return tls_; }
+  // Reads the certificate files again (renewing a self-made certificate that lapses soon), checks
+  // them as start() does and serves them to new connections; connections already open keep theirs.
+  // Files that fail a check leave the certificate in use as it is, and the failure says why.
+  Result<void> reload_certificate();
   const ServerServices& services() const { return services_; }
 
   void stop();
 
  private:
   Server(std::vector<std::unique_ptr<HttpListener>> listeners, std::shared_ptr<WorkerPool> workers,
-         CertificateFiles certificate, ServerServices services);
+         CertificateFiles certificate, std::shared_ptr<TlsContextHolder> tls, ServerServices services);
 
   std::vector<std::unique_ptr<HttpListener>> listeners_;
   std::shared_ptr<WorkerPool> workers_;
   CertificateFiles certificate_;
+  std::shared_ptr<TlsContextHolder> tls_;
+  std::mutex reload_mutex_;
   ServerServices services_;
 };
 

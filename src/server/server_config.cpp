@@ -58,6 +58,10 @@ class Parser {
       if (!error.empty())
         return Result<ServerConfig>::failure("line " + std::to_string(line_number_) + ": " + error);
     }
+    if (config_.certificate.empty() != config_.private_key.empty())
+      return Result<ServerConfig>::failure(
+          "[server] sets " + std::string(config_.certificate.empty() ? "key" : "certificate") + " without " +
+          (config_.certificate.empty() ? "certificate" : "key") + ": give both or neither");
     return std::move(config_);
   }
 
@@ -166,6 +170,11 @@ class Parser {
         config_.listen.push_back(std::move(*address));
       }
       if (config_.listen.empty()) return "listen is empty";
+      return {};
+    }
+    if (key == "certificate" || key == "key") {
+      if (value.empty()) return key + " is empty";
+      (key == "key" ? config_.private_key : config_.certificate) = std::filesystem::path(std::string(value));
       return {};
     }
     if (key == "release_dir") {
@@ -285,9 +294,10 @@ Result<ServerConfig> load_server_config(const std::filesystem::path& file) {
   if (in.bad()) return Result<ServerConfig>::failure("cannot read the configuration file " + file.string());
   auto config = parse_server_config(text);
   if (!config) return Result<ServerConfig>::failure(file.string() + ", " + config.error());
-  // A relative release folder is the configuration's neighbour, wherever the server was started.
-  if (!config->release_dir.empty() && config->release_dir.is_relative())
-    config->release_dir = file.parent_path() / config->release_dir;
+  // Relative files and folders are the configuration's neighbours, wherever the server was started.
+  for (auto* path : {&config->release_dir, &config->certificate, &config->private_key}) {
+    if (!path->empty() && path->is_relative()) *path = file.parent_path() / *path;
+  }
   return config;
 }
 

@@ -25,6 +25,10 @@ struct ListEntry {
 struct ServerConfig {
   // Where to listen when the command line names no --listen; empty: 127.0.0.1:47443.
   std::vector<ListenAddress> listen;
+  // The operator's certificate (PEM, the chain's intermediates after it) and its private key
+  // (mode 0600 or stricter); both empty: the self-made pair in the data folder.
+  std::filesystem::path certificate;
+  std::filesystem::path private_key;
 
   int version = 100;
   std::string login_notice = "欢迎使用澜川国际体育。";
@@ -96,7 +100,8 @@ struct ServerConfig {
 //               numbers from 0; 0 turns that part off),
 //               release_dir (a folder signed by sign-release), database (sqlite: or a
 //               postgresql:// address), database_pool (connections, 1 to 256),
-//               listen (ADDRESS:PORT[, ADDRESS:PORT ...], IPv6 in brackets: 0.0.0.0:443, [::]:443)
+//               listen (ADDRESS:PORT[, ADDRESS:PORT ...], IPv6 in brackets: 0.0.0.0:443, [::]:443),
+//               certificate and key (files, both or neither; relative to the configuration's folder)
 //   [servers]   one "text|number" line per server
 //   [proxies]   one "address|port" line per proxy
 //   [room_positions]  one "name|id" line per room position, ids from 100 up; replaces the

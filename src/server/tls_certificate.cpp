@@ -145,7 +145,26 @@ Result<void> check_pair(const CertificateFiles& files) {
   return {};
 }
 
+// A key that anyone else on the machine can read is no longer the server's alone; one that anyone
+// can write could be swapped for another's.
+Result<void> check_key_mode(const std::filesystem::path& key) {
+  struct stat info {};
+  if (::stat(key.c_str(), &info) != 0)
+    return fail("cannot read the private key " + key.string() + ": " + std::strerror(errno));
+  const unsigned mode = info.st_mode & 07777;
+  if ((mode & 077) == 0) return {};
+  char octal[8];
+  std::snprintf(octal, sizeof octal, "%04o", mode);
+  return fail("the private key " + key.string() + " is " + ((mode & 044) ? "readable" : "writable") +
+              " by other users (mode " + octal + "); chmod 600 it");
+}
+
 }  // namespace
+
+Result<void> check_certificate_files(const CertificateFiles& files) {
+  if (auto mode = check_key_mode(files.private_key); !mode) return mode;
+  return check_pair(files);
+}
 
 Result<CertificateFiles> ensure_certificate(const std::filesystem::path& data_dir) {
   CertificateFiles files{data_dir / "cert.pem", data_dir / "key.pem", false};

@@ -29,6 +29,12 @@ TEST(CommandLine, ReadsListenDataDirAndConfig) {
   EXPECT_EQ(listen_addresses(bare.value(), configured), configured);
   EXPECT_EQ(listen_addresses(bare.value(), {}), (std::vector<ListenAddress>{{"127.0.0.1", 47443}}));
   EXPECT_TRUE(parse({"--data-dir", "d", "--help"})->help);
+
+  auto operator_files =
+      parse({"--data-dir", "d", "--key=/etc/b/key.pem", "--certificate", "/etc/b/chain.pem"});
+  ASSERT_TRUE(operator_files.ok()) << operator_files.error();
+  EXPECT_EQ(operator_files->certificate, std::filesystem::path("/etc/b/chain.pem"));
+  EXPECT_EQ(operator_files->private_key, std::filesystem::path("/etc/b/key.pem"));
 }
 
 TEST(CommandLine, RefusesBadArgumentsClearly) {
@@ -47,6 +53,8 @@ TEST(CommandLine, RefusesBadArgumentsClearly) {
       {{"--listen", "127.0.0.1:1"}, "--data-dir is required"},
       {{"--data-dir="}, "--data-dir needs a value"},
       {{"--data-dir", "d", "--port", "1"}, "unknown option '--port'"},
+      {{"--data-dir", "d", "--certificate", "c.pem"}, "--certificate and --key go together"},
+      {{"--data-dir", "d", "--key", "k.pem"}, "--certificate and --key go together"},
   };
   for (const auto& c : cases) {
     auto line = parse(c.args);

@@ -73,12 +73,6 @@ std::optional<std::string> ListenerClient::start_tls(const TlsOffer& offer) {
   impl_->context.set_verify_mode(ssl::verify_none);
   if (!offer.tls12_ciphers.empty()) SSL_CTX_set_cipher_list(ctx, offer.tls12_ciphers.c_str());
   if (offer.tls12_only) SSL_CTX_set_max_proto_version(ctx, TLS1_2_VERSION);
-  if (offer.max_version != 0) {
-    // Old protocol versions are offered only at OpenSSL's lowest security level.
-    SSL_CTX_set_security_level(ctx, 0);
-    SSL_CTX_set_min_proto_version(ctx, offer.max_version);
-    SSL_CTX_set_max_proto_version(ctx, offer.max_version);
-  }
   impl_->tls.emplace(impl_->socket, impl_->context);
   beast::error_code ec;
   impl_->tls->handshake(ssl::stream_base::client, ec);
@@ -95,6 +89,10 @@ std::string ListenerClient::certificate_fingerprint() const {
   auto text = fingerprint(cert);
   X509_free(cert);
   return text;
+}
+
+std::string ListenerClient::cipher() const {
+  return impl_->tls ? SSL_get_cipher_name(impl_->tls->native_handle()) : "";
 }
 
 ListenerAnswer ListenerClient::get(std::string_view target) {

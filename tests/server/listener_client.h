@@ -35,6 +35,7 @@ class ListenerClient {
   std::optional<std::string> start_tls(const TlsOffer& offer = {});
   // SHA-256 of the certificate the server presented, in hex.
   std::string certificate_fingerprint() const;
+  std::string cipher() const;  // the suite agreed, in OpenSSL's name
   ListenerAnswer get(std::string_view target);
   // What the server still sends until it ends the connection.
   std::string read_until_close();

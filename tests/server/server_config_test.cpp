@@ -139,6 +139,8 @@ TEST(ServerConfig, RefusesBadLinesNamingTheLine) {
       {"[server]\nlisten = ::1:443\n", "line 2: listen wants ADDRESS:PORT entries"},
       {"[server]\nlisten = 0.0.0.0:443, 0.0.0.0\n", "line 2: listen wants ADDRESS:PORT entries"},
       {"[server]\nlisten = ,\n", "line 2: listen is empty"},
+      {"[server]\ncertificate = c.pem\n", "[server] sets certificate without key"},
+      {"[server]\nkey = k.pem\n", "[server] sets key without certificate"},
   };
   for (const auto& c : cases) {
     auto config = parse_server_config(c.text);
@@ -161,6 +163,13 @@ TEST(ServerConfig, LoadNamesTheFileThatFailed) {
 
   testing::write_file(dir / "good.ini", "[server]\nversion=7\n");
   EXPECT_EQ(load_server_config(dir / "good.ini")->version, 7);
+
+  // The operator's files may be named beside the configuration.
+  testing::write_file(dir / "tls.ini", "[server]\ncertificate = tls/chain.pem\nkey = /etc/brindle/key.pem\n");
+  auto tls = load_server_config(dir / "tls.ini");
+  ASSERT_TRUE(tls.ok()) << tls.error();
+  EXPECT_EQ(tls->certificate, dir / "tls/chain.pem");
+  EXPECT_EQ(tls->private_key, std::filesystem::path("/etc/brindle/key.pem"));
 }
 
 }  // namespace

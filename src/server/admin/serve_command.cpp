@@ -36,14 +36,19 @@ int serve(std::span<const std::string_view> args, CommandContext& context) {
     options.config = std::move(config).value();
   }
   if (line->database) options.config.database = *line->database;
+  if (line->certificate) {
+    options.config.certificate = *line->certificate;
+    options.config.private_key = *line->private_key;
+  }
   options.listen = listen_addresses(line.value(), options.config.listen);
 
   // Blocked before any worker starts, so only the wait below receives them.
-  sigset_t stop_signals;
-  sigemptyset(&stop_signals);
-  sigaddset(&stop_signals, SIGINT);
-  sigaddset(&stop_signals, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  sigaddset(&signals, SIGHUP);
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
   std::signal(SIGPIPE, SIG_IGN);
 
   auto server = Server::start(std::move(options));
@@ -54,8 +59,19 @@ int serve(std::span<const std::string_view> args, CommandContext& context) {
   for (const auto& url : server.value()->urls()) context.out << "listening on " << url << '\n';
   context.out.flush();
 
-  int received = 0;
-  sigwait(&stop_signals, &received);
+  // SIGHUP reloads the certificate, e.g. after the operator renewed it; connections stay up.
+  for (;;) {
+    int received = 0;
+    if (sigwait(&signals, &received) != 0) continue;
+    if (received != SIGHUP) break;
+    auto reloaded = server.value()->reload_certificate();
+    if (reloaded) {
+      context.err << "brindle-server: certificate reloaded" << std::endl;
+    } else {
+      context.err << "brindle-server: certificate not reloaded, the old one stays in use: "
+                  << reloaded.error() << std::endl;
+    }
+  }
   server.value()->stop();
   return 0;
 }
@@ -67,8 +83,10 @@ Result<void> add_serve_command(SubcommandTable& table) {
       "serve", "run the betting server (the default command)",
       "usage: brindle-server serve [--listen ADDRESS:PORT]... --data-dir DIR [--config FILE] [--database "
       "URL]\n"
-      "       brindle-server [--listen ADDRESS:PORT]... --data-dir DIR [--config FILE] [--database URL]\n\n" +
-          std::string(usage_text()).substr(std::string(usage_text()).find('\n') + 1),
+      "                            [--certificate FILE --key FILE]\n"
+      "       brindle-server [--listen ADDRESS:PORT]... --data-dir DIR [--config FILE] [--database URL]\n"
+      "                      [--certificate FILE --key FILE]\n\n" +
+          std::string(usage_text()).substr(std::string(usage_text()).find("\n\n") + 2),
       serve});
 }
 
