@@ -209,6 +209,8 @@ class ConnectionSource {
     std::size_t limit = 0;
   };
   virtual Use use() const = 0;
+  // Whether the database answers now, on a session beside the pool's work.
+  virtual Result<void> ping() = 0;
 };
 
 // The server's database. Work runs in one transaction on a connection of its own; a failed Result,
@@ -258,6 +260,8 @@ class Database final {
   // serves, a lock that is always held.
   std::unique_ptr<SessionLock> session_lock(std::int64_t key) { return source_->session_lock(key); }
   ConnectionSource::Use use() const { return source_->use(); }
+  // Whether the database answers now, without waiting for the pool; the reason when it does not.
+  Result<void> ping() { return source_->ping(); }
 
  private:
   template <typename Work>

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -428,32 +429,37 @@ std::string describe(const std::string& conninfo) {
   return text;
 }
 
-// The lock's own session: an advisory lock lives as long as the session that took it, so a server
-// that is killed, or whose link breaks, lets it go at once or when the database notices the
-// silence. The link is kept short-sighted (keepalives, a TCP timeout) so that the database notices
-// within seconds, and a holder that cannot prove its session alive stops counting itself holder.
-class PgSessionLock final : public SessionLock {
+// A session of its own beside the pool, for the clock's lock and the health probe: never queued
+// behind the pool's work, and short-sighted about a silent database (keepalives, a TCP timeout), so
+// that a lost link is noticed within seconds rather than hours.
+class PgSideSession final {
  public:
-  PgSessionLock(std::string conninfo, std::int64_t key) : conninfo_(std::move(conninfo)), key_(key) {}
-  ~PgSessionLock() override { drop(); }
+  explicit PgSideSession(std::string conninfo) : conninfo_(std::move(conninfo)) {}
+  ~PgSideSession() { drop(); }
+  PgSideSession(const PgSideSession&) = delete;
+  PgSideSession& operator=(const PgSideSession&) = delete;
 
-  bool hold() override {
-    if (handle_ == nullptr && !connect()) return false;
-    const std::string query =
-        held_ ? "SELECT true" : "SELECT pg_try_advisory_lock(" + std::to_string(key_) + ")";
+  bool connected() const { return handle_ != nullptr; }
+
+  // The value of a query's one row and column; nothing when it failed (failure() says why, and the
+  // session is made again on the next call).
+  std::optional<std::string> value_of(const std::string& query) {
+    if (handle_ == nullptr && !connect()) return std::nullopt;
     ResultHandle result(PQexec(handle_, query.c_str()));
     if (PQresultStatus(result.get()) != PGRES_TUPLES_OK || PQntuples(result.get()) != 1) {
       failure_ = "database unavailable: " + trimmed(PQerrorMessage(handle_));
       drop();
-      return false;
+      return std::nullopt;
     }
-    held_ = std::string_view(PQgetvalue(result.get(), 0, 0)) == "t";
     failure_.clear();
-    return held_;
+    return std::string(PQgetvalue(result.get(), 0, 0));
   }
 
-  void release() override { drop(); }
-  const std::string& failure() const override { return failure_; }
+  void drop() {
+    if (handle_ != nullptr) PQfinish(handle_);
+    handle_ = nullptr;
+  }
+  const std::string& failure() const { return failure_; }
 
  private:
   bool connect() {
@@ -477,17 +483,36 @@ class PgSessionLock final : public SessionLock {
     return false;
   }
 
-  void drop() {
-    if (handle_ != nullptr) PQfinish(handle_);
-    handle_ = nullptr;
-    held_ = false;
+  std::string conninfo_;
+  PGconn* handle_ = nullptr;
+  std::string failure_;
+};
+
+// An advisory lock lives as long as the session that took it, so a server that is killed, or
+// whose link breaks, lets it go at once or when the database notices the silence; a holder that
+// cannot prove its session alive stops counting itself holder.
+class PgSessionLock final : public SessionLock {
+ public:
+  PgSessionLock(std::string conninfo, std::int64_t key) : session_(std::move(conninfo)), key_(key) {}
+
+  bool hold() override {
+    if (!session_.connected()) held_ = false;
+    auto value = session_.value_of(held_ ? "SELECT true"
+                                         : "SELECT pg_try_advisory_lock(" + std::to_string(key_) + ")");
+    held_ = value && *value == "t";
+    return held_;
   }
 
-  std::string conninfo_;
+  void release() override {
+    session_.drop();
+    held_ = false;
+  }
+  const std::string& failure() const override { return session_.failure(); }
+
+ private:
+  PgSideSession session_;
   std::int64_t key_;
-  PGconn* handle_ = nullptr;
   bool held_ = false;
-  std::string failure_;
 };
 
 class PgSource final : public ConnectionSource {
@@ -568,6 +593,11 @@ class PgSource final : public ConnectionSource {
   std::unique_ptr<SessionLock> session_lock(std::int64_t key) override {
     return std::make_unique<PgSessionLock>(conninfo_, key);
   }
+  Result<void> ping() override {
+    std::lock_guard lock(probe_mutex_);
+    if (!probe_.value_of("SELECT 1")) return Result<void>::failure(probe_.failure());
+    return {};
+  }
   Use use() const override {
     std::lock_guard lock(mutex_);
     return Use{open_, open_ - idle_.size(), options_.pool_size};
@@ -577,6 +607,8 @@ class PgSource final : public ConnectionSource {
   std::string conninfo_;
   DatabaseOptions options_;
   std::string description_;
+  std::mutex probe_mutex_;
+  PgSideSession probe_{conninfo_};
   mutable std::mutex mutex_;
   std::condition_variable free_;
   std::deque<std::unique_ptr<Connection>> idle_;

@@ -197,6 +197,14 @@ class SqliteSource final : public ConnectionSource {
     return std::make_unique<SqliteSessionLock>();
   }
   Use use() const override { return Use{2, 0, 2}; }
+  Result<void> ping() override {
+    std::lock_guard lock(reader_mutex_);
+    auto statement = reader_->prepare("SELECT 1");
+    if (!statement) return Result<void>::failure(statement.error());
+    auto row = statement->step();
+    if (!row) return Result<void>::failure(row.error());
+    return {};
+  }
 
  private:
   std::filesystem::path file_;
