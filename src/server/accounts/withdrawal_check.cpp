@@ -32,7 +32,7 @@ WithdrawalCheck::Verdict WithdrawalCheck::verify(AccountId id, std::string_view 
   if (auto refused = refusal(id)) return {Kind::refused, std::move(*refused), {}};
   auto stored = database_->read(
       [id](storage::Connection& connection) { return withdrawal_password_hash(connection, id); });
-  if (!stored) return {Kind::failed, {}, {}};
+  if (!stored) return {Kind::failed, stored.error(), {}};
   if (stored->empty()) return {Kind::none_set, {}, {}};
   if (hasher_->verify(password, stored.value())) {
     if (limiter_) limiter_->clear(key_of(id));

@@ -27,7 +27,7 @@ class WithdrawalCheck final {
     wrong,    // `refusal` holds the lock's text when this failure locked the account
     refused,  // backed off or locked: `refusal` says how long
     none_set,
-    failed,  // the database failed
+    failed,  // the database failed: `refusal` holds its words, for the log only
   };
   struct Verdict {
     Kind kind = Kind::failed;

@@ -1,6 +1,7 @@
 #include "server/banker/banker_handlers.h"
 
 #include <charconv>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <utility>
@@ -34,6 +35,7 @@ using storage::money_text;
 Reply refusal(const std::string& text) {
   if (storage::is_database_failure(text) || text.find("SQL") != std::string::npos ||
       text.rfind("cannot ", 0) == 0) {
+    std::cerr << "banker request failed: " << text << std::endl;
     return Reply::failure(kResultServerError, std::string(kServerErrorText));
   }
   return Reply::failure(kResultRefused, text);

@@ -1,6 +1,7 @@
 #include "server/handlers/bet_handlers.h"
 
 #include <charconv>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <utility>
@@ -44,6 +45,7 @@ using storage::money_text;
 Reply refusal(const std::string& text) {
   if (text == betting::kInternalErrorText || storage::is_database_failure(text) ||
       text.find("SQL") != std::string::npos) {
+    std::cerr << "bet request failed: " << text << std::endl;
     return Reply::failure(kResultServerError, std::string(kServerErrorText));
   }
   return Reply::failure(kResultRefused, text);

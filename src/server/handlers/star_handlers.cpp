@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <iostream>
 #include <memory>
 #include <optional>
 #include <set>
@@ -129,6 +130,7 @@ Reply transfer(const Context& c, const SubjectRequest& r) {
     case Kind::refused:
       return Reply::failure(kResultRefused, std::move(checked.refusal));
     case Kind::failed:
+      std::cerr << "transfer: " << checked.refusal << std::endl;
       return server_error();
   }
 
@@ -154,7 +156,10 @@ Reply transfer(const Context& c, const SubjectRequest& r) {
     }
     return {};
   });
-  if (!done) return refuse.reply();
+  if (!done) {
+    if (refuse.text.empty()) std::cerr << "transfer: " << done.error() << std::endl;
+    return refuse.reply();
+  }
   return Reply::success(std::string(cash_out ? kCashOutDoneText : kTransferDoneText));
 }
 
