@@ -44,6 +44,27 @@ endif()
 install(TARGETS brindle-cli brindle-upgrader DESTINATION ${BRINDLE_PROGRAM_DIR})
 install(TARGETS brindle-server DESTINATION bin)
 
+# The server's systemd unit, naming the installed server by its absolute path under this installation's
+# prefix, so written at installation time as the desktop entry is. lib/systemd/system rather than
+# CMAKE_INSTALL_LIBDIR: systemd looks there under /usr and /usr/local, never in a multiarch folder.
+set(server_unit ${PROJECT_BINARY_DIR}/packaging/brindle-server.service)
+install(CODE "set(brindle_unit_template [[${PROJECT_SOURCE_DIR}/packaging/brindle-server.service.in]])
+              set(brindle_unit [[${server_unit}]])")
+install(CODE [[
+  cmake_path(ABSOLUTE_PATH CMAKE_INSTALL_PREFIX NORMALIZE OUTPUT_VARIABLE brindle_prefix)
+  cmake_path(APPEND brindle_prefix bin OUTPUT_VARIABLE CMAKE_INSTALL_FULL_BINDIR)
+  # A unit's command line would need these quoted or escaped; refused rather than mangled.
+  if(CMAKE_INSTALL_FULL_BINDIR MATCHES "[] \t\n\"'\\%$;[]")
+    message(FATAL_ERROR "brindle-server: the installation prefix ${brindle_prefix} contains a character "
+                        "that a systemd unit's ExecStart= cannot name plainly")
+  endif()
+  configure_file("${brindle_unit_template}" "${brindle_unit}" @ONLY)
+]])
+install(FILES ${server_unit} DESTINATION lib/systemd/system)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/brindle-server.sysusers DESTINATION lib/sysusers.d
+        RENAME brindle-server.conf)
+list(APPEND CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/PackageServerUnit.cmake)
+
 # Relative links, made once in the build tree and installed as links.
 file(MAKE_DIRECTORY ${PROJECT_BINARY_DIR}/packaging/bin)
 set(brindle_links brindle-cli)
@@ -64,5 +85,5 @@ set(CPACK_PACKAGE_FILE_NAME brindle-${PROJECT_VERSION}-Linux-${CMAKE_SYSTEM_PROC
 set(CPACK_GENERATOR TGZ)
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 set(CPACK_STRIP_FILES ON)
-set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/PackageDesktopEntry.cmake)
+list(PREPEND CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/PackageDesktopEntry.cmake)
 include(CPack)
