@@ -5,9 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -29,11 +27,10 @@
 #include "server/server.h"
 #include "server/services.h"
 #include "support/postgresql_schema.h"
+#include "support/server_process.h"
 #include "support/temp_dir.h"
 #include "support/test_client.h"
 #include "wire/gbk.h"
-
-extern char** environ;
 
 namespace {
 
@@ -176,57 +173,7 @@ void expect_kept(const std::filesystem::path& data_dir, const std::string& addre
   for (const auto& m : mismatches.value()) ADD_FAILURE() << m.user_name << ": " << m.problem;
 }
 
-// `brindle-server serve` as its own process, on a free loopback port.
-class ServerProcess {
- public:
-  explicit ServerProcess(const std::filesystem::path& data_dir) {
-    int out[2];
-    if (pipe(out) != 0) throw std::runtime_error("pipe");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    const std::string data = data_dir.string();
-    const char* argv[] = {BRINDLE_SERVER_PATH, "serve",      "--listen", "127.0.0.1:0",
-                          "--data-dir",        data.c_str(), nullptr};
-    const int spawned =
-        posix_spawn(&pid_, BRINDLE_SERVER_PATH, &actions, nullptr, const_cast<char**>(argv), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    if (spawned != 0) {
-      close(out[0]);
-      throw std::runtime_error("cannot start the server");
-    }
-    // "listening on https://127.0.0.1:PORT"
-    std::string line;
-    char c = 0;
-    while (read(out[0], &c, 1) == 1 && c != '\n') line.push_back(c);
-    close(out[0]);
-    const auto colon = line.rfind(':');
-    if (line.find("listening on") == std::string::npos || colon == std::string::npos) {
-      kill_hard();
-      throw std::runtime_error("the server did not start: " + line);
-    }
-    port_ = static_cast<unsigned short>(std::stoi(line.substr(colon + 1)));
-  }
-  ~ServerProcess() { kill_hard(); }
-  ServerProcess(const ServerProcess&) = delete;
-  ServerProcess& operator=(const ServerProcess&) = delete;
-
-  unsigned short port() const { return port_; }
-
-  void kill_hard() {
-    if (pid_ <= 0) return;
-    ::kill(pid_, SIGKILL);
-    int status = 0;
-    waitpid(pid_, &status, 0);
-    pid_ = -1;
-  }
-
- private:
-  pid_t pid_ = -1;
-  unsigned short port_ = 0;
-};
+using brindle::testing::ServerProcess;
 
 TEST(DurabilityUnderLoad, EveryAcknowledgedBetSurvivesTwentyKillsOfTheServerExactlyOnce) {
   brindle::testing::TempDir dir;
@@ -236,7 +183,7 @@ TEST(DurabilityUnderLoad, EveryAcknowledgedBetSurvivesTwentyKillsOfTheServerExac
   std::vector<std::int64_t> acknowledged;
   std::mt19937 random(7);
   for (int cycle = 0; cycle < 20; ++cycle) {
-    ServerProcess server(data_dir);
+    ServerProcess server(BRINDLE_SERVER_PATH, data_dir);
     Bettors bettors(server.port(), line, next, 3);
     std::this_thread::sleep_for(std::chrono::milliseconds(150 + random() % 250));
     server.kill_hard();
