@@ -113,10 +113,12 @@ Result<std::unique_ptr<Server>> Server::start(ServerOptions options) {
   if (auto made = storage::make_private_directory(options.data_dir); !made)
     return Failure::failure(made.error());
 
-  auto certificate = options.config.certificate.empty()
-                         ? ensure_certificate(options.data_dir)
-                         : Result<CertificateFiles>(CertificateFiles{
-                               options.config.certificate, options.config.private_key, false, false});
+  auto certificate =
+      options.config.certificate.empty()
+          ? ensure_certificate(options.data_dir)
+          : Result<CertificateFiles>(CertificateFiles{.certificate = options.config.certificate,
+                                                      .private_key = options.config.private_key,
+                                                      .self_made = false});
   if (!certificate) return Failure::failure(certificate.error());
   auto context = make_tls_context(certificate.value());
   if (!context) return Failure::failure(context.error());

@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -37,7 +38,11 @@ using BioPtr = std::unique_ptr<BIO, Deleter<BIO_free_all>>;
 using BigNumPtr = std::unique_ptr<BIGNUM, Deleter<BN_free>>;
 using ExtensionPtr = std::unique_ptr<X509_EXTENSION, Deleter<X509_EXTENSION_free>>;
 
-constexpr long kValiditySeconds = 10L * 365 * 24 * 60 * 60;
+constexpr long kDay = 24L * 60 * 60;
+// A year, as public certificates are; renewed for the same key on the first start or reload within
+// the last month, so that a client that pins the key never sees it change.
+constexpr long kValiditySeconds = 365 * kDay;
+constexpr long kRenewalSeconds = 30 * kDay;
 
 Result<void> fail(std::string text) { return Result<void>::failure(std::move(text)); }
 
@@ -79,6 +84,16 @@ CertPtr make_certificate(EVP_PKEY* key) {
   }
   if (X509_sign(cert.get(), key, EVP_sha256()) <= 0) return nullptr;
   return cert;
+}
+
+CertPtr read_certificate(const std::filesystem::path& file) {
+  BioPtr bio(BIO_new_file(file.c_str(), "r"));
+  return CertPtr(bio ? PEM_read_bio_X509(bio.get(), nullptr, nullptr, nullptr) : nullptr);
+}
+
+KeyPtr read_key(const std::filesystem::path& file) {
+  BioPtr bio(BIO_new_file(file.c_str(), "r"));
+  return KeyPtr(bio ? PEM_read_bio_PrivateKey(bio.get(), nullptr, nullptr, nullptr) : nullptr);
 }
 
 template <typename Write>
@@ -132,17 +147,36 @@ Result<void> create_pair(const CertificateFiles& files) {
 }
 
 Result<void> check_pair(const CertificateFiles& files) {
-  BioPtr cert_bio(BIO_new_file(files.certificate.c_str(), "r"));
-  CertPtr cert(cert_bio ? PEM_read_bio_X509(cert_bio.get(), nullptr, nullptr, nullptr) : nullptr);
+  CertPtr cert = read_certificate(files.certificate);
   if (!cert) return fail("cannot read the certificate " + files.certificate.string());
-  BioPtr key_bio(BIO_new_file(files.private_key.c_str(), "r"));
-  KeyPtr key(key_bio ? PEM_read_bio_PrivateKey(key_bio.get(), nullptr, nullptr, nullptr) : nullptr);
+  KeyPtr key = read_key(files.private_key);
   if (!key) return fail("cannot read the private key " + files.private_key.string());
   if (X509_check_private_key(cert.get(), key.get()) != 1) {
     return fail(files.certificate.string() + " and " + files.private_key.string() +
                 " do not belong together");
   }
   return {};
+}
+
+// A certificate of the pair's own making (issued by its own key to itself) that has lapsed or
+// lapses within the renewal window is replaced by a new one for the same key. Any other
+// certificate someone put in the data folder is left as it is.
+Result<bool> renew_if_lapsing(const CertificateFiles& files) {
+  CertPtr cert = read_certificate(files.certificate);
+  KeyPtr key = read_key(files.private_key);
+  if (!cert || !key)
+    return Result<bool>::failure("cannot read the certificate " + files.certificate.string());
+  std::time_t renew_before = std::time(nullptr) + kRenewalSeconds;
+  if (X509_cmp_time(X509_get0_notAfter(cert.get()), &renew_before) > 0) return false;
+  if (X509_check_issued(cert.get(), cert.get()) != X509_V_OK || X509_verify(cert.get(), key.get()) != 1)
+    return false;
+  CertPtr renewed = make_certificate(key.get());
+  auto pem =
+      renewed ? to_pem([&](BIO* bio) { return PEM_write_bio_X509(bio, renewed.get()) == 1; }) : std::string{};
+  if (pem.empty()) return Result<bool>::failure("cannot renew the server's certificate");
+  if (auto written = write_private_file(files.certificate, pem, 0600); !written)
+    return Result<bool>::failure(written.error());
+  return true;
 }
 
 // A key that anyone else on the machine can read is no longer the server's alone; one that anyone
@@ -167,7 +201,7 @@ Result<void> check_certificate_files(const CertificateFiles& files) {
 }
 
 Result<CertificateFiles> ensure_certificate(const std::filesystem::path& data_dir) {
-  CertificateFiles files{data_dir / "cert.pem", data_dir / "key.pem", false};
+  CertificateFiles files{.certificate = data_dir / "cert.pem", .private_key = data_dir / "key.pem"};
   std::error_code ec;
   bool have_cert = std::filesystem::exists(files.certificate, ec);
   bool have_key = std::filesystem::exists(files.private_key, ec);
@@ -178,6 +212,11 @@ Result<CertificateFiles> ensure_certificate(const std::filesystem::path& data_di
     // An earlier version wrote the certificate readable by everyone.
     if (outcome) outcome = storage::restrict_if_present(files.certificate);
     if (outcome) outcome = storage::restrict_if_present(files.private_key);
+    if (outcome) {
+      auto renewed = renew_if_lapsing(files);
+      if (renewed) files.renewed = renewed.value();
+      if (!renewed) outcome = fail(renewed.error());
+    }
   } else if (!have_cert && !have_key) {
     outcome = create_pair(files);
     files.created = true;

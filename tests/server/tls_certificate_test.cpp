@@ -1,6 +1,7 @@
 #include "server/tls_certificate.h"
 
 #include <gtest/gtest.h>
+#include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <openssl/x509.h>
 #include <openssl/x509v3.h>
@@ -36,6 +37,65 @@ TEST(TlsCertificate, MadeOnceWithAPrivateKeyAndReused) {
   EXPECT_EQ(testing::read_file(second->certificate), cert_bytes);
   EXPECT_EQ(testing::read_file(second->private_key), key_bytes);
   EXPECT_FALSE(fs::exists(dir / "key.pem.tmp"));
+}
+
+std::unique_ptr<EVP_PKEY, decltype(&EVP_PKEY_free)> read_key(const fs::path& file) {
+  std::unique_ptr<BIO, decltype(&BIO_free)> bio(BIO_new_file(file.c_str(), "r"), BIO_free);
+  return {bio ? PEM_read_bio_PrivateKey(bio.get(), nullptr, nullptr, nullptr) : nullptr, EVP_PKEY_free};
+}
+
+// Whole days from now to the certificate's end.
+int days_left(const fs::path& file) {
+  auto cert = read_certificate(file);
+  int days = 0, seconds = 0;
+  ASN1_TIME_diff(&days, &seconds, nullptr, X509_get0_notAfter(cert.get()));
+  return days;
+}
+
+// The data folder's certificate again, ending `days` from now and signed by `signer`.
+void reissue(const fs::path& dir, int days, EVP_PKEY* signer) {
+  auto cert = read_certificate(dir / "cert.pem");
+  ASSERT_TRUE(X509_gmtime_adj(X509_getm_notAfter(cert.get()), days * 24L * 3600));
+  ASSERT_GT(X509_sign(cert.get(), signer, EVP_sha256()), 0);
+  std::unique_ptr<BIO, decltype(&BIO_free)> bio(BIO_new_file((dir / "cert.pem").c_str(), "w"), BIO_free);
+  ASSERT_EQ(PEM_write_bio_X509(bio.get(), cert.get()), 1);
+}
+
+TEST(TlsCertificate, ValidForAYearAndRenewedForTheSameKeyInItsLastMonth) {
+  testing::TempDir dir;
+  ASSERT_TRUE(ensure_certificate(dir.path()).ok());
+  EXPECT_NEAR(days_left(dir / "cert.pem"), 365, 1);
+  auto key = read_key(dir / "key.pem");
+  const auto key_bytes = testing::read_file(dir / "key.pem");
+
+  const struct {
+    int days;
+    bool renewed;
+  } cases[] = {{40, false}, {29, true}, {-1, true}};
+  for (const auto& c : cases) {
+    reissue(dir.path(), c.days, key.get());
+    const auto before = testing::read_file(dir / "cert.pem");
+    auto files = ensure_certificate(dir.path());
+    ASSERT_TRUE(files.ok()) << files.error();
+    EXPECT_EQ(files->renewed, c.renewed) << c.days;
+    EXPECT_NEAR(days_left(dir / "cert.pem"), c.renewed ? 365 : c.days, 1) << c.days;
+    EXPECT_EQ(testing::read_file(dir / "cert.pem") == before, !c.renewed) << c.days;
+    EXPECT_EQ(EVP_PKEY_eq(X509_get0_pubkey(read_certificate(dir / "cert.pem").get()), key.get()), 1);
+    EXPECT_EQ(testing::read_file(dir / "key.pem"), key_bytes);
+    EXPECT_EQ(fs::status(dir / "cert.pem").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_FALSE(fs::exists(dir / "cert.pem.tmp"));
+  }
+
+  // A certificate another key issued for this one is not the server's to remake.
+  testing::TempDir other;
+  ASSERT_TRUE(ensure_certificate(other.path()).ok());
+  reissue(dir.path(), 5, read_key(other / "key.pem").get());
+  const auto issued = testing::read_file(dir / "cert.pem");
+  auto files = ensure_certificate(dir.path());
+  ASSERT_TRUE(files.ok()) << files.error();
+  EXPECT_FALSE(files->renewed);
+  EXPECT_EQ(testing::read_file(dir / "cert.pem"), issued);
 }
 
 TEST(TlsCertificate, NamesLocalhostAndLoopback) {
