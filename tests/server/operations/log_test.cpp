@@ -7,7 +7,6 @@
 
 #include <cstdlib>
 #include <map>
-#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -18,111 +17,55 @@
 namespace brindle::server::operations::log {
 namespace {
 
-// A file standing in for standard error, read back whole.
-class LogFile {
- public:
-  LogFile() : fd_(::open((dir_ / "stderr").c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600)) {}
-  ~LogFile() { ::close(fd_); }
-  int fd() const { return fd_; }
-  std::string text() const { return testing::read_file(dir_ / "stderr"); }
+// A file standing in for standard error.
+struct LogFile {
+  testing::TempDir dir;
+  int fd = ::open((dir / "stderr").c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+  ~LogFile() { ::close(fd); }
+  std::string text() const { return testing::read_file(dir / "stderr"); }
   std::string stream_name() const {
     struct stat st {};
-    ::fstat(fd_, &st);
+    ::fstat(fd, &st);
     return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
   }
-
- private:
-  testing::TempDir dir_;
-  int fd_;
-};
-
-// Sets a variable for one test, putting back what was there.
-class ScopedVariable {
- public:
-  ScopedVariable(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value) {
-      ::setenv(name, value, 1);
-    } else {
-      ::unsetenv(name);
-    }
-  }
-  ~ScopedVariable() {
-    if (old_) {
-      ::setenv(name_, old_->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
 };
 
 TEST(Log, OneCallIsOneLineWithItsLevel) {
-  LogFile file;
-  Logger plain(file.fd(), Level::info, false);
+  LogFile plain_file, journal_file;
+  Logger plain(plain_file.fd, Level::info, false);
   plain.write(Level::error, "market feed: step failed\nat line 3\r\n");
   plain.write(Level::warning, "pool exhausted");
-  plain.write(Level::info, "listening on https://127.0.0.1:47443");
   plain.write(Level::debug, "not shown below info");
-  EXPECT_EQ(file.text(),
-            "error: market feed: step failed\\nat line 3\\r\n"
-            "warning: pool exhausted\n"
-            "info: listening on https://127.0.0.1:47443\n");
+  EXPECT_EQ(plain_file.text(), "error: market feed: step failed\\nat line 3\\r\nwarning: pool exhausted\n");
 
-  LogFile journal_file;
-  Logger journal(journal_file.fd(), Level::debug, true);
-  journal.write(Level::error, "a\nb");
-  journal.write(Level::warning, "w");
-  journal.write(Level::info, "i");
-  journal.write(Level::debug, "d");
-  EXPECT_EQ(journal_file.text(), "<3>a\\nb\n<4>w\n<6>i\n<7>d\n");
+  Logger journal(journal_file.fd, Level::debug, true);
+  for (auto level : {Level::error, Level::warning, Level::info, Level::debug}) journal.write(level, "a\nb");
+  EXPECT_EQ(journal_file.text(), "<3>a\\nb\n<4>a\\nb\n<6>a\\nb\n<7>a\\nb\n");
 }
 
-TEST(Log, PrioritiesOnlyWhenJournalStreamNamesThisVeryFile) {
+TEST(Log, PrioritiesOnlyWhenJournalStreamNamesThisVeryFileAndTheLevelFromTheEnvironment) {
   LogFile file, elsewhere;
-  ScopedVariable no_level("BRINDLE_LOG_LEVEL", nullptr);
-  {
-    ScopedVariable stream("JOURNAL_STREAM", file.stream_name().c_str());
-    Logger logger(file.fd());
-    EXPECT_TRUE(logger.journal());
-    EXPECT_EQ(logger.minimum(), Level::info);
+  ::setenv("BRINDLE_LOG_LEVEL", "warning", 1);
+  ::setenv("JOURNAL_STREAM", file.stream_name().c_str(), 1);
+  Logger(file.fd).write(Level::info, "quiet");
+  Logger(file.fd).write(Level::warning, "loud");
+  // Inherited by a child whose stderr went elsewhere, or not the journal's at all.
+  for (auto stream : {elsewhere.stream_name(), std::string("12"), std::string("x:y"), std::string("1:2:3")}) {
+    ::setenv("JOURNAL_STREAM", stream.c_str(), 1);
+    EXPECT_FALSE(Logger(file.fd).journal()) << stream;
   }
-  {
-    // Inherited by a child whose stderr went elsewhere.
-    ScopedVariable stream("JOURNAL_STREAM", elsewhere.stream_name().c_str());
-    EXPECT_FALSE(Logger(file.fd()).journal());
-  }
-  for (const char* garbage : {"", "12", "x:y", "1:2:3"}) {
-    ScopedVariable stream("JOURNAL_STREAM", garbage);
-    EXPECT_FALSE(Logger(file.fd()).journal()) << garbage;
-  }
-}
-
-TEST(Log, MinimumLevelFromTheEnvironment) {
-  LogFile file;
-  ScopedVariable stream("JOURNAL_STREAM", nullptr);
-  {
-    ScopedVariable level("BRINDLE_LOG_LEVEL", "warning");
-    Logger logger(file.fd());
-    logger.write(Level::info, "quiet");
-    logger.write(Level::warning, "loud");
-  }
-  {
-    ScopedVariable level("BRINDLE_LOG_LEVEL", "verbose");
-    Logger logger(file.fd());
-    EXPECT_EQ(logger.minimum(), Level::info);
-  }
+  ::setenv("BRINDLE_LOG_LEVEL", "verbose", 1);
+  EXPECT_EQ(Logger(file.fd).minimum(), Level::info);
+  ::unsetenv("BRINDLE_LOG_LEVEL");
+  ::unsetenv("JOURNAL_STREAM");
   EXPECT_EQ(file.text(),
-            "warning: loud\n"
+            "<4>loud\n"
             "warning: BRINDLE_LOG_LEVEL=verbose is not debug, info, warning or error; logging from info\n");
 }
 
 TEST(Log, LinesFromManyThreadsStayWhole) {
   LogFile file;
-  Logger logger(file.fd(), Level::info, false);
+  Logger logger(file.fd, Level::info, false);
   constexpr int kThreads = 8, kLines = 400;
   const std::string filler(300, 'x');
   std::vector<std::thread> threads;

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <map>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -25,33 +26,24 @@ std::optional<std::string> python_with_client() {
 }
 
 // Each sample as Prometheus's own parser reads it: "name {labels as sorted JSON}" -> value.
-constexpr std::string_view kParseScript = R"(import json, sys
-from prometheus_client.parser import text_string_to_metric_families
-for family in text_string_to_metric_families(open(sys.argv[1], encoding='utf-8').read()):
-    for s in family.samples:
-        print(s.name, json.dumps(s.labels, sort_keys=True), repr(float(s.value)), sep='\t')
-)";
-
 std::map<std::string, double> parse_with_prometheus(const std::string& python, const std::string& text) {
   testing::TempDir dir;
   testing::write_file(dir / "metrics.txt", text);
-  testing::write_file(dir / "parse.py", kParseScript);
-  const auto command = python + " " + (dir / "parse.py").string() + " " + (dir / "metrics.txt").string();
+  const auto command = python + " -c '" + R"(import json, sys
+from prometheus_client.parser import text_string_to_metric_families
+for family in text_string_to_metric_families(open(sys.argv[1], encoding="utf-8").read()):
+    for s in family.samples: print(s.name, json.dumps(s.labels, sort_keys=True), "\t", float(s.value)))" +
+                       "' " + (dir / "metrics.txt").string();
   std::map<std::string, double> samples;
   FILE* out = popen(command.c_str(), "r");
-  if (out == nullptr) return samples;
   std::string output;
   char buffer[4096];
-  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, out)) > 0;) output.append(buffer, n);
-  EXPECT_EQ(pclose(out), 0) << "the parser refused:\n" << text;
-  for (std::size_t at = 0; at < output.size();) {
-    const auto end = output.find('\n', at);
-    const auto line = output.substr(at, end - at);
-    at = end == std::string::npos ? output.size() : end + 1;
-    const auto tab = line.rfind('\t');
-    auto key = line.substr(0, tab);
-    key[key.find('\t')] = ' ';
-    samples[key] = std::stod(line.substr(tab + 1));
+  for (std::size_t n; out && (n = std::fread(buffer, 1, sizeof buffer, out)) > 0;) output.append(buffer, n);
+  EXPECT_EQ(out ? pclose(out) : -1, 0) << "the parser refused:\n" << text;
+  std::istringstream lines(output);
+  for (std::string line; std::getline(lines, line);) {
+    const auto tab = line.find(" \t ");
+    samples[line.substr(0, tab)] = std::stod(line.substr(tab + 3));
   }
   return samples;
 }
