@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "server/http_service.h"
 #include "server/operations/metrics.h"
-#include "server/router.h"
 #include "wire/result.h"
 
 namespace brindle::server::operations {
