@@ -25,6 +25,7 @@ HttpAnswer status_answer(unsigned status, std::string_view utf8_text, std::strin
 Router::Router(std::shared_ptr<const Dispatcher> dispatcher, std::shared_ptr<const ServerConfig> config,
                std::string self_host, std::shared_ptr<const web::InPlayWeb> in_play)
     : dispatcher_(std::move(dispatcher)),
+      strict_transport_(!config->certificate.empty()),
       server_list_(
           list_document(config->servers.value_or(std::vector<ListEntry>{{std::move(self_host), 1}}))),
       proxy_list_(list_document(config->proxies)),
@@ -33,6 +34,18 @@ Router::Router(std::shared_ptr<const Dispatcher> dispatcher, std::shared_ptr<con
 
 HttpAnswer Router::route(Channel channel, std::string_view method, std::string_view target,
                          std::string_view body) const {
+  HttpAnswer answer = answer_for(channel, method, target, body);
+  add_transport_headers(channel, answer);
+  return answer;
+}
+
+void Router::add_transport_headers(Channel channel, HttpAnswer& answer) const {
+  if (channel == Channel::tls && strict_transport_)
+    answer.headers.emplace_back("Strict-Transport-Security", kStrictTransportSecurity);
+}
+
+HttpAnswer Router::answer_for(Channel channel, std::string_view method, std::string_view target,
+                              std::string_view body) const {
   auto question = target.find('?');
   auto path = target.substr(0, question);
   auto query = question == std::string_view::npos ? std::string_view{} : target.substr(question + 1);
@@ -87,11 +100,13 @@ void Router::route_async(Channel channel, std::string_view method, std::string_v
   }
   auto question = target.find('?');
   auto query = question == std::string_view::npos ? std::string_view{} : target.substr(question + 1);
-  dispatcher_->dispatch_async(query, body, peer, [done = std::move(done)](Reply reply) {
-    HttpAnswer answer;
-    answer.body = reply.to_gbk();
-    done(std::move(answer));
-  });
+  dispatcher_->dispatch_async(
+      query, body, peer, [strict = strict_transport_, done = std::move(done)](Reply reply) {
+        HttpAnswer answer;
+        answer.body = reply.to_gbk();
+        if (strict) answer.headers.emplace_back("Strict-Transport-Security", kStrictTransportSecurity);
+        done(std::move(answer));
+      });
 }
 
 }  // namespace brindle::server

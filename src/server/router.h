@@ -22,6 +22,7 @@ inline constexpr std::string_view kEndpointPath = "/betengine/VTServer220.dll";
 inline constexpr std::string_view kServerListPath = "/betengine/ServerList.htm";
 inline constexpr std::string_view kProxyListPath = "/betengine/ProxyList.htm";
 inline constexpr std::string_view kHttpsOnlyText = "403 投注接口只接受HTTPS连接";
+inline constexpr std::string_view kStrictTransportSecurity = "max-age=31536000";
 
 // Maps one HTTP request to its answer. Safe to call from several threads at once.
 class Router final : public HttpService {
@@ -32,7 +33,10 @@ class Router final : public HttpService {
          std::string self_host, std::shared_ptr<const web::InPlayWeb> in_play = nullptr);
 
   // Web pages and list documents are served on either channel. The endpoint answers only over TLS:
-  // every request body there carries the user's password.
+  // every request body there carries the user's password. With the operator's certificate
+  // (config.certificate), every answer over TLS tells browsers to come over TLS only
+  // (Strict-Transport-Security); with the self-made one it does not, since no browser can check that
+  // certificate and one told so would let no one accept it any more.
   HttpAnswer route(Channel channel, std::string_view method, std::string_view target,
                    std::string_view body) const;
   // The same for a network thread: done gets the answer exactly once, perhaps later from a worker
@@ -41,7 +45,12 @@ class Router final : public HttpService {
                    std::string_view peer, std::function<void(HttpAnswer)> done) const override;
 
  private:
+  HttpAnswer answer_for(Channel channel, std::string_view method, std::string_view target,
+                        std::string_view body) const;
+  void add_transport_headers(Channel channel, HttpAnswer& answer) const;
+
   std::shared_ptr<const Dispatcher> dispatcher_;
+  bool strict_transport_;
   std::string server_list_;
   std::string proxy_list_;
   std::filesystem::path release_dir_;

@@ -147,6 +147,32 @@ TEST_F(OperatorCertificate, AKeyOfAnotherCertificateOrReadableByOthersIsRefusedA
       << readable.error();
 }
 
+TEST_F(OperatorCertificate, AnswersOverTlsAskBrowsersForTlsOnlyAndPlainOnesDoNot) {
+  auto server = start();
+  ASSERT_TRUE(server.ok()) << server.error();
+  const unsigned short port = server.value()->port();
+  probe::ListenerClient tls("127.0.0.1", port);
+  ASSERT_FALSE(tls.start_tls());
+  for (std::string_view target :
+       {std::string_view("/doc/rule.htm"), kServerList, std::string_view("/nowhere")}) {
+    EXPECT_EQ(tls.get(target).headers["Strict-Transport-Security"], "max-age=31536000") << target;
+    EXPECT_FALSE(
+        probe::ListenerClient("127.0.0.1", port).get(target).headers.contains("Strict-Transport-Security"))
+        << target;
+  }
+
+  // Not with the self-made certificate, which no browser can check: one that had been told to come
+  // over TLS only would then refuse the page outright.
+  testing::TempDir own;
+  ServerOptions options;
+  options.data_dir = own.path();
+  auto self_made = Server::start(std::move(options));
+  ASSERT_TRUE(self_made.ok()) << self_made.error();
+  probe::ListenerClient to_self_made("127.0.0.1", self_made.value()->port());
+  ASSERT_FALSE(to_self_made.start_tls());
+  EXPECT_FALSE(to_self_made.get("/doc/rule.htm").headers.contains("Strict-Transport-Security"));
+}
+
 TEST(TlsPolicy, TlsTwelveAgreesOnlyForwardSecretAeadSuitesInTheServersOrder) {
   testing::TempDir dir;
   ServerOptions options;
