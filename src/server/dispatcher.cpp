@@ -2,12 +2,24 @@
 
 #include <utility>
 
+#include "server/operations/metrics.h"
 #include "server/worker_pool.h"
 
 namespace brindle::server {
 namespace {
 
 Reply server_error() { return Reply::failure(kResultServerError, std::string(kServerErrorText)); }
+
+// The subjects that place a bet or take a banker's offer.
+bool places_bet(int subject) {
+  return subject == 3009 || subject == 3010 || subject == 3020 || subject == 3022 || subject == 3050;
+}
+
+std::string_view outcome_of(const Reply& reply) {
+  if (reply.result_code() == kResultSuccess) return "ok";
+  if (reply.result_code() == kResultServerError) return "error";
+  return "refused";
+}
 
 }  // namespace
 
@@ -68,8 +80,10 @@ std::optional<Reply> Dispatcher::run(Prepared& prepared, bool may_hash) const {
     if (request.category != RequestCategory::acquire && prepared.entry->access == Access::signed_in &&
         authenticate_ && !request.account) {
       auto outcome = authenticate_({*request.form.credentials, request.peer, may_hash});
-      if (outcome.failure)
+      if (outcome.failure) {
+        if (metrics_) metrics_->sign_in_refusals().inc();
         return Reply::failure(outcome.failure->result_code, std::move(outcome.failure->message));
+      }
       if (!outcome.account) {
         if (may_hash) return server_error();
         return std::nullopt;
@@ -89,21 +103,46 @@ std::optional<Reply> Dispatcher::run(Prepared& prepared, bool may_hash) const {
   }
 }
 
+void Dispatcher::count(int subject, const Reply& reply, std::chrono::steady_clock::time_point started) const {
+  if (!metrics_) return;
+  const std::string label = subject == 0 ? std::string("none") : std::to_string(subject);
+  const auto outcome = outcome_of(reply);
+  metrics_->request_answered(label, outcome, std::chrono::steady_clock::now() - started);
+  if (places_bet(subject) && outcome != "error")
+    (outcome == "ok" ? metrics_->bets_accepted() : metrics_->bets_refused()).inc();
+}
+
 Reply Dispatcher::dispatch(std::string_view category_name, std::string_view gbk_body,
                            std::string_view peer) const {
+  const auto started = std::chrono::steady_clock::now();
   auto prepared = prepare(category_name, gbk_body, peer);
-  if (auto* reply = std::get_if<Reply>(&prepared)) return std::move(*reply);
-  return run(std::get<Prepared>(prepared), true).value_or(server_error());
+  if (auto* reply = std::get_if<Reply>(&prepared)) {
+    count(0, *reply, started);
+    return std::move(*reply);
+  }
+  auto& job = std::get<Prepared>(prepared);
+  auto reply = run(job, true).value_or(server_error());
+  count(job.request.form.subject_id, reply, started);
+  return reply;
 }
 
 void Dispatcher::dispatch_async(std::string_view category_name, std::string_view gbk_body,
                                 std::string_view peer, Done done) const {
+  const auto started = std::chrono::steady_clock::now();
   auto prepared = prepare(category_name, gbk_body, peer);
-  if (auto* reply = std::get_if<Reply>(&prepared)) return done(std::move(*reply));
+  if (auto* reply = std::get_if<Reply>(&prepared)) {
+    count(0, *reply, started);
+    return done(std::move(*reply));
+  }
   auto job = std::make_shared<Prepared>(std::move(std::get<Prepared>(prepared)));
-  if (auto reply = run(*job, !pool_)) return done(std::move(*reply));
-  auto posted = pool_->post([this, job, done] { done(run(*job, true).value_or(server_error())); });
-  if (!posted) done(server_error());
+  const int subject = job->request.form.subject_id;
+  auto answer = [this, subject, started, done = std::move(done)](Reply reply) {
+    count(subject, reply, started);
+    done(std::move(reply));
+  };
+  if (auto reply = run(*job, !pool_)) return answer(std::move(*reply));
+  auto posted = pool_->post([this, job, answer] { answer(run(*job, true).value_or(server_error())); });
+  if (!posted) answer(server_error());
 }
 
 }  // namespace brindle::server

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
@@ -69,6 +70,9 @@ std::string unsupported_subject_text(int subject_id);
 // The table from SubjectID to its handler. Filled at start-up, then only read, so dispatching needs
 // no lock.
 class WorkerPool;
+namespace operations {
+class Metrics;
+}
 
 class Dispatcher final {
  public:
@@ -94,6 +98,9 @@ class Dispatcher final {
   void set_authentication(AuthenticationStep step) { authenticate_ = std::move(step); }
   // Where requests that need hashing run in dispatch_async; without one they run in place.
   void set_worker_pool(std::shared_ptr<WorkerPool> pool) { pool_ = std::move(pool); }
+  // Where every answer is counted: by subject and outcome with its latency, the bets placed among
+  // them, and the refused sign-ins.
+  void set_metrics(std::shared_ptr<operations::Metrics> metrics) { metrics_ = std::move(metrics); }
 
   // Answers one request: category_name is the endpoint's query string, body the form text in GBK.
   // Every malformed or misfiled request gets a refusal reply; nothing here throws.
@@ -119,10 +126,13 @@ class Dispatcher final {
                                         std::string_view peer) const;
   // Empty when may_hash is false and only a full password check can tell.
   std::optional<Reply> run(Prepared& prepared, bool may_hash) const;
+  // Counts one answer; subject 0 for a request that named none the table knows.
+  void count(int subject, const Reply& reply, std::chrono::steady_clock::time_point started) const;
 
   std::map<int, Entry> handlers_;
   AuthenticationStep authenticate_;
   std::shared_ptr<WorkerPool> pool_;
+  std::shared_ptr<operations::Metrics> metrics_;
 };
 
 }  // namespace brindle::server

@@ -18,6 +18,8 @@
 #include "server/handlers/results_handlers.h"
 #include "server/handlers/session_handlers.h"
 #include "server/handlers/star_handlers.h"
+#include "server/operations/metrics.h"
+#include "server/operations_endpoint.h"
 #include "server/router.h"
 #include "server/storage/private_files.h"
 #include "server/tls_certificate.h"
@@ -31,6 +33,7 @@ Result<std::shared_ptr<const Dispatcher>> make_dispatcher(const ServerServices& 
                                                           std::shared_ptr<WorkerPool> workers) {
   auto dispatcher = std::make_shared<Dispatcher>();
   dispatcher->set_worker_pool(std::move(workers));
+  dispatcher->set_metrics(services.metrics);
   if (auto added = add_session_handlers(*dispatcher, services.config); !added) {
     return Result<std::shared_ptr<const Dispatcher>>::failure(added.error());
   }
@@ -86,6 +89,7 @@ void Server::stop() {
   for (auto& listener : listeners_) listener->halt();
   workers_->stop();
   for (auto& listener : listeners_) listener->stop();
+  if (operations_) operations_->stop();
   if (services_.market) services_.market->stop();
 }
 
@@ -154,6 +158,20 @@ Result<std::unique_ptr<Server>> Server::start(ServerOptions options) {
   auto market = market::Market::open(services.db, options.market);
   if (!market) return Failure::failure(market.error());
   services.market = market.value();
+  services.metrics = std::make_shared<operations::Metrics>();
+  services.metrics->watch_database_pool(
+      [db = std::weak_ptr(services.db)] {
+        auto d = db.lock();
+        return d ? d->use().busy : 0;
+      },
+      [db = std::weak_ptr(services.db)] {
+        auto d = db.lock();
+        return d ? d->use().limit : 0;
+      });
+  services.metrics->watch_clock_holder([m = std::weak_ptr(services.market)] {
+    auto held = m.lock();
+    return held && held->holds_clock();
+  });
 
   auto workers = std::make_shared<WorkerPool>(services.config->hash_threads);
   auto dispatcher = make_dispatcher(services, workers);
@@ -170,12 +188,20 @@ Result<std::unique_ptr<Server>> Server::start(ServerOptions options) {
   auto router =
       std::make_shared<const Router>(dispatcher.value(), services.config, listeners.front()->host(),
                                      std::make_shared<const web::InPlayWeb>(services.db, services.market));
+  std::unique_ptr<HttpListener> operations;
+  if (options.operations) {
+    auto started = start_operations_listener(*options.operations, services, tls);
+    if (!started) return Failure::failure("the operator's pages: " + started.error());
+    operations = std::move(started).value();
+  }
   for (auto& listener : listeners) listener->start(router);
   settle_bets_on_finished_matches(services);
   if (options.market.run_feed) services.market->start();
-  return std::unique_ptr<Server>(new Server(std::move(listeners), std::move(workers),
-                                            std::move(certificate).value(), std::move(tls),
-                                            std::move(services)));
+  auto server = std::unique_ptr<Server>(new Server(std::move(listeners), std::move(workers),
+                                                   std::move(certificate).value(), std::move(tls),
+                                                   std::move(services)));
+  server->operations_ = std::move(operations);
+  return server;
 }
 
 }  // namespace brindle::server

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,8 @@ struct ServerOptions {
   unsigned short port = 0;  // 0 picks a free port
   // Every address to listen on, each with a listener of its own; empty: address and port above.
   std::vector<ListenAddress> listen;
+  // Where /healthz and /metrics answer; nowhere when absent.
+  std::optional<ListenAddress> operations;
   std::filesystem::path data_dir;
   ServerConfig config;
   ListenerLimits limits;
@@ -60,6 +63,8 @@ class Server final {
   // Files that fail a check leave the certificate in use as it is, and the failure says why.
   Result<void> reload_certificate();
   const ServerServices& services() const { return services_; }
+  // The port of the operator's pages, 0 when there are none.
+  unsigned short operations_port() const { return operations_ ? operations_->port() : 0; }
 
   void stop();
 
@@ -73,6 +78,7 @@ class Server final {
   std::shared_ptr<TlsContextHolder> tls_;
   std::mutex reload_mutex_;
   ServerServices services_;
+  std::unique_ptr<HttpListener> operations_;
 };
 
 }  // namespace brindle::server

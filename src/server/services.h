@@ -14,6 +14,9 @@ namespace brindle::server {
 namespace market {
 class Market;
 }
+namespace operations {
+class Metrics;
+}
 namespace accounts {
 class AttemptLimiter;
 class Authenticator;
@@ -43,6 +46,7 @@ struct ServerServices {
   std::shared_ptr<const accounts::Authenticator> authenticator;
   std::filesystem::path data_dir;  // where files beside the database go (the mail outbox)
   AttemptLimiters limiters;
+  std::shared_ptr<operations::Metrics> metrics;  // what /metrics shows; absent: nothing is counted
 };
 
 // Every module's schema steps, in the order they must run (each group adds its list here).

@@ -26,6 +26,7 @@
 #include "server/market/demo_generator.h"
 #include "server/server.h"
 #include "server/services.h"
+#include "support/own_cluster.h"
 #include "support/postgresql_schema.h"
 #include "support/server_process.h"
 #include "support/temp_dir.h"
@@ -195,42 +196,9 @@ TEST(DurabilityUnderLoad, EveryAcknowledgedBetSurvivesTwentyKillsOfTheServerExac
   expect_kept(data_dir, {}, acknowledged);
 }
 
-// A PostgreSQL cluster of the test's own, so that restarting it disturbs no other test. It keeps
-// every commit through its own crash, as a production database must (synchronous_commit=on).
-class OwnCluster {
- public:
-  OwnCluster() {
-    ::chmod(dir_.path().c_str(), 0755);  // its owner, an unprivileged user, must reach the folder
-    folder_ = (dir_.path() / "pg").string();
-    address_ = run("start");
-    while (!address_.empty() && address_.back() == '\n') address_.pop_back();
-  }
-  ~OwnCluster() { run("stop"); }
-  const std::string& address() const { return address_; }
-  void restart() { run("restart"); }
-
- private:
-  std::string run(const std::string& command) {
-    const std::string line =
-        "PG_CLUSTER_OPTIONS='-c fsync=on -c synchronous_commit=on -c full_page_writes=on' " +
-        std::string(BRINDLE_PG_CLUSTER_SCRIPT) + " " + command + " " + folder_ + " 2>&1";
-    FILE* pipe = popen(line.c_str(), "r");
-    if (pipe == nullptr) return {};
-    std::string out;
-    char chunk[256];
-    while (std::fgets(chunk, sizeof chunk, pipe) != nullptr) out += chunk;
-    if (pclose(pipe) != 0 && command != "stop") throw std::runtime_error(command + ": " + out);
-    return out;
-  }
-
-  brindle::testing::TempDir dir_;
-  std::string folder_;
-  std::string address_;
-};
-
 TEST(DurabilityUnderLoad, TheServerOutlivesARestartOfItsDatabaseAndLosesNothingAcknowledged) {
   if (!brindle::testing::on_postgresql()) GTEST_SKIP() << "a database server to restart";
-  OwnCluster cluster;
+  brindle::testing::OwnCluster cluster(BRINDLE_PG_CLUSTER_SCRIPT);
   brindle::testing::TempDir dir;
   const auto data_dir = dir.path() / "server";
   const OpenLine line = prepare(data_dir, cluster.address());
