@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <iostream>
 
+#include "server/operations/log.h"
 #include "server/storage/database.h"
 
 namespace brindle::server::accounts {
@@ -139,7 +139,7 @@ Result<std::optional<std::array<std::int64_t, 4>>> read_row(Connection& connecti
 std::optional<AttemptLimiter::Entry> AttemptLimiter::load_shared(std::string_view key) const {
   auto row = shared_->read([&](Connection& connection) { return read_row(connection, scope_, key); });
   if (!row) {
-    std::cerr << "attempt limits: " << row.error() << std::endl;
+    operations::log::error("attempt limits: " + row.error());
     return std::nullopt;
   }
   if (!row.value()) return std::nullopt;
@@ -184,7 +184,7 @@ AttemptVerdict AttemptLimiter::count_shared(std::string_view key, TimePoint now)
     return entry;
   });
   if (!counted) {
-    std::cerr << "attempt limits: " << counted.error() << std::endl;
+    operations::log::error("attempt limits: " + counted.error());
     return {};
   }
   return verdict(counted.value(), now);
@@ -199,7 +199,7 @@ void AttemptLimiter::clear_shared(std::string_view key, TimePoint now) {
     statement->bind(1, scope_).bind(2, key).bind(3, to_ms(now));
     return statement->run();
   });
-  if (!cleared) std::cerr << "attempt limits: " << cleared.error() << std::endl;
+  if (!cleared) operations::log::error("attempt limits: " + cleared.error());
 }
 
 void AttemptLimiter::prune(TimePoint now) {

@@ -1,7 +1,6 @@
 #include "server/banker/banker_handlers.h"
 
 #include <charconv>
-#include <iostream>
 #include <memory>
 #include <string>
 #include <utility>
@@ -9,6 +8,7 @@
 
 #include "server/banker/banker_store.h"
 #include "server/handlers/para_fields.h"
+#include "server/operations/log.h"
 #include "server/storage/money.h"
 #include "server/storage/timestamp.h"
 
@@ -35,7 +35,7 @@ using storage::money_text;
 Reply refusal(const std::string& text) {
   if (storage::is_database_failure(text) || text.find("SQL") != std::string::npos ||
       text.rfind("cannot ", 0) == 0) {
-    std::cerr << "banker request failed: " << text << std::endl;
+    operations::log::error("banker request failed: " + text);
     return Reply::failure(kResultServerError, std::string(kServerErrorText));
   }
   return Reply::failure(kResultRefused, text);

@@ -1,7 +1,6 @@
 #include "server/handlers/bet_handlers.h"
 
 #include <charconv>
-#include <iostream>
 #include <memory>
 #include <string>
 #include <utility>
@@ -13,6 +12,7 @@
 #include "server/betting/match_settlement.h"
 #include "server/handlers/para_fields.h"
 #include "server/market/market.h"
+#include "server/operations/log.h"
 #include "server/storage/money.h"
 #include "server/storage/timestamp.h"
 
@@ -45,7 +45,7 @@ using storage::money_text;
 Reply refusal(const std::string& text) {
   if (text == betting::kInternalErrorText || storage::is_database_failure(text) ||
       text.find("SQL") != std::string::npos) {
-    std::cerr << "bet request failed: " << text << std::endl;
+    operations::log::error("bet request failed: " + text);
     return Reply::failure(kResultServerError, std::string(kServerErrorText));
   }
   return Reply::failure(kResultRefused, text);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,6 +18,7 @@
 #include "server/members/member_rules.h"
 #include "server/members/member_store.h"
 #include "server/members/password_mail.h"
+#include "server/operations/log.h"
 #include "server/storage/timestamp.h"
 #include "wire/gbk.h"
 
@@ -173,7 +173,8 @@ Reply retrieve_password(const Context& c, const SubjectRequest& r) {
   const auto message = members::password_mail(c.config->mail_from, found.value()->email, user_name,
                                               password.value(), storage::now_unix_seconds());
   if (auto sent = members::deliver_mail(c.config->mail_command, c.outbox, message); !sent) {
-    std::cerr << "password retrieval for account " << found.value()->id << ": " << sent.error() << '\n';
+    operations::log::error("password retrieval for account " + std::to_string(found.value()->id) + ": " +
+                           sent.error());
     return answer;
   }
   auto stored = c.db->transaction([&](Connection& connection) {
@@ -181,7 +182,8 @@ Reply retrieve_password(const Context& c, const SubjectRequest& r) {
                                               storage::now_unix_seconds());
   });
   if (!stored)
-    std::cerr << "password retrieval for account " << found.value()->id << ": " << stored.error() << '\n';
+    operations::log::error("password retrieval for account " + std::to_string(found.value()->id) + ": " +
+                           stored.error());
   return answer;
 }
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <iostream>
 #include <memory>
 #include <optional>
 #include <set>
@@ -15,6 +14,7 @@
 #include "server/accounts/ledger.h"
 #include "server/accounts/withdrawal_check.h"
 #include "server/handlers/para_fields.h"
+#include "server/operations/log.h"
 #include "server/rooms/room_store.h"
 #include "server/storage/money.h"
 #include "server/storage/timestamp.h"
@@ -130,7 +130,7 @@ Reply transfer(const Context& c, const SubjectRequest& r) {
     case Kind::refused:
       return Reply::failure(kResultRefused, std::move(checked.refusal));
     case Kind::failed:
-      std::cerr << "transfer: " << checked.refusal << std::endl;
+      operations::log::error("transfer: " + checked.refusal);
       return server_error();
   }
 
@@ -157,7 +157,7 @@ Reply transfer(const Context& c, const SubjectRequest& r) {
     return {};
   });
   if (!done) {
-    if (refuse.text.empty()) std::cerr << "transfer: " << done.error() << std::endl;
+    if (refuse.text.empty()) operations::log::error("transfer: " + done.error());
     return refuse.reply();
   }
   return Reply::success(std::string(cash_out ? kCashOutDoneText : kTransferDoneText));

@@ -1,7 +1,6 @@
 #include "server/market/market.h"
 
 #include <chrono>
-#include <iostream>
 #include <string>
 #include <utility>
 
@@ -9,6 +8,7 @@
 #include "server/market/market_clock.h"
 #include "server/market/market_store.h"
 #include "server/market/reply_rows.h"
+#include "server/operations/log.h"
 #include "server/storage/database.h"
 #include "server/storage/timestamp.h"
 
@@ -174,7 +174,7 @@ void Market::start() {
     std::string last_failure;
     auto report = [&](const Result<void>& outcome) {
       if (!outcome) {
-        if (outcome.error() != last_failure) std::cerr << "market feed: " << outcome.error() << std::endl;
+        if (outcome.error() != last_failure) operations::log::error("market feed: " + outcome.error());
         last_failure = outcome.error();
       } else {
         last_failure.clear();
@@ -186,12 +186,12 @@ void Market::start() {
       if (holder != holds_clock_.load()) {
         holds_clock_.store(holder);
         if (holder) {
-          std::cerr << "market clock: this server moves the market clock and settles (" << options_.node
-                    << ")" << std::endl;
+          operations::log::info("market clock: this server moves the market clock and settles (" +
+                                options_.node + ")");
         } else {
-          std::cerr << "market clock: this server no longer holds the market clock"
-                    << (clock_lock->failure().empty() ? std::string() : ": " + clock_lock->failure())
-                    << std::endl;
+          operations::log::warning(
+              "market clock: this server no longer holds the market clock" +
+              (clock_lock->failure().empty() ? std::string() : ": " + clock_lock->failure()));
         }
       }
       if (holder) {
