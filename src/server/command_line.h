@@ -22,11 +22,12 @@ struct CommandLine {
   // The operator's certificate and key, both or neither; they override the configuration's.
   std::optional<std::filesystem::path> certificate;
   std::optional<std::filesystem::path> private_key;
+  std::vector<AddressBlock> trusted_proxies;  // replace the configuration's when given
   bool help = false;
 };
 
 // brindle-server [--listen ADDRESS:PORT]... --data-dir DIR [--config FILE] [--database URL]
-//                [--certificate FILE --key FILE] | --help
+//                [--certificate FILE --key FILE] [--trusted-proxy ADDRESS[/PREFIX]]... | --help
 // (each option also as --name=value). args leaves out the program name.
 Result<CommandLine> parse_command_line(std::span<const std::string_view> args);
 

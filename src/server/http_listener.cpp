@@ -19,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include "server/proxy_protocol.h"
 #include "wire/gbk.h"
 
 namespace brindle::server {
@@ -39,6 +40,7 @@ struct Shared {
   std::shared_ptr<const HttpService> service;
   ListenerLimits limits;
   std::shared_ptr<const TlsContextHolder> tls;
+  std::vector<AddressBlock> trusted_proxies;
 };
 
 using Response = http::response<http::string_body>;
@@ -70,12 +72,13 @@ bool is_parse_error(const beast::error_code& ec) {
 template <typename Derived>
 class HttpSession {
  public:
-  HttpSession(beast::flat_buffer buffer, std::shared_ptr<const Shared> shared)
-      : buffer_(std::move(buffer)), shared_(std::move(shared)) {}
+  HttpSession(beast::flat_buffer buffer, std::shared_ptr<const Shared> shared, std::string peer)
+      : buffer_(std::move(buffer)), shared_(std::move(shared)), peer_(std::move(peer)) {}
 
  protected:
   beast::flat_buffer buffer_;
   std::shared_ptr<const Shared> shared_;
+  std::string peer_;  // the client's address: the socket's, or the one a trusted proxy named
 
   void do_read() {
     parser_.emplace();
@@ -117,16 +120,13 @@ class HttpSession {
     auto request = parser_->release();
     const unsigned version = request.version();
     const bool keep_alive = request.keep_alive();
-    beast::error_code ignored;
-    const auto peer =
-        beast::get_lowest_layer(derived().stream()).socket().remote_endpoint(ignored).address().to_string();
     try {
       auto method = request.method_string();
       auto target = request.target();
       // The answer may come from a worker thread: it is sent from this connection's strand.
       shared_->service->route_async(
           Derived::kChannel, std::string_view(method.data(), method.size()),
-          std::string_view(target.data(), target.size()), request.body(), peer,
+          std::string_view(target.data(), target.size()), request.body(), peer_,
           [self = derived().shared_from_this(), version, keep_alive](HttpAnswer answer) {
             asio::dispatch(self->stream().get_executor(),
                            [self, version, keep_alive, answer = std::move(answer)] {
@@ -195,8 +195,9 @@ class PlainSession final : public HttpSession<PlainSession>,
  public:
   static constexpr Channel kChannel = Channel::plain;
 
-  PlainSession(beast::tcp_stream&& stream, beast::flat_buffer buffer, std::shared_ptr<const Shared> shared)
-      : HttpSession(std::move(buffer), std::move(shared)), stream_(std::move(stream)) {}
+  PlainSession(beast::tcp_stream&& stream, beast::flat_buffer buffer, std::shared_ptr<const Shared> shared,
+               std::string peer)
+      : HttpSession(std::move(buffer), std::move(shared), std::move(peer)), stream_(std::move(stream)) {}
 
   void run() { do_read(); }
   beast::tcp_stream& stream() { return stream_; }
@@ -221,8 +222,8 @@ class TlsSession final : public HttpSession<TlsSession>, public std::enable_shar
   static constexpr Channel kChannel = Channel::tls;
 
   TlsSession(beast::tcp_stream&& stream, TlsContextPtr context, beast::flat_buffer buffer,
-             std::shared_ptr<const Shared> shared)
-      : HttpSession(std::move(buffer), std::move(shared)),
+             std::shared_ptr<const Shared> shared, std::string peer)
+      : HttpSession(std::move(buffer), std::move(shared), std::move(peer)),
         context_(std::move(context)),
         stream_(std::move(stream), *context_) {}
 
@@ -277,6 +278,36 @@ class DetectSession final : public std::enable_shared_from_this<DetectSession> {
  private:
   void on_run() {
     stream_.expires_after(shared_->limits.io_timeout);
+    beast::error_code ec;
+    peer_ = stream_.socket().remote_endpoint(ec).address().to_string();
+    if (ec) return;
+    // Only a balancer the operator trusts may name another client; from anyone else a PROXY line
+    // is just the start of a bad request.
+    for (const auto& block : shared_->trusted_proxies) {
+      if (block.contains(peer_)) return read_proxy_header();
+    }
+    detect();
+  }
+
+  // Reads until the buffer holds the whole header; what follows it stays for the detection.
+  void read_proxy_header() {
+    const auto data = buffer_.data();
+    auto header = parse_proxy_header(std::string_view(static_cast<const char*>(data.data()), data.size()));
+    if (header.status == ProxyHeader::Status::malformed) return;  // the connection closes
+    if (header.status == ProxyHeader::Status::complete) {
+      buffer_.consume(header.consumed);
+      if (!header.source.empty()) peer_ = std::move(header.source);
+      return detect();
+    }
+    stream_.async_read_some(buffer_.prepare(512),
+                            [self = shared_from_this()](beast::error_code ec, std::size_t n) {
+                              if (ec) return;
+                              self->buffer_.commit(n);
+                              self->read_proxy_header();
+                            });
+  }
+
+  void detect() {
     beast::async_detect_ssl(stream_, buffer_,
                             beast::bind_front_handler(&DetectSession::on_detect, shared_from_this()));
   }
@@ -284,16 +315,19 @@ class DetectSession final : public std::enable_shared_from_this<DetectSession> {
   void on_detect(beast::error_code ec, bool tls) {
     if (ec) return;
     if (tls) {
-      std::make_shared<TlsSession>(std::move(stream_), shared_->tls->current(), std::move(buffer_), shared_)
+      std::make_shared<TlsSession>(std::move(stream_), shared_->tls->current(), std::move(buffer_), shared_,
+                                   std::move(peer_))
           ->run();
     } else {
-      std::make_shared<PlainSession>(std::move(stream_), std::move(buffer_), shared_)->run();
+      std::make_shared<PlainSession>(std::move(stream_), std::move(buffer_), shared_, std::move(peer_))
+          ->run();
     }
   }
 
   beast::tcp_stream stream_;
   std::shared_ptr<const Shared> shared_;
   beast::flat_buffer buffer_;
+  std::string peer_;
 };
 
 class Acceptor final : public std::enable_shared_from_this<Acceptor> {
@@ -357,6 +391,7 @@ struct HttpListener::Impl {
   ListenerLimits limits;
   std::vector<std::thread> threads;
   std::optional<tcp::acceptor> bound;
+  std::vector<AddressBlock> trusted_proxies;
 
   Impl(std::shared_ptr<const TlsContextHolder> t, ListenerLimits l)
       : tls(std::move(t)), ioc(static_cast<int>(l.threads)), limits(l) {}
@@ -407,13 +442,18 @@ Result<std::unique_ptr<HttpListener>> HttpListener::bind(const std::string& addr
 
 unsigned short HttpListener::port() const { return port_; }
 
+void HttpListener::trust_proxies(std::vector<AddressBlock> proxies) {
+  if (impl_ && impl_->bound) impl_->trusted_proxies = std::move(proxies);
+}
+
 std::string HttpListener::host() const {
   return (v6_ ? "[" + address_ + "]" : address_) + ":" + std::to_string(port_);
 }
 
 void HttpListener::start(std::shared_ptr<const HttpService> service) {
   if (!impl_ || !impl_->bound || !service) return;
-  auto shared = std::make_shared<const Shared>(Shared{std::move(service), impl_->limits, impl_->tls});
+  auto shared = std::make_shared<const Shared>(
+      Shared{std::move(service), impl_->limits, impl_->tls, impl_->trusted_proxies});
   impl_->acceptor = std::make_shared<Acceptor>(impl_->ioc, std::move(*impl_->bound), std::move(shared));
   impl_->bound.reset();
   impl_->acceptor->run();

@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "server/http_service.h"
+#include "server/network_address.h"
 #include "server/router.h"
 #include "server/tls_certificate.h"
 #include "server/tls_context.h"
@@ -54,6 +56,12 @@ class HttpListener final {
   // "127.0.0.1:47443" or "[::1]:47443": how a client names this listener (a wildcard as bound,
   // "0.0.0.0:47443" or "[::]:47443").
   std::string host() const;
+
+  // Connections from these addresses (the operator's load balancers) must begin with a PROXY
+  // header, version 1 or 2, which names the client the service is told of; one without a whole,
+  // well-formed header is closed. Connections from any other address are never read for one. Only
+  // before start().
+  void trust_proxies(std::vector<AddressBlock> proxies);
 
   // Serves requests with the service (the betting Router, or any other); has no effect after stop()
   // or a second time.

@@ -182,6 +182,7 @@ Result<std::unique_ptr<Server>> Server::start(ServerOptions options) {
   for (const auto& address : options.listen) {
     auto listener = HttpListener::bind(address.address, address.port, tls, options.limits);
     if (!listener) return Failure::failure(listener.error());
+    listener.value()->trust_proxies(services.config->trusted_proxies);
     listeners.push_back(std::move(listener).value());
   }
 

@@ -172,6 +172,17 @@ class Parser {
       if (config_.listen.empty()) return "listen is empty";
       return {};
     }
+    if (key == "trusted_proxies") {
+      for (auto item : split_list(value)) {
+        auto block = AddressBlock::parse(item);
+        if (!block)
+          return "trusted_proxies wants addresses or ADDRESS/PREFIX blocks (e.g. 10.0.0.0/8), not '" +
+                 std::string(item) + "'";
+        config_.trusted_proxies.push_back(*block);
+      }
+      if (config_.trusted_proxies.empty()) return "trusted_proxies is empty";
+      return {};
+    }
     if (key == "certificate" || key == "key") {
       if (value.empty()) return key + " is empty";
       (key == "key" ? config_.private_key : config_.certificate) = std::filesystem::path(std::string(value));

@@ -29,6 +29,9 @@ struct ServerConfig {
   // (mode 0600 or stricter); both empty: the self-made pair in the data folder.
   std::filesystem::path certificate;
   std::filesystem::path private_key;
+  // The operator's TCP load balancers: connections from them begin with a PROXY header naming the
+  // client, whose address the sign-in limits then count (see HttpListener::trust_proxies).
+  std::vector<AddressBlock> trusted_proxies;
 
   int version = 100;
   std::string login_notice = "欢迎使用澜川国际体育。";
@@ -67,9 +70,9 @@ struct ServerConfig {
   // per address, and name checks and password retrievals per address: backoff, then a lock (see
   // AttemptPolicy). A name's lock holds only new sign-ins from the address that failed; the
   // account's limit only slows down, or anyone could lock its owner out. An address is shared by
-  // many users (an office, a proxy; on this loopback-only server, everyone), so its limits are
-  // looser and lock nothing unless the operator asks: a lock there would lock out every new
-  // sign-in at once.
+  // many users (an office, a proxy; behind a balancer not named in trusted_proxies, everyone), so its limits
+  // are looser and lock nothing unless the operator asks: a lock there would lock out every new sign-in at
+  // once.
   accounts::AttemptPolicy sign_in_per_name{3, std::chrono::seconds(1), std::chrono::seconds(60), 10,
                                            std::chrono::minutes(15)};
   accounts::AttemptPolicy sign_in_per_account{10, std::chrono::seconds(1), std::chrono::seconds(60), 0,
@@ -101,7 +104,8 @@ struct ServerConfig {
 //               release_dir (a folder signed by sign-release), database (sqlite: or a
 //               postgresql:// address), database_pool (connections, 1 to 256),
 //               listen (ADDRESS:PORT[, ADDRESS:PORT ...], IPv6 in brackets: 0.0.0.0:443, [::]:443),
-//               certificate and key (files, both or neither; relative to the configuration's folder)
+//               certificate and key (files, both or neither; relative to the configuration's folder),
+//               trusted_proxies (ADDRESS[/PREFIX][, ...]: 10.0.0.0/8, 2001:db8::/32, 192.0.2.7)
 //   [servers]   one "text|number" line per server
 //   [proxies]   one "address|port" line per proxy
 //   [room_positions]  one "name|id" line per room position, ids from 100 up; replaces the

@@ -35,6 +35,12 @@ TEST(CommandLine, ReadsListenDataDirAndConfig) {
   ASSERT_TRUE(operator_files.ok()) << operator_files.error();
   EXPECT_EQ(operator_files->certificate, std::filesystem::path("/etc/b/chain.pem"));
   EXPECT_EQ(operator_files->private_key, std::filesystem::path("/etc/b/key.pem"));
+
+  auto proxies = parse({"--data-dir", "d", "--trusted-proxy", "10.0.0.0/8", "--trusted-proxy=2001:db8::7"});
+  ASSERT_TRUE(proxies.ok()) << proxies.error();
+  ASSERT_EQ(proxies->trusted_proxies.size(), 2u);
+  EXPECT_EQ(proxies->trusted_proxies[0].text(), "10.0.0.0/8");
+  EXPECT_EQ(proxies->trusted_proxies[1].text(), "2001:db8::7/128");
 }
 
 TEST(CommandLine, RefusesBadArgumentsClearly) {
@@ -55,6 +61,8 @@ TEST(CommandLine, RefusesBadArgumentsClearly) {
       {{"--data-dir", "d", "--port", "1"}, "unknown option '--port'"},
       {{"--data-dir", "d", "--certificate", "c.pem"}, "--certificate and --key go together"},
       {{"--data-dir", "d", "--key", "k.pem"}, "--certificate and --key go together"},
+      {{"--data-dir", "d", "--trusted-proxy", "10.0.0.0/40"}, "--trusted-proxy wants an address"},
+      {{"--data-dir", "d", "--trusted-proxy", "lb.example"}, "--trusted-proxy wants an address"},
   };
   for (const auto& c : cases) {
     auto line = parse(c.args);

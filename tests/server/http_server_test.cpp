@@ -319,6 +319,47 @@ TEST(HttpListenerService, ServesAServiceOfItsOwn) {
   EXPECT_EQ(TestConnection::tls(port, {}, "127.0.0.2").post("/x?y", "").body, "tls POST /x?y from 127.0.0.2");
 }
 
+// A trusted balancer's PROXY header names the client the service hears of; nobody else's does.
+TEST(HttpListenerService, TakesTheClientFromTheHeadersOfTrustedProxiesOnly) {
+  testing::TempDir dir;
+  auto certificate = ensure_certificate(dir.path());
+  ASSERT_TRUE(certificate.ok()) << certificate.error();
+  auto listener = HttpListener::bind("127.0.0.1", 0, certificate.value(), {});
+  ASSERT_TRUE(listener.ok()) << listener.error();
+  listener.value()->trust_proxies({*AddressBlock::parse("127.0.0.1/32")});
+  listener.value()->start(std::make_shared<const EchoService>());
+  const unsigned short port = listener.value()->port();
+  const std::string v1 = "PROXY TCP4 203.0.113.7 127.0.0.1 56324 443\r\n";
+  const std::string v2 = std::string("\r\n\r\n\0\r\nQUIT\n\x21\x21\x00\x24", 16) + "\x20\x01\x0d\xb8" +
+                         std::string(11, '\0') + "\x01" + std::string(20, '\0');
+
+  probe::ListenerClient plain("127.0.0.1", port, "127.0.0.1");
+  plain.write(v1);
+  EXPECT_EQ(plain.get("/a").body, "plain GET /a from 203.0.113.7");
+  EXPECT_EQ(plain.get("/b").body, "plain GET /b from 203.0.113.7");
+  probe::ListenerClient tls("127.0.0.1", port, "127.0.0.1");
+  tls.write(v2);
+  ASSERT_FALSE(tls.start_tls());
+  EXPECT_EQ(tls.get("/c").body, "tls GET /c from 2001:db8::1");
+
+  // From a trusted address a connection without a whole header is closed unanswered.
+  for (const char* start : {"GET /d HTTP/1.1\r\nHost: x\r\n\r\n",
+                            "PROXY TCP4 203.0.113.7 127.0.0.1 56324\r\nGET /d HTTP/1.1\r\n\r\n"}) {
+    probe::ListenerClient headless("127.0.0.1", port, "127.0.0.1");
+    headless.write(start);
+    EXPECT_EQ(headless.read_until_close(), "") << start;
+  }
+
+  // From any other a PROXY line is a bad request and names nobody.
+  probe::ListenerClient stranger("127.0.0.1", port, "127.0.0.2");
+  stranger.write(v1 + "GET /e HTTP/1.1\r\nHost: x\r\n\r\n");
+  auto refused = stranger.read_until_close();
+  EXPECT_TRUE(refused.starts_with("HTTP/1.1 400")) << refused;
+  EXPECT_EQ(refused.find("203.0.113.7"), std::string::npos);
+  EXPECT_EQ(probe::ListenerClient("127.0.0.1", port, "127.0.0.2").get("/f").body,
+            "plain GET /f from 127.0.0.2");
+}
+
 TEST(ServerStart, DropsAStalledClientAfterTheTimeout) {
   testing::TempDir dir;
   ServerOptions options;

@@ -96,11 +96,16 @@ TEST(ServerConfig, AnEmptyServersSectionIsAnEmptyListNotTheDefault) {
   EXPECT_FALSE(parse_server_config("")->servers.has_value());
 }
 
-TEST(ServerConfig, ListenAddressesInTheirOrder) {
-  auto config = parse_server_config("[server]\nlisten = 0.0.0.0:443, [::]:443,,127.0.0.1:8080\n");
+TEST(ServerConfig, ListenAddressesAndTrustedProxiesInTheirOrder) {
+  auto config = parse_server_config(
+      "[server]\nlisten = 0.0.0.0:443, [::]:443,,127.0.0.1:8080\ntrusted_proxies = 10.0.0.0/8, "
+      "2001:db8::/32\n");
   ASSERT_TRUE(config.ok()) << config.error();
   EXPECT_EQ(config->listen, (std::vector<ListenAddress>{{"0.0.0.0", 443}, {"::", 443}, {"127.0.0.1", 8080}}));
+  ASSERT_EQ(config->trusted_proxies.size(), 2u);
+  EXPECT_EQ(config->trusted_proxies[1].text(), "2001:db8::/32");
   EXPECT_TRUE(parse_server_config("")->listen.empty());
+  EXPECT_TRUE(parse_server_config("")->trusted_proxies.empty());
 }
 
 TEST(ServerConfig, RefusesBadLinesNamingTheLine) {
@@ -139,6 +144,8 @@ TEST(ServerConfig, RefusesBadLinesNamingTheLine) {
       {"[server]\nlisten = ::1:443\n", "line 2: listen wants ADDRESS:PORT entries"},
       {"[server]\nlisten = 0.0.0.0:443, 0.0.0.0\n", "line 2: listen wants ADDRESS:PORT entries"},
       {"[server]\nlisten = ,\n", "line 2: listen is empty"},
+      {"[server]\ntrusted_proxies = 10.0.0.0/8 192.0.2.1\n", "line 2: trusted_proxies wants addresses"},
+      {"[server]\ntrusted_proxies =\n", "line 2: trusted_proxies is empty"},
       {"[server]\ncertificate = c.pem\n", "[server] sets certificate without key"},
       {"[server]\nkey = k.pem\n", "[server] sets key without certificate"},
   };

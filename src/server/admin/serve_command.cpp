@@ -41,6 +41,7 @@ int serve(std::span<const std::string_view> args, CommandContext& context) {
     options.config.private_key = *line->private_key;
   }
   options.listen = listen_addresses(line.value(), options.config.listen);
+  if (!line->trusted_proxies.empty()) options.config.trusted_proxies = line->trusted_proxies;
 
   // Blocked before any worker starts, so only the wait below receives them.
   sigset_t signals;
@@ -83,9 +84,9 @@ Result<void> add_serve_command(SubcommandTable& table) {
       "serve", "run the betting server (the default command)",
       "usage: brindle-server serve [--listen ADDRESS:PORT]... --data-dir DIR [--config FILE] [--database "
       "URL]\n"
-      "                            [--certificate FILE --key FILE]\n"
+      "                            [--certificate FILE --key FILE] [--trusted-proxy ADDRESS[/PREFIX]]...\n"
       "       brindle-server [--listen ADDRESS:PORT]... --data-dir DIR [--config FILE] [--database URL]\n"
-      "                      [--certificate FILE --key FILE]\n\n" +
+      "                      [--certificate FILE --key FILE] [--trusted-proxy ADDRESS[/PREFIX]]...\n\n" +
           std::string(usage_text()).substr(std::string(usage_text()).find("\n\n") + 2),
       serve});
 }
