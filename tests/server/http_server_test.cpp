@@ -278,22 +278,6 @@ TEST(ServerStart, ServesOnWildcardsOfBothFamiliesAtOnce) {
   EXPECT_EQ(over_v6.get(kServerList).status, 200u);
 }
 
-TEST(ServerStart, ServesEveryListenAddress) {
-  testing::TempDir dir;
-  ServerOptions options;
-  options.data_dir = dir.path();
-  options.listen = {{"127.0.0.1", 0}, {"127.0.0.2", 0}};
-  auto server = Server::start(options);
-  ASSERT_TRUE(server.ok()) << server.error();
-  const auto& listeners = server.value()->listeners();
-  ASSERT_EQ(listeners.size(), 2u);
-  EXPECT_EQ(server.value()->url(), "https://" + listeners[0]->host());
-  EXPECT_EQ(server.value()->urls()[1], "https://127.0.0.2:" + std::to_string(listeners[1]->port()));
-  probe::ListenerClient second("127.0.0.2", listeners[1]->port());
-  EXPECT_EQ(second.get(kServerList).status, 200u);
-  EXPECT_EQ(TestConnection::plain(listeners[0]->port()).get(kServerList).status, 200u);
-}
-
 // Any service may stand behind a listener: it hears the channel and the client's address.
 class EchoService final : public HttpService {
  public:
