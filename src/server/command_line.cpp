@@ -9,7 +9,8 @@ Result<CommandLine> fail(std::string text) { return Result<CommandLine>::failure
 
 std::string_view usage_text() {
   return "usage: brindle-server [--listen ADDRESS:PORT]... --data-dir DIR [--config FILE] [--database URL]\n"
-         "                      [--certificate FILE --key FILE] [--trusted-proxy ADDRESS[/PREFIX]]...\n"
+         "                      [--certificate FILE --key FILE] [--operations ADDRESS:PORT]\n"
+         "                      [--trusted-proxy ADDRESS[/PREFIX]]...\n"
          "\n"
          "  --listen ADDRESS:PORT  address and port to serve HTTPS and HTTP on, repeatable: any IPv4 or\n"
          "                         IPv6 address, 0.0.0.0 and [::] for all (IPv6 in brackets, [::1]:47443);\n"
@@ -23,6 +24,9 @@ std::string_view usage_text() {
          "  --certificate FILE     the operator's certificate (PEM, with its chain), with --key; default a\n"
          "                         self-made one in the data folder. SIGHUP reloads it\n"
          "  --key FILE             the certificate's private key, readable by its owner alone (chmod 600)\n"
+         "  --operations ADDRESS:PORT  where /healthz and /metrics answer (for load balancers and\n"
+         "                         Prometheus), and nowhere else; default the configuration's\n"
+         "                         operations, else nowhere\n"
          "  --trusted-proxy ADDRESS[/PREFIX]\n"
          "                         a TCP load balancer in front of this server, repeatable: its\n"
          "                         connections must begin with a PROXY header (v1 or v2), whose client\n"
@@ -52,7 +56,7 @@ Result<CommandLine> parse_command_line(std::span<const std::string_view> args) {
       value = arg.substr(equals + 1);
     }
     if (name != "--listen" && name != "--data-dir" && name != "--config" && name != "--database" &&
-        name != "--certificate" && name != "--key" && name != "--trusted-proxy") {
+        name != "--certificate" && name != "--key" && name != "--operations" && name != "--trusted-proxy") {
       return fail("unknown option '" + std::string(arg) + "'");
     }
     if (!value) {
@@ -66,6 +70,13 @@ Result<CommandLine> parse_command_line(std::span<const std::string_view> args) {
                     std::string(*value) + "'");
       }
       line.listen.push_back(std::move(*address));
+    } else if (name == "--operations") {
+      auto address = parse_listen_address(*value);
+      if (!address) {
+        return fail("--operations wants ADDRESS:PORT (e.g. 127.0.0.1:9464), not '" + std::string(*value) +
+                    "'");
+      }
+      line.operations = std::move(*address);
     } else if (name == "--trusted-proxy") {
       auto block = AddressBlock::parse(*value);
       if (!block) {

@@ -23,11 +23,13 @@ struct CommandLine {
   std::optional<std::filesystem::path> certificate;
   std::optional<std::filesystem::path> private_key;
   std::vector<AddressBlock> trusted_proxies;  // replace the configuration's when given
+  std::optional<ListenAddress> operations;    // where /healthz and /metrics answer
   bool help = false;
 };
 
 // brindle-server [--listen ADDRESS:PORT]... --data-dir DIR [--config FILE] [--database URL]
-//                [--certificate FILE --key FILE] [--trusted-proxy ADDRESS[/PREFIX]]... | --help
+//                [--certificate FILE --key FILE] [--operations ADDRESS:PORT]
+//                [--trusted-proxy ADDRESS[/PREFIX]]... | --help
 // (each option also as --name=value). args leaves out the program name.
 Result<CommandLine> parse_command_line(std::span<const std::string_view> args);
 

@@ -172,6 +172,13 @@ class Parser {
       if (config_.listen.empty()) return "listen is empty";
       return {};
     }
+    if (key == "operations") {
+      auto address = parse_listen_address(value);
+      if (!address)
+        return "operations wants ADDRESS:PORT (e.g. 127.0.0.1:9464), not '" + std::string(value) + "'";
+      config_.operations = std::move(*address);
+      return {};
+    }
     if (key == "trusted_proxies") {
       for (auto item : split_list(value)) {
         auto block = AddressBlock::parse(item);

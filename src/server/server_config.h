@@ -25,6 +25,9 @@ struct ListEntry {
 struct ServerConfig {
   // Where to listen when the command line names no --listen; empty: 127.0.0.1:47443.
   std::vector<ListenAddress> listen;
+  // Where /healthz and /metrics answer when the command line names no --operations; nowhere when
+  // absent.
+  std::optional<ListenAddress> operations;
   // The operator's certificate (PEM, the chain's intermediates after it) and its private key
   // (mode 0600 or stricter); both empty: the self-made pair in the data folder.
   std::filesystem::path certificate;
@@ -104,6 +107,7 @@ struct ServerConfig {
 //               release_dir (a folder signed by sign-release), database (sqlite: or a
 //               postgresql:// address), database_pool (connections, 1 to 256),
 //               listen (ADDRESS:PORT[, ADDRESS:PORT ...], IPv6 in brackets: 0.0.0.0:443, [::]:443),
+//               operations (ADDRESS:PORT of /healthz and /metrics, e.g. 127.0.0.1:9464),
 //               certificate and key (files, both or neither; relative to the configuration's folder),
 //               trusted_proxies (ADDRESS[/PREFIX][, ...]: 10.0.0.0/8, 2001:db8::/32, 192.0.2.7)
 //   [servers]   one "text|number" line per server

@@ -41,6 +41,11 @@ TEST(CommandLine, ReadsListenDataDirAndConfig) {
   ASSERT_EQ(proxies->trusted_proxies.size(), 2u);
   EXPECT_EQ(proxies->trusted_proxies[0].text(), "10.0.0.0/8");
   EXPECT_EQ(proxies->trusted_proxies[1].text(), "2001:db8::7/128");
+
+  auto operations = parse({"--data-dir", "d", "--operations=[::1]:9464"});
+  ASSERT_TRUE(operations.ok()) << operations.error();
+  EXPECT_EQ(operations->operations, (ListenAddress{"::1", 9464}));
+  EXPECT_FALSE(parse({"--data-dir", "d"})->operations);
 }
 
 TEST(CommandLine, RefusesBadArgumentsClearly) {
@@ -63,6 +68,7 @@ TEST(CommandLine, RefusesBadArgumentsClearly) {
       {{"--data-dir", "d", "--key", "k.pem"}, "--certificate and --key go together"},
       {{"--data-dir", "d", "--trusted-proxy", "10.0.0.0/40"}, "--trusted-proxy wants an address"},
       {{"--data-dir", "d", "--trusted-proxy", "lb.example"}, "--trusted-proxy wants an address"},
+      {{"--data-dir", "d", "--operations", "9464"}, "--operations wants ADDRESS:PORT"},
   };
   for (const auto& c : cases) {
     auto line = parse(c.args);

@@ -42,6 +42,7 @@ int serve(std::span<const std::string_view> args, CommandContext& context) {
   }
   options.listen = listen_addresses(line.value(), options.config.listen);
   if (!line->trusted_proxies.empty()) options.config.trusted_proxies = line->trusted_proxies;
+  options.operations = line->operations ? line->operations : options.config.operations;
 
   // Blocked before any worker starts, so only the wait below receives them.
   sigset_t signals;
@@ -52,12 +53,19 @@ int serve(std::span<const std::string_view> args, CommandContext& context) {
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
   std::signal(SIGPIPE, SIG_IGN);
 
+  const auto options_operations = options.operations;
   auto server = Server::start(std::move(options));
   if (!server) {
     context.err << "brindle-server: " << server.error() << '\n';
     return 1;
   }
   for (const auto& url : server.value()->urls()) context.out << "listening on " << url << '\n';
+  if (auto port = server.value()->operations_port(); port != 0) {
+    const auto& at = *options_operations;
+    context.out << "operator's pages on http://"
+                << (at.address.find(':') != std::string::npos ? "[" + at.address + "]" : at.address) << ":"
+                << port << "/healthz and /metrics\n";
+  }
   context.out.flush();
 
   // SIGHUP reloads the certificate, e.g. after the operator renewed it; connections stay up.
@@ -84,9 +92,11 @@ Result<void> add_serve_command(SubcommandTable& table) {
       "serve", "run the betting server (the default command)",
       "usage: brindle-server serve [--listen ADDRESS:PORT]... --data-dir DIR [--config FILE] [--database "
       "URL]\n"
-      "                            [--certificate FILE --key FILE] [--trusted-proxy ADDRESS[/PREFIX]]...\n"
+      "                            [--certificate FILE --key FILE] [--operations ADDRESS:PORT]\n"
+      "                            [--trusted-proxy ADDRESS[/PREFIX]]...\n"
       "       brindle-server [--listen ADDRESS:PORT]... --data-dir DIR [--config FILE] [--database URL]\n"
-      "                      [--certificate FILE --key FILE] [--trusted-proxy ADDRESS[/PREFIX]]...\n\n" +
+      "                      [--certificate FILE --key FILE] [--operations ADDRESS:PORT]\n"
+      "                      [--trusted-proxy ADDRESS[/PREFIX]]...\n\n" +
           std::string(usage_text()).substr(std::string(usage_text()).find("\n\n") + 2),
       serve});
 }
