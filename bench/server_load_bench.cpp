@@ -120,17 +120,19 @@ void drive(unsigned short port, const Target& target, std::chrono::steady_clock:
   beast::get_lowest_layer(stream).socket().shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
 }
 
-LoadFigures load(unsigned short port, const std::function<Target(int)>& target_of) {
+LoadFigures load(const std::function<unsigned short(int)>& port_of,
+                 const std::function<Target(int)>& target_of, int connections = kConnections) {
   const auto until = std::chrono::steady_clock::now() + kRunFor;
-  std::vector<std::vector<double>> latencies(kConnections);
-  std::vector<std::size_t> bytes(kConnections), failures(kConnections);
+  const auto count = static_cast<std::size_t>(connections);
+  std::vector<std::vector<double>> latencies(count);
+  std::vector<std::size_t> bytes(count), failures(count);
   std::vector<std::thread> threads;
   const auto start = std::chrono::steady_clock::now();
-  for (int i = 0; i < kConnections; ++i) {
+  for (int i = 0; i < connections; ++i) {
     const auto at = static_cast<std::size_t>(i);
     threads.emplace_back([&, at, i] {
       const Target target = target_of(i);
-      drive(port, target, until, latencies[at], bytes[at], failures[at]);
+      drive(port_of(i), target, until, latencies[at], bytes[at], failures[at]);
     });
   }
   for (auto& t : threads) t.join();
@@ -144,6 +146,10 @@ LoadFigures load(unsigned short port, const std::function<Target(int)>& target_o
   figures.reply_bytes = bytes.front();
   for (auto f : failures) figures.failures += f;
   return figures;
+}
+
+LoadFigures load(unsigned short port, const std::function<Target(int)>& target_of) {
+  return load([port](int) { return port; }, target_of);
 }
 
 void report(benchmark::State& state, const LoadFigures& figures) {
@@ -191,7 +197,7 @@ struct MarketServer {
   std::unique_ptr<Server> server;
   OpenLine bet_line;
 
-  explicit MarketServer(int engine) {
+  explicit MarketServer(int engine, int accounts = kConnections) {
     std::string address;
     if (engine != kSqlite) {
       cluster = std::make_unique<BenchCluster>(engine == kPostgresql);
@@ -200,7 +206,7 @@ struct MarketServer {
     auto db = brindle::server::open_server_database(dir.path(), address);
     if (!db) throw std::runtime_error(db.error());
     brindle::server::accounts::PasswordHasher hasher(kBenchIterations);
-    for (int i = 0; i < kConnections; ++i) {
+    for (int i = 0; i < accounts; ++i) {
       auto account = db.value()->transaction([&](brindle::server::storage::Connection& c) {
         brindle::server::accounts::NewAccount fresh;
         fresh.user_name = user_of(i);
@@ -248,6 +254,21 @@ struct MarketServer {
     if (!started) throw std::runtime_error(started.error());
     server = std::move(started).value();
   }
+
+  // Another server on the same database, as a node of the same service.
+  std::unique_ptr<Server> another_node() {
+    auto node_dir = std::make_unique<brindle::testing::TempDir>();
+    brindle::server::ServerOptions options;
+    options.data_dir = node_dir->path();
+    options.config.database = cluster ? cluster->address : std::string();
+    options.password_iterations = kBenchIterations;
+    options.market.run_feed = false;
+    auto started = Server::start(std::move(options));
+    if (!started) throw std::runtime_error(started.error());
+    node_dirs.push_back(std::move(node_dir));
+    return std::move(started).value();
+  }
+  std::vector<std::unique_ptr<brindle::testing::TempDir>> node_dirs;
 };
 
 Target market_list_target(int code, int connection = 0) {
@@ -319,6 +340,45 @@ BENCHMARK(BM_AcceptedBets3010)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
+// The same single bets from six connections spread evenly over one, two or three servers on one
+// PostgreSQL database (synchronous_commit=off, as pg-async above), all on this machine.
+constexpr int kNodeConnections = 6;
+std::map<int, double> g_nodes;
+
+void BM_BetsThroughNodes(benchmark::State& state) {
+  const int count = static_cast<int>(state.range(0));
+  static std::unique_ptr<MarketServer> first;
+  if (!first) first = std::make_unique<MarketServer>(kPostgresqlAsync, kNodeConnections);
+  std::vector<std::unique_ptr<Server>> more;
+  for (int i = 1; i < count; ++i) more.push_back(first->another_node());
+  std::vector<unsigned short> ports{first->server->port()};
+  for (const auto& node : more) ports.push_back(node->port());
+  char para[64];
+  std::snprintf(para, sizeof para, "1|%.10lld|%.8lld|1|00000001|000001|0",
+                static_cast<long long>(first->bet_line.selection),
+                static_cast<long long>(first->bet_line.price_milli));
+  LoadFigures figures;
+  for (auto _ : state) {
+    figures = load([&](int connection) { return ports[static_cast<std::size_t>(connection) % ports.size()]; },
+                   [&](int connection) {
+                     return Target{http::verb::post, "/betengine/VTServer220.dll?DATA_TRANS",
+                                   "txtLanguage=1&txtSubjectID=3010&txtUserName=" + user_of(connection) +
+                                       "&txtPwd=" + kPassword + "&txtPara=" + para};
+                   },
+                   kNodeConnections);
+  }
+  report(state, figures);
+  g_nodes[count] = figures.requests_per_second;
+}
+BENCHMARK(BM_BetsThroughNodes)
+    ->ArgName("nodes")
+    ->Arg(1)
+    ->Arg(2)
+    ->Arg(3)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
 // The same TLS stack serving a fixed document (the server list, grown to the size of the 4027
 // code-0 reply): what the listener costs with no work behind it.
 void BM_StaticDocumentOfTheSameSize(benchmark::State& state) {
@@ -378,6 +438,13 @@ int main(int argc, char** argv) {
     }
     std::printf("%-14s %10.0f %10.0f %6.0f%% %12.0f %12.0f %6.0f%%\n", measure.c_str(), sqlite, async,
                 ratio(async, sqlite), full, postgresql, ratio(postgresql, full));
+  }
+  if (!g_nodes.empty()) {
+    std::printf("\n%-14s", "bets/s, nodes");
+    for (const auto& [nodes, figure] : g_nodes) std::printf(" %8d", nodes);
+    std::printf("\n%-14s", "");
+    for (const auto& [nodes, figure] : g_nodes) std::printf(" %8.0f", figure);
+    std::printf("\n");
   }
   return 0;
 }
