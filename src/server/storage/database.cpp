@@ -60,6 +60,8 @@ std::optional<std::string> Database::run_attempts(Access access,
                                                   const std::function<bool(Connection&)>& attempt) {
   if (t_inside_work) return std::string(kNestedTransactionText);
   const int attempts = std::max(1, options_.conflict_attempts);
+  const auto patient_until =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(options_.conflict_patience_ms);
   for (int round = 1;; ++round) {
     auto taken = source_->take(access);
     if (!taken) return taken.error();
@@ -76,7 +78,7 @@ std::optional<std::string> Database::run_attempts(Access access,
       InsideWork inside;
       stood = attempt(connection);
     }
-    const bool again = round < attempts;
+    const bool again = round < attempts || std::chrono::steady_clock::now() < patient_until;
     if (!stood || connection.transaction_failed()) {
       const bool conflict = connection.conflict_failed();
       connection.rollback();

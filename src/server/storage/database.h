@@ -159,8 +159,12 @@ struct DatabaseOptions {
   // PostgreSQL: connections open at most, and how long a piece of work waits for one.
   std::size_t pool_size = 8;
   int pool_wait_ms = 10000;
-  // PostgreSQL: how often a transaction that lost a conflict is run again before the request fails.
+  // PostgreSQL: how often a transaction that lost a conflict is run again before the request fails,
+  // and for how long at least: work that keeps losing to one long transaction (a match's
+  // settlement, which reads and writes every bet on it) goes on trying for that transaction's
+  // length instead of failing within a second.
   int conflict_attempts = 16;
+  int conflict_patience_ms = 5000;
 };
 
 inline constexpr std::string_view kDatabaseFileName = "brindle.db";

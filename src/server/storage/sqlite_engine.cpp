@@ -256,6 +256,7 @@ Result<std::shared_ptr<Database>> Database::open(const std::filesystem::path& fi
   if (!reader) return Failure::failure(reader.error());
   // SQLite has one writer at a time: there is no conflict to run again.
   options.conflict_attempts = 1;
+  options.conflict_patience_ms = 0;
   return std::make_shared<Database>(
       std::make_unique<SqliteSource>(file, std::move(writer).value(), std::move(reader).value()), options);
 }
