@@ -1,7 +1,6 @@
 #include "server/accounts/attempt_limiter.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 
 #include "server/operations/log.h"
@@ -56,26 +55,31 @@ bool AttemptLimiter::expired(const Entry& entry, TimePoint now) const {
          now - entry.window_start >= std::max(policy_.lock_time, policy_.backoff_max);
 }
 
-AttemptVerdict AttemptLimiter::check(std::string_view key) const {
-  const auto now = clock_();
-  if (shared_) {
-    auto entry = load_shared(key);
-    return entry ? verdict(*entry, now) : AttemptVerdict{};
-  }
+std::optional<AttemptLimiter::Entry> AttemptLimiter::find(std::string_view key) const {
+  if (shared_) return load_shared(key);
   std::lock_guard lock(mutex_);
   auto found = entries_.find(std::string(key));
-  return found == entries_.end() ? AttemptVerdict{} : verdict(found->second, now);
+  if (found == entries_.end()) return std::nullopt;
+  return found->second;
+}
+
+AttemptVerdict AttemptLimiter::check(std::string_view key) const {
+  const auto now = clock_();
+  auto entry = find(key);
+  return entry ? verdict(*entry, now) : AttemptVerdict{};
 }
 
 bool AttemptLimiter::has_record(std::string_view key) const {
   const auto now = clock_();
-  if (shared_) {
-    auto entry = load_shared(key);
-    return entry && !expired(*entry, now);
-  }
-  std::lock_guard lock(mutex_);
-  auto found = entries_.find(std::string(key));
-  return found != entries_.end() && !expired(found->second, now);
+  auto entry = find(key);
+  return entry && !expired(*entry, now);
+}
+
+AttemptLimiter::Standing AttemptLimiter::standing(std::string_view key) const {
+  const auto now = clock_();
+  auto entry = find(key);
+  if (!entry) return {};
+  return {verdict(*entry, now), !expired(*entry, now)};
 }
 
 void AttemptLimiter::add_attempt(Entry& entry, TimePoint now) const {
@@ -114,13 +118,12 @@ void AttemptLimiter::clear(std::string_view key) {
   if (found != entries_.end() && clock_() >= found->second.locked_until) entries_.erase(found);
 }
 
-namespace {
-
 using storage::Connection;
 
-Result<std::optional<std::array<std::int64_t, 4>>> read_row(Connection& connection, std::string_view scope,
-                                                            std::string_view key) {
-  using R = Result<std::optional<std::array<std::int64_t, 4>>>;
+Result<std::optional<AttemptLimiter::Entry>> AttemptLimiter::read_shared(Connection& connection,
+                                                                         std::string_view scope,
+                                                                         std::string_view key) {
+  using R = Result<std::optional<Entry>>;
   auto statement = connection.prepare(
       "SELECT counted, window_start, next_allowed, locked_until FROM attempt_limits"
       " WHERE scope = ?1 AND attempt_key = ?2");
@@ -128,36 +131,28 @@ Result<std::optional<std::array<std::int64_t, 4>>> read_row(Connection& connecti
   statement->bind(1, scope).bind(2, key);
   auto row = statement->step();
   if (!row) return R::failure(row.error());
-  if (!row.value()) return std::optional<std::array<std::int64_t, 4>>{};
-  return std::optional<std::array<std::int64_t, 4>>(
-      std::array<std::int64_t, 4>{statement->column_int64(0), statement->column_int64(1),
-                                  statement->column_int64(2), statement->column_int64(3)});
+  if (!row.value()) return std::optional<Entry>{};
+  return std::optional<Entry>(Entry{static_cast<int>(statement->column_int64(0)),
+                                    from_ms(statement->column_int64(1)), from_ms(statement->column_int64(2)),
+                                    from_ms(statement->column_int64(3))});
 }
 
-}  // namespace
-
 std::optional<AttemptLimiter::Entry> AttemptLimiter::load_shared(std::string_view key) const {
-  auto row = shared_->read([&](Connection& connection) { return read_row(connection, scope_, key); });
-  if (!row) {
-    operations::log::error("attempt limits: " + row.error());
+  auto entry = shared_->read([&](Connection& connection) { return read_shared(connection, scope_, key); });
+  if (!entry) {
+    operations::log::error("attempt limits: " + entry.error());
     return std::nullopt;
   }
-  if (!row.value()) return std::nullopt;
-  const auto& v = *row.value();
-  return Entry{static_cast<int>(v[0]), from_ms(v[1]), from_ms(v[2]), from_ms(v[3])};
+  return entry.value();
 }
 
 AttemptVerdict AttemptLimiter::count_shared(std::string_view key, TimePoint now) {
   const bool prune_now = ++shared_counts_ % kPruneEvery == 0;
   const auto keep = std::max(policy_.lock_time, policy_.backoff_max);
   auto counted = shared_->transaction([&](Connection& connection) -> Result<Entry> {
-    auto row = read_row(connection, scope_, key);
-    if (!row) return Result<Entry>::failure(row.error());
-    Entry entry;
-    if (row.value()) {
-      const auto& v = *row.value();
-      entry = Entry{static_cast<int>(v[0]), from_ms(v[1]), from_ms(v[2]), from_ms(v[3])};
-    }
+    auto found = read_shared(connection, scope_, key);
+    if (!found) return Result<Entry>::failure(found.error());
+    Entry entry = found.value().value_or(Entry{});
     add_attempt(entry, now);
     const auto expires = std::max({entry.locked_until, entry.next_allowed, entry.window_start + keep});
     auto write = connection.prepare(

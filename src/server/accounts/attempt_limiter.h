@@ -11,9 +11,12 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "wire/result.h"
+
 namespace brindle::server::storage {
+class Connection;
 class Database;
-}
+}  // namespace brindle::server::storage
 
 namespace brindle::server::accounts {
 
@@ -66,6 +69,12 @@ class AttemptLimiter final {
                  Clock clock = {});
 
   AttemptVerdict check(std::string_view key) const;
+  // check() and has_record() of one key at once, with one look at the counts.
+  struct Standing {
+    AttemptVerdict verdict;
+    bool has_record = false;
+  };
+  Standing standing(std::string_view key) const;
   // Whether the key has counted attempts that have not yet expired (or a lock that holds).
   bool has_record(std::string_view key) const;
   // Counts one attempt (a failure) against the key and returns the verdict for the next one.
@@ -88,7 +97,11 @@ class AttemptLimiter final {
   void add_attempt(Entry& entry, TimePoint now) const;
   void prune(TimePoint now);
 
+  // The key's counts, from this process or the shared table.
+  std::optional<Entry> find(std::string_view key) const;
   // The same against the shared table.
+  static Result<std::optional<Entry>> read_shared(storage::Connection& connection, std::string_view scope,
+                                                  std::string_view key);
   std::optional<Entry> load_shared(std::string_view key) const;
   AttemptVerdict count_shared(std::string_view key, TimePoint now);
   void clear_shared(std::string_view key, TimePoint now);

@@ -162,10 +162,12 @@ AuthenticationOutcome authenticate(const accounts::Authenticator& authenticator,
 
   // Checked for every name, counted only for accounts: names that differ in case share a limit.
   accounts::AttemptVerdict for_name;
-  if (limiters.sign_in_by_name) for_name = limiters.sign_in_by_name->check(name_here);
-  if (for_name.allowed() && limiters.sign_in_by_account && limiters.sign_in_by_name &&
-      limiters.sign_in_by_name->has_record(name_here))
-    for_name = limiters.sign_in_by_account->check(name);
+  if (limiters.sign_in_by_name) {
+    const auto standing = limiters.sign_in_by_name->standing(name_here);
+    for_name = standing.verdict;
+    if (for_name.allowed() && limiters.sign_in_by_account && standing.has_record)
+      for_name = limiters.sign_in_by_account->check(name);
+  }
 
   if (lookup->cached) {
     if (!for_name.allowed()) return refused(accounts::sign_in_refusal(for_name));
