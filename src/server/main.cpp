@@ -4,6 +4,7 @@
 
 #include "server/admin/account_commands.h"
 #include "server/admin/copy_command.h"
+#include "server/admin/fingerprint_command.h"
 #include "server/admin/market_commands.h"
 #include "server/admin/member_commands.h"
 #include "server/admin/release_commands.h"
@@ -24,7 +25,8 @@ int run(int argc, char** argv) {
   // Each group registers its own commands here.
   for (auto added : {admin::add_serve_command(table), admin::add_account_commands(table),
                      admin::add_market_commands(table, settle_on), admin::add_member_commands(table),
-                     admin::add_release_commands(table), admin::add_copy_command(table)}) {
+                     admin::add_release_commands(table), admin::add_copy_command(table),
+                     admin::add_fingerprint_command(table)}) {
     if (!added) {
       std::cerr << "brindle-server: " << added.error() << '\n';
       return 1;

@@ -1,5 +1,6 @@
 #include "server/server.h"
 
+#include <openssl/ssl.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -103,6 +104,12 @@ Result<void> Server::reload_certificate() {
   if (!context) return Result<void>::failure(context.error());
   tls_->replace(std::move(context).value());
   return {};
+}
+
+Result<std::string> Server::key_fingerprint() const {
+  const X509* served = SSL_CTX_get0_certificate(tls_->current()->native_handle());
+  if (served == nullptr) return Result<std::string>::failure("the server has no certificate loaded");
+  return brindle::server::key_fingerprint(*served);
 }
 
 std::vector<std::string> Server::urls() const {

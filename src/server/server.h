@@ -62,6 +62,8 @@ class Server final {
   // them as start() does and serves them to new connections; connections already open keep theirs.
   // Files that fail a check leave the certificate in use as it is, and the failure says why.
   Result<void> reload_certificate();
+  // The key fingerprint (key_fingerprint) of the certificate that new connections are served.
+  Result<std::string> key_fingerprint() const;
   const ServerServices& services() const { return services_; }
   // The port of the operator's pages, 0 when there are none.
   unsigned short operations_port() const { return operations_ ? operations_->port() : 0; }

@@ -3,8 +3,10 @@
 #include <fcntl.h>
 #include <openssl/bio.h>
 #include <openssl/bn.h>
+#include <openssl/err.h>
 #include <openssl/evp.h>
 #include <openssl/pem.h>
+#include <openssl/sha.h>
 #include <openssl/x509.h>
 #include <openssl/x509v3.h>
 #include <sys/stat.h>
@@ -198,6 +200,37 @@ Result<void> check_key_mode(const std::filesystem::path& key) {
 Result<void> check_certificate_files(const CertificateFiles& files) {
   if (auto mode = check_key_mode(files.private_key); !mode) return mode;
   return check_pair(files);
+}
+
+Result<std::string> key_fingerprint(const X509& certificate) {
+  using Failure = Result<std::string>;
+  unsigned char* der = nullptr;
+  const int size = i2d_X509_PUBKEY(X509_get_X509_PUBKEY(&certificate), &der);
+  if (size <= 0) return Failure::failure("cannot encode the certificate's public key");
+  unsigned char digest[SHA256_DIGEST_LENGTH];
+  SHA256(der, static_cast<std::size_t>(size), digest);
+  OPENSSL_free(der);
+  unsigned char text[4 * ((SHA256_DIGEST_LENGTH + 2) / 3) + 1];
+  const int length = EVP_EncodeBlock(text, digest, SHA256_DIGEST_LENGTH);
+  return std::string(reinterpret_cast<const char*>(text), static_cast<std::size_t>(length));
+}
+
+Result<std::string> key_fingerprint(const std::filesystem::path& certificate_file) {
+  using Failure = Result<std::string>;
+  errno = 0;
+  BioPtr bio(BIO_new_file(certificate_file.c_str(), "r"));
+  if (!bio) {
+    const int error = errno;
+    ERR_clear_error();
+    return Failure::failure("cannot read the certificate " + certificate_file.string() +
+                            (error != 0 ? std::string(": ") + std::strerror(error) : std::string{}));
+  }
+  CertPtr cert(PEM_read_bio_X509(bio.get(), nullptr, nullptr, nullptr));
+  if (!cert) {
+    ERR_clear_error();
+    return Failure::failure(certificate_file.string() + " holds no PEM certificate");
+  }
+  return key_fingerprint(*cert);
 }
 
 Result<CertificateFiles> ensure_certificate(const std::filesystem::path& data_dir) {

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <openssl/types.h>
+
 #include <filesystem>
+#include <string>
 
 #include "wire/result.h"
 
@@ -25,5 +28,12 @@ Result<CertificateFiles> ensure_certificate(const std::filesystem::path& data_di
 // writable by its owner alone, the certificate (the first of a chain file) and the key readable
 // and belonging together.
 Result<void> check_certificate_files(const CertificateFiles& files);
+
+// What a client pins of the server: the SHA-256 of the certificate's public key (its DER
+// SubjectPublicKeyInfo) in base64 with padding, 44 characters, as pin-sha256 of HTTP public-key
+// pinning has it. A certificate renewed for the same key keeps it.
+Result<std::string> key_fingerprint(const X509& certificate);
+// The same of a PEM file's certificate, the first of a chain file.
+Result<std::string> key_fingerprint(const std::filesystem::path& certificate_file);
 
 }  // namespace brindle::server

@@ -98,6 +98,43 @@ TEST(TlsCertificate, ValidForAYearAndRenewedForTheSameKeyInItsLastMonth) {
   EXPECT_EQ(testing::read_file(dir / "cert.pem"), issued);
 }
 
+// Made with the openssl tool; its pin as the tool has it:
+//   openssl x509 -pubkey -noout | openssl pkey -pubin -outform der | openssl dgst -sha256 -binary | base64
+constexpr char kToolsCertificate[] =
+    "-----BEGIN CERTIFICATE-----\n"
+    "MIIBiTCCAS+gAwIBAgIUUcl1EVv3YrW9I7fA9gfXyJYR9AYwCgYIKoZIzj0EAwIw\n"
+    "GTEXMBUGA1UEAwwOcGlubmVkLmV4YW1wbGUwIBcNMjYxMjA5MDk0ODU0WhgPMjEy\n"
+    "NjExMTUwOTQ4NTRaMBkxFzAVBgNVBAMMDnBpbm5lZC5leGFtcGxlMFkwEwYHKoZI\n"
+    "zj0CAQYIKoZIzj0DAQcDQgAEfAI8DpmyaCz4T+i2XdezddAZNwQFjuLWY4WzpU+x\n"
+    "OVn4emYMS45Hb68wKxnop6jzeeBWTWN1YTxHBOgpD2y1ZaNTMFEwHQYDVR0OBBYE\n"
+    "FI61rSgjqtO09fFONFrwgxXgko3YMB8GA1UdIwQYMBaAFI61rSgjqtO09fFONFrw\n"
+    "gxXgko3YMA8GA1UdEwEB/wQFMAMBAf8wCgYIKoZIzj0EAwIDSAAwRQIhAM+jIhLJ\n"
+    "YI8jicyt7Qzr1PW0ceJjHrCNJVS+gLdPwE+YAiB4ftxPd4V9dw8OEaqUigvig1f6\n"
+    "saTM/pdQsx75QWST1A==\n"
+    "-----END CERTIFICATE-----\n";
+constexpr char kToolsPin[] = "S1PsTufjPRFU6QzbZ8GJYI2ovQIyz00Ca/d04J2F2yw=";
+
+TEST(KeyFingerprint, IsThePinOfTheFirstCertificatesKeyAndOutlivesARenewal) {
+  testing::TempDir dir;
+  ASSERT_TRUE(ensure_certificate(dir.path()).ok());
+  testing::write_file(dir / "chain.pem",
+                      std::string(kToolsCertificate) + testing::read_file(dir / "cert.pem"));
+  auto tools = key_fingerprint(dir / "chain.pem");
+  ASSERT_TRUE(tools.ok()) << tools.error();
+  EXPECT_EQ(tools.value(), kToolsPin);
+
+  auto own = key_fingerprint(dir / "cert.pem");
+  ASSERT_TRUE(own.ok()) << own.error();
+  EXPECT_EQ(own->size(), 44u);
+  reissue(dir.path(), 5, read_key(dir / "key.pem").get());
+  const auto lapsing = testing::read_file(dir / "cert.pem");
+  auto renewed = ensure_certificate(dir.path());
+  ASSERT_TRUE(renewed.ok()) << renewed.error();
+  ASSERT_TRUE(renewed->renewed);
+  ASSERT_NE(testing::read_file(dir / "cert.pem"), lapsing);
+  EXPECT_EQ(key_fingerprint(dir / "cert.pem").value(), own.value());
+}
+
 TEST(TlsCertificate, NamesLocalhostAndLoopback) {
   testing::TempDir dir;
   auto files = ensure_certificate(dir.path());

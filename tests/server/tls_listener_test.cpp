@@ -65,6 +65,7 @@ TEST_F(OperatorCertificate, AReloadUnderLoadDropsNoRequestAndNewConnectionsGetTh
   EXPECT_FALSE(server.value()->certificate().self_made);
   const unsigned short port = server.value()->port();
   ASSERT_EQ(presented(port), first());
+  EXPECT_EQ(server.value()->key_fingerprint().value(), key_fingerprint(first_ / "cert.pem").value());
 
   constexpr int kClients = 4;
   constexpr int kAfterReload = 20;  // requests each kept-alive connection makes after the reload
@@ -105,6 +106,7 @@ TEST_F(OperatorCertificate, AReloadUnderLoadDropsNoRequestAndNewConnectionsGetTh
   EXPECT_EQ(failures.load(), 0);
   EXPECT_EQ(kept_alive_to_the_end.load(), kClients);
   EXPECT_EQ(presented(port), second());
+  EXPECT_EQ(server.value()->key_fingerprint().value(), key_fingerprint(second_ / "cert.pem").value());
   // The operator's files are served as they are, never rewritten.
   EXPECT_EQ(testing::read_file(cert_file()), testing::read_file(second_ / "cert.pem"));
 }

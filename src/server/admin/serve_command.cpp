@@ -14,6 +14,8 @@
 namespace brindle::server::admin {
 namespace {
 
+constexpr char kFingerprintLabel[] = "key fingerprint (SHA-256 of the public key): ";
+
 int serve(std::span<const std::string_view> args, CommandContext& context) {
   auto line = parse_command_line(args);
   if (!line) {
@@ -60,6 +62,13 @@ int serve(std::span<const std::string_view> args, CommandContext& context) {
     return 1;
   }
   for (const auto& url : server.value()->urls()) context.out << "listening on " << url << '\n';
+  // What the clients pin; an operator publishes it or builds it into the client.
+  auto fingerprint = server.value()->key_fingerprint();
+  if (fingerprint) {
+    context.out << kFingerprintLabel << fingerprint.value() << '\n';
+  } else {
+    context.err << "brindle-server: " << fingerprint.error() << '\n';
+  }
   if (auto port = server.value()->operations_port(); port != 0) {
     const auto& at = *options_operations;
     context.out << "operator's pages on http://"
@@ -76,6 +85,12 @@ int serve(std::span<const std::string_view> args, CommandContext& context) {
     auto reloaded = server.value()->reload_certificate();
     if (reloaded) {
       context.err << "brindle-server: certificate reloaded" << std::endl;
+      // A new key is worth a line of its own: clients that pinned the old one refuse this one.
+      auto now = server.value()->key_fingerprint();
+      if (now && (!fingerprint || now.value() != fingerprint.value())) {
+        context.err << "brindle-server: new " << kFingerprintLabel << now.value() << std::endl;
+        fingerprint = std::move(now);
+      }
     } else {
       context.err << "brindle-server: certificate not reloaded, the old one stays in use: "
                   << reloaded.error() << std::endl;
