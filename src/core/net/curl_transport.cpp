@@ -16,6 +16,7 @@
 #include "core/net/transport_error_text.h"
 #include "core/ports/log_sink.h"
 #include "core/ports/progress_sink.h"
+#include "core/ports/server_key_port.h"
 
 namespace brindle::net {
 
@@ -240,12 +241,11 @@ CurlTransport::CurlTransport() {
   curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
   // A proxy's answer to CONNECT is not the server's reply and must not be judged as one.
   curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
-  // The service's servers run on certificates of their own making: an unknown authority, another
-  // name or a lapsed date are all accepted. Nothing is verified, so no CA bundle is loaded either.
-  curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 0L);
-  curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 0L);
+  // The service's servers run on certificates of their own making, so libcurl's checks would refuse
+  // them; the trust decision takes their place in every handshake.
   curl_easy_setopt(easy, CURLOPT_CAINFO, nullptr);
   curl_easy_setopt(easy, CURLOPT_CAPATH, nullptr);
+  if (auto attached = trust_.attach(easy); !attached) trust_unavailable_ = attached.error();
   curl_easy_setopt(easy, CURLOPT_PREREQFUNCTION, on_prereq);
   curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, on_header);
   curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, on_body);
@@ -265,30 +265,24 @@ Result<Lines> CurlTransport::exchange(const HttpExchange& exchange, ports::Progr
   const RequestGate::Pass pass = RequestGate::try_enter();
   if (!pass) return fail(kRequestInFlightText);
   try {
-    const ProgressScope scope(progress);
-    if (!exchange.connecting_text.empty()) progress.show_text(exchange.connecting_text);
     const std::optional<std::string> url = https_url(exchange.url);
-    if (!url) return fail(kNotHttpsText);
-    if (!handles_) return failure(exchange, CURLE_OUT_OF_MEMORY, "the transport's handles could not be made");
-
-    CURL* easy = handles_->easy;
-    curl_easy_setopt(easy, CURLOPT_URL, url->c_str());
-    if (exchange.has_body) {
-      curl_easy_setopt(easy, CURLOPT_POST, 1L);
-      curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(exchange.body.size()));
-      curl_easy_setopt(easy, CURLOPT_POSTFIELDS, exchange.body.data());
-    } else {
-      curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
+    if (!url) {
+      const ProgressScope scope(progress);
+      if (!exchange.connecting_text.empty()) progress.show_text(exchange.connecting_text);
+      return fail(kNotHttpsText);
     }
-    // Null hands the choice back to the system's configuration, so a proxy named for an earlier
-    // exchange never carries over to the next one on this handle.
-    curl_easy_setopt(easy, CURLOPT_PROXY, exchange.use_proxy ? exchange.proxy.c_str() : nullptr);
-    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(send_timeout_.count()));
-
-    bool may_try_again = false;
-    auto result = perform(exchange, progress, may_try_again);
-    if (result || !may_try_again) return result;
-    return perform(exchange, progress, may_try_again);
+    auto result = attempt(exchange, *url, progress);
+    if (std::string warning = trust_.keys().take_warning(); !warning.empty()) report(exchange, warning);
+    if (result) return result;
+    std::optional<TrustRefusal> refusal = trust_.take_refusal();
+    if (!refusal) return result;
+    // The request never left: the handshake was broken off before it.
+    bool asked = false;
+    if (!trusted_after_refusal(*refusal, exchange, asked))
+      return fail(asked ? not_trusted_text(*refusal) : refusal_text(*refusal));
+    result = attempt(exchange, *url, progress);
+    if (std::optional<TrustRefusal> again = trust_.take_refusal()) return fail(refusal_text(*again));
+    return result;
   } catch (const std::bad_alloc& error) {
     return failure(exchange, CURLE_OUT_OF_MEMORY, error.what());
   } catch (const std::exception& error) {
@@ -296,6 +290,53 @@ Result<Lines> CurlTransport::exchange(const HttpExchange& exchange, ports::Progr
   } catch (...) {
     return failure(exchange, CURLE_ABORTED_BY_CALLBACK, "unknown exception");
   }
+}
+
+bool CurlTransport::trusted_after_refusal(const TrustRefusal& refusal, const HttpExchange& exchange,
+                                          bool& asked) {
+  std::string account = "the certificate was refused";
+  if (!refusal.presented.empty()) account += "; key presented " + refusal.presented;
+  if (!refusal.detail.empty()) account += "; " + refusal.detail;
+  report(exchange, account);
+  const bool changed = refusal.reason == TrustRefusal::Reason::changed_key ||
+                       refusal.reason == TrustRefusal::Reason::changed_built_in_key;
+  if (!changed || key_port_ == nullptr) return false;
+  // A built-in key is only told of; the window offers no choice for it.
+  asked = true;
+  const bool trusted = key_port_->trust_new_key(key_change(refusal));
+  if (!trusted || refusal.reason != TrustRefusal::Reason::changed_key) return false;
+  // Trusted, even when it could not be written down: then for this run alone.
+  if (auto kept = trust_.keys().trust(refusal.endpoint, refusal.presented); !kept)
+    report(exchange, kept.error());
+  return true;
+}
+
+Result<Lines> CurlTransport::attempt(const HttpExchange& exchange, const std::string& url,
+                                     ports::ProgressSink& progress) {
+  const ProgressScope scope(progress);
+  if (!exchange.connecting_text.empty()) progress.show_text(exchange.connecting_text);
+  if (!handles_) return failure(exchange, CURLE_OUT_OF_MEMORY, "the transport's handles could not be made");
+  if (!trust_unavailable_.empty()) return failure(exchange, CURLE_SSL_ENGINE_INITFAILED, trust_unavailable_);
+  if (!trust_.aim(url)) return fail(kNotHttpsText);
+
+  CURL* easy = handles_->easy;
+  curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
+  if (exchange.has_body) {
+    curl_easy_setopt(easy, CURLOPT_POST, 1L);
+    curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(exchange.body.size()));
+    curl_easy_setopt(easy, CURLOPT_POSTFIELDS, exchange.body.data());
+  } else {
+    curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
+  }
+  // Null hands the choice back to the system's configuration, so a proxy named for an earlier
+  // exchange never carries over to the next one on this handle.
+  curl_easy_setopt(easy, CURLOPT_PROXY, exchange.use_proxy ? exchange.proxy.c_str() : nullptr);
+  curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(send_timeout_.count()));
+
+  bool may_try_again = false;
+  auto result = perform(exchange, progress, may_try_again);
+  if (result || !may_try_again) return result;
+  return perform(exchange, progress, may_try_again);
 }
 
 Result<Lines> CurlTransport::failure(const HttpExchange& exchange, CURLcode code, std::string_view detail) {
@@ -370,6 +411,7 @@ Result<Lines> CurlTransport::perform(const HttpExchange& exchange, ports::Progre
   curl_multi_remove_handle(multi, easy);
 
   if (attempt.failure) std::rethrow_exception(attempt.failure);
+  if (trust_.refused()) return fail(kBadStatusText);  // the caller reads the refusal itself
   if (attempt.status_seen && !attempt.status_ok) {
     report(exchange, "the server answered with HTTP status " + std::to_string(attempt.status));
     return fail(kBadStatusText);
