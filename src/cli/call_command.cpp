@@ -10,8 +10,8 @@
 #include <string_view>
 #include <system_error>
 
+#include "cli/client_transport.h"
 #include "cli/json_output.h"
-#include "cli/transport_log.h"
 #include "core/app/stderr_log_sink.h"
 #include "core/betting/parlay_ticket.h"
 #include "core/net/account_status.h"
@@ -712,10 +712,8 @@ int run_call_command(net::ClientContext& context, net::Transport& transport,
 
 int run_call_command(net::ClientContext& context, const std::vector<std::string>& args, std::ostream& out,
                      std::ostream& err) {
-  app::StderrLogSink log(kTransportLogPrefix);
-  net::CurlTransport transport;
-  transport.set_log_sink(&log);
-  return run_call_command(context, transport, args, out, err);
+  ClientTransport transport(context, err);
+  return run_call_command(context, *transport, args, out, err);
 }
 
 int run_parlay_command(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {

@@ -4,7 +4,7 @@
 #include <ctime>
 #include <ostream>
 
-#include "cli/transport_log.h"
+#include "cli/client_transport.h"
 #include "core/accounts/csv_document.h"
 #include "core/accounts/query_range.h"
 #include "core/accounts/records_window_model.h"
@@ -154,10 +154,8 @@ int run_export_command(net::ClientContext& context, net::Transport& transport,
 
 int run_export_command(net::ClientContext& context, const std::vector<std::string>& args, std::ostream& out,
                        std::ostream& err) {
-  app::StderrLogSink log(kTransportLogPrefix);
-  net::CurlTransport transport;
-  transport.set_log_sink(&log);
-  return run_export_command(context, transport, args, out, err);
+  ClientTransport transport(context, err);
+  return run_export_command(context, *transport, args, out, err);
 }
 
 }  // namespace brindle::cli

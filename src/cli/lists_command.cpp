@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "cli/transport_log.h"
+#include "cli/client_transport.h"
 #include "core/app/stderr_log_sink.h"
 #include "core/net/curl_transport.h"
 #include "core/net/server_lists.h"
@@ -16,19 +16,17 @@ int run_lists_command(net::ClientContext& context, const std::vector<std::string
     err << "usage: brindle-cli lists fetch\n";
     return 2;
   }
-  app::StderrLogSink log(kTransportLogPrefix);
-  net::CurlTransport transport;
-  transport.set_log_sink(&log);
+  ClientTransport transport(context, err);
   ports::SilentProgress progress;
   std::string error;
   int status = 0;
-  if (net::server_list_fetch(context, transport, progress, error)) {
+  if (net::server_list_fetch(context, *transport, progress, error)) {
     out << "server list: " << context.server_list.size() << " entries\n";
   } else {
     err << "server list: " << error << "\n";
     status = 1;
   }
-  if (net::proxy_list_fetch(context, transport, progress, error)) {
+  if (net::proxy_list_fetch(context, *transport, progress, error)) {
     out << "proxy list: " << context.proxy_list.size() << " entries\n";
   } else {
     err << "proxy list: " << error << "\n";

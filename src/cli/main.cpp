@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/call_command.h"
+#include "cli/client_transport.h"
 #include "cli/export_command.h"
 #include "cli/lists_command.h"
 #include "cli/notation_commands.h"
@@ -27,6 +28,7 @@ constexpr const char* kUsage =
     "  open-market KIND MATCH STAKE CODE:ODDS,... [--dry-run]   open a market as banker\n"
     "  export statement START END     print the statement window's list as CSV\n"
     "  export records TAB [START END] print a records window tab's list as CSV\n"
+    "  trust HOST:PORT FINGERPRINT    hold that server to this key from now on (after checking it)\n"
     "  help                           list the catalogue's operations\n";
 
 int usage(std::ostream& err) {
@@ -75,6 +77,7 @@ int main(int argc, char** argv) {
   if (command == "explain") return cli::run_explain_command(rest, std::cout, std::cerr);
   if (command == "help") return cli::run_help_command(std::cout);
   if (command == "parlay") return cli::run_parlay_command(rest, std::cout, std::cerr);
+  if (command == "trust") return cli::run_trust_command(context, rest, std::cout, std::cerr);
 
   // The commands that talk to a server read the settings first.
   (void)net::settings_load(context);

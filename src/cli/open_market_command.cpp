@@ -6,7 +6,7 @@
 #include <optional>
 #include <ostream>
 
-#include "cli/transport_log.h"
+#include "cli/client_transport.h"
 #include "core/app/stderr_log_sink.h"
 #include "core/betting/open_market.h"
 #include "core/net/client_context.h"
@@ -148,10 +148,8 @@ int run_open_market_command(net::ClientContext& context, net::Transport& transpo
 
 int run_open_market_command(net::ClientContext& context, const std::vector<std::string>& args,
                             std::ostream& out, std::ostream& err) {
-  app::StderrLogSink log(kTransportLogPrefix);
-  net::CurlTransport transport;
-  transport.set_log_sink(&log);
-  return run_open_market_command(context, transport, args, out, err);
+  ClientTransport transport(context, err);
+  return run_open_market_command(context, *transport, args, out, err);
 }
 
 }  // namespace brindle::cli

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <ostream>
 
-#include "cli/transport_log.h"
+#include "cli/client_transport.h"
 #include "core/app/stderr_log_sink.h"
 #include "core/net/curl_transport.h"
 #include "core/net/request.h"
@@ -34,12 +34,10 @@ int run_request_command(net::ClientContext& context, const std::vector<std::stri
     return 1;
   }
 
-  app::StderrLogSink log(kTransportLogPrefix);
-  net::CurlTransport transport;
-  transport.set_log_sink(&log);
+  ClientTransport transport(context, err);
   ports::SilentProgress progress;
   std::string error;
-  if (!request.send(transport, progress, context.request_context(), error)) {
+  if (!request.send(*transport, progress, context.request_context(), error)) {
     err << error << (error.empty() || error.back() != '\n' ? "\n" : "");
     return 1;
   }

@@ -91,6 +91,36 @@ TEST_F(CliAgainstServer, UnreachableServerReportsTheTransportsText) {
       << result.err;
 }
 
+TEST_F(CliAgainstServer, AServerOnANewKeyIsRefusedUntilTheUserTrustsItWithItsOwnCommand) {
+  ASSERT_EQ(run(dir_, "--ini " + ini() + " request 13002").exit_code, 0);
+  EXPECT_NE(read_file(dir_ / "known_keys.txt").find(host_ + " " + server_->key_fingerprint().value()),
+            std::string::npos);
+
+  // The same address, another data folder: another self-made certificate, another key.
+  const unsigned short port = server_->port();
+  server_->stop();
+  server_.reset();
+  brindle::server::ServerOptions options;
+  options.port = port;
+  options.data_dir = dir_ / "impostor";
+  auto started = brindle::server::Server::start(std::move(options));
+  ASSERT_TRUE(started) << started.error();
+  server_ = std::move(started).value();
+  const std::string key = server_->key_fingerprint().value();
+
+  const auto refused = run(dir_, "--ini " + ini() + " --user demo --password secret request 4001 1");
+  EXPECT_EQ(refused.exit_code, 1);
+  EXPECT_TRUE(refused.out.empty());
+  EXPECT_NE(refused.err.find("brindle-cli trust " + host_ + " " + key), std::string::npos) << refused.err;
+  EXPECT_NE(refused.err.find("没有向服务器 " + host_ + " 发送任何数据"), std::string::npos) << refused.err;
+
+  EXPECT_EQ(run(dir_, "--ini " + ini() + " trust " + host_ + " not-a-key").exit_code, 1);
+  const auto trusted = run(dir_, "--ini " + ini() + " trust " + host_ + " " + key);
+  ASSERT_EQ(trusted.exit_code, 0) << trusted.err;
+  const auto again = run(dir_, "--ini " + ini() + " request 13002");
+  EXPECT_EQ(again.exit_code, 0) << again.err;
+}
+
 TEST_F(CliAgainstServer, ListFetchWritesCachesThatReadBackTheSameLists) {
   brindle::net::ClientContext context;
   context.program_directory = dir_.path();
