@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#include "core/net/tls_trust.h"
+
 namespace brindle::upgrader {
 namespace {
 
@@ -48,9 +50,13 @@ Result<std::string> CurlFetcher::fetch(const std::string& url, std::uint64_t lim
   // A stalled transfer ends instead of hanging the upgrade: under 1 byte/s for a minute.
   curl_easy_setopt(easy.get(), CURLOPT_LOW_SPEED_LIMIT, 1L);
   curl_easy_setopt(easy.get(), CURLOPT_LOW_SPEED_TIME, 60L);
-  curl_easy_setopt(easy.get(), CURLOPT_SSL_VERIFYPEER, 0L);
-  curl_easy_setopt(easy.get(), CURLOPT_SSL_VERIFYHOST, 0L);
+  net::TlsTrust trust(keys_);
+  if (auto attached = trust.attach(easy.get()); !attached)
+    return Failure::failure(url + ": " + attached.error());
+  if (!trust.aim(url)) return Failure::failure(url + ": not an https:// address of a server");
   const CURLcode code = curl_easy_perform(easy.get());
+  // Nothing was asked of a server the client does not trust; say why in the client's words.
+  if (auto refusal = trust.take_refusal()) return Failure::failure(url + ": " + net::refusal_text(*refusal));
   if (sink.too_large) return Failure::failure(url + ": larger than expected");
   if (code != CURLE_OK) return Failure::failure(url + ": " + (error[0] ? error : curl_easy_strerror(code)));
   return std::move(sink.bytes);

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <iostream>
+#include <memory>
 #include <string_view>
 
 #include "core/app/upgrade_log.h"
@@ -55,7 +56,8 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  up::CurlFetcher fetcher;
+  up::CurlFetcher fetcher(std::make_shared<brindle::net::ServerKeys>(
+      brindle::net::built_in_pins(), brindle::net::ServerKeys::file_in(request->program_directory)));
   const up::UpgradeOutcome outcome = up::run_upgrade(request.value(), kPublicKey, fetcher);
   if (outcome.ok) {
     std::cout << "brindle-upgrader: version " << outcome.version << " installed\n";

@@ -14,6 +14,7 @@
 #include "core/app/upgrade_log.h"
 #include "core/net/client_context.h"
 #include "core/net/curl_transport.h"
+#include "core/net/server_keys.h"
 #include "core/net/settings.h"
 #include "core/net/version_check.h"
 #include "core/ports/message_port.h"
@@ -188,4 +189,16 @@ TEST_F(UpgradeAgainstServer, ABadSignatureInstallsNothing) {
   EXPECT_EQ(read_file(client() / "started"), "100\n");
   EXPECT_NE(brindle::app::take_upgrade_failure(client()).value_or("").find("没有安装任何文件"),
             std::string::npos);
+}
+
+TEST_F(UpgradeAgainstServer, AServerOnAnotherKeyThanTheClientHoldsIsRefusedAndNothingInstalled) {
+  const std::string server = "127.0.0.1:" + std::to_string(server_->port());
+  write_file(client() / "known_keys.txt", std::string(brindle::net::kKnownKeysHeader) + "\n" + server +
+                                              " 47DEQpj8HBSa+/TImW+5JCeuQeRkm5NMpJWZG3hSuFU=\n");
+  EXPECT_EQ(hand_over(), 1);
+  EXPECT_NE(read_file(upgrader_output()).find("出示的证书密钥与上次记住的不同"), std::string::npos)
+      << read_file(upgrader_output());
+  EXPECT_EQ(read_file(client() / "brindle"), client_script("100"));
+  EXPECT_FALSE(fs::exists(client() / "upgrade" / "upgrade.log"));
+  EXPECT_NE(brindle::app::take_upgrade_failure(client()).value_or("").find(server), std::string::npos);
 }
