@@ -200,6 +200,8 @@ ServerKeys::ServerKeys(BuiltInPins built_in, std::filesystem::path file)
     : built_in_(std::move(built_in)), file_(std::move(file)) {}
 
 std::filesystem::path ServerKeys::file_in(const std::filesystem::path& program_directory) {
+  // No folder known: keys for this run only, never a file in whatever folder the program runs in.
+  if (program_directory.empty()) return {};
   return program_directory / kKnownKeysFileName;
 }
 

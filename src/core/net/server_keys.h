@@ -67,7 +67,7 @@ struct KeyJudgement {
 class ServerKeys {
  public:
   ServerKeys(BuiltInPins built_in, std::filesystem::path file);
-  // The client's own: this build's built-in keys and the file beside the settings.
+  // The client's own file beside the settings; none (this run only) when the folder is not known.
   static std::filesystem::path file_in(const std::filesystem::path& program_directory);
 
   KeyJudgement judge(const std::string& endpoint, const std::string& fingerprint);
