@@ -19,6 +19,7 @@
 #include "core/net/client_context.h"
 #include "core/net/curl_transport.h"
 #include "core/net/network_card_address.h"
+#include "core/net/server_keys.h"
 #include "gui/app/application_icon.h"
 #include "gui/app/desktop_shell.h"
 #include "gui/app/main_window.h"
@@ -29,6 +30,7 @@
 #include "gui/net/login_window.h"
 #include "gui/net/progress_window.h"
 #include "gui/net/proxy_settings_window.h"
+#include "gui/net/server_key_window.h"
 #include "gui/ui/message_window.h"
 #include "gui/ui/skinned_frame.h"
 
@@ -88,8 +90,17 @@ int main(int argc, char** argv) {
   gui::set_application_icon(context.program_directory);
 
   app::StderrLogSink transport_log("brindle: transport: ");
+  // Asked when a server presents another key than the one held for it; before the transport, which
+  // asks it for as long as it lives.
+  gui::ServerKeyWindowPort server_key_window_port;
+  // The client's own keys: those built in and those learned, in the file beside the settings. The
+  // embedded pages of the server are held to the same.
+  const auto server_keys = std::make_shared<net::ServerKeys>(
+      net::built_in_pins(), net::ServerKeys::file_in(context.program_directory));
   net::CurlTransport transport;
   transport.set_log_sink(&transport_log);
+  transport.set_server_keys(server_keys);
+  transport.set_key_port(&server_key_window_port);
   gui::ProgressWindow progress;
   gui::MessageWindowPort messages;
   gui::SplashWindow splash;
@@ -98,7 +109,7 @@ int main(int argc, char** argv) {
   gui::LoginWindow login({context, transport, progress, messages, &proxy_settings});
   proxy_settings.set_parent(&login);
   gui::DesktopShell shell;
-  gui::MainWindowPortImpl main_window(context, transport, messages, splash, progress, shell);
+  gui::MainWindowPortImpl main_window(context, transport, messages, splash, progress, shell, server_keys);
   gui::CustomerServiceWindowPortImpl customer_service(context, transport, progress, messages);
   if (!screenshot.isEmpty()) screenshot_login_window(login, screenshot);
 

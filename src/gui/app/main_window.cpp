@@ -405,7 +405,8 @@ void MainWindow::reject() {
 }
 
 void MainWindowPortImpl::run(bool private_room) {
-  HallPages halls({context_, transport_, progress_, messages_, shell_, app::skin_folder(context_)});
+  HallPages halls(
+      {context_, transport_, progress_, messages_, shell_, app::skin_folder(context_), true, server_keys_});
   auto hall_page = [&halls](int page, QWidget* parent) { return halls.make_page(page, parent); };
   MainWindow window({context_, transport_, progress_, messages_, shell_, hall_page, {}, {}});
   halls.set_owner(&window);

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <utility>
 
 #include "core/app/main_window_model.h"
 #include "core/ports/main_window_port.h"
@@ -18,6 +19,7 @@ class QMenu;
 
 namespace brindle::net {
 struct ClientContext;
+class ServerKeys;
 class Transport;
 }  // namespace brindle::net
 
@@ -113,14 +115,18 @@ class MainWindow final : public QDialog, public ports::MainWindowView {
 
 class MainWindowPortImpl final : public ports::MainWindowPort {
  public:
+  // `server_keys`: the keys the requests are held to, which the embedded pages of the server are held
+  // to as well.
   MainWindowPortImpl(net::ClientContext& context, net::Transport& transport, ports::MessagePort& messages,
-                     ports::SplashPort& splash, ProgressWindow& progress, ports::ShellPort& shell)
+                     ports::SplashPort& splash, ProgressWindow& progress, ports::ShellPort& shell,
+                     std::shared_ptr<net::ServerKeys> server_keys)
       : context_(context),
         transport_(transport),
         messages_(messages),
         splash_(splash),
         progress_(progress),
-        shell_(shell) {}
+        shell_(shell),
+        server_keys_(std::move(server_keys)) {}
   void run(bool private_room) override;
 
  private:
@@ -130,6 +136,7 @@ class MainWindowPortImpl final : public ports::MainWindowPort {
   ports::SplashPort& splash_;
   ProgressWindow& progress_;
   ports::ShellPort& shell_;
+  std::shared_ptr<net::ServerKeys> server_keys_;
 };
 
 }  // namespace brindle::gui

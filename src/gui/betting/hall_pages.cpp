@@ -47,7 +47,8 @@ HallPages::HallPages(Services services)
       });
   windows_.set_results_opener([this] { run_results_window(session_, services_.messages, owner_); });
   windows_.set_in_play_web([this](const std::string& token) {
-    InPlayWebWindow window(services_.context.current_server, token, services_.advertisement, owner_);
+    InPlayWebWindow window(services_.context.current_server, token, services_.advertisement,
+                           services_.server_keys, owner_);
     window.exec();
   });
 }
@@ -105,7 +106,8 @@ QWidget* HallPages::make_page(int page, QWidget* parent) {
            [this] { windows_.open_bet_records(); },
            [this] { windows_.open_results(); },
            {},
-           services_.advertisement},
+           services_.advertisement,
+           services_.server_keys},
           parent);
       games->open();
       return games;

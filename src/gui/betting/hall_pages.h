@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <filesystem>
 #include <functional>
+#include <memory>
 
 #include "core/betting/in_play_ticket.h"
 #include "core/ports/frame_port.h"
@@ -18,6 +19,7 @@
 #include "gui/ui/qt_clock.h"
 
 namespace brindle::net {
+class ServerKeys;
 class Transport;
 struct ClientContext;
 }  // namespace brindle::net
@@ -108,6 +110,8 @@ class HallPages final {
     ports::ShellPort& shell;
     std::filesystem::path skin_folder;
     bool advertisement = true;
+    // The keys the requests are held to, for the embedded pages of the server.
+    std::shared_ptr<net::ServerKeys> server_keys = nullptr;
   };
 
   explicit HallPages(Services services);

@@ -5,6 +5,7 @@
 #include <QShortcut>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "core/betting/in_play_web_page.h"
 #include "gui/ui/server_certificate.h"
@@ -25,7 +26,8 @@ constexpr char kNoBrowserText[] = "本客户端没有内嵌浏览器，无法打
 }  // namespace
 
 InPlayWebWindow::InPlayWebWindow(const std::string& current_server, const std::string& web_token,
-                                 bool embedded_browser, QWidget* parent)
+                                 bool embedded_browser, std::shared_ptr<net::ServerKeys> server_keys,
+                                 QWidget* parent)
     : QDialog(parent) {
   setObjectName("inPlayWebWindow");
   setWindowTitle(QString::fromUtf8(kTitle));
@@ -41,7 +43,8 @@ InPlayWebWindow::InPlayWebWindow(const std::string& current_server, const std::s
   if (embedded_browser) {
     auto* view = new QWebEngineView(this);
     view->setObjectName("inPlayWebView");
-    accept_current_server_certificate(view->page(), [current_server] { return current_server; });
+    accept_current_server_certificate(
+        view->page(), [current_server] { return current_server; }, std::move(server_keys));
     QWebEngineHttpRequest request = QWebEngineHttpRequest::postRequest(QUrl(address_), {});
     request.setHeader("Content-Type", "application/x-www-form-urlencoded");
     request.setPostData(QByteArray::fromStdString(page.form_body));
@@ -52,6 +55,7 @@ InPlayWebWindow::InPlayWebWindow(const std::string& current_server, const std::s
   }
 #else
   (void)embedded_browser;
+  (void)server_keys;
 #endif
   if (browser_ == nullptr) {
     auto* text = new QLabel(QString::fromUtf8(kNoBrowserText), this);

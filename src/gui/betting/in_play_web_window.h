@@ -2,9 +2,14 @@
 
 #include <QDialog>
 #include <QString>
+#include <memory>
 #include <string>
 
 class QWidget;
+
+namespace brindle::net {
+class ServerKeys;
+}
 
 namespace brindle::gui {
 
@@ -15,8 +20,9 @@ namespace brindle::gui {
 class InPlayWebWindow final : public QDialog {
   Q_OBJECT
  public:
+  // The page is held to `server_keys`, the keys the client's requests are held to.
   InPlayWebWindow(const std::string& current_server, const std::string& web_token, bool embedded_browser,
-                  QWidget* parent = nullptr);
+                  std::shared_ptr<net::ServerKeys> server_keys = nullptr, QWidget* parent = nullptr);
 
   QString address() const { return address_; }
   // The embedded browser, or nothing when the window shows the line instead.

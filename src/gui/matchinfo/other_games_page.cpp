@@ -110,7 +110,8 @@ OtherGamesPage::OtherGamesPage(Services services, QWidget* parent)
 #if defined(BRINDLE_HAVE_WEBENGINE)
   if (services_.web_engine) {
     auto* view = new QWebEngineView(this);
-    accept_current_server_certificate(view->page(), [this] { return services_.context.current_server; });
+    accept_current_server_certificate(
+        view->page(), [this] { return services_.context.current_server; }, services_.server_keys);
     browser_ = view;
     web_view_ = true;
   }

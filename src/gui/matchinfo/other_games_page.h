@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "core/matchinfo/other_games.h"
@@ -32,6 +33,8 @@ class OtherGamesPage final : public QWidget, public MainWindowPage, public match
     std::function<void()> end_client;
     // Tests show the address as a link instead of loading it.
     bool web_engine = true;
+    // The keys the client's requests are held to; the page is held to them too.
+    std::shared_ptr<net::ServerKeys> server_keys = nullptr;
   };
 
   OtherGamesPage(Services services, QWidget* parent = nullptr);
