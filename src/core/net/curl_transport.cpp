@@ -301,10 +301,17 @@ bool CurlTransport::trusted_after_refusal(const TrustRefusal& refusal, const Htt
   const bool changed = refusal.reason == TrustRefusal::Reason::changed_key ||
                        refusal.reason == TrustRefusal::Reason::changed_built_in_key;
   if (!changed || key_port_ == nullptr) return false;
-  // A built-in key is only told of; the window offers no choice for it.
   asked = true;
+  // The sign-in tries the configured servers and proxies in turn, often the same server again: a key
+  // the user has turned down is not put to him again in this run.
+  const auto answered = std::make_pair(refusal.endpoint, refusal.presented);
+  if (declined_.count(answered) != 0) return false;
+  // A built-in key is only told of; the window offers no choice for it.
   const bool trusted = key_port_->trust_new_key(key_change(refusal));
-  if (!trusted || refusal.reason != TrustRefusal::Reason::changed_key) return false;
+  if (!trusted || refusal.reason != TrustRefusal::Reason::changed_key) {
+    declined_.insert(answered);
+    return false;
+  }
   // Trusted, even when it could not be written down: then for this run alone.
   if (auto kept = trust_.keys().trust(refusal.endpoint, refusal.presented); !kept)
     report(exchange, kept.error());

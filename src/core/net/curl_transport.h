@@ -5,8 +5,10 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/net/tls_trust.h"
@@ -68,6 +70,7 @@ class CurlTransport final : public Transport {
   TlsTrust trust_{std::make_shared<ServerKeys>(built_in_pins(), std::filesystem::path())};
   std::string trust_unavailable_;
   ports::ServerKeyPort* key_port_ = nullptr;
+  std::set<std::pair<std::string, std::string>> declined_;  // endpoint, key turned down in this run
   std::unique_ptr<Handles> handles_;
   std::chrono::milliseconds send_timeout_ = kDefaultTimeout;
   std::chrono::milliseconds receive_timeout_ = kDefaultTimeout;

@@ -104,8 +104,9 @@ ports::ServerKeyChange key_change(const TrustRefusal& refusal) {
 
 std::string not_trusted_text(const TrustRefusal& refusal) {
   return "没有向服务器 " + refusal.endpoint + " 发送任何数据：" +
-         (refusal.reason == TrustRefusal::Reason::changed_built_in_key ? "它的证书密钥不是客户端内置的密钥。"
-                                                                       : "它的证书密钥已改变，未被信任。");
+         (refusal.reason == TrustRefusal::Reason::changed_built_in_key
+              ? "它的证书密钥不是客户端内置的密钥。"
+              : "它的证书密钥已改变，未被信任（重新启动客户端后可再次选择）。");
 }
 
 TlsTrust::TlsTrust(std::shared_ptr<ServerKeys> keys) : keys_(std::move(keys)) {}
