@@ -85,7 +85,7 @@ std::string refusal_text(const TrustRefusal& refusal) {
     case TrustRefusal::Reason::undecidable:
       break;
   }
-  return refusal.detail + "\n为安全起见，没有向服务器 " + server +
+  return refusal.detail + "。\n为安全起见，没有向服务器 " + server +
          " 发送任何数据。请检查该文件，或删除它后重新连接（删除后，各服务器的密钥将在下次连接时重新记住）。";
 }
 
