@@ -27,7 +27,7 @@ constexpr const char* kUsage =
     "  parlay quote PRICE,... MASK:STAKE,... [CURRENCY]   print a parlay's total stake and payout\n"
     "  open-market KIND MATCH STAKE CODE:ODDS,... [--dry-run]   open a market as banker\n"
     "  export statement START END     print the statement window's list as CSV\n"
-    "  export records TAB [START END] print a records window tab's list as CSV\n"
+    "  export records TAB [START END]  print a records window tab's list as CSV\n"
     "  trust HOST:PORT FINGERPRINT    hold that server to this key from now on (after checking it)\n"
     "  help                           list the catalogue's operations\n";
 
@@ -62,6 +62,9 @@ int main(int argc, char** argv) {
       context.password = args[++i];
     } else if (a == "--help" || a == "-h") {
       std::cout << kUsage;
+      return 0;
+    } else if (a == "--version") {
+      std::cout << "brindle-cli " BRINDLE_VERSION "\n";
       return 0;
     } else if (a.rfind("--", 0) == 0) {
       std::cerr << "brindle-cli: unknown or incomplete option " << a << "\n";
