@@ -33,6 +33,10 @@ int run(int argc, char** argv) {
     }
   }
   std::vector<std::string_view> args(argv + 1, argv + argc);
+  if (args.size() == 1 && args.front() == "--version") {
+    std::cout << "brindle-server " BRINDLE_VERSION "\n";
+    return 0;
+  }
   admin::CommandContext context{std::cout, std::cerr, &std::cin};
   return table.run(args, context);
 }
