@@ -11,6 +11,7 @@
 #include <clocale>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/app/program_directory.h"
@@ -54,10 +55,34 @@ void screenshot_login_window(brindle::gui::LoginWindow& login, const QString& pa
   timer->start(1000);
 }
 
+constexpr const char* kUsage =
+    "usage: brindle [--screenshot FILE] [QT-OPTION...]\n"
+    "\n"
+    "The desktop client of the 澜川国际 betting service: sign-in, football and basketball odds, bets,\n"
+    "records and statements.\n"
+    "\n"
+    "  --screenshot FILE  once the Login window is up, save a picture of it as FILE (and one of the\n"
+    "                     whole screen beside it) and leave\n"
+    "  -platform NAME     Qt's platform plugin: xcb, wayland or offscreen (also QT_QPA_PLATFORM)\n"
+    "  --help             show this text\n"
+    "  --version          show the version\n";
+
 }  // namespace
 
 int main(int argc, char** argv) {
   using namespace brindle;
+  // Answered before Qt starts, so that they need no display.
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (argument == "--help" || argument == "-h") {
+      std::cout << kUsage;
+      return 0;
+    }
+    if (argument == "--version") {
+      std::cout << "brindle " BRINDLE_VERSION "\n";
+      return 0;
+    }
+  }
   gui::decide_web_sandbox(geteuid() == 0, std::cerr);
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);  // the web engine's pages need it
   QApplication application(argc, argv);
