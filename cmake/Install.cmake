@@ -5,7 +5,8 @@
 #                           program file, so this folder must be the user's own.
 #   <prefix>/bin/           brindle and brindle-cli as links into the Program directory (both find it
 #                           through /proc/self/exe, which names the real file), and brindle-server.
-#   <prefix>/share/applications/brindle.desktop, <prefix>/share/icons/hicolor/*/apps/brindle.png
+#   <prefix>/share/applications/brindle.desktop, <prefix>/share/icons/hicolor/*/apps/brindle.png,
+#   <prefix>/share/man/man{1,8}/ the manual pages.
 # The Program directory sits in lib/, not share/: it holds programs, and share/ is for
 # architecture-independent data.
 set(BRINDLE_PROGRAM_DIR lib/brindle)
@@ -75,6 +76,9 @@ foreach(program IN LISTS brindle_links)
   file(CREATE_LINK ../${BRINDLE_PROGRAM_DIR}/${program} ${PROJECT_BINARY_DIR}/packaging/bin/${program} SYMBOLIC)
   install(FILES ${PROJECT_BINARY_DIR}/packaging/bin/${program} DESTINATION bin)
 endforeach()
+
+# Manual pages of the programs.
+include(${PROJECT_SOURCE_DIR}/cmake/ManPages.cmake)
 
 # `cpack` in a build folder: a .tar.gz of the same tree, to unpack into the prefix (tar -C ~/.local).
 # No .deb: a system package would put the Program directory where its users cannot write.

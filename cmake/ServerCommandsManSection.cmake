@@ -1,0 +1,37 @@
+# cmake -DPROGRAM=brindle-server -DOUTPUT=FILE -P ServerCommandsManSection.cmake: a help2man include
+# with a COMMANDS section holding each command's --help, in the order the overview lists them.
+execute_process(COMMAND ${PROGRAM} --help OUTPUT_VARIABLE overview RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "${PROGRAM} --help failed")
+endif()
+string(REGEX REPLACE "^.*\ncommands:\n" "" listed "${overview}")
+string(REGEX MATCHALL "[^\n]+" lines "${listed}")
+set(names)
+foreach(line IN LISTS lines)
+  if(line MATCHES "^  ([a-z][a-z0-9-]*)  ")
+    list(APPEND names ${CMAKE_MATCH_1})
+  endif()
+endforeach()
+
+# Text set as it is printed: roff's escape character escaped, dashes as minus signs (so that the
+# options are copied as typed), and a line that would start with a control character kept from being one.
+function(roff_literal text out)
+  string(REPLACE "\\" "\\e" text "${text}")
+  string(REPLACE "-" "\\-" text "${text}")
+  string(REGEX REPLACE "(^|\n)([.'])" "\\1\\\\&\\2" text "${text}")
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
+set(section "[COMMANDS]\n")
+foreach(name IN LISTS names)
+  execute_process(COMMAND ${PROGRAM} ${name} --help OUTPUT_VARIABLE usage RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "${PROGRAM} ${name} --help failed")
+  endif()
+  roff_literal("${usage}" usage)
+  string(APPEND section ".SS ${name}\n.nf\n${usage}.fi\n")
+endforeach()
+if(NOT names)
+  message(FATAL_ERROR "${PROGRAM} --help lists no commands")
+endif()
+file(WRITE ${OUTPUT} "${section}")
