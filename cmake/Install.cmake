@@ -6,7 +6,7 @@
 #   <prefix>/bin/           brindle and brindle-cli as links into the Program directory (both find it
 #                           through /proc/self/exe, which names the real file), and brindle-server.
 #   <prefix>/share/applications/brindle.desktop, <prefix>/share/icons/hicolor/*/apps/brindle.png,
-#   <prefix>/share/man/man{1,8}/ the manual pages.
+#   <prefix>/share/man/man{1,8}/ the manual pages, <prefix>/share/doc/brindle/ copyright and changelog.
 # The Program directory sits in lib/, not share/: it holds programs, and share/ is for
 # architecture-independent data.
 set(BRINDLE_PROGRAM_DIR lib/brindle)
@@ -77,17 +77,61 @@ foreach(program IN LISTS brindle_links)
   install(FILES ${PROJECT_BINARY_DIR}/packaging/bin/${program} DESTINATION bin)
 endforeach()
 
-# Manual pages of the programs.
+# Manual pages, the copyright and the package's changelog (gzipped as Debian wants it).
 include(${PROJECT_SOURCE_DIR}/cmake/ManPages.cmake)
+set(BRINDLE_PACKAGE_MAINTAINER "Brindle maintainers <maintainers@users.noreply.c-seed-f75f09da.example>"
+    CACHE STRING "The .deb's Maintainer: NAME <ADDRESS>")
+set(BRINDLE_PACKAGE_HOMEPAGE "https://brindle.example/" CACHE STRING "The .deb's Homepage")
+string(TIMESTAMP BRINDLE_PACKAGE_DATE "%a, %d %b %Y 00:00:00 +0000" UTC)  # honours SOURCE_DATE_EPOCH
+configure_file(${PROJECT_SOURCE_DIR}/packaging/debian/changelog.in ${PROJECT_BINARY_DIR}/packaging/changelog @ONLY)
+find_program(GZIP gzip REQUIRED)
+add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/packaging/changelog.gz
+                   COMMAND ${GZIP} -9nkf ${PROJECT_BINARY_DIR}/packaging/changelog
+                   DEPENDS ${PROJECT_BINARY_DIR}/packaging/changelog VERBATIM)
+add_custom_target(brindle_changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/packaging/changelog.gz)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/debian/copyright ${PROJECT_BINARY_DIR}/packaging/changelog.gz
+        DESTINATION share/doc/brindle)
 
 # `cpack` in a build folder: a .tar.gz of the same tree, to unpack into the prefix (tar -C ~/.local).
-# No .deb: a system package would put the Program directory where its users cannot write.
 set(CPACK_PACKAGE_NAME brindle)
 set(CPACK_PACKAGE_VENDOR "澜川国际")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Brindle, the desktop client of the 澜川国际 betting service")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "desktop client and reference server of a betting service")
 set(CPACK_PACKAGE_FILE_NAME brindle-${PROJECT_VERSION}-Linux-${CMAKE_SYSTEM_PROCESSOR})
 set(CPACK_GENERATOR TGZ)
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 set(CPACK_STRIP_FILES ON)
 list(PREPEND CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/PackageDesktopEntry.cmake)
+
+# `cpack -G DEB`: brindle_<version>_amd64.deb, the same tree under /usr (the Program directory in
+# /usr/lib/brindle, writable by root alone), the server's account made by its postinst, its service
+# installed but not enabled. That generator installs with DESTDIR into the prefix /usr itself, so the
+# desktop entry and the unit name /usr/lib/brindle/brindle and /usr/bin/brindle-server, and the
+# archive's pre-build scripts find nothing to rewrite (its staged tree starts with usr/).
+set(CPACK_PACKAGE_CONTACT "${BRINDLE_PACKAGE_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${BRINDLE_PACKAGE_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${BRINDLE_PACKAGE_HOMEPAGE}")
+set(CPACK_DEBIAN_PACKAGE_SECTION net)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_PACKAGE_DESCRIPTION [[Brindle is the desktop client of the 澜川国际 betting service: sign-in,
+football and basketball odds, bets, records and statements, with its own
+upgrader and brindle-cli for scripts.
+
+The package also holds brindle-server, the service's reference server
+(HTTPS, SQLite or PostgreSQL), with a systemd unit that is installed but
+not enabled.]])
+# The libraries the programs link, found by dpkg-shlibdeps (the web engine's brings its helper
+# process), and what they load at run time: Qt's platform plugins and the fonts of the windows'
+# Chinese texts; adduser for the postinst where systemd-sysusers is missing.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(brindle_runtime_depends adduser fonts-noto-cjk)
+if(TARGET brindle)
+  list(APPEND brindle_runtime_depends qt6-qpa-plugins)
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
+endif()
+list(JOIN brindle_runtime_depends ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS postgresql)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/debian/postinst
+    ${PROJECT_SOURCE_DIR}/packaging/debian/prerm ${PROJECT_SOURCE_DIR}/packaging/debian/postrm)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)
