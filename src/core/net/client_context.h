@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/net/odds_format_setting.h"
 #include "core/net/request.h"
 
 namespace brindle::net {
@@ -49,8 +50,9 @@ struct ClientContext {
   std::string chosen_server;  // what the drop-down lists show
   std::vector<std::string> configured_servers;
   OtherGames other_games;
-  int asia_refresh_period = 180;   // seconds, at least 60
-  int other_refresh_period = 180;  // seconds
+  int asia_refresh_period = 180;                  // seconds, at least 60
+  int other_refresh_period = 180;                 // seconds
+  OddsFormat odds_format = OddsFormat::kDecimal;  // how every view shows prices
 
   // Server and proxy lists
   std::vector<ListEntry> server_list;

@@ -19,6 +19,7 @@ constexpr const char* kAsiaTimerKey = "Asia Timer";
 constexpr const char* kOtherTimerKey = "Other Timer";
 constexpr const char* kCurrentServerKey = "Current Server";
 constexpr const char* kServerCountKey = "Server Count";
+constexpr const char* kOddsFormatKey = "Odds Format";
 
 SettingsFile settings_file(const net::ClientContext& context) {
   return SettingsFile(context.settings_path());
@@ -49,8 +50,19 @@ bool settings_load(net::ClientContext& context) {
   for (const auto& [key, field] : other_games)
     context.other_games.*field = settings.read_text(kOtherGames, key);
 
+  odds_format_load(context);
   net::server_list_cache_read(context);
   return !context.server_list.empty();
+}
+
+void odds_format_load(net::ClientContext& context) {
+  const std::string name = settings_file(context).read_text(kSystem, kOddsFormatKey);
+  context.odds_format = parse_odds_format(name).value_or(OddsFormat::kDecimal);
+}
+
+bool set_odds_format(net::ClientContext& context, OddsFormat format) {
+  context.odds_format = format;
+  return settings_file(context).write_text(kSystem, kOddsFormatKey, odds_format_name(format));
 }
 
 void timer_load(net::ClientContext& context) {

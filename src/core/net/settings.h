@@ -16,6 +16,13 @@ inline constexpr int kMaxConfiguredServers = 1024;
 // settings file, then the server list from its cache. True when the server list has an entry.
 bool settings_load(net::ClientContext& context);
 
+// Reads the odds format; absent or unknown is decimal, the display of clients that had no choice.
+// settings_load() reads it too.
+void odds_format_load(net::ClientContext& context);
+
+// Stores and writes the odds format.
+bool set_odds_format(net::ClientContext& context, OddsFormat format);
+
 // Reads the Asia refresh period (at least 60 seconds) and the other refresh period.
 void timer_load(net::ClientContext& context);
 

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <optional>
 
 #include "core/app/settings_form.h"
 #include "core/ports/message_port.h"
@@ -28,6 +29,8 @@ SettingsWindow::SettingsWindow(net::ClientContext& context, ports::MessagePort& 
   server_->setObjectName("serverBox");
   server_->setEditable(true);
   server_->setMinimumWidth(200);
+  odds_format_ = new QComboBox(this);
+  odds_format_->setObjectName("oddsFormatBox");
 
   auto* grid = new QGridLayout;
   grid->addWidget(new QLabel(QStringLiteral("自动刷新时间："), this), 0, 0);
@@ -35,6 +38,9 @@ SettingsWindow::SettingsWindow(net::ClientContext& context, ports::MessagePort& 
   grid->addWidget(new QLabel(QStringLiteral("秒 (刷新时间不能小于60秒)"), this), 0, 2);
   grid->addWidget(new QLabel(QStringLiteral("当前数据服务器："), this), 1, 0);
   grid->addWidget(server_, 1, 1, 1, 2);
+  grid->addWidget(new QLabel(QString::fromUtf8(app::kOddsFormatLabel), this), 2, 0);
+  grid->addWidget(odds_format_, 2, 1);
+  grid->addWidget(new QLabel(QString::fromUtf8(app::kOddsFormatNote), this), 2, 2);
 
   auto* ok = new QPushButton(QStringLiteral("确认"), this);
   ok->setObjectName("okButton");
@@ -54,6 +60,9 @@ SettingsWindow::SettingsWindow(net::ClientContext& context, ports::MessagePort& 
   for (const std::string& server : view.servers) server_->addItem(QString::fromStdString(server));
   server_->setCurrentIndex(view.selected);
   server_->setEditText(QString::fromStdString(view.server_text));
+  odds_formats_ = view.odds_formats;
+  for (const std::string& text : view.odds_format_texts) odds_format_->addItem(QString::fromStdString(text));
+  odds_format_->setCurrentIndex(view.odds_format_index);
 
   connect(ok, &QPushButton::clicked, this, &SettingsWindow::confirm);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -61,8 +70,13 @@ SettingsWindow::SettingsWindow(net::ClientContext& context, ports::MessagePort& 
 }
 
 void SettingsWindow::confirm() {
-  const auto refusal =
-      app::settings_form_confirm(context_, period_->text().toInt(), server_->currentText().toStdString());
+  const int chosen = odds_format_->currentIndex();
+  std::optional<net::OddsFormat> format;
+  if (chosen >= 0 && static_cast<std::size_t>(chosen) < odds_formats_.size()) {
+    format = odds_formats_[static_cast<std::size_t>(chosen)];
+  }
+  const auto refusal = app::settings_form_confirm(context_, period_->text().toInt(),
+                                                  server_->currentText().toStdString(), format);
   if (!refusal) {
     accept();
     return;

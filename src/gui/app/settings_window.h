@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QDialog>
+#include <vector>
 
+#include "core/net/odds_format_setting.h"
 #include "core/ports/settings_window_port.h"
 
 class QComboBox;
@@ -17,7 +19,7 @@ class MessagePort;
 
 namespace brindle::gui {
 
-// "系统设置": the refresh period and the current data server.
+// "系统设置": the refresh period, the current data server and the odds format.
 class SettingsWindow final : public QDialog {
   Q_OBJECT
  public:
@@ -25,6 +27,7 @@ class SettingsWindow final : public QDialog {
 
   QLineEdit* periodBox() const { return period_; }
   QComboBox* serverBox() const { return server_; }
+  QComboBox* oddsFormatBox() const { return odds_format_; }
   // "确认": closes when the entries were accepted.
   void confirm();
 
@@ -33,6 +36,8 @@ class SettingsWindow final : public QDialog {
   ports::MessagePort& messages_;
   QLineEdit* period_ = nullptr;
   QComboBox* server_ = nullptr;
+  QComboBox* odds_format_ = nullptr;
+  std::vector<net::OddsFormat> odds_formats_;  // by the box's index
 };
 
 class SettingsWindowPortImpl final : public ports::SettingsWindowPort {

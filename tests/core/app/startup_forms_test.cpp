@@ -96,6 +96,23 @@ TEST_F(Forms, SettingsWindowRefuses59ResettingTheBoxAndAccepts60) {
   EXPECT_EQ(settings().read_int("SYSTEM", "Asia Timer", 0), 60);
 }
 
+TEST_F(Forms, SettingsWindowOffersTheOddsFormatsAndWritesOnlyAnAcceptedChoice) {
+  settings().write_text("SYSTEM", "Odds Format", "malay");
+  const auto view = brindle::app::settings_form_open(context_);
+  EXPECT_EQ(view.odds_format_texts, (std::vector<std::string>{"欧洲盘", "香港盘", "马来盘", "印尼盘"}));
+  EXPECT_EQ(view.odds_format_index, 2);
+
+  EXPECT_TRUE(
+      brindle::app::settings_form_confirm(context_, 59, "b.test", brindle::net::OddsFormat::kHongKong));
+  EXPECT_EQ(settings().read_text("SYSTEM", "Odds Format"), "malay");
+  EXPECT_EQ(context_.odds_format, brindle::net::OddsFormat::kMalay);
+
+  EXPECT_FALSE(
+      brindle::app::settings_form_confirm(context_, 60, "b.test", brindle::net::OddsFormat::kHongKong));
+  EXPECT_EQ(settings().read_text("SYSTEM", "Odds Format"), "hongkong");
+  EXPECT_EQ(context_.odds_format, brindle::net::OddsFormat::kHongKong);
+}
+
 class AnsweringMessages final : public brindle::ports::MessagePort {
  public:
   explicit AnsweringMessages(int answer) : answer_(answer) {}

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/net/list_cache.h"
@@ -109,6 +110,28 @@ TEST_F(SettingsTest, AsiaPeriodAndVersionAreWrittenInDecimal) {
 
   set_asia_refresh_period(context, 59);
   EXPECT_EQ(context.asia_refresh_period, 60);
+}
+
+TEST_F(SettingsTest, OddsFormatIsDecimalUnlessTheFileNamesAnother) {
+  const std::pair<const char*, OddsFormat> cases[] = {
+      {"", OddsFormat::kDecimal},
+      {"[SYSTEM]\nOdds Format=malay\n", OddsFormat::kMalay},
+      {"[SYSTEM]\nOdds Format=american\n", OddsFormat::kDecimal},
+      {"[SERVER]\nOdds Format=hongkong\n", OddsFormat::kDecimal},
+  };
+  for (const auto& [file, format] : cases) {
+    ini(file);
+    context.odds_format = OddsFormat::kIndonesian;
+    settings_load(context);
+    EXPECT_EQ(context.odds_format, format) << file;
+  }
+
+  ini("[SYSTEM]\r\nAsia Timer=90\r\n");
+  EXPECT_TRUE(set_odds_format(context, OddsFormat::kHongKong));
+  EXPECT_EQ(read_file(dir / "Vantora.ini"), "[SYSTEM]\r\nAsia Timer=90\r\nOdds Format=hongkong\r\n");
+  context.odds_format = OddsFormat::kDecimal;
+  odds_format_load(context);
+  EXPECT_EQ(context.odds_format, OddsFormat::kHongKong);
 }
 
 TEST_F(SettingsTest, AnotherWorkingDirectoryUsesTheSameFile) {
