@@ -118,6 +118,21 @@ TEST(HallItemModel, GroupAndLineRowsTheirTextsAndRoles) {
   EXPECT_EQ(f.page->list()->columnWidth(AH::kGivingTeam), 170);  // Skin size mode 2
 }
 
+TEST(HallPage, AChosenOddsFormatReachesTitlesCellsAndLocationWithTheRefresh) {
+  HallPageFixture f;
+  auto* m = f.page->model();
+  EXPECT_EQ(m->headerData(AH::kGivingOdds, Qt::Horizontal).toString(), QStringLiteral("赔率"));
+  f.context.odds_format = net::OddsFormat::kHongKong;
+  f.reply(demo_reply());
+  f.balance_reply();
+  f.page->hall().refresh();
+  EXPECT_EQ(m->headerData(AH::kGivingOdds, Qt::Horizontal).toString(), QStringLiteral("赔率(香港盘)"));
+  EXPECT_EQ(f.page->list()->model()->headerData(AH::kOtherOdds, Qt::Horizontal).toString(),
+            QStringLiteral("赔率(香港盘)"));
+  EXPECT_EQ(f.line_index(1, 0, AH::kOtherOdds).data().toString(), QStringLiteral("0.955"));
+  EXPECT_TRUE(f.page->location()->text().endsWith(QStringLiteral("（香港盘赔率）")));
+}
+
 TEST(HallPage, ExpansionFollowsTheUserAcrossARefresh) {
   HallPageFixture f;
   auto* list = f.page->list();

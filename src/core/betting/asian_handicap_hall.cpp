@@ -2,7 +2,6 @@
 
 #include "core/net/client_context.h"
 #include "core/notation/handicap_notation.h"
-#include "core/notation/odds_text.h"
 #include "core/ports/hall_windows_port.h"
 #include "core/ports/message_port.h"
 #include "core/protocol/bet_submission.h"
@@ -55,13 +54,13 @@ std::string AsianHandicapHall::cell_text(std::size_t line, int column) const {
     case kGivingTeam:
       return giving_team_text(row);
     case kGivingOdds:
-      return notation::displayed_odds(row.away_gives ? row.away_price : row.home_price);
+      return odds_text(row.away_gives ? row.away_price : row.home_price);
     case kHandicap:
       return notation::handicap_name(row.line_kind, row.size_code);
     case kOtherTeam:
       return other_team_text(row);
     case kOtherOdds:
-      return notation::displayed_odds(row.away_gives ? row.home_price : row.away_price);
+      return odds_text(row.away_gives ? row.home_price : row.away_price);
     default:
       return {};
   }

@@ -9,6 +9,7 @@
 #include "core/net/client_context.h"
 #include "core/notation/bet_choice.h"
 #include "core/notation/currency_name.h"
+#include "core/notation/odds_format.h"
 #include "core/ports/frame_port.h"
 #include "core/ports/message_port.h"
 #include "core/protocol/account_requests.h"
@@ -127,6 +128,7 @@ BankerHall::BankerHall(BankerHallServices services)
     : services_(std::move(services)),
       ticket_{services_.hall.session, services_.hall.messages, services_.hall.stake_window,
               services_.hall.bet_confirmation, services_.hall.frame},
+      odds_format_(services_.hall.session.context.odds_format),
       buttons_(std::make_unique<BankerButtons>(services_.hall)) {}
 
 const BankerTreeItem* BankerHall::item(const TreePath& path) const {
@@ -167,7 +169,7 @@ std::string BankerHall::cell_text(std::size_t row, int column) const {
     case 1:
       return offer.banker_nickname;
     case 2:
-      return banker_odds_text(offer);
+      return banker_odds_text(offer, odds_format_);
     case 3:
       std::snprintf(buffer, sizeof buffer, "%.2f ", offer.banker_stake);
       return buffer + currency;
@@ -181,6 +183,17 @@ std::string BankerHall::cell_text(std::size_t row, int column) const {
     default:
       return {};
   }
+}
+
+std::string BankerHall::location_text() const {
+  if (odds_format_ == net::OddsFormat::kDecimal) return kBankerLocation;
+  return kBankerLocation + notation::odds_format_note(odds_format_);
+}
+
+std::string BankerHall::column_title(std::size_t column) const {
+  if (column >= kBankerColumns.size()) return {};
+  if (column == kBankerOddsColumn) return notation::odds_title(kBankerColumns[column].title, odds_format_);
+  return kBankerColumns[column].title;
 }
 
 std::vector<std::string> BankerHall::context_menu() const {
@@ -254,6 +267,7 @@ void BankerHall::load(std::size_t kind_index) {
 
 void BankerHall::fill_offers() {
   offers_.clear();
+  odds_format_ = ticket_.session.context.odds_format;
   offers_flag_ = 0;
   const auto path = selected_path();
   if (path && path->size() == kLeafDepth) {

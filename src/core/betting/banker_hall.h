@@ -48,6 +48,7 @@ inline constexpr std::array<BankerColumn, 6> kBankerColumns{{
     {"可接彩金", 160},
     {"投注", 140},
 }};
+inline constexpr int kBankerOddsColumn = 2;
 inline constexpr int kBankerBetColumn = 5;
 
 // One item of the category tree: a kind (level 1, carries its flag), a day and league, a match, or
@@ -96,7 +97,9 @@ class BankerHall {
   const std::vector<protocol::BankerMarketRow>& offers() const { return offers_; }
   std::string cell_text(std::size_t row, int column) const;
   bool loaded(std::size_t kind_index) const { return loaded_[kind_index]; }
-  std::string location_text() const { return kBankerLocation; }
+  std::string location_text() const;
+  // The list's titles; the price column's names the odds format when it is not decimal.
+  std::string column_title(std::size_t column) const;
   std::vector<std::string> context_menu() const;
   // The hall's own button (the against images) shows only where bets may be taken.
   bool own_button_visible() const;
@@ -126,6 +129,8 @@ class BankerHall {
 
   BankerHallServices services_;
   TicketServices ticket_;
+  // The bettor's odds format as of the last offers filled: cells, titles and location change together.
+  net::OddsFormat odds_format_ = net::OddsFormat::kDecimal;
   std::unique_ptr<HallModel> buttons_;
   std::vector<BankerTreeItem> tree_;
   std::array<bool, kBankerKindCount> loaded_{};

@@ -6,6 +6,7 @@
 #include "core/net/client_context.h"
 #include "core/notation/bet_choice.h"
 #include "core/notation/currency_name.h"
+#include "core/notation/odds_format.h"
 #include "core/ports/bet_confirmation_port.h"
 #include "core/ports/frame_port.h"
 #include "core/ports/message_port.h"
@@ -34,10 +35,8 @@ double acceptable_stake(const protocol::BankerMarketRow& offer) {
   return (offer.banker_stake - offer.amount_taken * offer.price) / offer.price;
 }
 
-std::string banker_odds_text(const protocol::BankerMarketRow& offer) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.3f", offer.price + 1.0);
-  return buffer;
+std::string banker_odds_text(const protocol::BankerMarketRow& offer, notation::OddsFormat format) {
+  return notation::odds_text(offer.price, format);
 }
 
 std::string banker_ticket_choice(int kind_flag, int choice_code) {
@@ -91,7 +90,7 @@ TicketOutcome run_banker_ticket(TicketServices& services, int kind_flag,
   const ports::StakeWindowContent window{"在 " + offer.home_team + " vs " + offer.away_team +
                                              " 的比赛中你将与庄家" + offer.banker_nickname + "对博。",
                                          banker_ticket_choice(kind_flag, offer.choice_code),
-                                         banker_odds_text(offer), kBankerExplanation,
+                                         banker_odds_text(offer, context.odds_format), kBankerExplanation,
                                          currency + kCurrencyLabelSuffix};
   const double acceptable = acceptable_stake(offer);
 

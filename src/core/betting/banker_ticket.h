@@ -19,8 +19,8 @@ inline constexpr char kBankerExplanation[] =
 // The most a taker may still stake against an offer: what the banker's stake has left to pay out,
 // in the taker's stake.
 double acceptable_stake(const protocol::BankerMarketRow& offer);
-// "%.3f" of price + 1.
-std::string banker_odds_text(const protocol::BankerMarketRow& offer);
+// The offer's price in an odds format; decimal is "%.3f" of price + 1.
+std::string banker_odds_text(const protocol::BankerMarketRow& offer, notation::OddsFormat format);
 // What "您的选择：" reads in the ticket for an offer of a kind (flag 1, 2, 4, 8, 16).
 std::string banker_ticket_choice(int kind_flag, int choice_code);
 // The confirmation window's title for a kind.

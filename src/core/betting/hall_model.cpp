@@ -6,6 +6,7 @@
 
 #include "core/net/account_status.h"
 #include "core/net/client_context.h"
+#include "core/notation/odds_format.h"
 #include "core/ports/frame_port.h"
 #include "core/ports/hall_view_port.h"
 #include "core/ports/hall_windows_port.h"
@@ -19,6 +20,7 @@ namespace brindle::betting {
 namespace {
 
 constexpr int kInPlayWebModeOn = 1;
+constexpr char kOddsColumnWord[] = "赔率";
 
 bool may_use_rooms(int login_mode) {
   return login_mode == net::kLoginModeMember || login_mode == net::kLoginModeSecondary;
@@ -26,16 +28,38 @@ bool may_use_rooms(int login_mode) {
 
 }  // namespace
 
-HallModel::HallModel(HallServices services) : services_(services) {}
+HallModel::HallModel(HallServices services)
+    : services_(services), odds_format_(services.session.context.odds_format) {}
 
 HallModel::~HallModel() = default;
 
 void HallModel::show(const std::string& text) { services_.messages.show_message(text, false); }
 
 std::string HallModel::location_text() const {
-  if (room_ == HallRoom::kPublic) return public_location();
-  if (!shows_room_name()) return private_location_prefix();
-  return private_location_prefix() + services_.session.context.room_name;
+  std::string text;
+  if (room_ == HallRoom::kPublic) {
+    text = public_location();
+  } else if (!shows_room_name()) {
+    text = private_location_prefix();
+  } else {
+    text = private_location_prefix() + services_.session.context.room_name;
+  }
+  if (odds_format_ != net::OddsFormat::kDecimal) {
+    text += notation::odds_format_note(odds_format_);
+  }
+  return text;
+}
+
+std::string HallModel::column_title(int column) const {
+  const auto& all = columns();
+  if (column < 0 || static_cast<std::size_t>(column) >= all.size()) return {};
+  const std::string title = all[static_cast<std::size_t>(column)].title;
+  if (title.find(kOddsColumnWord) == std::string::npos) return title;
+  return notation::odds_title(title, odds_format_);
+}
+
+std::string HallModel::odds_text(double net_price) const {
+  return notation::odds_text(net_price, odds_format_);
 }
 
 std::vector<std::string> HallModel::context_menu() const {
@@ -71,6 +95,7 @@ void HallModel::run_refresh(bool filtered) {
   if (view_) view_->lines_about_to_change();
   remember_prices();
   commit_fetched();
+  odds_format_ = context.odds_format;
   if (context.currency_code == 0 && context.peak_period != 0) {
     empty_text_ = kPeakTimeNotice;
     clear_lines();

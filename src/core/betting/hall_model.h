@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/betting/hall_list.h"
+#include "core/net/odds_format_setting.h"
 #include "core/protocol/list_rows.h"
 
 namespace brindle::protocol {
@@ -93,6 +94,8 @@ class HallModel {
   // The number of lines held and one cell's text; a line no longer held shows an empty text.
   virtual std::size_t line_count() const = 0;
   virtual std::string cell_text(std::size_t line, int column) const = 0;
+  // A column's title as shown: a price column's names the odds format when it is not decimal.
+  std::string column_title(int column) const;
   virtual bool has_league_chooser() const { return true; }
 
   void set_view(ports::HallViewPort* view) { view_ = view; }
@@ -159,6 +162,9 @@ class HallModel {
   HallServices& services() { return services_; }
   const HallServices& services() const { return services_; }
   void show(const std::string& text);
+  // A net price in the odds format of the lines shown.
+  std::string odds_text(double net_price) const;
+  net::OddsFormat odds_format() const { return odds_format_; }
 
  private:
   void run_refresh(bool filtered);
@@ -172,6 +178,9 @@ class HallModel {
   HallRoom room_ = HallRoom::kPublic;
   bool filtered_ = false;
   std::unordered_map<int, double> previous_prices_;  // by selection number, as of the last refresh
+  // The bettor's choice as of the last refresh: a new choice reaches cells, titles and the location
+  // line together, with the next refresh.
+  net::OddsFormat odds_format_ = net::OddsFormat::kDecimal;
 };
 
 }  // namespace brindle::betting

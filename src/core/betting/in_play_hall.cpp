@@ -7,7 +7,6 @@
 #include "core/betting/in_play_ticket.h"
 #include "core/net/client_context.h"
 #include "core/notation/handicap_notation.h"
-#include "core/notation/odds_text.h"
 #include "core/notation/totals_notation.h"
 #include "core/protocol/market_data.h"
 #include "core/protocol/market_type.h"
@@ -74,8 +73,8 @@ const protocol::OddsLine* InPlayHall::shown_line(std::size_t line, int type, int
 std::string InPlayHall::cell_text(std::size_t line, int column) const {
   if (line >= matches().size()) return {};
   const protocol::MatchRecord& m = matches()[line];
-  const auto odds_or_dash = [](const protocol::OddsLine* l) {
-    return l ? notation::displayed_odds(l->price) : kNoLineText;
+  const auto odds_or_dash = [this](const protocol::OddsLine* l) {
+    return l ? odds_text(l->price) : kNoLineText;
   };
   const auto* handicap = shown_line(line, protocol::kTypeInPlayAsianHandicap, 0);
   const bool home_gives = !handicap || std::abs(handicap->line_code) <= kAwayGivesCodeOffset;

@@ -16,6 +16,7 @@
 #include "core/notation/currency_name.h"
 #include "core/notation/handicap_notation.h"
 #include "core/notation/market_kind.h"
+#include "core/notation/odds_format.h"
 #include "core/ports/bet_confirmation_port.h"
 #include "core/ports/clock_port.h"
 #include "core/ports/frame_port.h"
@@ -70,12 +71,6 @@ std::string score_text(const protocol::InPlayLine& line) {
   return std::to_string(line.home_score) + " : " + std::to_string(line.away_score);
 }
 
-std::string odds_text(double price) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.3f", price + 1.0);
-  return buffer;
-}
-
 // The clicked side as the fresh line gives it.
 struct FreshSide {
   int selection = 0;
@@ -98,7 +93,8 @@ bool moved(const protocol::OddsLine& held, const FreshSide& fresh, const protoco
 }
 
 ports::StakeWindowContent window_content(const protocol::MatchRecord& match, const protocol::InPlayLine& line,
-                                         const FreshSide& fresh, InPlaySide side, int currency_code) {
+                                         const FreshSide& fresh, InPlaySide side, int currency_code,
+                                         notation::OddsFormat odds_format) {
   ports::StakeWindowContent window;
   const int a = fresh.line_code;
   const int magnitude = std::abs(a);
@@ -117,7 +113,7 @@ ports::StakeWindowContent window_content(const protocol::MatchRecord& match, con
     window.choice = notation::bet_choice_text(notation::kKindInPlayOverUnder, a, match.line_kind);
     window.explanation = totals_explanation(a, match.line_kind, fresh.price);
   }
-  window.odds = odds_text(fresh.price);
+  window.odds = notation::odds_text(fresh.price, odds_format);
   window.currency_label = notation::currency_name(currency_code, true) + kCurrencyLabelSuffix;
   return window;
 }
@@ -197,7 +193,8 @@ TicketOutcome run_in_play_ticket(InPlayTicketServices& services, const protocol:
   if (!shown) return TicketOutcome::kNotOpened;
   if (moved(*shown, fresh, line)) show(ticket, kLineMovedText);
 
-  const ports::StakeWindowContent window = window_content(match, line, fresh, side, context.currency_code);
+  const ports::StakeWindowContent window =
+      window_content(match, line, fresh, side, context.currency_code, context.odds_format);
   const char* title = handicap_side(side) ? kInPlayHandicapTitle : kInPlayTotalsTitle;
   std::string typed;
   for (;;) {

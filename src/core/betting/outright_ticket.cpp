@@ -5,6 +5,7 @@
 
 #include "core/net/client_context.h"
 #include "core/notation/currency_name.h"
+#include "core/notation/odds_format.h"
 #include "core/ports/bet_confirmation_port.h"
 #include "core/ports/frame_port.h"
 #include "core/ports/message_port.h"
@@ -20,13 +21,13 @@ constexpr int kEventClosedValue = 1;
 // Line kinds above this one are basketball events.
 constexpr int kLastFootballLineKind = 8;
 
-std::string choice_text(const protocol::OutrightEntry& entry) {
-  char odds[64];
-  std::snprintf(odds, sizeof odds, " (%.3f)", entry.price + 1.0);
-  return entry.selection_name + odds;
+std::string choice_text(const protocol::OutrightEntry& entry, notation::OddsFormat format) {
+  return entry.selection_name + " (" + notation::odds_text(entry.price, format) + ")";
 }
 
-std::string confirmation_odds(double price) {
+// The decimal confirmation has always shown all six decimals; the other formats show three.
+std::string confirmation_odds(double price, notation::OddsFormat format) {
+  if (format != notation::OddsFormat::kDecimal) return notation::odds_text(price, format);
   char text[64];
   std::snprintf(text, sizeof text, "%f", price + 1.0);
   return text;
@@ -50,7 +51,7 @@ OutrightTicket::OutrightTicket(OutrightServices services, protocol::MatchRecord 
       if (entry.line_code < 1 || entry.line_code > kOutrightChoiceCount) continue;
       const auto at = static_cast<std::size_t>(entry.line_code - 1);
       slots[at] = &entry;
-      tab.choices[at] = {choice_text(entry), true, entry.extra2 == 0};
+      tab.choices[at] = {choice_text(entry, services_.session.context.odds_format), true, entry.extra2 == 0};
     }
     view_.tabs.push_back(std::move(tab));
     slots_.push_back(std::move(slots));
@@ -118,7 +119,8 @@ TicketOutcome OutrightTicket::run() {
 
 TicketOutcome OutrightTicket::place() {
   const ports::BetConfirmation confirmation{
-      kOutrightTicketTitle, chosen_name_, confirmation_odds(chosen_->price), std::to_string(stake_),
+      kOutrightTicketTitle, chosen_name_,
+      confirmation_odds(chosen_->price, services_.session.context.odds_format), std::to_string(stake_),
       notation::currency_name(services_.session.context.currency_code, true)};
   if (!services_.confirmation.confirm_bet(confirmation)) return TicketOutcome::kCancelled;
   const std::vector<protocol::ParlayTypeEntry> stakes{{kSingleMask, stake_}};

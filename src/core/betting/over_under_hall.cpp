@@ -1,6 +1,5 @@
 #include "core/betting/over_under_hall.h"
 
-#include "core/notation/odds_text.h"
 #include "core/notation/totals_notation.h"
 #include "core/protocol/market_type.h"
 
@@ -44,7 +43,7 @@ std::string OverUnderHall::cell_text(std::size_t line, int column) const {
     case kOverOdds:
     case kUnderOdds: {
       const auto* l = side_line(line, column == kOverOdds);
-      return l ? notation::displayed_odds(l->price) : kNoLineText;
+      return l ? odds_text(l->price) : kNoLineText;
     }
     case kLine: {
       const auto* l = side_line(line, true);

@@ -1,6 +1,5 @@
 #include "core/betting/parlay_hall.h"
 
-#include "core/notation/odds_text.h"
 #include "core/protocol/market_type.h"
 
 namespace brindle::betting {
@@ -73,7 +72,7 @@ std::string ParlayHall::cell_text(std::size_t line, int column) const {
     case kDraw:
     case kAwayWin: {
       const auto* l = outcome_line(line, outcome_code(column));
-      return l ? notation::displayed_odds(l->price) : kNoLineText;
+      return l ? odds_text(l->price) : kNoLineText;
     }
     default:
       return {};

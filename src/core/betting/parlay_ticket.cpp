@@ -10,7 +10,7 @@
 #include "core/notation/bet_choice.h"
 #include "core/notation/currency_name.h"
 #include "core/notation/market_kind.h"
-#include "core/notation/odds_text.h"
+#include "core/notation/odds_format.h"
 #include "core/notation/parlay_type.h"
 #include "core/ports/frame_port.h"
 #include "core/ports/message_port.h"
@@ -37,7 +37,9 @@ std::string printf_text(const char* format, double value) {
   return buffer;
 }
 
-std::string odds_suffix(double price) { return " (" + notation::displayed_odds(price) + ")"; }
+std::string odds_suffix(double price, notation::OddsFormat format) {
+  return " (" + notation::odds_text(price, format) + ")";
+}
 
 int kind_of(int market_type) { return protocol::kind_of_market_type(market_type); }
 
@@ -109,8 +111,8 @@ protocol::ParlaySelection leg_of(const protocol::MatchRecord& match, const proto
   return leg;
 }
 
-MarketChoices market_choices(const protocol::MatchRecord& match,
-                             const std::vector<protocol::OddsLine>& lines) {
+MarketChoices market_choices(const protocol::MatchRecord& match, const std::vector<protocol::OddsLine>& lines,
+                             notation::OddsFormat odds_format) {
   MarketChoices choices;
   choices.content.title = match.home_team + " vs " + match.away_team;
   auto add_tab = [&](int market_type, int columns) -> std::size_t {
@@ -133,7 +135,7 @@ MarketChoices market_choices(const protocol::MatchRecord& match,
     const std::size_t tab = add_tab(market_type, columns);
     for (const auto& l : lines) {
       if (l.match_number != match.match_number || l.market_type != market_type) continue;
-      add_item(tab, leg_choice_text(leg_of(match, l)) + odds_suffix(l.price), &l);
+      add_item(tab, leg_choice_text(leg_of(match, l)) + odds_suffix(l.price, odds_format), &l);
     }
   };
 
@@ -147,19 +149,21 @@ MarketChoices market_choices(const protocol::MatchRecord& match,
   const auto* home = first_line(protocol::kType1x2, kHomeWin);
   const auto* draw = first_line(protocol::kType1x2, kDraw);
   const auto* away = first_line(protocol::kType1x2, kAwayWin);
-  add_item(outcomes, home ? match.home_team + " 胜" + odds_suffix(home->price) : std::string(), home);
-  add_item(outcomes, draw ? "和局" + odds_suffix(draw->price) : std::string(), draw);
-  add_item(outcomes, away ? match.away_team + " 胜" + odds_suffix(away->price) : std::string(), away);
+  add_item(outcomes, home ? match.home_team + " 胜" + odds_suffix(home->price, odds_format) : std::string(),
+           home);
+  add_item(outcomes, draw ? "和局" + odds_suffix(draw->price, odds_format) : std::string(), draw);
+  add_item(outcomes, away ? match.away_team + " 胜" + odds_suffix(away->price, odds_format) : std::string(),
+           away);
   list_tab(protocol::kTypeOverUnder, 2);
   // Choice n sits on the n-th item, so that the scores keep their places in the grid.
   const std::size_t scores = add_tab(protocol::kTypeCorrectScore, 5);
   for (int n = 1; n <= kCorrectScoreItems; ++n) {
     const auto* l = first_line(protocol::kTypeCorrectScore, n);
-    add_item(
-        scores,
-        l ? notation::bet_choice_text(notation::kKindCorrectScore, n, match.line_kind) + odds_suffix(l->price)
-          : std::string(),
-        l);
+    add_item(scores,
+             l ? notation::bet_choice_text(notation::kKindCorrectScore, n, match.line_kind) +
+                     odds_suffix(l->price, odds_format)
+               : std::string(),
+             l);
   }
   return choices;
 }
@@ -175,6 +179,8 @@ std::string ParlayTicket::type_name(std::size_t row) const {
   if (row >= types().size()) return {};
   return notation::parlay_type_name(static_cast<int>(legs().size()), types()[row].combination_mask);
 }
+
+notation::OddsFormat ParlayTicket::odds_format() const { return services_.session.context.odds_format; }
 
 void ParlayTicket::show(const std::string& text) { services_.messages.show_message(text, false); }
 
@@ -231,13 +237,13 @@ void ParlayTicket::choose_more(protocol::MatchRecord match) {
     std::erase_if(fetched, [&](const protocol::OddsLine& l) { return l.match_number != match.match_number; });
     // A reply without lines is asked again next time rather than held as the match's lines.
     if (fetched.empty()) {
-      run_market_choice(match, market_choices(match, fetched));
+      run_market_choice(match, market_choices(match, fetched, services_.session.context.odds_format));
       return;
     }
     held = held_lines_.insert_or_assign(match.match_number, std::move(fetched)).first;
   }
   // The window's items are copies of the held lines, which a refresh under the window may replace.
-  run_market_choice(match, market_choices(match, held->second));
+  run_market_choice(match, market_choices(match, held->second, services_.session.context.odds_format));
 }
 
 void ParlayTicket::run_market_choice(const protocol::MatchRecord& match, const MarketChoices& choices) {
@@ -321,9 +327,11 @@ void ParlayTicket::check_legs() {
     }
     // Both come from the same price text; the margin only absorbs the balancing arithmetic.
     if (std::abs(it->price - leg.price) > kSamePrice) {
+      const notation::OddsFormat format = services_.session.context.odds_format;
       const std::string question = "在" + leg.home_team + " vs " + leg.away_team + " 的比赛中“" +
-                                   leg_choice_text(leg) + "”的赔率从" + notation::displayed_odds(leg.price) +
-                                   "变化为" + notation::displayed_odds(it->price) + "，是否继续您的选择？";
+                                   leg_choice_text(leg) + "”的赔率从" +
+                                   notation::odds_text(leg.price, format) + "变化为" +
+                                   notation::odds_text(it->price, format) + "，是否继续您的选择？";
       if (services_.messages.show_message(question, true) != ports::MessagePort::ok) {
         slip_.remove(i);
         continue;

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/notation/odds_format.h"
 #include "core/ports/parlay_windows_port.h"
 #include "core/protocol/market_records.h"
 #include "core/protocol/parlay.h"
@@ -57,8 +58,8 @@ struct MarketChoices {
   ports::MarketChoiceContent content;
   std::vector<std::vector<std::optional<protocol::OddsLine>>> lines;  // per tab, per item
 };
-MarketChoices market_choices(const protocol::MatchRecord& match,
-                             const std::vector<protocol::OddsLine>& lines);
+MarketChoices market_choices(const protocol::MatchRecord& match, const std::vector<protocol::OddsLine>& lines,
+                             notation::OddsFormat odds_format = notation::OddsFormat::kDecimal);
 
 struct ParlayTicketServices {
   protocol::Session& session;
@@ -101,6 +102,8 @@ class ParlayTicket final {
   const std::vector<protocol::ParlayTypeEntry>& types() const { return slip_.type_entries(); }
   std::string type_name(std::size_t row) const;
   std::string currency() const;
+  // The bettor's odds format, for the slip's price column.
+  notation::OddsFormat odds_format() const;
   const std::string& stake_line() const { return stake_line_; }
   const std::string& payout_line() const { return payout_line_; }
 

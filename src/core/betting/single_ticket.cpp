@@ -10,7 +10,7 @@
 #include "core/net/client_context.h"
 #include "core/notation/currency_name.h"
 #include "core/notation/handicap_notation.h"
-#include "core/notation/odds_text.h"
+#include "core/notation/odds_format.h"
 #include "core/notation/totals_notation.h"
 #include "core/ports/bet_confirmation_port.h"
 #include "core/ports/frame_port.h"
@@ -147,11 +147,12 @@ TicketOutcome run_asian_handicap_ticket(TicketServices& services, const AsianHan
   return run_stake_loop(services, asian_handicap_bet(line, side, services.session.context.currency_code));
 }
 
-SingleBet over_under_bet(const OverUnderTicketLine& line, int currency_code) {
+SingleBet over_under_bet(const OverUnderTicketLine& line, int currency_code,
+                         notation::OddsFormat odds_format) {
   SingleBet bet;
   bet.window.header = line.match.home_team + " vs " + line.match.away_team;
   bet.window.choice = notation::totals_text_with_side(line.line.line_code);
-  bet.window.odds = notation::displayed_odds(line.line.price);
+  bet.window.odds = notation::odds_text(line.line.price, odds_format);
   bet.window.explanation = totals_explanation(line.line.line_code, line.match.line_kind, line.line.price);
   bet.window.currency_label = currency_label(currency_code);
   bet.title = kOverUnderTicketTitle;
@@ -170,7 +171,8 @@ SingleBet over_under_bet(const OverUnderTicketLine& line, int currency_code) {
 
 TicketOutcome run_over_under_ticket(TicketServices& services, const OverUnderTicketLine& line) {
   if (!ticket_may_open(services)) return TicketOutcome::kNotOpened;
-  return run_stake_loop(services, over_under_bet(line, services.session.context.currency_code));
+  return run_stake_loop(services, over_under_bet(line, services.session.context.currency_code,
+                                                 services.session.context.odds_format));
 }
 
 }  // namespace brindle::betting

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "core/notation/handicap_side.h"
+#include "core/notation/odds_format.h"
 #include "core/ports/stake_window_port.h"
 #include "core/protocol/list_rows.h"
 #include "core/protocol/market_records.h"
@@ -95,7 +96,8 @@ struct OverUnderTicketLine {
   protocol::OddsLine line;
 };
 
-SingleBet over_under_bet(const OverUnderTicketLine& line, int currency_code);
+SingleBet over_under_bet(const OverUnderTicketLine& line, int currency_code,
+                         notation::OddsFormat odds_format = notation::OddsFormat::kDecimal);
 TicketOutcome run_over_under_ticket(TicketServices& services, const OverUnderTicketLine& line);
 
 }  // namespace brindle::betting

@@ -49,4 +49,8 @@ std::string odds_title(std::string_view title, OddsFormat format) {
   return text;
 }
 
+std::string odds_format_note(OddsFormat format) {
+  return std::string("（") + odds_format_label(format) + "赔率）";
+}
+
 }  // namespace brindle::notation

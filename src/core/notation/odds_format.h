@@ -24,6 +24,9 @@ std::optional<double> convert_odds(double net_price, OddsFormat format);
 // a price the other formats refuse shows "-".
 std::string odds_text(double net_price, OddsFormat format);
 
+// "（香港盘赔率）": what a location line adds when not decimal, and the note beside a box of decimal odds.
+std::string odds_format_note(OddsFormat format);
+
 // A price column's or line's title naming the format: "赔率" → "赔率(香港盘)"; decimal keeps it as it is.
 std::string odds_title(std::string_view title, OddsFormat format);
 

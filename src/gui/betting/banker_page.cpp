@@ -134,7 +134,7 @@ QVariant BankerOfferModel::data(const QModelIndex& index, int role) const {
 QVariant BankerOfferModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= columnCount())
     return {};
-  return QString::fromUtf8(betting::kBankerColumns[static_cast<std::size_t>(section)].title);
+  return QString::fromStdString(hall_.column_title(static_cast<std::size_t>(section)));
 }
 
 BankerPage::BankerPage(betting::BankerHallServices services, std::filesystem::path skin_folder,
@@ -147,7 +147,8 @@ BankerPage::BankerPage(betting::BankerHallServices services, std::filesystem::pa
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 0, 4, 4);
   layout->setSpacing(4);
-  location_ = new QLabel(QString::fromStdString(hall_->location_text()), this);
+  shown_location_ = hall_->location_text();
+  location_ = new QLabel(QString::fromStdString(shown_location_), this);
   location_->setObjectName("locationText");
   location_->setFixedHeight(36);
   QFont bold = location_->font();
@@ -195,7 +196,14 @@ BankerPage::BankerPage(betting::BankerHallServices services, std::filesystem::pa
   layout->addWidget(hint_);
 
   hall_->tree_changed = [this] { tree_changed(); };
-  hall_->offers_changed = [this] { offer_model_->reload(); };
+  hall_->offers_changed = [this] {
+    offer_model_->reload();
+    // New offers may come in another odds format, which the location line names.
+    if (const std::string location = hall_->location_text(); location != shown_location_) {
+      shown_location_ = location;
+      location_->setText(QString::fromStdString(location));
+    }
+  };
 
   // Selecting may load a kind, which rebuilds the tree model under the view's own signal, so the
   // selection runs queued; it carries the path, taken now, and not the index, which a refresh before

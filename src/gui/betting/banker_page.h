@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "core/betting/banker_hall.h"
@@ -101,6 +102,7 @@ class BankerPage final : public QWidget, public MainWindowPage {
   std::filesystem::path skin_folder_;
   QPixmap band_;
   QLabel* location_ = nullptr;
+  std::string shown_location_;  // the hall's location line as last put in location_
   QLabel* hint_ = nullptr;
   QTreeView* tree_ = nullptr;
   QTreeView* offers_ = nullptr;

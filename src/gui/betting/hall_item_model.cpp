@@ -97,7 +97,7 @@ QVariant HallItemModel::data(const QModelIndex& index, int role) const {
 QVariant HallItemModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= columnCount())
     return {};
-  return QString::fromUtf8(hall_.columns()[static_cast<std::size_t>(section)].title);
+  return QString::fromStdString(hall_.column_title(section));
 }
 
 Qt::ItemFlags HallItemModel::flags(const QModelIndex& index) const {

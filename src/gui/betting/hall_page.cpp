@@ -45,7 +45,8 @@ HallPage::HallPage(std::unique_ptr<betting::HallModel> hall, Options options, QW
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 0, 4, 4);
   layout->setSpacing(4);
-  location_ = new QLabel(QString::fromStdString(hall_->location_text()), this);
+  shown_location_ = hall_->location_text();
+  location_ = new QLabel(QString::fromStdString(shown_location_), this);
   location_->setObjectName("locationText");
   location_->setFixedHeight(36);
   QFont bold = location_->font();
@@ -215,6 +216,10 @@ void HallPage::lines_about_to_change() { model_->begin_change(); }
 void HallPage::lines_changed() {
   model_->end_change();
   apply_groups();
+  // A refresh that brought a new odds format renames the location line; otherwise the line keeps
+  // what the frame last put there (the in-play page's countdown).
+  const std::string location = hall_->location_text();
+  if (location != shown_location_) room_changed();
 }
 
 void HallPage::apply_groups() {
@@ -234,7 +239,10 @@ void HallPage::apply_groups() {
   empty_->setVisible(empty);
 }
 
-void HallPage::room_changed() { location_->setText(QString::fromStdString(hall_->location_text())); }
+void HallPage::room_changed() {
+  shown_location_ = hall_->location_text();
+  location_->setText(QString::fromStdString(shown_location_));
+}
 
 void HallPage::activate(const QModelIndex& index) {
   if (!index.isValid()) return;

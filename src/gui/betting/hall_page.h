@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <filesystem>
 #include <memory>
+#include <string>
 
 #include "core/ports/hall_view_port.h"
 #include "gui/app/main_window.h"
@@ -84,6 +85,7 @@ class HallPage final : public QWidget, public MainWindowPage, public ports::Hall
   Options options_;
   QPixmap band_;
   QLabel* location_ = nullptr;
+  std::string shown_location_;  // the hall's location line as last put in location_
   LeagueChooser* leagues_ = nullptr;
   QTreeView* list_ = nullptr;
   QLabel* empty_ = nullptr;

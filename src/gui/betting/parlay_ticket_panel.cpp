@@ -7,7 +7,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "core/notation/odds_text.h"
+#include "core/notation/odds_format.h"
 #include "gui/betting/hall_cell_delegate.h"
 
 namespace brindle::gui {
@@ -46,7 +46,7 @@ QVariant ParlayLegsModel::data(const QModelIndex& index, int role) const {
     case kChoice:
       return text(betting::leg_choice_text(leg));
     case kOdds:
-      return text(notation::displayed_odds(leg.price));
+      return text(notation::odds_text(leg.price, ticket_.odds_format()));
     default:
       return {};
   }
@@ -55,6 +55,7 @@ QVariant ParlayLegsModel::data(const QModelIndex& index, int role) const {
 QVariant ParlayLegsModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
   static const char* const kTitles[] = {"", "比赛", "玩法", "你的选择", "赔率"};
+  if (section == kOdds) return text(notation::odds_title(kTitles[section], ticket_.odds_format()));
   return section >= 0 && section < kColumnCount ? QString::fromUtf8(kTitles[section]) : QVariant();
 }
 
