@@ -4,6 +4,7 @@
 #include <span>
 
 #include "core/accounts/query_range.h"
+#include "core/notation/odds_format.h"
 #include "core/notation/parlay_type.h"
 
 namespace brindle::accounts {
@@ -23,6 +24,9 @@ constexpr const char* kPrintTitles[kRecordTabCount] = {
     "未结算开盘记录",         "已结算开盘记录",        "未结算过关投注记录",   "已结算过关投注记录",
     "未结算私人房间投注记录", "已结算私人房间投注记录"};
 constexpr char kOutrightMarketText[] = "总冠军/指数";
+// The titles of the columns that show prices: a price column, or content that ends in "@ price".
+constexpr char kOddsTitle[] = "赔率";
+constexpr char kContentTitle[] = "投注内容";
 
 std::string money(double amount) {
   char text[64];
@@ -30,7 +34,8 @@ std::string money(double amount) {
   return text;
 }
 
-std::string odds(double net_price) {
+std::string odds(double net_price, notation::OddsFormat format) {
+  if (format != notation::OddsFormat::kDecimal) return notation::odds_text(net_price, format);
   char text[64];
   std::snprintf(text, sizeof text, "%.3f", net_price + 1.0);
   return text;
@@ -44,8 +49,8 @@ std::string serial(int number) {
 
 std::string match_text(const std::string& home, const std::string& away) { return home + " vs " + away; }
 
-std::string bet_content(const std::string& selection, double net_price) {
-  return selection + " @ " + odds(net_price);
+std::string bet_content(const std::string& selection, double net_price, notation::OddsFormat format) {
+  return selection + " @ " + odds(net_price, format);
 }
 
 std::string with_cancel(double stake, double cancelled) {
@@ -99,13 +104,14 @@ std::string count_and_result(const char* noun, std::size_t count, const WinLoss&
   return text;
 }
 
-void single_rows(int tab, const std::vector<SingleBetRecord>& records, ports::PrintableList& out) {
+void single_rows(int tab, const std::vector<SingleBetRecord>& records, notation::OddsFormat format,
+                 ports::PrintableList& out) {
   double stakes = 0.0;
   WinLoss sums;
   for (const auto& r : records) {
     if (r.leg_count != 1) continue;  // a parlay leg travels with the singles but is not one
     const std::string match = match_text(r.home_team, r.away_team);
-    const std::string content = bet_content(r.selection_text, r.price);
+    const std::string content = bet_content(r.selection_text, r.price, format);
     if (tab == 0) {
       out.rows.push_back({match, r.market_name, content, money(r.stake), r.bet_time, r.bet_place,
                           serial(r.serial_number), protocol::unsettled_status_text(r.status)});
@@ -122,18 +128,19 @@ void single_rows(int tab, const std::vector<SingleBetRecord>& records, ports::Pr
                                  : count_and_result("笔投注", records.size(), sums));
 }
 
-void banker_bet_rows(int tab, const std::vector<BankerBetRecord>& records, ports::PrintableList& out) {
+void banker_bet_rows(int tab, const std::vector<BankerBetRecord>& records, notation::OddsFormat format,
+                     ports::PrintableList& out) {
   double stakes = 0.0;
   WinLoss sums;
   for (const auto& r : records) {
     const std::string match = match_text(r.home_team, r.away_team);
     if (tab == 2) {
-      out.rows.push_back({match, r.choice_text, r.market_name, odds(r.price), money(r.stake), r.bet_time,
-                          r.banker_name, r.serial_number});
+      out.rows.push_back({match, r.choice_text, r.market_name, odds(r.price, format), money(r.stake),
+                          r.bet_time, r.banker_name, r.serial_number});
       stakes += r.stake;
     } else {
-      out.rows.push_back({match, r.choice_text, r.market_name, r.final_score, odds(r.price), money(r.stake),
-                          r.bet_time, r.banker_name, money(r.win_loss),
+      out.rows.push_back({match, r.choice_text, r.market_name, r.final_score, odds(r.price, format),
+                          money(r.stake), r.bet_time, r.banker_name, money(r.win_loss),
                           protocol::settled_status_text(r.status), r.serial_number});
       sums.add(r.win_loss);
     }
@@ -202,12 +209,13 @@ void parlay_rows(int tab, const std::vector<GroupedBetRecord>& records, ports::P
 // Outright legs carry the event's name and the selection's name where a match has its teams; the
 // parser's market name and selection text (built as for a match) mean nothing here. A settled
 // outright shows "取消" when it was cancelled, as every other settled kind does, never "有效".
-void outright_rows(int tab, const std::vector<GroupedBetRecord>& records, ports::PrintableList& out) {
+void outright_rows(int tab, const std::vector<GroupedBetRecord>& records, notation::OddsFormat format,
+                   ports::PrintableList& out) {
   double stakes = 0.0;
   WinLoss sums;
   for (const auto& r : records) {
     if (r.leg_count != 1) continue;
-    const std::string content = bet_content(r.away_team, r.price);
+    const std::string content = bet_content(r.away_team, r.price, format);
     if (tab == 8) {
       out.rows.push_back({r.home_team, kOutrightMarketText, content, money(r.stake), r.bet_time, r.bet_place,
                           serial(r.group_number), r.status == 1 ? "取消" : "成功"});
@@ -228,7 +236,9 @@ void outright_rows(int tab, const std::vector<GroupedBetRecord>& records, ports:
 
 std::string record_tab_text(int tab) { return tab >= 0 && tab < kRecordTabCount ? kTabTexts[tab] : ""; }
 
-std::vector<ports::ListColumn> record_columns(int tab) {
+namespace {
+
+std::vector<ports::ListColumn> record_columns_of(int tab) {
   switch (tab) {
     case 0:
     case 8:
@@ -263,6 +273,18 @@ std::vector<ports::ListColumn> record_columns(int tab) {
   }
 }
 
+}  // namespace
+
+std::vector<ports::ListColumn> record_columns(int tab, notation::OddsFormat format) {
+  auto columns = record_columns_of(tab);
+  for (auto& column : columns) {
+    if (column.title == kOddsTitle || column.title == kContentTitle) {
+      column.title = notation::odds_title(column.title, format);
+    }
+  }
+  return columns;
+}
+
 std::string records_print_title(int tab, const protocol::DateRange& range, const wire::CivilDateTime& today) {
   if (tab < 0 || tab >= kRecordTabCount) return "";
   const std::string dates =
@@ -271,22 +293,22 @@ std::string records_print_title(int tab, const protocol::DateRange& range, const
 }
 
 ports::PrintableList records_list(int tab, const RecordLists& lists, const protocol::DateRange& range,
-                                  const wire::CivilDateTime& today) {
+                                  const wire::CivilDateTime& today, notation::OddsFormat format) {
   ports::PrintableList out;
   out.title = records_print_title(tab, range, today);
-  out.columns = record_columns(tab);
+  out.columns = record_columns(tab, format);
   switch (tab) {
     case 0:
-      single_rows(tab, lists.unsettled_singles, out);
+      single_rows(tab, lists.unsettled_singles, format, out);
       break;
     case 1:
-      single_rows(tab, lists.settled_singles, out);
+      single_rows(tab, lists.settled_singles, format, out);
       break;
     case 2:
-      banker_bet_rows(tab, lists.unsettled_banker_bets, out);
+      banker_bet_rows(tab, lists.unsettled_banker_bets, format, out);
       break;
     case 3:
-      banker_bet_rows(tab, lists.settled_banker_bets, out);
+      banker_bet_rows(tab, lists.settled_banker_bets, format, out);
       break;
     case 4:
     case 5:
@@ -297,10 +319,10 @@ ports::PrintableList records_list(int tab, const RecordLists& lists, const proto
       parlay_rows(tab, parlays_of(tab, lists), out);
       break;
     case 8:
-      outright_rows(tab, lists.unsettled_outrights, out);
+      outright_rows(tab, lists.unsettled_outrights, format, out);
       break;
     case 9:
-      outright_rows(tab, lists.settled_outrights, out);
+      outright_rows(tab, lists.settled_outrights, format, out);
       break;
     default:
       break;
@@ -308,7 +330,8 @@ ports::PrintableList records_list(int tab, const RecordLists& lists, const proto
   return out;
 }
 
-std::optional<ports::PrintableList> record_detail(int tab, const RecordLists& lists, std::size_t row) {
+std::optional<ports::PrintableList> record_detail(int tab, const RecordLists& lists, std::size_t row,
+                                                  notation::OddsFormat format) {
   if (!record_tab_has_details(tab)) return std::nullopt;
   ports::PrintableList out;
   if (tab == 4 || tab == 5) {
@@ -336,10 +359,12 @@ std::optional<ports::PrintableList> record_detail(int tab, const RecordLists& li
   if (row >= starts.size()) return std::nullopt;
   const auto& group = records[starts[row]];
   out.title = notation::parlay_type_name(group.leg_count, group.combination_mask) + " 详细清单";
-  out.columns = {{"比赛", 160}, {"类型", 100}, {"投注内容", 170}, {"赔率", 60}};
+  out.columns = {
+      {"比赛", 160}, {"类型", 100}, {"投注内容", 170}, {notation::odds_title(kOddsTitle, format), 60}};
   if (tab == 7) out.columns.push_back({"赛果", 80});
   for (const auto& leg : run_at(records, starts[row], group_key)) {
-    Row cells{match_text(leg.home_team, leg.away_team), leg.market_name, leg.selection_text, odds(leg.price)};
+    Row cells{match_text(leg.home_team, leg.away_team), leg.market_name, leg.selection_text,
+              odds(leg.price, format)};
     if (tab == 7) cells.push_back(leg.leg_result);
     out.rows.push_back(std::move(cells));
   }

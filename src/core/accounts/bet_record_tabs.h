@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/accounts/market_cancellation.h"
+#include "core/notation/odds_format.h"
 #include "core/ports/list_output_port.h"
 #include "core/protocol/bet_records.h"
 #include "core/protocol/records_queries.h"
@@ -38,19 +39,25 @@ struct RecordLists {
   std::vector<protocol::GroupedBetRecord> settled_outrights;     // 9
 };
 
-std::vector<ports::ListColumn> record_columns(int tab);
+// A tab's columns; those that show prices name the odds format when it is not decimal.
+std::vector<ports::ListColumn> record_columns(int tab,
+                                              notation::OddsFormat format = notation::OddsFormat::kDecimal);
 
 // "未结算单式投注记录(2026/12/08)": unsettled kinds carry today's date, settled ones the range.
 std::string records_print_title(int tab, const protocol::DateRange& range, const wire::CivilDateTime& today);
 
 // A tab's list exactly as the window shows it: the print title, the columns, one row of cell texts
 // per row shown, and the summary line (none when no row is shown). Empty outside 0–9.
+// Prices show in `format`.
 ports::PrintableList records_list(int tab, const RecordLists& lists, const protocol::DateRange& range,
-                                  const wire::CivilDateTime& today);
+                                  const wire::CivilDateTime& today,
+                                  notation::OddsFormat format = notation::OddsFormat::kDecimal);
 
 // The detail list ("详细") of a row of tabs 4–7: the bets against an opened market or the legs of a
 // parlay. Nothing for another tab or a row past the end.
-std::optional<ports::PrintableList> record_detail(int tab, const RecordLists& lists, std::size_t row);
+std::optional<ports::PrintableList> record_detail(
+    int tab, const RecordLists& lists, std::size_t row,
+    notation::OddsFormat format = notation::OddsFormat::kDecimal);
 
 // The opened market a tab-4 row names, for 撤单; nothing past the end.
 std::optional<OpenedMarket> opened_market_of_row(const RecordLists& lists, std::size_t row);

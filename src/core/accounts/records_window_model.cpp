@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/accounts/query_range.h"
+#include "core/net/client_context.h"
 #include "core/ports/message_port.h"
 
 namespace brindle::accounts {
@@ -71,11 +72,12 @@ ports::PrintableList RecordsWindowModel::list() const {
   if (tab_ < 0) return {};
   const auto index = static_cast<std::size_t>(tab_);
   return records_list(tab_, lists_, fetched_[index] ? fetched_range_[index] : range_,
-                      services_.now ? services_.now() : wire::CivilDateTime{});
+                      services_.now ? services_.now() : wire::CivilDateTime{},
+                      services_.session.context.odds_format);
 }
 
 std::optional<ports::PrintableList> RecordsWindowModel::detail(std::size_t row) const {
-  return record_detail(tab_, lists_, row);
+  return record_detail(tab_, lists_, row, services_.session.context.odds_format);
 }
 
 std::optional<ports::PrintableList> RecordsWindowModel::detail_of_chosen(

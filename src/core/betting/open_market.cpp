@@ -5,12 +5,14 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "core/betting/single_ticket.h"
 #include "core/net/client_context.h"
 #include "core/notation/bet_choice.h"
 #include "core/notation/currency_name.h"
 #include "core/notation/market_kind.h"
+#include "core/notation/odds_format.h"
 #include "core/notation/totals_notation.h"
 #include "core/protocol/bet_submission.h"
 #include "core/protocol/market_data.h"
@@ -25,6 +27,7 @@ constexpr OpenMarketKindInfo kKinds[kOpenMarketTabCount] = {
 };
 
 constexpr char kConflictText[] = "开盘选项相互冲突！";
+constexpr char kOfferClose[] = "）";
 constexpr char kMinimumOddsText[] = "开盘赔率不能小于1.01！";
 constexpr char kSideMinimumOddsText[] = "赔率不能小于1.01！";
 constexpr char kScoreMinimumOddsText[] = "开盘赔率不能小于1.1！";
@@ -391,6 +394,11 @@ std::optional<std::string> OpenMarketPage::validate_correct_score(double stake) 
   return std::nullopt;
 }
 
+std::string OpenMarketPage::odds_box_note() const {
+  if (services_.session.context.odds_format == notation::OddsFormat::kDecimal) return {};
+  return notation::odds_format_note(notation::OddsFormat::kDecimal);
+}
+
 std::string OpenMarketPage::offer_list_text() const {
   std::string text;
   int written = 0;
@@ -398,6 +406,7 @@ std::string OpenMarketPage::offer_list_text() const {
     const auto& o = options_[slot];
     if (!o.checked) continue;
     const double odds = odds_of(o.odds_text).value_or(0.0);
+    const std::size_t start = text.size();
     switch (kind_) {
       case OpenMarketKind::one_x_two:
         text += format(written == 0 ? "  “%s” （赔率：%.2f）" : "\n  “%s” （赔率：%.2f）", o.name, odds);
@@ -415,6 +424,13 @@ std::string OpenMarketPage::offer_list_text() const {
       case OpenMarketKind::odd_even:
         text += format(slot == 0 ? "  “%s”（赔率：%.2f）" : "\n  “%s” （赔率：%.2f）", o.name, odds);
         break;
+    }
+    // The typed decimal odds stay as the service checks them; another format adds its own figure.
+    const notation::OddsFormat shown = services_.session.context.odds_format;
+    if (shown != notation::OddsFormat::kDecimal && text.size() >= start + std::strlen(kOfferClose)) {
+      text.insert(
+          text.size() - std::strlen(kOfferClose),
+          std::string("，") + notation::odds_format_label(shown) + notation::odds_text(odds - 1.0, shown));
     }
     ++written;
   }

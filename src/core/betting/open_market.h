@@ -96,6 +96,9 @@ class OpenMarketPage {
   // The first failure of "现在开盘" in its order, nullopt when the offer may be sent.
   std::optional<std::string> validate() const;
   std::string offer_list_text() const;
+  // Beside the odds boxes when the bettor reads another format: what is typed there is decimal odds,
+  // as the service checks them. Empty for decimal.
+  std::string odds_box_note() const;
   ports::ConfirmationRequest confirmation() const;
 
   enum class Result { refused, cancelled, failed, opened };

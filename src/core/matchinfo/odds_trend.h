@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/notation/odds_format.h"
 #include "core/ports/trend_point.h"
 
 namespace brindle::matchinfo {
@@ -13,7 +14,7 @@ inline constexpr std::size_t kTrendPointLimit = 16;
 
 struct PlotPoint {
   double x = 0.0;
-  double y = 0.0;  // displayed odds after balancing
+  double y = 0.0;  // displayed odds after balancing, in the plot's odds format
   std::string label;
 };
 
@@ -33,6 +34,9 @@ struct TrendPlot {
 // The displayed odds of a price on a line whose two prices sum to `price_sum_target` hundredths.
 double trend_odds(double price, int price_sum_target);
 
-TrendPlot odds_trend_plot(const ports::OddsTrend& trend);
+// Decimal odds keep the chart's fixed 1.40 … 2.40 scale; another format names itself in the title and
+// has a scale fitted to its points (Malay and Indonesian figures change sign around the even price).
+TrendPlot odds_trend_plot(const ports::OddsTrend& trend,
+                          notation::OddsFormat format = notation::OddsFormat::kDecimal);
 
 }  // namespace brindle::matchinfo

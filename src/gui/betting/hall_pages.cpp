@@ -37,7 +37,7 @@ HallPages::HallPages(Services services)
         window.exec();
       },
       [this](const ports::OddsTrend& trend) {
-        OddsTrendWindow window(trend, owner_);
+        OddsTrendWindow window(trend, services_.context.odds_format, owner_);
         if (!trend.error.empty()) {
           // Over the open window, which stays open with its empty chart.
           QTimer::singleShot(0, &window,

@@ -130,6 +130,11 @@ OpenMarketPageWidget::OpenMarketPageWidget(betting::OpenMarketServices services,
             [this, slot](const QString& text) { page_.set_odds_text(slot, text.toStdString()); });
   }
   layout->addWidget(group);
+  if (const std::string note = page_.odds_box_note(); !note.empty()) {
+    auto* odds_note = new QLabel(QString::fromStdString(note), this);
+    odds_note->setObjectName(QStringLiteral("oddsNote"));
+    layout->addWidget(odds_note, 0, Qt::AlignRight);
+  }
 
   auto* stake_row = new QHBoxLayout;
   stake_row->addWidget(new QLabel(QStringLiteral("开盘彩金："), this));

@@ -29,8 +29,8 @@ QValueAxis* axis(double low, double high, double step, const char* format, QChar
 
 }  // namespace
 
-OddsTrendWindow::OddsTrendWindow(const ports::OddsTrend& trend, QWidget* parent)
-    : QDialog(parent), plot_(matchinfo::odds_trend_plot(trend)) {
+OddsTrendWindow::OddsTrendWindow(const ports::OddsTrend& trend, notation::OddsFormat format, QWidget* parent)
+    : QDialog(parent), plot_(matchinfo::odds_trend_plot(trend, format)) {
   setWindowTitle(QStringLiteral("赔率走势"));
   setModal(true);
   resize(kWindowSize);

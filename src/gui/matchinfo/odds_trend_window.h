@@ -14,7 +14,9 @@ namespace brindle::gui {
 class OddsTrendWindow final : public QDialog {
   Q_OBJECT
  public:
-  explicit OddsTrendWindow(const ports::OddsTrend& trend, QWidget* parent = nullptr);
+  explicit OddsTrendWindow(const ports::OddsTrend& trend,
+                           notation::OddsFormat format = notation::OddsFormat::kDecimal,
+                           QWidget* parent = nullptr);
 
   const matchinfo::TrendPlot& plot() const { return plot_; }
   QChartView* chart_view() const { return view_; }

@@ -216,5 +216,37 @@ TEST(BetRecordTabs, DetailListsAndTheMarketARowNames) {
   EXPECT_FALSE(opened_market_of_row(lists, 2));
 }
 
+TEST(BetRecordTabs, PricesAndTheirTitlesInTheBettorsOddsFormat) {
+  RecordLists lists;
+  lists.unsettled_singles = {single(1, 1, 10, 0)};
+  protocol::BankerBetRecord banker;
+  banker.price = 2.5;
+  lists.unsettled_banker_bets = {banker};
+  lists.unsettled_parlays = {leg(5, 2, 2, 10), leg(5, 2, 2, 10)};
+  lists.unsettled_outrights = {leg(3, 1, 1, 20)};
+  struct Case {
+    int tab;
+    std::size_t column;
+    const char* title;
+    const char* cell;
+  } cases[] = {
+      {0, 2, "投注内容(马来盘)", "主胜 @ 0.900"},
+      {2, 3, "赔率(马来盘)", "-0.400"},
+      {8, 2, "投注内容(马来盘)", "国米 @ 0.850"},
+  };
+  for (const auto& c : cases) {
+    const auto list = records_list(c.tab, lists, kRange, kToday, notation::OddsFormat::kMalay);
+    ASSERT_EQ(list.rows.size(), 1u) << c.tab;
+    EXPECT_EQ(list.columns[c.column].title, c.title) << c.tab;
+    EXPECT_EQ(list.rows[0][c.column], c.cell) << c.tab;
+  }
+  const auto legs = record_detail(6, lists, 0, notation::OddsFormat::kIndonesian);
+  ASSERT_TRUE(legs);
+  EXPECT_EQ(legs->columns[3].title, "赔率(印尼盘)");
+  EXPECT_EQ(legs->rows[0][3], "-1.176");
+  // Other columns keep their titles.
+  EXPECT_EQ(record_columns(2, notation::OddsFormat::kMalay)[4].title, "彩金");
+}
+
 }  // namespace
 }  // namespace brindle::accounts
