@@ -703,6 +703,11 @@ int run_call_command(net::ClientContext& context, net::Transport& transport,
         << op->arguments << "\n";
     return kUsageError;
   }
+  // The decimal output stays as it always was; another format adds its figures beside the prices.
+  if (context.odds_format != net::OddsFormat::kDecimal) {
+    add_shown_odds(result, context.odds_format);
+    result["odds_format"] = net::odds_format_name(context.odds_format);
+  }
   result["ok"] = outcome->ok();
   result["message"] = outcome->ok() ? outcome->value() : outcome->error();
   result["context"] = changed_members(before, context_figures(context));
@@ -716,7 +721,8 @@ int run_call_command(net::ClientContext& context, const std::vector<std::string>
   return run_call_command(context, *transport, args, out, err);
 }
 
-int run_parlay_command(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int run_parlay_command(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                       notation::OddsFormat odds_format) {
   constexpr const char* kParlayUsage =
       "usage: brindle-cli parlay quote PRICE,PRICE,... MASK:STAKE,... [CURRENCY]\n"
       "  net prices of one to ten legs; stakes of at most 200000 on combination masks of those legs;\n"
@@ -743,6 +749,14 @@ int run_parlay_command(const std::vector<std::string>& args, std::ostream& out, 
   }
   const betting::ParlayQuote quote =
       betting::quote_parlay(prices, types, notation::currency_name(currency, true));
+  if (odds_format != notation::OddsFormat::kDecimal) {
+    // The legs as the slip would show them; the decimal quote has never printed them.
+    out << notation::odds_title("赔率", odds_format) << "：";
+    for (std::size_t i = 0; i < prices.size(); ++i) {
+      out << (i == 0 ? "" : " ") << notation::odds_text(prices[i], odds_format);
+    }
+    out << "\n";
+  }
   out << quote.stake_line << "\n" << quote.payout_line << "\n";
   if (quote.over_limit) out << betting::kOverLimitText << "\n";
   return 0;

@@ -108,7 +108,8 @@ int export_records(protocol::Session& session, int tab, const protocol::DateRang
     err << fetched.error() << "\n";
     return 1;
   }
-  out << accounts::csv_document(accounts::records_list(tab, lists, range, today()));
+  out << accounts::csv_document(
+      accounts::records_list(tab, lists, range, today(), session.context.odds_format));
   return 0;
 }
 

@@ -95,6 +95,29 @@ BRINDLE_JSON_VALUE(TrendPoint)
 BRINDLE_JSON_VALUE(ResultItem)
 #undef BRINDLE_JSON_VALUE
 
+namespace {
+
+// The members of the catalogue's records that hold net prices (the history items' "odds" are the
+// service's handicap odds of an old match, not a price the windows show).
+constexpr const char* kNetPriceMembers[] = {"price", "home_price", "away_price", "first_price",
+                                            "second_price"};
+
+}  // namespace
+
+void add_shown_odds(nlohmann::json& value, notation::OddsFormat format) {
+  if (value.is_array()) {
+    for (auto& item : value) add_shown_odds(item, format);
+    return;
+  }
+  if (!value.is_object()) return;
+  for (auto& [key, member] : value.items()) add_shown_odds(member, format);
+  for (const char* name : kNetPriceMembers) {
+    const auto it = value.find(name);
+    if (it == value.end() || !it->is_number()) continue;
+    value[std::string(name) + "_shown"] = notation::odds_text(it->get<double>(), format);
+  }
+}
+
 nlohmann::json context_figures(const net::ClientContext& c) {
   return {
       {"current_server", c.current_server},

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/notation/odds_format.h"
 #include "core/protocol/account_records.h"
 #include "core/protocol/bet_records.h"
 #include "core/protocol/history_records.h"
@@ -54,6 +55,11 @@ nlohmann::json to_json_value(const std::vector<Record>& records) {
   }
   return list;
 }
+
+// Beside every net price member of the records in `value` ("price", "home_price", …), the figure the
+// windows would show in `format` as "<member>_shown" ("price_shown": "-0.833"); the prices
+// themselves stay the service's numbers.
+void add_shown_odds(nlohmann::json& value, notation::OddsFormat format);
 
 // The Client context figures that operations change, by name.
 nlohmann::json context_figures(const net::ClientContext& context);

@@ -1,6 +1,7 @@
 // brindle-cli: a scriptable front over the client core.
 
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,12 +14,15 @@
 #include "cli/request_command.h"
 #include "core/app/program_directory.h"
 #include "core/net/client_context.h"
+#include "core/net/odds_format_setting.h"
 #include "core/net/settings.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: brindle-cli [--ini PATH] [--user NAME] [--password PASS] COMMAND ...\n"
+    "usage: brindle-cli [--ini PATH] [--user NAME] [--password PASS] [--odds-format FORMAT] COMMAND ...\n"
+    "  FORMAT: decimal, hongkong, malay or indonesian, how prices are printed (the settings file's\n"
+    "  choice by default); what is sent keeps the service's own prices\n"
     "  request SUBJECT_ID [TXTPARA]   send one request to the current server, print the reply lines\n"
     "  lists fetch                    fetch the server and proxy lists, write their caches\n"
     "  notation WHAT ARGS...          print a text of the service's notation\n"
@@ -49,6 +53,7 @@ int main(int argc, char** argv) {
   }
 
   std::vector<std::string> args(argv + 1, argv + argc);
+  std::optional<net::OddsFormat> odds_format;  // the command line's, over the settings file's
   std::size_t i = 0;
   for (; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -60,6 +65,13 @@ int main(int argc, char** argv) {
       context.user_name = args[++i];
     } else if (a == "--password" && has_value) {
       context.password = args[++i];
+    } else if (a == "--odds-format" && has_value) {
+      odds_format = net::parse_odds_format(args[++i]);
+      if (!odds_format) {
+        std::cerr << "brindle-cli: --odds-format takes decimal, hongkong, malay or indonesian, not \""
+                  << args[i] << "\"\n";
+        return usage(std::cerr);
+      }
     } else if (a == "--help" || a == "-h") {
       std::cout << kUsage;
       return 0;
@@ -79,11 +91,15 @@ int main(int argc, char** argv) {
   if (command == "notation") return cli::run_notation_command(rest, std::cout, std::cerr);
   if (command == "explain") return cli::run_explain_command(rest, std::cout, std::cerr);
   if (command == "help") return cli::run_help_command(std::cout);
-  if (command == "parlay") return cli::run_parlay_command(rest, std::cout, std::cerr);
+  if (command == "parlay") {
+    if (!odds_format) net::odds_format_load(context);
+    return cli::run_parlay_command(rest, std::cout, std::cerr, odds_format.value_or(context.odds_format));
+  }
   if (command == "trust") return cli::run_trust_command(context, rest, std::cout, std::cerr);
 
   // The commands that talk to a server read the settings first.
   (void)net::settings_load(context);
+  if (odds_format) context.odds_format = *odds_format;
   if (command == "request") return cli::run_request_command(context, rest, std::cout, std::cerr);
   if (command == "lists") return cli::run_lists_command(context, rest, std::cout, std::cerr);
   if (command == "call") return cli::run_call_command(context, rest, std::cout, std::cerr);

@@ -74,6 +74,31 @@ TEST_F(CallCommand, MarketListSignsInFirstAndSendsTheContextNumbersItGot) {
   EXPECT_DOUBLE_EQ(c.out["context"]["balance"].get<double>(), 1000);
 }
 
+TEST_F(CallCommand, AnotherOddsFormatAddsShownFiguresBesideTheServicesPrices) {
+  context_.odds_format = brindle::net::OddsFormat::kHongKong;
+  reply({"1|欢迎|t1|0|t3|1|1000|0|0|0|31|32|2"});
+  reply({"1|ok|0", "9001|0|英超|45352.75|45352.8|曼联|利物浦|0|0", "9001|3|0|11|10|0.95|190|0|0|0",
+         "9001|3|0|12|-10|0.97|190|0|0|0"});
+  const Call c = call({"market-list", "3"});
+  ASSERT_EQ(c.exit_code, 0) << c.err;
+  EXPECT_EQ(c.out["odds_format"], "hongkong");
+  EXPECT_NEAR(c.out["odds"][0]["price"].get<double>(), 0.94, 1e-9);
+  EXPECT_EQ(c.out["odds"][0]["price_shown"], "0.940");
+  EXPECT_EQ(c.out["odds"][1]["price_shown"], "0.960");
+  EXPECT_FALSE(c.out["matches"][0].contains("price_shown"));
+}
+
+TEST_F(CallCommand, DecimalOutputNamesNoFormatAndAddsNothing) {
+  reply({"1|欢迎|t1|0|t3|1|1000|0|0|0|31|32|2"});
+  reply({"1|ok|0", "9001|0|英超|45352.75|45352.8|曼联|利物浦|0|0", "9001|3|0|11|10|0.95|190|0|0|0",
+         "9001|3|0|12|-10|0.97|190|0|0|0"});
+  const Call c = call({"market-list", "3"});
+  ASSERT_EQ(c.exit_code, 0) << c.err;
+  ASSERT_EQ(c.out["odds"].size(), 2u);
+  EXPECT_FALSE(c.out.contains("odds_format"));
+  EXPECT_FALSE(c.out["odds"][0].contains("price_shown"));
+}
+
 TEST_F(CallCommand, FailedSignInStopsBeforeTheOperation) {
   reply({"0|密码错误"});
   const Call c = call({"outright-list"});

@@ -108,6 +108,15 @@ TEST_F(OpenMarketCommand, DryRunInUsdPrintsOnlyTheConfirmation) {
   EXPECT_EQ(server_.requests().size(), 3u);
 }
 
+TEST_F(OpenMarketCommand, AnotherOddsFormatAddsItsFigureToTheTypedDecimalOdds) {
+  context_.odds_format = brindle::net::OddsFormat::kMalay;
+  script(1, {"71|1|5"});
+  const Outcome r = run({"1", "500", "51", "1:6.10", "--dry-run"});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_NE(r.out.find("  “主队(左选项)胜” （赔率：6.10，马来盘-0.196）\n"), std::string::npos) << r.out;
+  EXPECT_EQ(para(2), "500") << "the typed odds are still what the checks and the request see";
+}
+
 TEST_F(OpenMarketCommand, BadWordsAreUsageErrorsBeforeAnySignIn) {
   const std::vector<std::vector<std::string>> bad{
       {"3", "500", "50", "1:1.5"},         {"32", "500", "50", "1:1.5"}, {"1", "-1", "50", "1:1.5"},

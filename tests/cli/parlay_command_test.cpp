@@ -76,4 +76,14 @@ TEST(ParlayQuoteCommand, RefusesWordsOutOfRangeWithoutPrintingLines) {
   EXPECT_EQ(brindle::cli::run_parlay_command({"quote", "0.9"}, out, err), 2);
 }
 
+TEST(ParlayQuoteCommand, AnotherOddsFormatPrintsTheLegsFirstAndTheSameTotals) {
+  std::ostringstream out;
+  std::ostringstream err;
+  ASSERT_EQ(brindle::cli::run_parlay_command({"quote", "0.9,2.5", "2:100"}, out, err,
+                                             brindle::net::OddsFormat::kMalay),
+            0)
+      << err.str();
+  EXPECT_EQ(out.str(), "赔率(马来盘)：0.900 -0.400\n总投注彩金：100 元\n理论最高派彩：565.00\n");
+}
+
 }  // namespace
