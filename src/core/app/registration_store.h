@@ -12,7 +12,7 @@ inline constexpr char kProgramKey[] = "HKCR\\Vantora.EXE\\AppID";
 inline constexpr char kRegistrationFileName[] = "registration.ini";
 
 // Where the component registration lives on this system: a small file of "key=value" lines, one
-// per registered value, in the Program directory.
+// per registered value, in the client's state folder.
 class RegistrationStore final {
  public:
   explicit RegistrationStore(std::filesystem::path file) : file_(std::move(file)) {}

@@ -40,9 +40,15 @@ inline constexpr int kLoginModeSecondary = 3;
 // The one process-wide object that every window reads: settings, lists, proxy choice, the
 // signed-in user. Plain data; the operations that fill it live beside the files they read.
 struct ClientContext {
-  // Where Vantora.ini and the list caches live; start-up sets it from the running executable.
+  // The folder of the running executable, with the skin and the programs; start-up sets it.
   std::filesystem::path program_directory;
-  // Another settings file than program_directory/Vantora.ini (the command line's --ini).
+  // Where Vantora.ini, the list caches, the learned server keys and the registration file are kept:
+  // the Program directory when the user may write there, else the user's own folder. Empty means
+  // the Program directory.
+  std::filesystem::path state_directory;
+  // False for a system installation, which its package manager upgrades and the upgrader cannot.
+  bool program_directory_writable = true;
+  // Another settings file than state_folder()/Vantora.ini (the command line's --ini).
   std::filesystem::path settings_file;
 
   // Settings file
@@ -94,8 +100,11 @@ struct ClientContext {
     room_star_member.clear();
     room_name.clear();
   }
+  const std::filesystem::path& state_folder() const {
+    return state_directory.empty() ? program_directory : state_directory;
+  }
   std::filesystem::path settings_path() const {
-    return settings_file.empty() ? program_directory / "Vantora.ini" : settings_file;
+    return settings_file.empty() ? state_folder() / "Vantora.ini" : settings_file;
   }
 
   // --- Fields added by the request catalogue go below this line. ---

@@ -90,11 +90,11 @@ bool write_list_cache(const std::filesystem::path& file, const std::vector<ListE
 }
 
 std::filesystem::path server_list_cache_path(const ClientContext& context) {
-  return context.program_directory / kServerListCacheName;
+  return context.state_folder() / kServerListCacheName;
 }
 
 std::filesystem::path proxy_list_cache_path(const ClientContext& context) {
-  return context.program_directory / kProxyListCacheName;
+  return context.state_folder() / kProxyListCacheName;
 }
 
 void server_list_cache_read(ClientContext& context) {

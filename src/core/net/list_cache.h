@@ -10,7 +10,7 @@
 
 namespace brindle::net {
 
-// The two list cache files in the Program directory: a plain run of records, no header, no count.
+// The two list cache files in the client's state folder: a plain run of records, no header, no count.
 // Each record: the number as 4 bytes little-endian signed, the text's length n (1 … 256) as 4 bytes
 // little-endian, then the n GBK bytes of the text, each exclusive-or 0x6B.
 inline constexpr const char* kServerListCacheName = "skin.dat";

@@ -199,10 +199,10 @@ const BuiltInPins& built_in_pins() {
 ServerKeys::ServerKeys(BuiltInPins built_in, std::filesystem::path file)
     : built_in_(std::move(built_in)), file_(std::move(file)) {}
 
-std::filesystem::path ServerKeys::file_in(const std::filesystem::path& program_directory) {
+std::filesystem::path ServerKeys::file_in(const std::filesystem::path& state_folder) {
   // No folder known: keys for this run only, never a file in whatever folder the program runs in.
-  if (program_directory.empty()) return {};
-  return program_directory / kKnownKeysFileName;
+  if (state_folder.empty()) return {};
+  return state_folder / kKnownKeysFileName;
 }
 
 Result<KeyPins> ServerKeys::load() const {

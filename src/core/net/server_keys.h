@@ -68,7 +68,7 @@ class ServerKeys {
  public:
   ServerKeys(BuiltInPins built_in, std::filesystem::path file);
   // The client's own file beside the settings; none (this run only) when the folder is not known.
-  static std::filesystem::path file_in(const std::filesystem::path& program_directory);
+  static std::filesystem::path file_in(const std::filesystem::path& state_folder);
 
   KeyJudgement judge(const std::string& endpoint, const std::string& fingerprint);
   // The user has checked the key and trusts it from now on. Refused for a server with built-in keys.

@@ -85,6 +85,14 @@ bool set_asia_refresh_period(net::ClientContext& context, int seconds) {
 }
 
 int settings_version(const net::ClientContext& context) {
+  // A system installation is as new as its package made it, whatever version the user's own copy
+  // of the settings was taken from.
+  if (!context.program_directory_writable && context.settings_file.empty()) {
+    const std::filesystem::path packaged = context.program_directory / "Vantora.ini";
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(packaged, ec))
+      return SettingsFile(packaged).read_int(kSystem, kVersionKey, kDefaultVersion);
+  }
   return settings_file(context).read_int(kSystem, kVersionKey, kDefaultVersion);
 }
 
