@@ -59,7 +59,7 @@ StartupFlow::StartupFlow(net::ClientContext& context, net::Transport& transport,
 StartupOutcome StartupFlow::run() {
   instance_ = InstanceMarker::create(kInstanceMarkerName, environment_.instance_marker_folder);
 
-  const RegistrationStore registration(context_.program_directory / kRegistrationFileName);
+  const RegistrationStore registration(context_.state_folder() / kRegistrationFileName);
   switch (find_registration_switch(command_line_text(environment_.arguments))) {
     case RegistrationSwitch::unregister_server:
       registration.unregister_server();
@@ -90,6 +90,8 @@ StartupOutcome StartupFlow::run() {
 }
 
 void StartupFlow::complete_upgrade() {
+  // The upgrader never works in a folder the user cannot write, so nothing there is left to finish.
+  if (!context_.program_directory_writable) return;
   UpgradeLog log(context_.program_directory);
   if (complete_pending_upgrade(log, ports_.messages))
     net::write_settings_version(context_, log.contents.header.version);
@@ -148,7 +150,9 @@ StartupFlow::SignIn StartupFlow::sign_in_loop() {
     if (versions.server_version != versions.local_version) {
       // An upgrade that stopped says why once, and this start goes on with the version at hand
       // rather than handing over again to an upgrade that cannot finish.
-      if (auto failure = take_upgrade_failure(context_.program_directory)) {
+      if (!context_.program_directory_writable) {
+        ports_.messages.show_message(kUpgradeByPackageManagerText, false);
+      } else if (auto failure = take_upgrade_failure(context_.program_directory)) {
         ports_.messages.show_message(*failure, false);
       } else if (const UpgraderLaunch launch = upgrader_launch(context_);
                  !ports_.launcher.can_start(launch.program)) {

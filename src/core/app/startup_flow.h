@@ -41,6 +41,10 @@ inline constexpr char kUpgraderMissingText[] =
 // The upgrader was there but would not start after the new version was announced: this start keeps
 // to the announcement and ends, naming the way out.
 inline constexpr char kUpgraderFailedText[] = "升级程序未能启动，请重新启动或重新安装Brindle客户端。";
+// A system installation is not the user's to replace: its package manager brings the new version.
+inline constexpr char kUpgradeByPackageManagerText[] =
+    "Brindle客户端已有新的版本。本机的Brindle客户端由系统的软件包管理器安装和升级，"
+    "请用软件包管理器升级（或请系统管理员升级）。本次继续使用原有版本。";
 
 // How a start ended.
 enum class StartupOutcome {

@@ -427,6 +427,21 @@ TEST_F(StartupFlowTest, AnUpgradeThatCannotHappenIsReportedAndTheStartGoesOn) {
   }
 }
 
+// A system installation is upgraded by its package manager: nothing is handed to the upgrader, which
+// could not write there, and the start goes on.
+TEST_F(StartupFlowTest, SystemInstallationNamesThePackageManagerInsteadOfUpgrading) {
+  context_.program_directory_writable = false;
+  std::filesystem::create_directories(dir_ / "upgrade");
+  brindle::testing::write_file(dir_ / "upgrade" / "failure.txt", "升级失败：旧的记录。");
+  servers_.replies["13002"] = {"1|ok|101"};
+  login_.choices.push_back(member("good.test"));
+  EXPECT_EQ(run(), StartupOutcome::main_window_closed);
+  EXPECT_EQ(messages_.shown, (std::vector<std::string>{brindle::app::kUpgradeByPackageManagerText}));
+  EXPECT_TRUE(launcher_.command_lines.empty());
+  EXPECT_TRUE(std::filesystem::exists(dir_ / "upgrade" / "failure.txt"));
+  EXPECT_EQ(main_window_.runs, 1);
+}
+
 // Once "原有版本不能使用" has been said, an upgrader that will not start ends this start with the way
 // out rather than signing in with the version just declared unusable.
 TEST_F(StartupFlowTest, AnAnnouncedUpgradeWhoseUpgraderWillNotStartEndsTheStart) {
