@@ -12,7 +12,7 @@ namespace {
 
 std::shared_ptr<net::ServerKeys> client_keys(const net::ClientContext& context) {
   return std::make_shared<net::ServerKeys>(net::built_in_pins(),
-                                           net::ServerKeys::file_in(context.program_directory));
+                                           net::ServerKeys::file_in(context.state_folder()));
 }
 
 }  // namespace

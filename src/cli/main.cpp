@@ -13,6 +13,7 @@
 #include "cli/open_market_command.h"
 #include "cli/request_command.h"
 #include "core/app/program_directory.h"
+#include "core/app/state_directory.h"
 #include "core/net/client_context.h"
 #include "core/net/odds_format_setting.h"
 #include "core/net/settings.h"
@@ -60,7 +61,7 @@ int main(int argc, char** argv) {
     const bool has_value = i + 1 < args.size();
     if (a == "--ini" && has_value) {
       context.settings_file = args[++i];
-      context.program_directory = std::filesystem::absolute(context.settings_file).parent_path();
+      context.state_directory = std::filesystem::absolute(context.settings_file).parent_path();
     } else if (a == "--user" && has_value) {
       context.user_name = args[++i];
     } else if (a == "--password" && has_value) {
@@ -86,6 +87,10 @@ int main(int argc, char** argv) {
     }
   }
   if (i == args.size()) return usage(std::cerr);
+  if (context.state_directory.empty()) {
+    if (auto settled = app::settle_state_directory(context); !settled)
+      std::cerr << "brindle-cli: " << settled.error() << "\n";
+  }
   const std::string command = args[i];
   const std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
   if (command == "notation") return cli::run_notation_command(rest, std::cout, std::cerr);

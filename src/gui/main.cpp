@@ -16,6 +16,7 @@
 
 #include "core/app/program_directory.h"
 #include "core/app/startup_flow.h"
+#include "core/app/state_directory.h"
 #include "core/app/stderr_log_sink.h"
 #include "core/net/client_context.h"
 #include "core/net/curl_transport.h"
@@ -111,6 +112,8 @@ int main(int argc, char** argv) {
   net::ClientContext context;
   if (auto directory = app::program_directory(argc > 0 ? argv[0] : ""))
     context.program_directory = directory.value();
+  if (auto settled = app::settle_state_directory(context); !settled)
+    std::cerr << "brindle: " << settled.error() << "\n";
   gui::SkinnedFrame::set_dialog_theme(context.program_directory / "SkinSM" / "theme.ini");
   gui::set_application_icon(context.program_directory);
 
@@ -121,7 +124,7 @@ int main(int argc, char** argv) {
   // The client's own keys: those built in and those learned, in the file beside the settings. The
   // embedded pages of the server are held to the same.
   const auto server_keys = std::make_shared<net::ServerKeys>(
-      net::built_in_pins(), net::ServerKeys::file_in(context.program_directory));
+      net::built_in_pins(), net::ServerKeys::file_in(context.state_folder()));
   net::CurlTransport transport;
   transport.set_log_sink(&transport_log);
   transport.set_server_keys(server_keys);
