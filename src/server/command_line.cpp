@@ -1,5 +1,9 @@
 #include "server/command_line.h"
 
+#include <CLI/CLI.hpp>
+
+#include "server/parse_errors.h"
+
 namespace brindle::server {
 namespace {
 
@@ -43,62 +47,61 @@ std::vector<ListenAddress> listen_addresses(const CommandLine& line,
 
 Result<CommandLine> parse_command_line(std::span<const std::string_view> args) {
   CommandLine line;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    auto arg = args[i];
-    if (arg == "--help" || arg == "-h") {
-      line.help = true;
-      return line;
-    }
-    std::string_view name = arg;
-    std::optional<std::string_view> value;
-    if (auto equals = arg.find('='); arg.starts_with("--") && equals != std::string_view::npos) {
-      name = arg.substr(0, equals);
-      value = arg.substr(equals + 1);
-    }
-    if (name != "--listen" && name != "--data-dir" && name != "--config" && name != "--database" &&
-        name != "--certificate" && name != "--key" && name != "--operations" && name != "--trusted-proxy") {
-      return fail("unknown option '" + std::string(arg) + "'");
-    }
-    if (!value) {
-      if (i + 1 >= args.size()) return fail(std::string(name) + " needs a value");
-      value = args[++i];
-    }
-    if (name == "--listen") {
-      auto address = parse_listen_address(*value);
-      if (!address) {
-        return fail("--listen wants ADDRESS:PORT (e.g. 127.0.0.1:47443 or [::]:47443), not '" +
-                    std::string(*value) + "'");
-      }
-      line.listen.push_back(std::move(*address));
-    } else if (name == "--operations") {
-      auto address = parse_listen_address(*value);
-      if (!address) {
-        return fail("--operations wants ADDRESS:PORT (e.g. 127.0.0.1:9464), not '" + std::string(*value) +
-                    "'");
-      }
-      line.operations = std::move(*address);
-    } else if (name == "--trusted-proxy") {
-      auto block = AddressBlock::parse(*value);
-      if (!block) {
-        return fail("--trusted-proxy wants an address or ADDRESS/PREFIX (e.g. 10.0.0.0/8), not '" +
-                    std::string(*value) + "'");
-      }
-      line.trusted_proxies.push_back(*block);
-    } else if (value->empty()) {
-      return fail(std::string(name) + " needs a value");
-    } else if (name == "--data-dir") {
-      line.data_dir = *value;
-    } else if (name == "--database") {
-      line.database = std::string(*value);
-    } else if (name == "--certificate") {
-      line.certificate = std::filesystem::path(*value);
-    } else if (name == "--key") {
-      line.private_key = std::filesystem::path(*value);
-    } else {
-      line.config_file = std::filesystem::path(*value);
-    }
+  CLI::App app{"", "brindle-server"};
+  app.set_help_flag("-h,--help");
+  std::vector<std::string> listen, proxies;
+  std::string data_dir, config_file, database, certificate, private_key, operations;
+  // One value an occurrence; --listen and --trusted-proxy add up, the others take the last one.
+  auto single = [&app](const std::string& name, std::string& value) {
+    return app.add_option(name, value)->expected(1)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  };
+  auto each = [](std::string message, auto&& valid) {
+    return CLI::Validator(
+        [message = std::move(message), valid](std::string& value) {
+          return valid(value) ? std::string() : message + ", not '" + value + "'";
+        },
+        "");
+  };
+  const auto address = [](const std::string& value) { return parse_listen_address(value).has_value(); };
+  app.add_option("--listen", listen)
+      ->expected(1)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+      ->check(each("--listen wants ADDRESS:PORT (e.g. 127.0.0.1:47443 or [::]:47443)", address));
+  single("--operations", operations)
+      ->check(each("--operations wants ADDRESS:PORT (e.g. 127.0.0.1:9464)", address));
+  app.add_option("--trusted-proxy", proxies)
+      ->expected(1)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+      ->check(each("--trusted-proxy wants an address or ADDRESS/PREFIX (e.g. 10.0.0.0/8)",
+                   [](const std::string& value) { return AddressBlock::parse(value).has_value(); }));
+  single("--data-dir", data_dir);
+  single("--config", config_file);
+  single("--database", database);
+  single("--certificate", certificate);
+  single("--key", private_key);
+
+  std::vector<std::string> words(args.rbegin(), args.rend());  // CLI11 takes them last first
+  try {
+    app.parse(words);
+  } catch (const CLI::CallForHelp&) {
+    line.help = true;
+    return line;
+  } catch (const CLI::ParseError& error) {
+    return fail(parse_problem(error, app));
   }
-  if (line.data_dir.empty()) return fail("--data-dir is required");
+  for (const auto* option : {"--data-dir", "--config", "--database", "--certificate", "--key"}) {
+    if (app.count(option) > 0 && app.get_option(option)->as<std::string>().empty())
+      return fail(std::string(option) + " needs a value");
+  }
+  if (data_dir.empty()) return fail("--data-dir is required");
+  for (const auto& text : listen) line.listen.push_back(*parse_listen_address(text));
+  for (const auto& text : proxies) line.trusted_proxies.push_back(*AddressBlock::parse(text));
+  if (!operations.empty()) line.operations = parse_listen_address(operations);
+  line.data_dir = data_dir;
+  if (!config_file.empty()) line.config_file = std::filesystem::path(config_file);
+  if (!database.empty()) line.database = database;
+  if (!certificate.empty()) line.certificate = std::filesystem::path(certificate);
+  if (!private_key.empty()) line.private_key = std::filesystem::path(private_key);
   if (line.certificate.has_value() != line.private_key.has_value())
     return fail("--certificate and --key go together: give both or neither");
   return line;

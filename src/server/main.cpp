@@ -32,11 +32,8 @@ int run(int argc, char** argv) {
       return 1;
     }
   }
-  std::vector<std::string_view> args(argv + 1, argv + argc);
-  if (args.size() == 1 && args.front() == "--version") {
-    std::cout << "brindle-server " BRINDLE_VERSION "\n";
-    return 0;
-  }
+  table.set_version("brindle-server " BRINDLE_VERSION);
+  const std::vector<std::string_view> args(argv + 1, argv + argc);
   admin::CommandContext context{std::cout, std::cerr, &std::cin};
   return table.run(args, context);
 }

@@ -29,6 +29,8 @@ TEST(CommandLine, ReadsListenDataDirAndConfig) {
   EXPECT_EQ(listen_addresses(bare.value(), configured), configured);
   EXPECT_EQ(listen_addresses(bare.value(), {}), (std::vector<ListenAddress>{{"127.0.0.1", 47443}}));
   EXPECT_TRUE(parse({"--data-dir", "d", "--help"})->help);
+  EXPECT_TRUE(parse({"--help"})->help) << "help needs no --data-dir";
+  EXPECT_EQ(parse({"--data-dir", "a", "--data-dir=b"})->data_dir, "b") << "the last one counts";
 
   auto operator_files =
       parse({"--data-dir", "d", "--key=/etc/b/key.pem", "--certificate", "/etc/b/chain.pem"});
@@ -69,6 +71,9 @@ TEST(CommandLine, RefusesBadArgumentsClearly) {
       {{"--data-dir", "d", "--trusted-proxy", "10.0.0.0/40"}, "--trusted-proxy wants an address"},
       {{"--data-dir", "d", "--trusted-proxy", "lb.example"}, "--trusted-proxy wants an address"},
       {{"--data-dir", "d", "--operations", "9464"}, "--operations wants ADDRESS:PORT"},
+      // An unknown option is named even where --data-dir is missing too.
+      {{"--port", "1"}, "unknown option '--port'"},
+      {{"--listen", "127.0.0.1:1", "--data-dir", "d", "stray"}, "unexpected argument 'stray'"},
   };
   for (const auto& c : cases) {
     auto line = parse(c.args);

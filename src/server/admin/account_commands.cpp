@@ -52,8 +52,7 @@ Result<Currency> parse_currency(std::string_view text) {
 }
 
 int bad_line(CommandContext& context, const std::string& text, const std::string& usage) {
-  context.err << "brindle-server: " << text << "\n\n" << usage;
-  return 2;
+  return usage_error(context, usage, text);
 }
 
 int failed(CommandContext& context, const std::string& text) {

@@ -32,8 +32,7 @@ constexpr std::string_view kCopyUsage =
     "        postgresql://user@host:port/database\n";
 
 int bad_line(CommandContext& context, const std::string& text) {
-  context.err << "brindle-server: " << text << "\n\n" << kCopyUsage;
-  return 2;
+  return usage_error(context, kCopyUsage, text);
 }
 
 int failed(CommandContext& context, const std::string& text) {

@@ -28,8 +28,7 @@ constexpr std::string_view kCertificate = "--certificate";
 constexpr std::string_view kKey = "--key";
 
 int bad_line(CommandContext& context, const std::string& error) {
-  context.err << "brindle-server fingerprint: " << error << "\n\n" << kUsage;
-  return 2;
+  return usage_error(context, kUsage, error);
 }
 
 int failed(CommandContext& context, const std::string& error) {

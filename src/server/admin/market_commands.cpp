@@ -35,8 +35,7 @@ constexpr std::string_view kAdvanceUsage =
     "result and are settled. A running server follows within a second.\n";
 
 int bad_line(CommandContext& context, const std::string& text, std::string_view usage) {
-  context.err << "brindle-server: " << text << "\n\n" << usage;
-  return 2;
+  return usage_error(context, usage, text);
 }
 
 int failed(CommandContext& context, const std::string& text) {

@@ -20,8 +20,7 @@ constexpr std::string_view kDataDir = "--data-dir";
 constexpr std::string_view kDefaultReplier = "客服";
 
 int bad_line(CommandContext& context, const std::string& text, std::string_view usage) {
-  context.err << "brindle-server: " << text << "\n\n" << usage;
-  return 2;
+  return usage_error(context, usage, text);
 }
 
 int failed(CommandContext& context, const std::string& text) {

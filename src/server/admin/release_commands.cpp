@@ -28,8 +28,7 @@ constexpr char kUsage[] =
     "  cmake -DBRINDLE_UPGRADE_PUBLIC_KEY=FILE   (FILE holding that line)\n";
 
 int bad_line(CommandContext& context, const std::string& error) {
-  context.err << "brindle-server sign-release: " << error << "\n\n" << kUsage;
-  return 2;
+  return usage_error(context, kUsage, error);
 }
 
 int failed(CommandContext& context, const std::string& error) {

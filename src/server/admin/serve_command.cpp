@@ -16,11 +16,22 @@ namespace {
 
 constexpr char kFingerprintLabel[] = "key fingerprint (SHA-256 of the public key): ";
 
+// Both ways in, then the options of usage_text().
+std::string serve_usage() {
+  return "usage: brindle-server serve [--listen ADDRESS:PORT]... --data-dir DIR [--config FILE] [--database "
+         "URL]\n"
+         "                            [--certificate FILE --key FILE] [--operations ADDRESS:PORT]\n"
+         "                            [--trusted-proxy ADDRESS[/PREFIX]]...\n"
+         "       brindle-server [--listen ADDRESS:PORT]... --data-dir DIR [--config FILE] [--database URL]\n"
+         "                      [--certificate FILE --key FILE] [--operations ADDRESS:PORT]\n"
+         "                      [--trusted-proxy ADDRESS[/PREFIX]]...\n\n" +
+         std::string(usage_text()).substr(std::string(usage_text()).find("\n\n") + 2);
+}
+
 int serve(std::span<const std::string_view> args, CommandContext& context) {
   auto line = parse_command_line(args);
   if (!line) {
-    context.err << "brindle-server: " << line.error() << "\n\n" << usage_text();
-    return 2;
+    return usage_error(context, serve_usage(), line.error());
   }
   if (line->help) {
     context.out << usage_text();
@@ -103,17 +114,7 @@ int serve(std::span<const std::string_view> args, CommandContext& context) {
 }  // namespace
 
 Result<void> add_serve_command(SubcommandTable& table) {
-  return table.add(Subcommand{
-      "serve", "run the betting server (the default command)",
-      "usage: brindle-server serve [--listen ADDRESS:PORT]... --data-dir DIR [--config FILE] [--database "
-      "URL]\n"
-      "                            [--certificate FILE --key FILE] [--operations ADDRESS:PORT]\n"
-      "                            [--trusted-proxy ADDRESS[/PREFIX]]...\n"
-      "       brindle-server [--listen ADDRESS:PORT]... --data-dir DIR [--config FILE] [--database URL]\n"
-      "                      [--certificate FILE --key FILE] [--operations ADDRESS:PORT]\n"
-      "                      [--trusted-proxy ADDRESS[/PREFIX]]...\n\n" +
-          std::string(usage_text()).substr(std::string(usage_text()).find("\n\n") + 2),
-      serve});
+  return table.add(Subcommand{"serve", "run the betting server (the default command)", serve_usage(), serve});
 }
 
 }  // namespace brindle::server::admin

@@ -1,8 +1,11 @@
 #include "server/admin/subcommand.h"
 
+#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <ostream>
 #include <utility>
+
+#include "server/parse_errors.h"
 
 namespace brindle::server::admin {
 
@@ -30,36 +33,77 @@ std::string SubcommandTable::overview() const {
   for (const auto& [name, command] : commands_) {
     text += "  " + name + std::string(width - name.size() + 2, ' ') + command.summary + "\n";
   }
+  text += "\noptions:\n  --help     show this text; COMMAND --help shows the command's\n";
+  if (!version_.empty()) text += "  --version  print the version\n";
   return text;
 }
 
 int SubcommandTable::run(std::span<const std::string_view> args, CommandContext& context,
                          std::string_view default_command) const {
-  if (!args.empty() && (args.front() == "--help" || args.front() == "-h" || args.front() == "help")) {
+  CLI::App app{"", "brindle-server"};
+  app.set_help_flag("-h,--help");
+  app.add_subcommand("help")->group("");
+  if (!version_.empty()) app.add_flag("--version");
+  // Each command parses its own arguments: the table only picks the command.
+  for (const auto& [name, command] : commands_) {
+    app.add_subcommand(name, command.summary)->prefix_command()->set_help_flag();
+  }
+  std::vector<std::string> words(args.begin(), args.end());
+  const bool named = !words.empty() && (!words.front().starts_with('-') || words.front() == "--help" ||
+                                        words.front() == "-h" || words.front() == "--version");
+  if (!named) {
+    if (find(default_command) == nullptr) {
+      context.err << overview();
+      return 2;
+    }
+    words.insert(words.begin(), std::string(default_command));
+  }
+  std::reverse(words.begin(), words.end());  // CLI11 takes them last first
+  try {
+    app.parse(words);
+  } catch (const CLI::CallForHelp&) {
+    context.out << overview();
+    return 0;
+  } catch (const CLI::ParseError& error) {
+    const auto rest = app.remaining();
+    if (dynamic_cast<const CLI::ExtrasError*>(&error) != nullptr && !rest.empty() &&
+        !rest.front().starts_with('-')) {
+      context.err << "brindle-server: unknown command '" << rest.front() << "'\n\n" << overview();
+    } else {
+      context.err << "brindle-server: " << parse_problem(error, app) << "\n\n" << overview();
+    }
+    return 2;
+  }
+  if (!version_.empty() && app.count("--version") > 0) {
+    context.out << version_ << '\n';
+    return 0;
+  }
+  const auto chosen = app.get_subcommands();
+  if (chosen.empty() || chosen.front()->get_name() == "help") {
     context.out << overview();
     return 0;
   }
-  const Subcommand* command = nullptr;
-  auto rest = args;
-  if (args.empty() || args.front().starts_with('-')) {
-    command = find(default_command);
-  } else {
-    command = find(args.front());
-    rest = args.subspan(1);
-    if (command == nullptr) {
-      context.err << "brindle-server: unknown command '" << args.front() << "'\n\n" << overview();
-      return 2;
-    }
-  }
-  if (command == nullptr) {
-    context.err << overview();
-    return 2;
-  }
+  const Subcommand& command = *find(chosen.front()->get_name());
+  const std::vector<std::string> rest = chosen.front()->remaining();
   if (std::any_of(rest.begin(), rest.end(), [](std::string_view a) { return a == "--help" || a == "-h"; })) {
-    context.out << command->usage;
+    context.out << command.usage;
     return 0;
   }
-  return command->run(rest, context);
+  const std::vector<std::string_view> rest_views(rest.begin(), rest.end());
+  return command.run(rest_views, context);
+}
+
+int usage_error(CommandContext& context, std::string_view usage, std::string_view problem) {
+  // The usage lines, up to the first blank line, and the command's name from the first of them.
+  const auto synopsis = usage.substr(0, std::min(usage.find("\n\n"), usage.size()));
+  std::string_view command = synopsis.substr(std::min(synopsis.find(' ') + 1, synopsis.size()));
+  const auto name_end = command.find(' ');
+  const auto next = command.find_first_not_of(' ', name_end);
+  const bool named = next != std::string_view::npos && command[next] != '[' && command[next] != '-';
+  command = command.substr(0, named ? command.find(' ', next) : name_end);
+  context.err << "brindle-server: " << problem << '\n'
+              << synopsis << "\n(" << command << " --help for more)\n";
+  return 2;
 }
 
 std::optional<std::string_view> ParsedOptions::value(std::string_view name) const {
@@ -71,39 +115,30 @@ std::optional<std::string_view> ParsedOptions::value(std::string_view name) cons
 Result<ParsedOptions> parse_options(std::span<const std::string_view> args,
                                     std::span<const std::string_view> value_options,
                                     std::span<const std::string_view> flag_options) {
-  using R = Result<ParsedOptions>;
-  auto known = [](std::span<const std::string_view> list, std::string_view name) {
-    return std::find(list.begin(), list.end(), name) != list.end();
-  };
   ParsedOptions parsed;
-  bool options_ended = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const auto arg = args[i];
-    if (options_ended || !arg.starts_with("--")) {
-      parsed.positional.emplace_back(arg);
-      continue;
-    }
-    if (arg == "--") {
-      options_ended = true;
-      continue;
-    }
-    std::string_view name = arg;
-    std::optional<std::string_view> value;
-    if (auto equals = arg.find('='); equals != std::string_view::npos) {
-      name = arg.substr(0, equals);
-      value = arg.substr(equals + 1);
-    }
-    if (known(flag_options, name)) {
-      if (value) return R::failure(std::string(name) + " takes no value");
-      parsed.flags.emplace(name);
-      continue;
-    }
-    if (!known(value_options, name)) return R::failure("unknown option '" + std::string(arg) + "'");
-    if (!value) {
-      if (i + 1 >= args.size()) return R::failure(std::string(name) + " needs a value");
-      value = args[++i];
-    }
-    parsed.values.insert_or_assign(std::string(name), std::string(*value));
+  CLI::App app{"", "brindle-server"};
+  app.set_help_flag();  // the table answers --help
+  std::map<std::string, std::string> values;
+  std::map<std::string, bool> flags;
+  for (const auto name : value_options) {
+    app.add_option(std::string(name), values[std::string(name)])
+        ->expected(1)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  }
+  for (const auto name : flag_options)
+    app.add_flag(std::string(name), flags[std::string(name)])->disable_flag_override();
+  app.add_option("arguments", parsed.positional);
+  std::vector<std::string> words(args.rbegin(), args.rend());  // CLI11 takes them last first
+  try {
+    app.parse(words);
+  } catch (const CLI::ParseError& error) {
+    return Result<ParsedOptions>::failure(server::parse_problem(error, app));
+  }
+  for (const auto name : value_options) {
+    if (app.count(std::string(name)) > 0) parsed.values.emplace(name, values[std::string(name)]);
+  }
+  for (const auto& [name, given] : flags) {
+    if (given) parsed.flags.insert(name);
   }
   return parsed;
 }

@@ -48,9 +48,17 @@ class SubcommandTable final {
   int run(std::span<const std::string_view> args, CommandContext& context,
           std::string_view default_command = "serve") const;
 
+  // "--version" prints text; without it there is no --version.
+  void set_version(std::string text) { version_ = std::move(text); }
+
  private:
   std::map<std::string, Subcommand, std::less<>> commands_;
+  std::string version_;
 };
+
+// A command line a command refuses: "brindle-server: PROBLEM", the usage lines of usage (up to its
+// first blank line) and where to read the rest. Returns 2, the exit code of a bad command line.
+int usage_error(CommandContext& context, std::string_view usage, std::string_view problem);
 
 // "--name VALUE", "--name=VALUE" and bare flags, then positional arguments.
 struct ParsedOptions {
@@ -63,7 +71,8 @@ struct ParsedOptions {
 };
 
 // value_options and flag_options name the options with their "--". An unknown option, a missing
-// value or a flag given a value is refused with a line to print.
+// or empty value or a flag given a value is refused with a line to print. A value option given twice
+// keeps the last value; "--" ends the options.
 Result<ParsedOptions> parse_options(std::span<const std::string_view> args,
                                     std::span<const std::string_view> value_options,
                                     std::span<const std::string_view> flag_options = {});
