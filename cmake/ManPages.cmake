@@ -37,7 +37,9 @@ function(brindle_man_page target section name)
     COMMENT "Manual page ${target}(${section})"
     VERBATIM)
   set(man_pages ${man_pages} ${page}.gz PARENT_SCOPE)
-  install(FILES ${page}.gz DESTINATION share/man/man${section})
+  # Optional: an installation from a build of the programs alone (scripts/demo's, the tours') goes on
+  # without the pages; a whole build, and so the package, has them.
+  install(FILES ${page}.gz DESTINATION share/man/man${section} OPTIONAL)
 endfunction()
 
 brindle_man_page(brindle-cli 1 "scriptable client of the Brindle betting service")
