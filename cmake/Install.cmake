@@ -85,10 +85,8 @@ set(BRINDLE_PACKAGE_HOMEPAGE "https://brindle.example/" CACHE STRING "The .deb's
 string(TIMESTAMP BRINDLE_PACKAGE_DATE "%a, %d %b %Y 00:00:00 +0000" UTC)  # honours SOURCE_DATE_EPOCH
 configure_file(${PROJECT_SOURCE_DIR}/packaging/debian/changelog.in ${PROJECT_BINARY_DIR}/packaging/changelog @ONLY)
 find_program(GZIP gzip REQUIRED)
-add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/packaging/changelog.gz
-                   COMMAND ${GZIP} -9nkf ${PROJECT_BINARY_DIR}/packaging/changelog
-                   DEPENDS ${PROJECT_BINARY_DIR}/packaging/changelog VERBATIM)
-add_custom_target(brindle_changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/packaging/changelog.gz)
+# Made when configuring, so that an installation from a build of some targets only has it too.
+execute_process(COMMAND ${GZIP} -9nkf ${PROJECT_BINARY_DIR}/packaging/changelog COMMAND_ERROR_IS_FATAL ANY)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/debian/copyright ${PROJECT_BINARY_DIR}/packaging/changelog.gz
         DESTINATION share/doc/brindle)
 
