@@ -1,8 +1,13 @@
 // brindle-cli: a scriptable front over the client core.
 
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <array>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/call_command.h"
@@ -17,6 +22,7 @@
 #include "core/net/client_context.h"
 #include "core/net/odds_format_setting.h"
 #include "core/net/settings.h"
+#include "server/parse_errors.h"
 
 namespace {
 
@@ -24,6 +30,7 @@ constexpr const char* kUsage =
     "usage: brindle-cli [--ini PATH] [--user NAME] [--password PASS] [--odds-format FORMAT] COMMAND ...\n"
     "  FORMAT: decimal, hongkong, malay or indonesian, how prices are printed (the settings file's\n"
     "  choice by default); what is sent keeps the service's own prices\n"
+    "\n"
     "  request SUBJECT_ID [TXTPARA]   send one request to the current server, print the reply lines\n"
     "  lists fetch                    fetch the server and proxy lists, write their caches\n"
     "  notation WHAT ARGS...          print a text of the service's notation\n"
@@ -36,8 +43,12 @@ constexpr const char* kUsage =
     "  trust HOST:PORT FINGERPRINT    hold that server to this key from now on (after checking it)\n"
     "  help                           list the catalogue's operations\n";
 
-int usage(std::ostream& err) {
-  err << kUsage;
+// The commands; each checks its own arguments.
+constexpr std::array<std::string_view, 10> kCommands{"request", "lists",  "notation",    "explain", "call",
+                                                     "parlay",  "export", "open-market", "trust",   "help"};
+
+int usage_error(std::string_view problem) {
+  std::cerr << "brindle-cli: " << problem << "\n\n" << kUsage;
   return 2;
 }
 
@@ -53,46 +64,56 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  std::vector<std::string> args(argv + 1, argv + argc);
+  // The global options come before the command; the command word and every word after it are left
+  // to the command, options included.
+  CLI::App parser{"", "brindle-cli"};
+  parser.set_help_flag("-h,--help");
+  parser.prefix_command();
+  std::string ini, user_name, password, odds_name;
+  const auto take_last = CLI::MultiOptionPolicy::TakeLast;
+  parser.add_option("--ini", ini)->multi_option_policy(take_last);
+  parser.add_option("--user", user_name)->multi_option_policy(take_last);
+  parser.add_option("--password", password)->multi_option_policy(take_last);
+  parser.add_option("--odds-format", odds_name)->multi_option_policy(take_last);
+  parser.add_flag("--version")->disable_flag_override();
+  try {
+    parser.parse(argc, argv);
+  } catch (const CLI::CallForHelp&) {
+    std::cout << kUsage;
+    return 0;
+  } catch (const CLI::ParseError& error) {
+    return usage_error(server::parse_problem(error, parser));
+  }
+  if (parser.count("--version") > 0) {
+    std::cout << "brindle-cli " BRINDLE_VERSION "\n";
+    return 0;
+  }
+  if (parser.count("--ini") > 0) {
+    context.settings_file = ini;
+    context.state_directory = std::filesystem::absolute(context.settings_file).parent_path();
+  }
+  if (parser.count("--user") > 0) context.user_name = user_name;
+  if (parser.count("--password") > 0) context.password = password;
   std::optional<net::OddsFormat> odds_format;  // the command line's, over the settings file's
-  std::size_t i = 0;
-  for (; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    const bool has_value = i + 1 < args.size();
-    if (a == "--ini" && has_value) {
-      context.settings_file = args[++i];
-      context.state_directory = std::filesystem::absolute(context.settings_file).parent_path();
-    } else if (a == "--user" && has_value) {
-      context.user_name = args[++i];
-    } else if (a == "--password" && has_value) {
-      context.password = args[++i];
-    } else if (a == "--odds-format" && has_value) {
-      odds_format = net::parse_odds_format(args[++i]);
-      if (!odds_format) {
-        std::cerr << "brindle-cli: --odds-format takes decimal, hongkong, malay or indonesian, not \""
-                  << args[i] << "\"\n";
-        return usage(std::cerr);
-      }
-    } else if (a == "--help" || a == "-h") {
-      std::cout << kUsage;
-      return 0;
-    } else if (a == "--version") {
-      std::cout << "brindle-cli " BRINDLE_VERSION "\n";
-      return 0;
-    } else if (a.rfind("--", 0) == 0) {
-      std::cerr << "brindle-cli: unknown or incomplete option " << a << "\n";
-      return usage(std::cerr);
-    } else {
-      break;
+  if (parser.count("--odds-format") > 0) {
+    odds_format = net::parse_odds_format(odds_name);
+    if (!odds_format) {
+      return usage_error("--odds-format takes decimal, hongkong, malay or indonesian, not \"" + odds_name +
+                         "\"");
     }
   }
-  if (i == args.size()) return usage(std::cerr);
+  const std::vector<std::string> words = parser.remaining();
+  if (words.empty()) return usage_error("no command given");
+  const std::string& command = words.front();
+  if (command.starts_with('-')) return usage_error("unknown option '" + command + "'");
+  if (std::find(kCommands.begin(), kCommands.end(), command) == kCommands.end())
+    return usage_error("unknown command '" + command + "'");
+  const std::vector<std::string> rest(words.begin() + 1, words.end());
+
   if (context.state_directory.empty()) {
     if (auto settled = app::settle_state_directory(context); !settled)
       std::cerr << "brindle-cli: " << settled.error() << "\n";
   }
-  const std::string command = args[i];
-  const std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
   if (command == "notation") return cli::run_notation_command(rest, std::cout, std::cerr);
   if (command == "explain") return cli::run_explain_command(rest, std::cout, std::cerr);
   if (command == "help") return cli::run_help_command(std::cout);
@@ -109,7 +130,5 @@ int main(int argc, char** argv) {
   if (command == "lists") return cli::run_lists_command(context, rest, std::cout, std::cerr);
   if (command == "call") return cli::run_call_command(context, rest, std::cout, std::cerr);
   if (command == "open-market") return cli::run_open_market_command(context, rest, std::cout, std::cerr);
-  if (command == "export") return cli::run_export_command(context, rest, std::cout, std::cerr);
-  std::cerr << "brindle-cli: unknown command " << command << "\n";
-  return usage(std::cerr);
+  return cli::run_export_command(context, rest, std::cout, std::cerr);
 }
