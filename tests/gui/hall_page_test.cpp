@@ -126,9 +126,9 @@ TEST(HallPage, AChosenOddsFormatReachesTitlesCellsAndLocationWithTheRefresh) {
   f.reply(demo_reply());
   f.balance_reply();
   f.page->hall().refresh();
-  EXPECT_EQ(m->headerData(AH::kGivingOdds, Qt::Horizontal).toString(), QStringLiteral("赔率(香港盘)"));
+  EXPECT_EQ(m->headerData(AH::kGivingOdds, Qt::Horizontal).toString(), QStringLiteral("香港盘"));
   EXPECT_EQ(f.page->list()->model()->headerData(AH::kOtherOdds, Qt::Horizontal).toString(),
-            QStringLiteral("赔率(香港盘)"));
+            QStringLiteral("香港盘"));
   EXPECT_EQ(f.line_index(1, 0, AH::kOtherOdds).data().toString(), QStringLiteral("0.955"));
   EXPECT_TRUE(f.page->location()->text().endsWith(QStringLiteral("（香港盘赔率）")));
 }

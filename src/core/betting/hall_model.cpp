@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
+#include <string_view>
 #include <unordered_set>
 
 #include "core/net/account_status.h"
@@ -54,8 +56,13 @@ std::string HallModel::column_title(int column) const {
   const auto& all = columns();
   if (column < 0 || static_cast<std::size_t>(column) >= all.size()) return {};
   const std::string title = all[static_cast<std::size_t>(column)].title;
-  if (title.find(kOddsColumnWord) == std::string::npos) return title;
-  return notation::odds_title(title, odds_format_);
+  const std::size_t word = title.find(kOddsColumnWord);
+  if (word == std::string::npos || odds_format_ == net::OddsFormat::kDecimal) return title;
+  // A hall's price column is as narrow as its figures: the format's name takes the place of "赔率"
+  // ("香港盘", "香港盘（大）"), which fits where "赔率(香港盘)" is cut.
+  std::string named = title;
+  named.replace(word, std::string_view(kOddsColumnWord).size(), notation::odds_format_label(odds_format_));
+  return named;
 }
 
 std::string HallModel::odds_text(double net_price) const {

@@ -33,7 +33,7 @@ TEST(HallOddsFormat, AsianHandicapCellsTitlesAndLocationChangeWithTheNextRefresh
   hall.refresh();
   EXPECT_EQ(hall.cell_text(0, C::kGivingOdds), "0.800");
   EXPECT_EQ(hall.cell_text(0, C::kOtherOdds), "-0.833");
-  EXPECT_EQ(hall.column_title(C::kGivingOdds), "赔率(马来盘)");
+  EXPECT_EQ(hall.column_title(C::kGivingOdds), "马来盘");
   EXPECT_EQ(hall.column_title(C::kGivingTeam), "上盘球队(名)");
   EXPECT_EQ(hall.location_text(), " 您现在的位置：亚洲让球盘 — 公共房间（马来盘赔率）");
 
@@ -67,7 +67,7 @@ TEST(HallOddsFormat, MatchListHallsConvertEveryPriceCell) {
   totals.refresh();
   EXPECT_EQ(totals.cell_text(0, OverUnderHall::kOverOdds), "-1.250");
   EXPECT_EQ(totals.cell_text(0, OverUnderHall::kUnderOdds), "1.200");
-  EXPECT_EQ(totals.column_title(OverUnderHall::kOverOdds), "赔率（大）(印尼盘)");
+  EXPECT_EQ(totals.column_title(OverUnderHall::kOverOdds), "印尼盘（大）");
   f.reply({"1|ok|0"});  // the account is not frozen
   totals.click(0, OverUnderHall::kOverOdds);
   ASSERT_EQ(f.stake_window.shown.size(), 1u);
