@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cstddef>
 #include <ostream>
 #include <utility>
 
@@ -89,7 +90,15 @@ int SubcommandTable::run(std::span<const std::string_view> args, CommandContext&
     context.out << command.usage;
     return 0;
   }
-  const std::vector<std::string_view> rest_views(rest.begin(), rest.end());
+  // The command's words as the caller's own: the tail of `args`, which outlives the command (a runner
+  // may keep them), rather than CLI11's copies, which go with this call.
+  std::vector<std::string_view> rest_views;
+  if (rest.size() <= args.size() &&
+      std::equal(rest.begin(), rest.end(), args.end() - static_cast<std::ptrdiff_t>(rest.size()))) {
+    rest_views.assign(args.end() - static_cast<std::ptrdiff_t>(rest.size()), args.end());
+  } else {
+    rest_views.assign(rest.begin(), rest.end());
+  }
   return command.run(rest_views, context);
 }
 
