@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "cli_run.h"
 #include "core/net/client_context.h"
 #include "core/net/curl_transport.h"
 #include "core/net/list_cache.h"
@@ -21,19 +22,10 @@ using brindle::testing::read_file;
 using brindle::testing::TempDir;
 using brindle::testing::write_file;
 
-struct CommandResult {
-  int exit_code = -1;
-  std::string out;
-  std::string err;
-};
+using brindle::testing::CommandResult;
 
 CommandResult run(const TempDir& dir, const std::string& arguments) {
-  const auto out = dir / "stdout.txt";
-  const auto err = dir / "stderr.txt";
-  const std::string command =
-      std::string(BRINDLE_CLI_PATH) + " " + arguments + " >" + out.string() + " 2>" + err.string();
-  const int status = std::system(command.c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file(out), read_file(err)};
+  return brindle::testing::run_cli(dir, arguments);
 }
 
 class CliAgainstServer : public ::testing::Test {
