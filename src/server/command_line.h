@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "server/network_address.h"
+#include "server/http/network_address.h"
 #include "wire/result.h"
 
 namespace brindle::server {

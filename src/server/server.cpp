@@ -10,22 +10,23 @@
 #include "server/accounts/authenticator.h"
 #include "server/accounts/password_hash.h"
 #include "server/banker/banker_handlers.h"
-#include "server/dispatcher.h"
-#include "server/handlers/account_handlers.h"
-#include "server/handlers/bet_handlers.h"
-#include "server/handlers/history_handlers.h"
-#include "server/handlers/market_handlers.h"
-#include "server/handlers/member_handlers.h"
-#include "server/handlers/results_handlers.h"
-#include "server/handlers/session_handlers.h"
-#include "server/handlers/star_handlers.h"
+#include "server/http/dispatcher.h"
+#include "server/accounts/account_handlers.h"
+#include "server/betting/bet_handlers.h"
+#include "server/matchinfo/history_handlers.h"
+#include "server/market/market_handlers.h"
+#include "server/members/member_handlers.h"
+#include "server/messages/message_handlers.h"
+#include "server/matchinfo/results_handlers.h"
+#include "server/accounts/session_handlers.h"
+#include "server/rooms/star_handlers.h"
 #include "server/operations/metrics.h"
-#include "server/operations_endpoint.h"
-#include "server/router.h"
+#include "server/http/operations_endpoint.h"
+#include "server/http/router.h"
 #include "server/storage/private_files.h"
-#include "server/tls_certificate.h"
+#include "server/http/tls_certificate.h"
 #include "server/web/in_play_web.h"
-#include "server/worker_pool.h"
+#include "server/http/worker_pool.h"
 
 namespace brindle::server {
 namespace {
@@ -38,29 +39,13 @@ Result<std::shared_ptr<const Dispatcher>> make_dispatcher(const ServerServices& 
   if (auto added = add_session_handlers(*dispatcher, services.config); !added) {
     return Result<std::shared_ptr<const Dispatcher>>::failure(added.error());
   }
-  if (auto added = add_account_handlers(*dispatcher, services); !added) {
-    return Result<std::shared_ptr<const Dispatcher>>::failure(added.error());
-  }
-  if (auto added = add_market_handlers(*dispatcher, services); !added) {
-    return Result<std::shared_ptr<const Dispatcher>>::failure(added.error());
-  }
-  if (auto added = add_bet_handlers(*dispatcher, services); !added) {
-    return Result<std::shared_ptr<const Dispatcher>>::failure(added.error());
-  }
-  if (auto added = add_banker_handlers(*dispatcher, services); !added) {
-    return Result<std::shared_ptr<const Dispatcher>>::failure(added.error());
-  }
-  if (auto added = add_star_handlers(*dispatcher, services); !added) {
-    return Result<std::shared_ptr<const Dispatcher>>::failure(added.error());
-  }
-  if (auto added = add_member_handlers(*dispatcher, services); !added) {
-    return Result<std::shared_ptr<const Dispatcher>>::failure(added.error());
-  }
-  if (auto added = add_history_handlers(*dispatcher, services); !added) {
-    return Result<std::shared_ptr<const Dispatcher>>::failure(added.error());
-  }
-  if (auto added = add_results_handlers(*dispatcher, services); !added) {
-    return Result<std::shared_ptr<const Dispatcher>>::failure(added.error());
+  using Adder = Result<void> (*)(Dispatcher&, const ServerServices&);
+  for (const Adder add : {add_account_handlers, add_market_handlers, add_bet_handlers, add_banker_handlers,
+                          add_star_handlers, add_message_handlers, add_member_handlers, add_history_handlers,
+                          add_results_handlers}) {
+    if (auto added = add(*dispatcher, services); !added) {
+      return Result<std::shared_ptr<const Dispatcher>>::failure(added.error());
+    }
   }
   return std::shared_ptr<const Dispatcher>(std::move(dispatcher));
 }

@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "server/accounts/attempt_limiter.h"
-#include "server/http_listener.h"
+#include "server/http/http_listener.h"
 #include "server/market/market.h"
-#include "server/network_address.h"
+#include "server/http/network_address.h"
 #include "server/server_config.h"
 #include "server/services.h"
-#include "server/tls_context.h"
+#include "server/http/tls_context.h"
 #include "wire/result.h"
 
 namespace brindle::server {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "server/accounts/attempt_limiter.h"
-#include "server/network_address.h"
+#include "server/http/network_address.h"
 #include "wire/result.h"
 
 namespace brindle::server {

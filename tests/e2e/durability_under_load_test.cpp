@@ -22,7 +22,7 @@
 #include "server/accounts/account_store.h"
 #include "server/accounts/ledger.h"
 #include "server/accounts/password_hash.h"
-#include "server/dispatcher.h"
+#include "server/http/dispatcher.h"
 #include "server/market/demo_generator.h"
 #include "server/server.h"
 #include "server/services.h"

@@ -26,7 +26,8 @@
 #include "core/protocol/bet_submission.h"
 #include "core/protocol/market_data.h"
 #include "seeded_market.h"
-#include "server/handlers/member_handlers.h"
+#include "server/members/member_handlers.h"
+#include "server/messages/message_handlers.h"
 #include "support/retrieval_mail.h"
 
 namespace {

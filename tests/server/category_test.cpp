@@ -1,4 +1,4 @@
-#include "server/category.h"
+#include "server/http/category.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "server/dispatcher.h"
+#include "server/http/dispatcher.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "server/worker_pool.h"
+#include "server/http/worker_pool.h"
 #include "wire/gbk.h"
 
 namespace brindle::server {

@@ -1,4 +1,4 @@
-#include "server/form_body.h"
+#include "server/http/form_body.h"
 
 #include <gtest/gtest.h>
 

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "listener_client.h"
-#include "server/http_listener.h"
-#include "server/router.h"
+#include "server/http/http_listener.h"
+#include "server/http/router.h"
 #include "server/server.h"
-#include "server/tls_certificate.h"
+#include "server/http/tls_certificate.h"
 #include "support/temp_dir.h"
 #include "support/test_client.h"
 #include "wire/gbk.h"

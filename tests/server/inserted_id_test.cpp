@@ -1,4 +1,4 @@
-#include "server/inserted_id.h"
+#include "server/storage/inserted_id.h"
 
 #include <gtest/gtest.h>
 

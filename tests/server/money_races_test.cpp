@@ -17,7 +17,7 @@
 #include "server/accounts/account_store.h"
 #include "server/accounts/ledger.h"
 #include "server/banker/banker_store.h"
-#include "server/handlers/star_handlers.h"
+#include "server/rooms/star_handlers.h"
 #include "server/storage/money.h"
 #include "support/postgresql_schema.h"
 

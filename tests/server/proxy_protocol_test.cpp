@@ -1,10 +1,10 @@
-#include "server/proxy_protocol.h"
+#include "server/http/proxy_protocol.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "server/network_address.h"
+#include "server/http/network_address.h"
 
 namespace brindle::server {
 namespace {

@@ -1,10 +1,10 @@
-#include "server/router.h"
+#include "server/http/router.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
-#include "server/handlers/session_handlers.h"
+#include "server/accounts/session_handlers.h"
 #include "wire/gbk.h"
 
 namespace brindle::server {

@@ -1,4 +1,4 @@
-#include "server/handlers/session_handlers.h"
+#include "server/accounts/session_handlers.h"
 
 #include <gtest/gtest.h>
 

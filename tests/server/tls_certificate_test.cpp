@@ -1,4 +1,4 @@
-#include "server/tls_certificate.h"
+#include "server/http/tls_certificate.h"
 
 #include <gtest/gtest.h>
 #include <openssl/evp.h>

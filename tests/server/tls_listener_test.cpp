@@ -9,7 +9,7 @@
 
 #include "listener_client.h"
 #include "server/server.h"
-#include "server/tls_certificate.h"
+#include "server/http/tls_certificate.h"
 #include "support/temp_dir.h"
 
 namespace brindle::server {

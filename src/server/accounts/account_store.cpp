@@ -7,7 +7,7 @@
 #include <functional>
 #include <utility>
 
-#include "server/inserted_id.h"
+#include "server/storage/inserted_id.h"
 #include "server/storage/timestamp.h"
 #include "wire/gbk.h"
 

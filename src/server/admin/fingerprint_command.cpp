@@ -6,7 +6,7 @@
 #include "server/admin/admin_database.h"
 #include "server/server_config.h"
 #include "server/storage/private_files.h"
-#include "server/tls_certificate.h"
+#include "server/http/tls_certificate.h"
 
 namespace brindle::server::admin {
 namespace {

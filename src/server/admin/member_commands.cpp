@@ -7,7 +7,7 @@
 
 #include "server/accounts/account_store.h"
 #include "server/admin/admin_database.h"
-#include "server/handlers/para_fields.h"
+#include "server/http/para_fields.h"
 #include "server/members/member_store.h"
 #include "server/services.h"
 #include "server/storage/timestamp.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "server/banker/banker_store.h"
-#include "server/handlers/para_fields.h"
+#include "server/http/para_fields.h"
 #include "server/operations/log.h"
 #include "server/storage/money.h"
 #include "server/storage/timestamp.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "server/dispatcher.h"
+#include "server/http/dispatcher.h"
 #include "server/services.h"
 #include "wire/result.h"
 

@@ -9,8 +9,8 @@
 #include <functional>
 
 #include "server/betting/settlement.h"
-#include "server/handlers/para_fields.h"
-#include "server/inserted_id.h"
+#include "server/http/para_fields.h"
+#include "server/storage/inserted_id.h"
 #include "server/market/reply_rows.h"
 #include "server/storage/money.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-#include "server/inserted_id.h"
+#include "server/storage/inserted_id.h"
 #include "server/market/market_store.h"
 #include "server/rooms/room_store.h"
 #include "server/storage/money.h"

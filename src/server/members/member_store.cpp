@@ -3,7 +3,7 @@
 #include <functional>
 
 #include "server/accounts/retrieved_password.h"
-#include "server/inserted_id.h"
+#include "server/storage/inserted_id.h"
 
 namespace brindle::server::members {
 namespace {

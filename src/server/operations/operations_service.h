@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "server/http_service.h"
+#include "server/http/http_service.h"
 #include "server/operations/metrics.h"
 #include "wire/result.h"
 

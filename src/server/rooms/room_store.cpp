@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "server/inserted_id.h"
+#include "server/storage/inserted_id.h"
 #include "wire/gbk.h"
 
 namespace brindle::server::rooms {

@@ -1,4 +1,4 @@
-#include "server/handlers/account_handlers.h"
+#include "server/accounts/account_handlers.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,8 @@
 #include "accounts_fixture.h"
 #include "server/accounts/attempt_limiter.h"
 #include "server/accounts/authenticator.h"
-#include "server/dispatcher.h"
-#include "server/handlers/account_handlers.h"
+#include "server/http/dispatcher.h"
+#include "server/accounts/account_handlers.h"
 #include "wire/gbk.h"
 
 namespace brindle::server::accounts {

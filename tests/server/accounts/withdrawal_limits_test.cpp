@@ -12,11 +12,11 @@
 #include "accounts_fixture.h"
 #include "server/accounts/attempt_limiter.h"
 #include "server/accounts/authenticator.h"
-#include "server/dispatcher.h"
-#include "server/handlers/account_handlers.h"
-#include "server/handlers/member_handlers.h"
-#include "server/handlers/star_handlers.h"
-#include "server/worker_pool.h"
+#include "server/http/dispatcher.h"
+#include "server/accounts/account_handlers.h"
+#include "server/members/member_handlers.h"
+#include "server/rooms/star_handlers.h"
+#include "server/http/worker_pool.h"
 #include "wire/gbk.h"
 
 namespace brindle::server::accounts {

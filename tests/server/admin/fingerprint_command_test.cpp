@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "server/tls_certificate.h"
+#include "server/http/tls_certificate.h"
 #include "support/temp_dir.h"
 
 namespace brindle::server::admin {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "server/accounts/ledger.h"
-#include "server/dispatcher.h"
+#include "server/http/dispatcher.h"
 #include "server/services.h"
 #include "support/temp_dir.h"
 #include "wire/framing.h"

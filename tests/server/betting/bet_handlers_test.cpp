@@ -12,11 +12,11 @@
 #include "server/accounts/ledger.h"
 #include "server/betting/bet_taking.h"
 #include "server/betting/match_settlement.h"
-#include "server/http_listener.h"
+#include "server/http/http_listener.h"
 #include "server/market/market.h"
 #include "server/market/match_result.h"
-#include "server/router.h"
-#include "server/tls_certificate.h"
+#include "server/http/router.h"
+#include "server/http/tls_certificate.h"
 #include "wire/gbk.h"
 
 namespace {

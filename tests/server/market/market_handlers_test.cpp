@@ -1,4 +1,4 @@
-#include "server/handlers/market_handlers.h"
+#include "server/market/market_handlers.h"
 
 #include <gtest/gtest.h>
 

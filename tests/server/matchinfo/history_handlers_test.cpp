@@ -1,4 +1,4 @@
-#include "server/handlers/history_handlers.h"
+#include "server/matchinfo/history_handlers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "server/handlers/results_handlers.h"
+#include "server/matchinfo/results_handlers.h"
 
 #include <gtest/gtest.h>
 

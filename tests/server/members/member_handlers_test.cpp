@@ -1,7 +1,7 @@
 // Registration, account details, retrieval and customer service through the dispatcher, with the
 // fields laid out as the client lays them out.
 
-#include "server/handlers/member_handlers.h"
+#include "server/members/member_handlers.h"
 
 #include <gtest/gtest.h>
 
@@ -14,12 +14,13 @@
 #include <vector>
 
 #include "../betting/bet_fixture.h"
+#include "server/accounts/account_handlers.h"
 #include "server/accounts/account_store.h"
 #include "server/accounts/attempt_limiter.h"
 #include "server/accounts/authenticator.h"
-#include "server/handlers/account_handlers.h"
 #include "server/members/member_rules.h"
 #include "server/members/member_store.h"
+#include "server/messages/message_handlers.h"
 #include "server/services.h"
 #include "server/storage/migration.h"
 #include "server/storage/timestamp.h"
@@ -61,6 +62,7 @@ class MemberHandlers : public brindle::testing::BetFixture {
     BetFixture::SetUp();
     services_.data_dir = dir_.path();
     ASSERT_TRUE(server::add_member_handlers(*dispatcher_, services_).ok());
+    ASSERT_TRUE(server::add_message_handlers(*dispatcher_, services_).ok());
   }
 
   // A request as the client sends it; the client doubles a leading "|" of txtPara.
@@ -292,6 +294,7 @@ TEST_F(MemberHandlers, RetrievalGoesToTheMailCommandAndAFailedOneKeepsTheOldPass
     dispatcher_ = std::make_unique<server::Dispatcher>();
     ASSERT_TRUE(server::add_account_handlers(*dispatcher_, services_).ok());
     ASSERT_TRUE(server::add_member_handlers(*dispatcher_, services_).ok());
+    ASSERT_TRUE(server::add_message_handlers(*dispatcher_, services_).ok());
   };
   with_command("cat >/dev/null; exit 3");
   EXPECT_TRUE(request(2016, "Alice_1", "", "").success()) << "the same answer for every name";

@@ -12,7 +12,7 @@
 #include "server/accounts/account_store.h"
 #include "server/accounts/ledger.h"
 #include "server/betting/bet_taking.h"
-#include "server/router.h"
+#include "server/http/router.h"
 #include "server/storage/timestamp.h"
 #include "server/web/in_play_page.h"
 #include "wire/gbk.h"

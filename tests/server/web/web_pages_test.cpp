@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "server/router.h"
+#include "server/http/router.h"
 #include "wire/gbk.h"
 
 namespace brindle::server {
