@@ -32,6 +32,7 @@ constexpr const char* kUsage =
     "  choice by default); what is sent keeps the service's own prices\n"
     "\n"
     "  request SUBJECT_ID [TXTPARA]   send one request to the current server, print the reply lines\n"
+    "  request --records SUBJECT_ID [TXTPARA]   the same, printing the reply's records as JSON\n"
     "  lists fetch                    fetch the server and proxy lists, write their caches\n"
     "  notation WHAT ARGS...          print a text of the service's notation\n"
     "  explain asian|basketball|totals ARGS...   print a bet explanation\n"

@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "cli/client_transport.h"
+#include "cli/records_output.h"
 #include "core/app/stderr_log_sink.h"
 #include "core/net/curl_transport.h"
 #include "core/net/request.h"
@@ -12,10 +13,12 @@
 
 namespace brindle::cli {
 
-int run_request_command(net::ClientContext& context, const std::vector<std::string>& args, std::ostream& out,
+int run_request_command(net::ClientContext& context, std::vector<std::string> args, std::ostream& out,
                         std::ostream& err) {
+  const bool as_records = !args.empty() && args[0] == "--records";
+  if (as_records) args.erase(args.begin());
   if (args.empty() || args.size() > 2) {
-    err << "usage: brindle-cli request SUBJECT_ID [TXTPARA]\n";
+    err << "usage: brindle-cli request [--records] SUBJECT_ID [TXTPARA]\n";
     return 2;
   }
   int subject_id = 0;
@@ -42,6 +45,12 @@ int run_request_command(net::ClientContext& context, const std::vector<std::stri
     return 1;
   }
   std::string line;
+  if (as_records) {
+    std::vector<std::string> lines;
+    while (request.read_line(line, 4096)) lines.push_back(line);
+    out << records_json(subject_id, lines).dump(2) << "\n";
+    return 0;
+  }
   while (request.read_line(line, 4096)) out << wire::gbk_to_utf8(line) << "\n";
   return 0;
 }

@@ -8,8 +8,9 @@
 
 namespace brindle::cli {
 
-// request SUBJECT_ID [TXTPARA]: one Request to the current server; the reply lines in UTF-8.
-int run_request_command(net::ClientContext& context, const std::vector<std::string>& args, std::ostream& out,
+// request [--records] SUBJECT_ID [TXTPARA]: one Request to the current server; the reply lines in
+// UTF-8, or with --records its records as JSON under their declared names.
+int run_request_command(net::ClientContext& context, std::vector<std::string> args, std::ostream& out,
                         std::ostream& err);
 
 }  // namespace brindle::cli

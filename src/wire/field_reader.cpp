@@ -162,29 +162,34 @@ FieldReader::FieldReader(std::string_view gbk_text, char separator)
   while (end_ > 0 && is_blank(text_[end_ - 1])) --end_;
 }
 
-std::size_t FieldReader::next(std::string& out, std::size_t capacity) {
-  out.clear();
+bool FieldReader::begin_field(std::size_t& start) {
   const char* const text = text_.data();
-  const std::size_t end = end_;
-  std::size_t start = pos_;
-  while (start < end && is_blank(text[start])) ++start;
-  if (start >= end) {
+  start = pos_;
+  while (start < end_ && is_blank(text[start])) ++start;
+  if (start >= end_) {
     pos_ = start;
-    return 0;
+    return false;
   }
   if (text[start] == separator_) {
     ++start;
     // "||": an empty field; the second separator stays for the next call.
-    if (start < end && text[start] == separator_) {
+    if (start < end_ && text[start] == separator_) {
       pos_ = start;
-      return 0;
+      return false;
     }
   }
+  return true;
+}
 
+std::size_t FieldReader::next(std::string& out, std::size_t capacity) {
+  out.clear();
+  std::size_t start = 0;
+  if (!begin_field(start)) return 0;
+  const char* const text = text_.data();
   const auto* data = reinterpret_cast<const unsigned char*>(text);
   const auto separator = static_cast<unsigned char>(separator_);
   unsigned kinds = 0;
-  const std::size_t stop = scan_field(data, start, end, separator, kinds);
+  const std::size_t stop = scan_field(data, start, end_, separator, kinds);
   pos_ = stop;
   const std::size_t length = stop - start;
   if (length == 0) return 0;
@@ -212,16 +217,78 @@ std::string FieldReader::text(std::size_t capacity) {
   return out;
 }
 
+void FieldReader::skip() {
+  std::size_t start = 0;
+  if (!begin_field(start)) return;
+  unsigned kinds = 0;
+  pos_ = scan_field(reinterpret_cast<const unsigned char*>(text_.data()), start, end_,
+                    static_cast<unsigned char>(separator_), kinds);
+}
+
+std::string_view FieldReader::long_way(std::size_t origin) {
+  pos_ = origin;
+  next(scratch_field_);
+  return scratch_field_;
+}
+
+// A number runs from the field's first byte to the separator in the usual field: digits, a sign,
+// a point. Anything else in it (blanks, escapes, high bytes, a field too long for the default
+// capacity) is read as next() hands it out, then converted.
 int FieldReader::integer() {
-  std::string out;
-  next(out);
-  return to_integer(out);
+  const std::size_t origin = pos_;
+  std::size_t start = 0;
+  if (!begin_field(start) || is_null_field(start)) return 0;
+  const char* const text = text_.data();
+  std::size_t i = start;
+  const bool negative = i < end_ && text[i] == '-';
+  if (i < end_ && (text[i] == '-' || text[i] == '+')) ++i;
+  const std::size_t digits = i;
+  long long value = 0;
+  constexpr long long kLimit = static_cast<long long>(INT_MAX) + 1;
+  while (i < end_ && text[i] >= '0' && text[i] <= '9') {
+    value = value * 10 + (text[i] - '0');
+    if (value > kLimit) value = kLimit;  // saturates: clamped below
+    ++i;
+  }
+  if (i == digits || (i < end_ && text[i] != separator_) || i - start >= kDefaultCapacity)
+    return to_integer(long_way(origin));
+  pos_ = i;
+  if (negative) return value >= kLimit ? INT_MIN : static_cast<int>(-value);
+  return value >= kLimit ? INT_MAX : static_cast<int>(value);
 }
 
 double FieldReader::decimal() {
-  std::string out;
-  next(out);
-  return to_decimal(out);
+  const std::size_t origin = pos_;
+  std::size_t start = 0;
+  if (!begin_field(start) || is_null_field(start)) return 0.0;
+  const char* const text = text_.data();
+  const char* const first = text + start;
+  const char* const last = text + end_;
+  const bool negative = *first == '-';
+  const char* const number = first + (*first == '-' || *first == '+' ? 1 : 0);
+  // Only a number that starts with a digit or a point: a second sign, "inf" and "nan" go the long
+  // way, where to_decimal decides what they read as.
+  if (number < last && ((*number >= '0' && *number <= '9') || *number == '.')) {
+    double value = 0.0;
+    const auto [ptr, ec] = std::from_chars(number, last, value, std::chars_format::general);
+    if (ec == std::errc{} && (ptr == last || *ptr == separator_) &&
+        static_cast<std::size_t>(ptr - first) < kDefaultCapacity) {
+      pos_ = static_cast<std::size_t>(ptr - text);
+      return negative ? -value : value;
+    }
+  }
+  return to_decimal(long_way(origin));
+}
+
+bool FieldReader::is_null_field(std::size_t start) {
+  if (start >= end_) {  // a last separator with nothing after it: an empty field
+    pos_ = start;
+    return true;
+  }
+  if (end_ - start < 4 || !is_null_word(text_.data() + start)) return false;
+  if (start + 4 < end_ && text_[start + 4] != separator_) return false;
+  pos_ = start + 4;
+  return true;
 }
 
 int to_integer(std::string_view text) {

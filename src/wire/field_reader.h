@@ -11,7 +11,8 @@ namespace brindle::wire {
 //
 // The reader does not copy or modify the text: it keeps a cursor, so reading every field of a text
 // of n bytes costs O(n) in all. Scanning is double-byte aware: a GBK trail byte is never taken for
-// the separator or the escape character.
+// the separator or the escape character. Numbers are read straight from the bytes: only a text
+// field is decoded and converted, and no field costs an allocation of its own.
 class FieldReader {
  public:
   static constexpr std::size_t kDefaultCapacity = 1024;
@@ -28,22 +29,32 @@ class FieldReader {
   // an empty field and on every call past the last field.
   std::size_t next(std::string& out, std::size_t capacity = kDefaultCapacity);
 
-  // Conveniences over next(): the text, its decimal integer (leading blanks skipped, trailing junk
-  // ignored, empty reads 0) and its decimal number.
+  // Reads as next() with the default capacity then to_integer or to_decimal would: the decimal
+  // integer (leading blanks skipped, trailing junk ignored, empty reads 0) and the decimal number.
   std::string text(std::size_t capacity = kDefaultCapacity);
   int integer();
   double decimal();
+  // Steps over the next field.
+  void skip();
 
   // True when a field handed out so far held bytes that are not GBK (shown as U+FFFD).
   bool had_invalid_bytes() const { return had_invalid_; }
 
  private:
+  // Steps to the start of the next field; false when it is empty (or there is none).
+  bool begin_field(std::size_t& start);
+  // Reads the field again from `origin` as next() does, for a number the plain path cannot take.
+  std::string_view long_way(std::size_t origin);
+  // An empty field, or one that is "null" in any case: steps over it.
+  bool is_null_field(std::size_t start);
+
   std::string_view text_;
   std::size_t pos_ = 0;
   std::size_t end_ = 0;  // the text without its trailing blanks
   char separator_;
   bool had_invalid_ = false;
-  std::string scratch_;  // the decoded GBK of the current field, reused from call to call
+  std::string scratch_;        // the decoded GBK of the current field, reused from call to call
+  std::string scratch_field_;  // a number's field that took the long way
 };
 
 // The C library's decimal conversions as the replies rely on them, independent of the locale.

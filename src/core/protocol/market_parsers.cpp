@@ -8,18 +8,14 @@
 #include "core/protocol/single_reply.h"
 #include "wire/field_reader.h"
 #include "wire/ole_date.h"
+#include "wire/records/market_records.h"
 
 namespace brindle::protocol {
 namespace {
 
 using wire::FieldReader;
 
-constexpr std::size_t kFieldCapacity = FieldReader::kMaxFieldBytes + 1;
-
-void read_text(FieldReader& r, std::string& out) { r.next(out, kFieldCapacity); }
-
-void read_date_time(FieldReader& r, std::string& date, std::string& time) {
-  const double stamp = r.decimal();
+void split_date_time(double stamp, std::string& date, std::string& time) {
   date = wire::ole_date_text(stamp);
   time = wire::ole_time_text(stamp);
 }
@@ -51,19 +47,30 @@ struct PendingPair {
   }
 };
 
-MatchRecord read_match_line(FieldReader& r, int match_number) {
+MatchRecord match_record(records::MatchLine&& line) {
   MatchRecord m;
-  m.match_number = match_number;
-  m.line_kind = r.integer();
-  read_text(r, m.league);
-  read_date_time(r, m.kick_off_date, m.kick_off_time);
-  read_date_time(r, m.second_date, m.second_time);
-  read_text(r, m.home_team);
-  read_text(r, m.away_team);
-  m.closed_value = r.integer();
+  m.match_number = line.match_number;
+  m.line_kind = line.line_kind;
+  m.league = std::move(line.league);
+  split_date_time(line.kick_off, m.kick_off_date, m.kick_off_time);
+  split_date_time(line.second_time, m.second_date, m.second_time);
+  m.home_team = std::move(line.home_team);
+  m.away_team = std::move(line.away_team);
+  m.closed_value = line.neutral_venue;
   m.neutral_venue = m.closed_value != 0;
-  m.in_play = r.integer() != 0;
+  m.in_play = line.in_play != 0;
   return m;
+}
+
+OddsLine odds_line(const records::OddsLine& l) {
+  return {l.match_number,     l.market_type, l.third,  l.selection_number, l.line_code,
+          l.price_sum_target, l.extra1,      l.extra2, l.extra3,           l.price};
+}
+
+// The match number that starts every line of a list: a new one starts a match line.
+int match_number_of(const FieldReader& row) {
+  FieldReader peek = row;
+  return peek.integer();
 }
 
 }  // namespace
@@ -79,26 +86,20 @@ Outcome parse_market_list(std::span<const std::string> lines, int& peak_period_f
   int current_match = 0;
   std::optional<int> previous_type;
   PendingPair pending;
+  records::MatchLine match_line;
+  records::OddsLine wire_line;
   for (std::size_t i = 0; i < reply.size(); ++i) {
     FieldReader r = reply.row(i);
-    const int number = r.integer();
+    const int number = match_number_of(r);
     if (number != current_match) {
-      matches.push_back(read_match_line(r, number));
+      records::read(r, match_line);
+      matches.push_back(match_record(std::move(match_line)));
       current_match = number;
       pending.clear();
       continue;
     }
-    OddsLine line;
-    line.match_number = number;
-    line.market_type = r.integer();
-    line.third = r.integer();
-    line.selection_number = r.integer();
-    line.line_code = r.integer();
-    line.price = r.decimal();
-    line.price_sum_target = r.integer();
-    line.extra1 = r.integer();
-    line.extra2 = r.integer();
-    line.extra3 = r.integer();
+    records::read(r, wire_line);
+    const OddsLine line = odds_line(wire_line);
     if (previous_type && *previous_type != line.market_type) pending.clear();
     previous_type = line.market_type;
     pending.take(line, odds);
@@ -115,29 +116,32 @@ Outcome parse_asian_handicap_list(std::span<const std::string> lines, int& peak_
 
   int current_match = 0;
   AsianHandicapRow match;  // the current match's fields; the pending sides live in it too
+  records::MatchLine match_line;
+  records::OddsLine line;
   for (std::size_t i = 0; i < reply.size(); ++i) {
     FieldReader r = reply.row(i);
-    const int number = r.integer();
+    const int number = match_number_of(r);
     if (number != current_match) {
       current_match = number;
+      records::read(r, match_line);
       match = AsianHandicapRow{};
       match.match_number = number;
-      match.line_kind = r.integer();
-      read_text(r, match.league);
-      read_date_time(r, match.kick_off_date, match.kick_off_time);
-      (void)r.decimal();  // the second time stamp: not shown in this hall
-      read_text(r, match.home_team);
-      read_text(r, match.away_team);
-      match.neutral_venue = r.integer();
-      match.in_play = r.integer();
+      match.line_kind = match_line.line_kind;
+      match.league = std::move(match_line.league);
+      // The second time stamp is not shown in this hall.
+      split_date_time(match_line.kick_off, match.kick_off_date, match.kick_off_time);
+      match.home_team = std::move(match_line.home_team);
+      match.away_team = std::move(match_line.away_team);
+      match.neutral_venue = match_line.neutral_venue;
+      match.in_play = match_line.in_play;
       continue;
     }
-    const int market_type = r.integer();
-    (void)r.integer();
-    const int selection = r.integer();
-    const int code = r.integer();
-    const double price = r.decimal();
-    const int target = r.integer();
+    records::read(r, line);
+    const int market_type = line.market_type;
+    const int selection = line.selection_number;
+    const int code = line.line_code;
+    const double price = line.price;
+    const int target = line.price_sum_target;
 
     const int magnitude = code < 0 ? -code : code;
     const bool flagged = magnitude > 1000;
@@ -169,19 +173,17 @@ Outcome parse_outright_entries(std::span<const std::string> lines, std::vector<O
   std::optional<std::pair<int, int>> previous;  // event number and market type
   for (std::size_t i = 0; i < reply.size(); ++i) {
     FieldReader r = reply.row(i);
-    OutrightEntry e;
-    e.event_number = r.integer();
-    e.market_type = r.integer();
-    e.third = r.integer();
-    e.line_code = r.integer();
-    e.price = r.decimal();
-    e.price_sum_target = r.integer();
-    read_text(r, e.selection_name);
-    const bool first_side = e.line_code >= 1;
-    if (first_side) {
-      e.extra1 = r.integer();
-      e.extra2 = r.integer();
-    }
+    auto l = records::read<records::OutrightEntryLine>(r);
+    const bool first_side = l.line_code >= 1;
+    OutrightEntry e{l.event_number,
+                    l.market_type,
+                    l.third,
+                    l.line_code,
+                    l.price,
+                    l.price_sum_target,
+                    std::move(l.selection_name),
+                    first_side ? l.extra1 : 0,
+                    first_side ? l.extra2 : 0};
     const std::pair key{e.event_number, e.market_type};
     if (previous && *previous != key) {
       first.reset();
@@ -212,13 +214,14 @@ Outcome parse_parlay_prices(std::span<const std::string> lines, std::vector<Odds
   std::optional<std::pair<int, int>> previous;  // match number and market type
   for (std::size_t i = 0; i < reply.size(); ++i) {
     FieldReader r = reply.row(i);
+    const auto l = records::read<records::ParlayPriceLine>(r);
     OddsLine line;
-    line.match_number = r.integer();
-    line.market_type = r.integer();
-    line.selection_number = r.integer();
-    line.line_code = r.integer();
-    line.price = r.decimal();
-    line.price_sum_target = r.integer();
+    line.match_number = l.match_number;
+    line.market_type = l.market_type;
+    line.selection_number = l.selection_number;
+    line.line_code = l.line_code;
+    line.price = l.price;
+    line.price_sum_target = l.price_sum_target;
     const std::pair key{line.match_number, line.market_type};
     if (previous && *previous != key) pending.clear();
     previous = key;
@@ -233,14 +236,15 @@ Outcome parse_open_market_matches(std::span<const std::string> lines, std::vecto
   matches.clear();
   for (std::size_t i = 0; i < reply.size(); ++i) {
     FieldReader r = reply.row(i);
+    auto l = records::read<records::OpenableMatchLine>(r);
     MatchRecord m;
-    m.match_number = r.integer();
-    read_text(r, m.league);
-    read_date_time(r, m.kick_off_date, m.kick_off_time);
-    read_date_time(r, m.second_date, m.second_time);
-    read_text(r, m.home_team);
-    read_text(r, m.away_team);
-    m.neutral_venue = r.integer() != 0;
+    m.match_number = l.match_number;
+    m.league = std::move(l.league);
+    split_date_time(l.kick_off, m.kick_off_date, m.kick_off_time);
+    split_date_time(l.second_time, m.second_date, m.second_time);
+    m.home_team = std::move(l.home_team);
+    m.away_team = std::move(l.away_team);
+    m.neutral_venue = l.neutral_venue != 0;
     matches.push_back(std::move(m));
   }
   return reply.message();
@@ -252,11 +256,8 @@ Outcome parse_suggested_prices(std::span<const std::string> lines, std::vector<S
   rows.clear();
   for (std::size_t i = 0; i < reply.size(); ++i) {
     FieldReader r = reply.row(i);
-    SuggestedPriceRow row;
-    row.option_code = r.integer();
-    row.second = r.integer();
-    row.price = r.decimal();
-    rows.push_back(row);
+    const auto l = records::read<records::SuggestedPriceLine>(r);
+    rows.push_back({l.option_code, l.second, l.price});
   }
   return reply.message();
 }
@@ -271,30 +272,32 @@ Outcome parse_banker_markets(std::span<const std::string> lines, std::vector<Ban
   BankerMarketGroup* group = nullptr;
   for (std::size_t i = 0; i < reply.size(); ++i) {
     FieldReader r = reply.row(i);
-    const int number = r.integer();
+    const int number = match_number_of(r);
     if (number != current_match) {
       current_match = number;
+      auto l = records::read<records::BankerMatchLine>(r);
       match = BankerMarketGroup{};
       match.match_number = number;
-      read_date_time(r, match.kick_off_date, match.kick_off_time);
-      read_date_time(r, match.second_date, match.second_time);
-      read_text(r, match.league);
-      read_text(r, match.home_team);
-      read_text(r, match.away_team);
+      split_date_time(l.kick_off, match.kick_off_date, match.kick_off_time);
+      split_date_time(l.second_time, match.second_date, match.second_time);
+      match.league = std::move(l.league);
+      match.home_team = std::move(l.home_team);
+      match.away_team = std::move(l.away_team);
       group = nullptr;
       continue;
     }
+    auto l = records::read<records::BankerOfferLine>(r);
     BankerMarketRow row;
     row.match_number = number;
-    row.offer_group_key = r.integer();
-    row.unused = r.integer();
-    row.offer_id = r.integer();
-    row.choice_code = r.integer();
-    row.banker_stake = r.decimal();
-    row.price = r.decimal();
-    row.amount_taken = r.decimal();
-    read_text(r, row.banker_nickname);
-    row.currency_code = r.integer();
+    row.offer_group_key = l.offer_group_key;
+    row.unused = l.unused;
+    row.offer_id = l.offer_id;
+    row.choice_code = l.choice_code;
+    row.banker_stake = l.banker_stake;
+    row.price = l.price;
+    row.amount_taken = l.amount_taken;
+    row.banker_nickname = std::move(l.banker_nickname);
+    row.currency_code = l.currency_code;
     row.home_team = match.home_team;
     row.away_team = match.away_team;
     row.kick_off_date = match.kick_off_date;
@@ -315,18 +318,10 @@ Outcome parse_banker_markets(std::span<const std::string> lines, std::vector<Ban
 Outcome parse_in_play_line(std::span<const std::string> lines, InPlayLine& line) {
   SingleReply reply(lines);
   if (!reply.success()) return reply.failure();
-  FieldReader& r = reply.fields();
-  InPlayLine fresh;
-  fresh.closed = r.integer();
-  fresh.first_selection = r.integer();
-  fresh.first_line_code = r.integer();
-  fresh.first_price = r.decimal();
-  fresh.second_selection = r.integer();
-  fresh.second_line_code = r.integer();
-  fresh.second_price = r.decimal();
-  fresh.price_sum_target = r.integer();
-  fresh.home_score = r.integer();
-  fresh.away_score = r.integer();
+  const auto l = records::read<records::InPlayLineRecord>(reply.fields(), records::kSingleTextCapacity);
+  InPlayLine fresh{l.closed,           l.first_selection,  l.first_line_code, l.first_price,
+                   l.second_selection, l.second_line_code, l.second_price,    l.price_sum_target,
+                   l.home_score,       l.away_score};
   if (fresh.first_price != 0.0) {
     const auto balanced =
         notation::balance_prices(fresh.price_sum_target, fresh.first_price, fresh.second_price);

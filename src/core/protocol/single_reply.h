@@ -14,6 +14,7 @@ class SingleReply final {
   explicit SingleReply(std::span<const std::string> gbk_lines)
       : reply_(gbk_lines), empty_(gbk_lines.empty()) {}
 
+  int result_code() const { return reply_.result_code(); }
   bool success() const { return reply_.success(); }
   const std::string& message() const { return reply_.message(); }
   Outcome failure() const { return Outcome::failure(empty_ ? std::string(kEmptyReplyMessage) : message()); }

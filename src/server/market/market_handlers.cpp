@@ -13,6 +13,7 @@
 #include "server/http/para_fields.h"
 #include "server/market/market.h"
 #include "server/market/reply_rows.h"
+#include "wire/records/market_records.h"
 
 namespace brindle::server {
 namespace {
@@ -162,17 +163,18 @@ class MarketHandlers final {
     const bool open = match->status == market::MatchStatus::in_play && first != nullptr &&
                       second != nullptr && first->status == market::LineStatus::open &&
                       second->status == market::LineStatus::open && market_->now() < match->ends_at;
-    const auto side = [](const market::Line* line, std::vector<std::string>& out) {
-      out.push_back(std::to_string(line ? line->selection_id : 0));
-      out.push_back(std::to_string(line ? line->line_code : 0));
-      out.push_back(line ? market::price_text(line->price_milli) : "0");
-    };
-    std::vector<std::string> out{flag(!open)};
-    side(first, out);
-    side(second, out);
-    out.push_back(std::to_string(first ? first->price_sum_target : 0));
-    out.push_back(std::to_string(match->score.home));
-    out.push_back(std::to_string(match->score.away));
+    const auto price = [](const market::Line* line) { return line ? line->price_milli / 1000.0 : 0.0; };
+    const records::InPlayLineRecord record{open ? 0 : 1,
+                                           first ? static_cast<int>(first->selection_id) : 0,
+                                           first ? first->line_code : 0,
+                                           price(first),
+                                           second ? static_cast<int>(second->selection_id) : 0,
+                                           second ? second->line_code : 0,
+                                           price(second),
+                                           first ? first->price_sum_target : 0,
+                                           match->score.home,
+                                           match->score.away};
+    auto out = records::to_fields(record);
     return Reply::success({}, std::move(out));
   }
 

@@ -8,6 +8,7 @@
 #include "server/market/market.h"
 #include "server/storage/timestamp.h"
 #include "wire/framing.h"
+#include "wire/records/market_records.h"
 
 namespace brindle::server::market {
 namespace {
@@ -16,30 +17,26 @@ constexpr std::array kListCodes{0, 1, 2, 3, 6, 7, 8, 9, kParlayListCode};
 // The price of the second side sent with the basketball totals bands of an outright event.
 constexpr int kBandCompanionPriceMilli = 500;
 
-void append_line(std::string& out, std::initializer_list<std::string> fields) {
-  const std::vector<std::string> line(fields);
-  out += wire::format_reply_line(std::span<const std::string>(line));
-  out += "\r\n";
-}
+using records::append_line;
 
-std::string flag(bool on) { return on ? "1" : "0"; }
+int flag(bool on) { return on ? 1 : 0; }
+double price(int price_milli) { return price_milli / 1000.0; }
+double ole(std::int64_t unix_seconds) { return storage::ole_from_unix(unix_seconds); }
 
-// Match line: number, line kind, league, kick-off, second time (the end of play), home, away,
-// neutral-venue flag, in-play flag.
+// The second time stamp of a match is the end of play.
 void append_match_line(std::string& out, const Match& m) {
-  append_line(out, {std::to_string(m.id), std::to_string(m.line_kind()), m.league_name, ole_text(m.kickoff),
-                    ole_text(m.ends_at), m.home, m.away, flag(m.neutral_venue), flag(m.offers_in_play)});
+  append_line(
+      out, records::MatchLine{static_cast<int>(m.id), m.line_kind(), m.league_name, ole(m.kickoff),
+                              ole(m.ends_at), m.home, m.away, flag(m.neutral_venue), flag(m.offers_in_play)});
 }
 
-// Odds line: match, type, status, selection, line code, price, target, then for in-play kinds the
-// running score and the playing minute.
+// The in-play kinds carry the running score and the playing minute.
 void append_odds_line(std::string& out, const Line& line, const Match& m) {
   const bool live = is_in_play(line.type);
-  append_line(out, {std::to_string(line.match_id), std::to_string(static_cast<int>(line.type)),
-                    std::to_string(static_cast<int>(line.status)), std::to_string(line.selection_id),
-                    std::to_string(line.line_code), price_text(line.price_milli),
-                    std::to_string(line.price_sum_target), std::to_string(live ? m.score.home : 0),
-                    std::to_string(live ? m.score.away : 0), std::to_string(live ? m.minute : 0)});
+  append_line(out, records::OddsLine{static_cast<int>(line.match_id), static_cast<int>(line.type),
+                                     static_cast<int>(line.status), static_cast<int>(line.selection_id),
+                                     line.line_code, price(line.price_milli), line.price_sum_target,
+                                     live ? m.score.home : 0, live ? m.score.away : 0, live ? m.minute : 0});
 }
 
 // Which lines of a match a list carries. The over/under hall asks for code 3 and shows basketball
@@ -104,8 +101,8 @@ std::string encode_outright_events(const MarketSnapshot& snapshot) {
   for (const auto& e : snapshot.events) {
     if (e.status != MatchStatus::scheduled) continue;
     append_line(out,
-                {std::to_string(e.id), std::to_string(e.line_kind()), e.competition, ole_text(e.decided_at),
-                 ole_text(e.decided_at), e.name, std::string(), flag(e.closed), "0"});
+                records::MatchLine{static_cast<int>(e.id), e.line_kind(), e.competition, ole(e.decided_at),
+                                   ole(e.decided_at), e.name, std::string(), flag(e.closed), 0});
   }
   return out;
 }
@@ -148,16 +145,27 @@ EncodedLists encode_lists(const MarketSnapshot& snapshot) {
     if (e == nullptr) continue;
     std::string& out = lists.outright_entries[s.event_id];
     const bool paired = is_two_sided(s.type);
-    const std::string target = paired ? std::to_string((s.price_milli + kBandCompanionPriceMilli) / 10) : "0";
-    append_line(out, {std::to_string(s.event_id), std::to_string(static_cast<int>(s.type)),
-                      flag(e->market_closed), std::to_string(s.place), price_text(s.price_milli), target,
-                      s.name, std::to_string(s.selection_id), flag(s.disabled)});
+    const int target = paired ? (s.price_milli + kBandCompanionPriceMilli) / 10 : 0;
+    append_line(out, records::OutrightEntryLine{static_cast<int>(s.event_id), static_cast<int>(s.type),
+                                                flag(e->market_closed), s.place, price(s.price_milli), target,
+                                                s.name, static_cast<int>(s.selection_id), flag(s.disabled)});
     const bool first_of_kind =
         previous == nullptr || previous->event_id != s.event_id || previous->type != s.type;
     if (paired && first_of_kind) {
-      append_line(
-          out, {std::to_string(s.event_id), std::to_string(static_cast<int>(s.type)), flag(e->market_closed),
-                "0", price_text(kBandCompanionPriceMilli), target, std::string()});
+      // The second side ends after its name: it carries neither selection nor flag.
+      records::OutrightEntryLine companion{static_cast<int>(s.event_id),
+                                           static_cast<int>(s.type),
+                                           flag(e->market_closed),
+                                           0,
+                                           price(kBandCompanionPriceMilli),
+                                           target,
+                                           std::string(),
+                                           0,
+                                           0};
+      std::vector<std::string> fields = records::to_fields(companion);
+      fields.resize(7);
+      out += wire::format_reply_line(fields);
+      out += "\r\n";
     }
     previous = &s;
   }
@@ -171,9 +179,9 @@ EncodedLists encode_lists(const MarketSnapshot& snapshot) {
     }
     std::string& out = lists.parlay_lines[m.id];
     for (const Line* line : in_wire_order(std::move(open))) {
-      append_line(out, {std::to_string(m.id), std::to_string(static_cast<int>(line->type)),
-                        std::to_string(line->selection_id), std::to_string(line->line_code),
-                        price_text(line->price_milli), std::to_string(line->price_sum_target)});
+      append_line(out, records::ParlayPriceLine{static_cast<int>(m.id), static_cast<int>(line->type),
+                                                static_cast<int>(line->selection_id), line->line_code,
+                                                price(line->price_milli), line->price_sum_target});
     }
   }
   return lists;
