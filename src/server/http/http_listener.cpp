@@ -45,14 +45,15 @@ struct Shared {
 
 using Response = http::response<http::string_body>;
 
-Response make_response(unsigned version, bool keep_alive, const HttpAnswer& answer) {
+// Takes the answer's body rather than copying it: a market list is a megabyte.
+Response make_response(unsigned version, bool keep_alive, HttpAnswer&& answer) {
   Response res{static_cast<http::status>(answer.status), version};
   res.set(http::field::server, std::string(kServerName));
   res.set(http::field::content_type, answer.content_type);
   if (!answer.allow.empty()) res.set(http::field::allow, answer.allow);
   for (const auto& [name, value] : answer.headers) res.set(name, value);
   res.keep_alive(keep_alive);
-  res.body() = answer.body;
+  res.body() = std::move(answer.body);
   res.prepare_payload();
   return res;
 }
@@ -61,7 +62,7 @@ Response status_response(unsigned status, std::string_view text) {
   HttpAnswer answer;
   answer.status = status;
   answer.body = wire::utf8_to_gbk(text);
-  return make_response(11, false, answer);
+  return make_response(11, false, std::move(answer));
 }
 
 bool is_parse_error(const beast::error_code& ec) {
@@ -129,8 +130,8 @@ class HttpSession {
           std::string_view(target.data(), target.size()), request.body(), peer_,
           [self = derived().shared_from_this(), version, keep_alive](HttpAnswer answer) {
             asio::dispatch(self->stream().get_executor(),
-                           [self, version, keep_alive, answer = std::move(answer)] {
-                             self->send(make_response(version, keep_alive, answer));
+                           [self, version, keep_alive, answer = std::move(answer)]() mutable {
+                             self->send(make_response(version, keep_alive, std::move(answer)));
                            });
           });
     } catch (...) {

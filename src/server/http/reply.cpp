@@ -29,6 +29,9 @@ void Reply::add_encoded_rows(std::shared_ptr<const std::string> gbk_lines) {
 
 std::string Reply::to_gbk() const {
   std::string out;
+  std::size_t encoded = 0;
+  for (const auto& rows : encoded_rows_) encoded += rows->size();
+  out.reserve(encoded + 64 * lines_.size());
   for (const auto& line : lines_) {
     out += wire::format_reply_line(std::span<const std::string>(line));
     out += "\r\n";
