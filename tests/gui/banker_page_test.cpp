@@ -25,30 +25,22 @@
 namespace {
 
 using namespace brindle;
+using brindle::testing::banker_match_line;
+using brindle::testing::banker_offer_line;
 
 std::filesystem::path skin_folder(const std::filesystem::path& fallback) {
   const QByteArray dir = qgetenv("BRINDLE_SKIN_DIR");
   return dir.isEmpty() ? fallback : std::filesystem::path(dir.toStdString());
 }
 
-std::string header(int match, const std::string& league, const std::string& home, const std::string& away) {
-  return std::to_string(match) + "|45352.75|45352.75|" + league + "|" + home + "|" + away;
-}
-
-std::string offer(int match, int group, int id, int choice, const std::string& stake,
-                  const std::string& price, const std::string& taken, const std::string& nick) {
-  return std::to_string(match) + "|" + std::to_string(group) + "|0|" + std::to_string(id) + "|" +
-         std::to_string(choice) + "|" + stake + "|" + price + "|" + taken + "|" + nick + "|1";
-}
-
 std::vector<std::string> demo_reply() {
   return {"1|ok",
-          header(1, "英格兰超级联赛", "曼彻斯特联", "利物浦"),
-          offer(1, 1, 501, 1, "1000", "0.85", "300", "星级庄家"),
-          offer(1, 1, 502, 1, "500", "0.9", "0", "老王"),
-          offer(1, 1, 503, 4, "800", "1.2", "100", "星级庄家"),
-          header(2, "西班牙甲级联赛", "皇家马德里", "巴塞罗那"),
-          offer(2, 1, 601, 3, "2000", "0.35", "0", "阿强")};
+          banker_match_line(1, "英格兰超级联赛", "曼彻斯特联", "利物浦"),
+          banker_offer_line(1, 1, 501, 1, "1000", "0.85", "300", "星级庄家"),
+          banker_offer_line(1, 1, 502, 1, "500", "0.9", "0", "老王"),
+          banker_offer_line(1, 1, 503, 4, "800", "1.2", "100", "星级庄家"),
+          banker_match_line(2, "西班牙甲级联赛", "皇家马德里", "巴塞罗那"),
+          banker_offer_line(2, 1, 601, 3, "2000", "0.35", "0", "阿强")};
 }
 
 struct BankerPageFixture : brindle::testing::HallFixture {

@@ -14,67 +14,23 @@
 #include <QTabWidget>
 #include <QTest>
 
-#include "core/net/client_context.h"
-#include "core/net/curl_transport.h"
-#include "core/ports/message_port.h"
-#include "core/ports/progress_sink.h"
-#include "core/protocol/session.h"
 #include "gui/messages/survey_window.h"
-#include "gui/ui/skinned_frame.h"
-#include "gui_app.h"
-#include "support/scripted_https_server.h"
-#include "wire/gbk.h"
+#include "support/recording_ports.h"
+#include "support/screenshots.h"
+#include "support/scripted_session.h"
 
 namespace {
 
 using namespace brindle;
-
-struct RecordingMessages final : ports::MessagePort {
-  int show_message(const std::string& text, bool) override {
-    texts.push_back(text);
-    return ok;
-  }
-  std::vector<std::string> texts;
-};
+using brindle::testing::save_screenshot;
+using brindle::testing::ScreenshotSkin;
 
 struct RecordingSurvey final : messages::SurveyWindowPort {
   void run(messages::SurveyModel& survey) override { ids.push_back(survey.question_id()); }
   std::vector<std::string> ids;
 };
 
-struct ScreenshotSkin {
-  ScreenshotSkin() {
-    brindle::testing::gui_app();
-    const QByteArray root = qgetenv("BRINDLE_SKIN_ROOT");
-    if (!root.isEmpty() && !qgetenv("BRINDLE_SCREENSHOT_DIR").isEmpty()) {
-      gui::SkinnedFrame::set_dialog_theme(std::filesystem::path(root.toStdString()) / "SkinSM" / "theme.ini");
-    }
-  }
-  ~ScreenshotSkin() { gui::SkinnedFrame::set_dialog_theme({}); }
-};
-
-void screenshot(QWidget& window, const char* name) {
-  const QByteArray out = qgetenv("BRINDLE_SCREENSHOT_DIR");
-  if (out.isEmpty()) return;
-  QTest::qWait(50);
-  EXPECT_TRUE(window.grab().save(QString::fromUtf8(out) + "/" + name));
-}
-
-struct ServiceFixture {
-  ServiceFixture() {
-    context.current_server = server.authority();
-    context.user_name = "alice";
-    context.password = "pw";
-  }
-  void reply(const std::vector<std::string>& utf8_lines) {
-    std::string body;
-    for (const auto& l : utf8_lines) body += wire::utf8_to_gbk(l) + "\r\n";
-    server.queue({.body = body});
-  }
-  std::string para(std::size_t i) const {
-    const std::string body = wire::gbk_to_utf8(server.requests().at(i).body);
-    return body.substr(body.find("&txtPara=") + 9);
-  }
+struct ServiceFixture : brindle::testing::ScriptedSession {
   std::string subject(std::size_t i) const {
     const std::string body = server.requests().at(i).body;
     const auto at = body.find("txtSubjectID=") + 13;
@@ -82,12 +38,7 @@ struct ServiceFixture {
   }
 
   ScreenshotSkin skin;
-  brindle::testing::ScriptedHttpsServer server;
-  net::CurlTransport transport;
-  ports::SilentProgress progress;
-  net::ClientContext context;
-  protocol::Session session{transport, progress, context};
-  RecordingMessages messages;
+  brindle::testing::RecordingMessages messages;
   RecordingSurvey survey;
   messages::CustomerServiceModel model{{session, messages, survey}};
 };
@@ -111,7 +62,7 @@ TEST(CustomerServiceWindow, BothTabsPageSendDeleteAndOfferTheSurveyOnLeaving) {
             QStringLiteral("本周六凌晨2点至4点系统维护，\n期间暂停投注。\n\n发送时间：2026-12-08 12:00"));
   EXPECT_FALSE(window.previous_button()->isEnabled());
   EXPECT_FALSE(window.next_button()->isEnabled());
-  screenshot(window, "customer_service_private.png");
+  save_screenshot(window, "customer_service_private.png");
 
   window.tabs()->setCurrentIndex(0);
   EXPECT_FALSE(window.delete_button()->isVisible());
@@ -124,7 +75,7 @@ TEST(CustomerServiceWindow, BothTabsPageSendDeleteAndOfferTheSurveyOnLeaving) {
   EXPECT_TRUE(window.next_button()->isEnabled());
   window.topic_box()->setEditText(QStringLiteral("意见建议"));
   window.description_box()->setPlainText(QStringLiteral("希望增加|更多\n赛事"));
-  screenshot(window, "customer_service_questions.png");
+  save_screenshot(window, "customer_service_questions.png");
 
   f.reply({"1|您的问题已提交，我们会尽快回复。"});
   window.send_button()->click();
@@ -181,7 +132,7 @@ TEST(SurveyWindow, RefusesWithoutAChoiceThenSendsTheRating) {
   EXPECT_TRUE(f.server.requests().empty());
 
   window.reason_box()->setPlainText(QStringLiteral("回复太慢，\n等了两天。"));
-  screenshot(window, "survey.png");
+  save_screenshot(window, "survey.png");
   f.reply({"1|感谢您的评价！"});
   window.send_button()->click();
   ASSERT_EQ(f.server.requests().size(), 1u);

@@ -24,7 +24,7 @@
 #include "gui/betting/hall_page.h"
 #include "gui/betting/stake_window.h"
 #include "gui/ui/qt_clock.h"
-#include "gui/ui/skinned_frame.h"
+#include "support/screenshots.h"
 #include "support/scripted_clock.h"
 #include "support/temp_dir.h"
 
@@ -34,6 +34,7 @@ using namespace brindle;
 using brindle::testing::kFirstDay;
 using brindle::testing::match_line;
 using brindle::testing::odds_line;
+using brindle::testing::ScreenshotSkin;
 using C = betting::InPlayHall::Column;
 
 struct DroppedNotices final : ports::NoticePort {
@@ -73,17 +74,6 @@ QString label(QWidget* window, const char* name) {
   auto* l = window->findChild<QLabel*>(name);
   return l ? l->text() : QString();
 }
-
-// The dialog skin of the screenshots, for the lifetime of one test.
-struct ScreenshotSkin {
-  ScreenshotSkin() {
-    const QByteArray root = qgetenv("BRINDLE_SKIN_ROOT");
-    if (!root.isEmpty() && !qgetenv("BRINDLE_SCREENSHOT_DIR").isEmpty()) {
-      gui::SkinnedFrame::set_dialog_theme(std::filesystem::path(root.toStdString()) / "SkinSM" / "theme.ini");
-    }
-  }
-  ~ScreenshotSkin() { gui::SkinnedFrame::set_dialog_theme({}); }
-};
 
 struct InPlayPage : brindle::testing::HallFixture {
   InPlayPage() {

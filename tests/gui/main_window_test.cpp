@@ -27,6 +27,7 @@
 #include "gui/ui/skinned_frame.h"
 #include "gui_app.h"
 #include "skin_fixture.h"
+#include "support/recording_ports.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -34,16 +35,6 @@ namespace {
 using brindle::gui::MainWindow;
 using brindle::ports::MainWindowDialog;
 using brindle::testing::gui_app;
-
-class Answering final : public brindle::ports::MessagePort {
- public:
-  std::vector<std::string> shown;
-  int answer = ok;
-  int show_message(const std::string& text, bool) override {
-    shown.push_back(text);
-    return answer;
-  }
-};
 
 class Offline final : public brindle::net::Transport {
  public:
@@ -73,7 +64,7 @@ struct MainWindowFixture {
   brindle::net::ClientContext context;
   Offline transport;
   brindle::ports::SilentProgress progress;
-  Answering messages;
+  brindle::testing::AnsweringMessages messages;
   RecordingShell shell;
   std::vector<MainWindowDialog> dialogs;
   std::vector<std::pair<QString, QString>> pages;

@@ -16,76 +16,30 @@
 #include <QTest>
 #include <QValueAxis>
 
-#include "core/net/client_context.h"
-#include "core/net/curl_transport.h"
-#include "core/ports/message_port.h"
-#include "core/ports/progress_sink.h"
-#include "core/protocol/session.h"
 #include "gui/matchinfo/match_history_window.h"
 #include "gui/matchinfo/odds_trend_window.h"
 #include "gui/ui/list_table_model.h"
-#include "gui/ui/skinned_frame.h"
-#include "gui_app.h"
-#include "support/scripted_https_server.h"
-#include "wire/gbk.h"
+#include "support/recording_ports.h"
+#include "support/screenshots.h"
+#include "support/scripted_session.h"
 
 namespace {
 
 using namespace brindle;
+using brindle::testing::save_screenshot;
+using brindle::testing::ScreenshotSkin;
 
-struct RecordingMessages final : ports::MessagePort {
-  int show_message(const std::string& text, bool) override {
-    texts.push_back(text);
-    return ok;
-  }
-  std::vector<std::string> texts;
-};
-
-struct ScreenshotSkin {
-  ScreenshotSkin() {
-    brindle::testing::gui_app();
-    const QByteArray root = qgetenv("BRINDLE_SKIN_ROOT");
-    if (!root.isEmpty() && !qgetenv("BRINDLE_SCREENSHOT_DIR").isEmpty()) {
-      gui::SkinnedFrame::set_dialog_theme(std::filesystem::path(root.toStdString()) / "SkinSM" / "theme.ini");
-    }
-  }
-  ~ScreenshotSkin() { gui::SkinnedFrame::set_dialog_theme({}); }
-};
-
-void save_screenshot(QWidget& window, const char* name) {
-  const QByteArray out = qgetenv("BRINDLE_SCREENSHOT_DIR");
-  if (out.isEmpty()) return;
-  QTest::qWait(50);
-  EXPECT_TRUE(window.grab().save(QString::fromUtf8(out) + "/" + name));
-}
-
-struct HistoryWindowFixture {
-  HistoryWindowFixture() {
-    context.current_server = server.authority();
-    context.user_name = "alice";
-    context.password = "pw";
-  }
-  void reply(const std::vector<std::string>& utf8_lines) {
-    std::string body;
-    for (const auto& l : utf8_lines) body += wire::utf8_to_gbk(l) + "\r\n";
-    server.queue({.body = body});
-  }
+struct HistoryWindowFixture : brindle::testing::ScriptedSession {
   std::string request(std::size_t i) const {
-    const std::string body = wire::gbk_to_utf8(server.requests().at(i).body);
-    const auto subject = body.find("txtSubjectID=");
-    return body.substr(subject + 13, 4) + ":" + body.substr(body.find("&txtPara=") + 9);
+    const std::string body = server.requests().at(i).body;
+    return body.substr(body.find("txtSubjectID=") + 13, 4) + ":" + para(i);
   }
   QString cell(int list, int row, int column) const {
     return window->table_model(list)->index(row, column).data().toString();
   }
 
   ScreenshotSkin skin;
-  brindle::testing::ScriptedHttpsServer server;
-  net::CurlTransport transport;
-  ports::SilentProgress progress;
-  net::ClientContext context;
-  protocol::Session session{transport, progress, context};
-  RecordingMessages messages;
+  brindle::testing::RecordingMessages messages;
   std::unique_ptr<gui::MatchHistoryWindow> window;
 };
 

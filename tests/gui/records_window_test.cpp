@@ -19,63 +19,19 @@
 #include <functional>
 
 #include "../core/accounts/accounts_fixture.h"
-#include "core/net/client_context.h"
-#include "core/net/curl_transport.h"
-#include "core/ports/progress_sink.h"
-#include "core/protocol/session.h"
 #include "gui/ui/list_table_model.h"
-#include "gui/ui/skinned_frame.h"
-#include "gui_app.h"
-#include "support/scripted_https_server.h"
-#include "wire/gbk.h"
+#include "support/screenshots.h"
+#include "support/scripted_session.h"
 
 namespace {
 
 using namespace brindle;
+using brindle::testing::save_screenshot;
+using brindle::testing::ScreenshotSkin;
 
-struct ScreenshotSkin {
-  ScreenshotSkin() {
-    const QByteArray root = qgetenv("BRINDLE_SKIN_ROOT");
-    if (!root.isEmpty() && !qgetenv("BRINDLE_SCREENSHOT_DIR").isEmpty())
-      gui::SkinnedFrame::set_dialog_theme(std::filesystem::path(root.toStdString()) / "SkinSM" / "theme.ini");
-  }
-  ~ScreenshotSkin() { gui::SkinnedFrame::set_dialog_theme({}); }
-};
-
-void save(QWidget& widget, const char* name) {
-  const QByteArray out = qgetenv("BRINDLE_SCREENSHOT_DIR");
-  if (out.isEmpty()) return;
-  EXPECT_TRUE(widget.grab().save(QString::fromUtf8(out) + "/" + name));
-}
-
-struct RecordsServer {
-  RecordsServer() {
-    brindle::testing::gui_app();
-    context.current_server = server.authority();
-    context.user_name = "alice";
-    context.password = "pw";
-  }
-  void reply(const std::vector<std::string>& utf8_lines) {
-    std::string body;
-    for (const auto& l : utf8_lines) body += wire::utf8_to_gbk(l) + "\r\n";
-    server.queue({.body = body});
-  }
-  std::vector<int> subjects() const {
-    std::vector<int> out;
-    for (const auto& r : server.requests()) {
-      const auto at = r.body.find("txtSubjectID=");
-      out.push_back(at == std::string::npos ? 0 : std::atoi(r.body.c_str() + at + 13));
-    }
-    return out;
-  }
-
+struct RecordsServer : brindle::testing::ScriptedSession {
   ScreenshotSkin skin;
-  brindle::testing::ScriptedHttpsServer server;
-  net::CurlTransport transport;
-  ports::SilentProgress progress;
-  net::ClientContext context;
-  protocol::Session session{transport, progress, context};
-  brindle::testing::AccountsMessages messages;
+  brindle::testing::RecordingMessages messages;
   brindle::testing::ScriptedConfirmation confirmation;
   brindle::testing::RecordingListOutput output;
 };
@@ -113,7 +69,7 @@ TEST(RecordsWindow, TabsFetchedOnFirstShowDetailsCancellationAndARangeQuery) {
   EXPECT_FALSE(window.start_edit()->isVisible());
   EXPECT_TRUE(window.query_button()->isVisible());
   EXPECT_FALSE(window.cancel_button()->isVisible());
-  save(window, "records_tab0.png");
+  save_screenshot(window, "records_tab0.png");
   f.reply({"1|ok", "42|1|10|0|45352.75|网上|t|0|英超|曼彻斯特联|利物浦|0|0|1|1|0.9|0"});
   window.query_button()->click();
   EXPECT_EQ(f.subjects(), (std::vector<int>{4054, 4054}));
@@ -135,7 +91,7 @@ TEST(RecordsWindow, TabsFetchedOnFirstShowDetailsCancellationAndARangeQuery) {
   EXPECT_EQ(window.summary()->text(), QStringLiteral("共2场开盘，占用资金：1300.00。"));
   EXPECT_TRUE(window.cancel_button()->isVisible());
   EXPECT_TRUE(window.detail_button()->isVisible());
-  save(window, "records_tab4.png");
+  save_screenshot(window, "records_tab4.png");
 
   // A click on the 详细 cell opens the market's bets.
   QString title;
@@ -143,7 +99,7 @@ TEST(RecordsWindow, TabsFetchedOnFirstShowDetailsCancellationAndARangeQuery) {
   on_next_modal([&](QWidget& detail) {
     title = detail.windowTitle();
     rows = static_cast<gui::RecordDetailWindow&>(detail).table()->model()->rowCount();
-    save(detail, "records_detail.png");
+    save_screenshot(detail, "records_detail.png");
   });
   const QRect detail_cell = window.table()->visualRect(window.list_model()->index(0, 5));
   QTest::mouseClick(window.table()->viewport(), Qt::LeftButton, {}, detail_cell.center());
@@ -158,9 +114,7 @@ TEST(RecordsWindow, TabsFetchedOnFirstShowDetailsCancellationAndARangeQuery) {
   EXPECT_EQ(f.subjects(), (std::vector<int>{4054, 4054, 4020, 2014, 4020}));
   EXPECT_EQ(f.messages.texts.back(), "撤单成功");
   EXPECT_EQ(window.list_model()->rowCount(), 1);
-  EXPECT_EQ(wire::gbk_to_utf8(f.server.requests()[3].body)
-                .substr(wire::gbk_to_utf8(f.server.requests()[3].body).find("&txtPara=") + 9),
-            "78");
+  EXPECT_EQ(f.para(3), "78");
 
   // A settled tab queries over its range.
   window.tabs()->setCurrentIndex(7);
@@ -177,12 +131,12 @@ TEST(RecordsWindow, TabsFetchedOnFirstShowDetailsCancellationAndARangeQuery) {
   EXPECT_TRUE(window.table()->isColumnHidden(0));
   EXPECT_EQ(cell(window, 0, 2), QStringLiteral("三串四"));
   EXPECT_EQ(window.summary()->text(), QStringLiteral("共2笔投注，盈利：86.50，亏损：-20.00。"));
-  save(window, "records_tab7.png");
+  save_screenshot(window, "records_tab7.png");
 
   on_next_modal([&](QWidget& detail) {
     title = detail.windowTitle();
     rows = static_cast<gui::RecordDetailWindow&>(detail).table()->model()->rowCount();
-    save(detail, "records_tab7_detail.png");
+    save_screenshot(detail, "records_tab7_detail.png");
   });
   window.table()->selectRow(0);
   window.detail_button()->click();

@@ -30,35 +30,20 @@
 #include "gui/net/login_window.h"
 #include "gui/net/masked_password_box.h"
 #include "gui/ui/message_window.h"
-#include "gui/ui/skinned_frame.h"
-#include "gui_app.h"
 #include "skin_fixture.h"
+#include "support/recording_ports.h"
+#include "support/screenshots.h"
 #include "support/scripted_https_server.h"
+#include "support/scripted_replies.h"
 #include "support/temp_dir.h"
 #include "wire/gbk.h"
 
 namespace {
 
 using namespace brindle;
-
-struct RecordingMessages final : ports::MessagePort {
-  int show_message(const std::string& text, bool) override {
-    texts.push_back(text);
-    return ok;
-  }
-  std::vector<std::string> texts;
-};
-
-struct ScreenshotSkin {
-  ScreenshotSkin() {
-    brindle::testing::gui_app();
-    const QByteArray root = qgetenv("BRINDLE_SKIN_ROOT");
-    if (!root.isEmpty() && !qgetenv("BRINDLE_SCREENSHOT_DIR").isEmpty()) {
-      gui::SkinnedFrame::set_dialog_theme(std::filesystem::path(root.toStdString()) / "SkinSM" / "theme.ini");
-    }
-  }
-  ~ScreenshotSkin() { gui::SkinnedFrame::set_dialog_theme({}); }
-};
+using brindle::testing::RecordingMessages;
+using brindle::testing::save_screenshot;
+using brindle::testing::ScreenshotSkin;
 
 // The Login window over a server list naming the scripted server.
 struct LoginFixture {
@@ -71,18 +56,8 @@ struct LoginFixture {
   }
   void reply(const std::string& utf8) { server.queue({.body = wire::utf8_to_gbk(utf8)}); }
   std::string body(std::size_t i) const { return wire::gbk_to_utf8(server.requests().at(i).body); }
-  std::string para(std::size_t i) const {
-    const std::string b = body(i);
-    return b.substr(b.find("&txtPara=") + 9);
-  }
-  std::vector<int> subjects() const {
-    std::vector<int> out;
-    for (const auto& r : server.requests()) {
-      const auto at = r.body.find("txtSubjectID=");
-      out.push_back(at == std::string::npos ? 0 : std::atoi(r.body.c_str() + at + 13));
-    }
-    return out;
-  }
+  std::string para(std::size_t i) const { return brindle::testing::request_para(server.requests().at(i)); }
+  std::vector<int> subjects() const { return brindle::testing::request_subjects(server); }
   // Runs `act` on the modal window that the next click opens.
   template <typename Window>
   static void on_next_modal(std::function<void(Window&)> act) {
@@ -115,13 +90,6 @@ void fill_valid(gui::RegistrationWindow& w) {
   w.phone_box()->setText("13800000000");
   w.adult_box()->setChecked(true);
   w.agreed_box()->setChecked(true);
-}
-
-void save(QWidget& window, const char* name) {
-  const QByteArray out = qgetenv("BRINDLE_SCREENSHOT_DIR");
-  if (out.isEmpty()) return;
-  QTest::qWait(50);
-  EXPECT_TRUE(window.grab().save(QString::fromUtf8(out) + "/" + name));
 }
 
 // The window with the Message window as it stands over it, centred.
@@ -217,7 +185,7 @@ TEST(ProfileWindow, ConfirmedChangeGoesOutUnderTheTypedIdentity) {
     w.email_box()->setText("alice@example.com");
     w.new_withdrawal_box()->setKeptText("1234");
     w.withdrawal_confirmation_box()->setKeptText("1234");
-    save(w, "profile_window.png");
+    save_screenshot(w, "profile_window.png");
     w.submit_button()->click();
     EXPECT_EQ(f.messages.texts.back(), "密码和确认密码不同！");
     EXPECT_EQ(w.focusWidget(), w.new_password_box());
@@ -245,7 +213,7 @@ TEST(PasswordRetrievalWindow, SendsTheTypedName) {
     EXPECT_EQ(w.windowTitle(), QStringLiteral("取回密码"));
     EXPECT_EQ(w.focusWidget(), w.user_name_box());
     w.user_name_box()->setText("forgetful");
-    save(w, "password_retrieval_window.png");
+    save_screenshot(w, "password_retrieval_window.png");
     w.submit_button()->click();
   });
   f.click("forgotButton");

@@ -28,71 +28,29 @@
 #include "gui/matchinfo/other_games_page.h"
 #include "gui/ui/bitmap_button.h"
 #include "gui/ui/list_table_model.h"
-#include "gui/ui/skinned_frame.h"
-#include "gui_app.h"
-#include "support/scripted_https_server.h"
-#include "wire/gbk.h"
+#include "support/recording_ports.h"
+#include "support/screenshots.h"
+#include "support/scripted_session.h"
 
 namespace {
 
 using namespace brindle;
-
-struct RecordingMessages final : ports::MessagePort {
-  int show_message(const std::string& text, bool) override {
-    texts.push_back(text);
-    return ok;
-  }
-  std::vector<std::string> texts;
-};
+using brindle::testing::RecordingMessages;
+using brindle::testing::save_screenshot;
+using brindle::testing::ScreenshotSkin;
 
 std::filesystem::path skin_root() {
   const char* root = std::getenv("BRINDLE_SKIN_ROOT");
   return root == nullptr ? std::filesystem::path() : std::filesystem::path(root);
 }
 
-void save_screenshot(QWidget& widget, const char* name) {
-  const QByteArray out = qgetenv("BRINDLE_SCREENSHOT_DIR");
-  if (out.isEmpty()) return;
-  QTest::qWait(50);
-  EXPECT_TRUE(widget.grab().save(QString::fromUtf8(out) + "/" + name));
-}
-
-struct ScreenshotSkin {
-  ScreenshotSkin() {
-    brindle::testing::gui_app();
-    if (!skin_root().empty() && !qgetenv("BRINDLE_SCREENSHOT_DIR").isEmpty()) {
-      gui::SkinnedFrame::set_dialog_theme(skin_root() / "SkinSM" / "theme.ini");
-    }
-  }
-  ~ScreenshotSkin() { gui::SkinnedFrame::set_dialog_theme({}); }
-};
-
-struct ResultsWindowFixture {
-  ResultsWindowFixture() {
-    context.current_server = server.authority();
-    context.user_name = "alice";
-    context.password = "pw";
-  }
-  void reply(const std::vector<std::string>& utf8_lines) {
-    std::string body;
-    for (const auto& l : utf8_lines) body += wire::utf8_to_gbk(l) + "\r\n";
-    server.queue({.body = body});
-  }
-  std::string para(std::size_t i) const {
-    const std::string body = wire::gbk_to_utf8(server.requests().at(i).body);
-    return body.substr(body.find("&txtPara=") + 9);
-  }
+struct ResultsWindowFixture : brindle::testing::ScriptedSession {
   QString cell(int row, int column) const {
     return window.table_model()->index(row, column).data().toString();
   }
 
   ScreenshotSkin skin;
-  brindle::testing::ScriptedHttpsServer server;
-  net::CurlTransport transport;
-  ports::SilentProgress progress;
-  net::ClientContext context;
-  protocol::Session session{transport, progress, context};
-  RecordingMessages messages;
+  brindle::testing::RecordingMessages messages;
   gui::ResultsWindow window{session, messages, nullptr, QDate(2026, 3, 2)};
 };
 

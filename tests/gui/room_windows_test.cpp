@@ -20,10 +20,6 @@
 
 #include "../core/betting/hall_fixture.h"
 #include "../core/rooms/rooms_fixture.h"
-#include "core/net/client_context.h"
-#include "core/net/curl_transport.h"
-#include "core/ports/progress_sink.h"
-#include "core/protocol/session.h"
 #include "gui/app/main_window.h"
 #include "gui/betting/hall_page.h"
 #include "gui/betting/hall_pages.h"
@@ -36,7 +32,8 @@
 #include "gui/ui/skinned_frame.h"
 #include "gui_app.h"
 #include "skin_fixture.h"
-#include "support/scripted_https_server.h"
+#include "support/screenshots.h"
+#include "support/scripted_session.h"
 #include "support/temp_dir.h"
 #include "wire/gbk.h"
 
@@ -44,12 +41,7 @@ namespace {
 
 using namespace brindle;
 using brindle::testing::room_line;
-
-void save(QWidget& widget, const char* name) {
-  const QByteArray out = qgetenv("BRINDLE_SCREENSHOT_DIR");
-  if (out.isEmpty()) return;
-  EXPECT_TRUE(widget.grab().save(QString::fromUtf8(out) + "/" + name));
-}
+using brindle::testing::save_screenshot;
 
 // Runs `act` on the first modal window of type T to come up, however deep the loop it runs in.
 template <typename T>
@@ -68,7 +60,7 @@ void when_modal(std::function<void(T&)> act) {
 
 // The Program directory of the screenshots' skin, or a made-up skin folder with a hall.bmp of one
 // blue pixel on magenta.
-struct RoomsServer {
+struct RoomsServer : brindle::testing::ScriptedSession {
   RoomsServer() {
     brindle::testing::gui_app();
     const QByteArray root = qgetenv("BRINDLE_SKIN_ROOT");
@@ -86,42 +78,21 @@ struct RoomsServer {
     }
     context.program_directory = program;
     context.skin_size_mode = 2;
-    context.current_server = server.authority();
-    context.user_name = "alice";
-    context.password = "pw";
     context.currency_code = 1;
     context.balance = 1000;
   }
   ~RoomsServer() { gui::SkinnedFrame::set_dialog_theme({}); }
   std::filesystem::path skin() const { return program / "skin" / "900"; }
-  void reply(const std::vector<std::string>& utf8_lines) {
-    std::string body;
-    for (const auto& l : utf8_lines) body += wire::utf8_to_gbk(l) + "\r\n";
-    server.queue({.body = body});
-  }
   void room_list() {
     reply({"1|ok|", room_line("bob", "老鲍", "鲍家茶室", "123", 31, 101, "城东大厅"),
            room_line("alice", "阿丽", "丽家", "0042", 32, 7, "七号", "代理甲"),
            room_line("carol", "卡罗", "卡家", "9", 33, 101, "城东大厅"),
            room_line("alice", "阿丽", "丽家二", "77", 34, 101, "城东大厅")});
   }
-  std::vector<int> subjects() const {
-    std::vector<int> out;
-    for (const auto& r : server.requests()) {
-      const auto at = r.body.find("txtSubjectID=");
-      out.push_back(at == std::string::npos ? 0 : std::atoi(r.body.c_str() + at + 13));
-    }
-    return out;
-  }
 
   brindle::testing::TempDir dir;
   std::filesystem::path program;
-  brindle::testing::ScriptedHttpsServer server;
-  net::CurlTransport transport;
-  ports::SilentProgress progress;
-  net::ClientContext context;
-  protocol::Session session{transport, progress, context};
-  brindle::testing::RoomMessages messages;
+  brindle::testing::RecordingMessages messages;
   brindle::testing::ScriptedRoomPassword password;
   brindle::testing::ScriptedCreateRoomWindow create_window;
 };
@@ -156,7 +127,7 @@ TEST(RoomListWindow, GroupsIconsTheOwnRoomSelectedAndEnteringWithThePassword) {
   ASSERT_FALSE(icon.isNull());
   EXPECT_EQ(icon.size(), QSize(16, 16));
   EXPECT_EQ(icon.toImage().pixelColor(0, 0).alpha(), 0) << "magenta is transparent";
-  save(window, "room_list.png");
+  save_screenshot(window, "room_list.png");
 
   // "0123" enters bob's room, password 123, from the default button.
   window.list()->setCurrentIndex(items->index(0, 0, items->index(0, 0)));
@@ -200,7 +171,7 @@ TEST(CreateRoomWindow, PositionsAgentLabelAndASixteenCharacterName) {
   EXPECT_EQ(window.explanation()->text(), QStringLiteral("创建星级会员房间。"));
   EXPECT_EQ(window.positions()->currentText(), QStringLiteral("城西大厅"));
   EXPECT_TRUE(window.name_box()->hasFocus());
-  save(window, "create_room.png");
+  save_screenshot(window, "create_room.png");
 
   // Typed one character at a time (keyClicks knows only Latin-1 keys): the seventeenth is refused.
   window.name_box()->clear();
@@ -283,7 +254,7 @@ TEST(PrivateRoomPath, FromTheLoginWindowIntoARoomWithTheSuperButtonOnCashOut) {
   ASSERT_NE(super, nullptr);
   EXPECT_EQ(super->prefix(), "bt_cash");
   EXPECT_EQ(window.model().cash_out_mode(), 1);
-  save(*page, "hall_in_room.png");
+  save_screenshot(*page, "hall_in_room.png");
 
   // "公共房间" leaves: the room values go and the button is bt_super again.
   f.reply({"1|ok|0|0|1000|1|0"});

@@ -17,40 +17,22 @@
 
 #include "../core/accounts/accounts_fixture.h"
 #include "core/app/main_window_commands.h"
-#include "core/net/client_context.h"
-#include "core/net/curl_transport.h"
 #include "core/ports/frame_port.h"
-#include "core/ports/progress_sink.h"
 #include "core/ports/shell_port.h"
-#include "core/protocol/session.h"
 #include "gui/accounts/super_cash_out_window.h"
 #include "gui/accounts/transfer_window.h"
 #include "gui/app/main_window.h"
 #include "gui/net/masked_password_box.h"
-#include "gui/ui/skinned_frame.h"
-#include "gui_app.h"
-#include "support/scripted_https_server.h"
+#include "support/screenshots.h"
+#include "support/scripted_session.h"
 #include "support/temp_dir.h"
 #include "wire/gbk.h"
 
 namespace {
 
 using namespace brindle;
-
-struct ScreenshotSkin {
-  ScreenshotSkin() {
-    const QByteArray root = qgetenv("BRINDLE_SKIN_ROOT");
-    if (!root.isEmpty() && !qgetenv("BRINDLE_SCREENSHOT_DIR").isEmpty())
-      gui::SkinnedFrame::set_dialog_theme(std::filesystem::path(root.toStdString()) / "SkinSM" / "theme.ini");
-  }
-  ~ScreenshotSkin() { gui::SkinnedFrame::set_dialog_theme({}); }
-};
-
-void save(QWidget& widget, const char* name) {
-  const QByteArray out = qgetenv("BRINDLE_SCREENSHOT_DIR");
-  if (out.isEmpty()) return;
-  EXPECT_TRUE(widget.grab().save(QString::fromUtf8(out) + "/" + name));
-}
+using brindle::testing::save_screenshot;
+using brindle::testing::ScreenshotSkin;
 
 struct RecordingFrame final : ports::FramePort {
   void post(ports::WindowMessage m, int first, int second) override {
@@ -59,41 +41,15 @@ struct RecordingFrame final : ports::FramePort {
   std::vector<std::array<int, 3>> posted;
 };
 
-struct StarServer {
+struct StarServer : brindle::testing::ScriptedSession {
   StarServer() {
-    brindle::testing::gui_app();
-    context.current_server = server.authority();
-    context.user_name = "alice";
-    context.password = "pw";
     context.currency_code = 3;
     context.balance = 12000;
-  }
-  void reply(const std::vector<std::string>& utf8_lines) {
-    std::string body;
-    for (const auto& l : utf8_lines) body += wire::utf8_to_gbk(l) + "\r\n";
-    server.queue({.body = body});
-  }
-  std::string para(std::size_t request) const {
-    const std::string body = wire::gbk_to_utf8(server.requests().at(request).body);
-    return body.substr(body.find("&txtPara=") + 9);
-  }
-  std::vector<int> subjects() const {
-    std::vector<int> out;
-    for (const auto& r : server.requests()) {
-      const auto at = r.body.find("txtSubjectID=");
-      out.push_back(at == std::string::npos ? 0 : std::atoi(r.body.c_str() + at + 13));
-    }
-    return out;
   }
   accounts::StarMemberServices flows() { return {session, messages, confirmation, frame}; }
 
   ScreenshotSkin skin;
-  brindle::testing::ScriptedHttpsServer server;
-  net::CurlTransport transport;
-  ports::SilentProgress progress;
-  net::ClientContext context;
-  protocol::Session session{transport, progress, context};
-  brindle::testing::AccountsMessages messages;
+  brindle::testing::RecordingMessages messages;
   brindle::testing::ScriptedConfirmation confirmation;
   RecordingFrame frame;
 };
@@ -129,7 +85,7 @@ TEST(StarMemberWindow, TermsApplicationAndATypedTransfer) {
   EXPECT_TRUE(window.transfer_button()->isDefault());
   EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
   EXPECT_TRUE(window.transfer_button()->hasFocus());
-  save(window, "star_member_window.png");
+  save_screenshot(window, "star_member_window.png");
 
   f.reply({"1|申请成功"});
   window.apply_button()->click();
@@ -146,7 +102,7 @@ TEST(StarMemberWindow, TermsApplicationAndATypedTransfer) {
     QTest::keyClicks(transfer.amount_box(), "3x00");  // the box takes digits only
     QTest::keyClicks(transfer.password_box(), "wd9");
     EXPECT_EQ(transfer.password_box()->displayText(), QStringLiteral("***"));
-    save(transfer, "transfer_window.png");
+    save_screenshot(transfer, "transfer_window.png");
   });
   f.reply({"1|拨彩成功"});
   window.transfer_button()->click();
@@ -184,7 +140,7 @@ TEST(SuperCashOutWindow, TypedAmountGoesToTheStarMember) {
     EXPECT_TRUE(cash_out.amount_box()->hasFocus());
     QTest::keyClicks(cash_out.amount_box(), "120");
     QTest::keyClicks(cash_out.password_box(), "wd");
-    save(cash_out, "super_cash_out_window.png");
+    save_screenshot(cash_out, "super_cash_out_window.png");
   });
   f.reply({"1|兑现成功"});
   EXPECT_TRUE(accounts::run_super_cash_out(f.flows(), port, "star"));

@@ -13,76 +13,25 @@
 #include <QTableView>
 #include <QTest>
 
-#include "core/net/client_context.h"
-#include "core/net/curl_transport.h"
-#include "core/ports/message_port.h"
-#include "core/ports/progress_sink.h"
-#include "core/protocol/session.h"
 #include "gui/ui/list_table_model.h"
-#include "gui/ui/skinned_frame.h"
-#include "gui_app.h"
-#include "support/scripted_https_server.h"
-#include "wire/gbk.h"
+#include "support/recording_ports.h"
+#include "support/screenshots.h"
+#include "support/scripted_session.h"
 
 namespace {
 
 using namespace brindle;
+using brindle::testing::save_screenshot;
+using brindle::testing::ScreenshotSkin;
 
-struct RecordingMessages final : ports::MessagePort {
-  int show_message(const std::string& text, bool) override {
-    texts.push_back(text);
-    return ok;
-  }
-  std::vector<std::string> texts;
-};
-
-struct RecordingOutput final : ports::ListOutputPort {
-  void print(const ports::PrintableList& list) override { printed.push_back(list); }
-  void export_csv(const ports::PrintableList& list) override { exported.push_back(list); }
-  std::vector<ports::PrintableList> printed;
-  std::vector<ports::PrintableList> exported;
-};
-
-// The dialog skin of the screenshot, set before the window is made and cleared after it is gone.
-struct ScreenshotSkin {
-  ScreenshotSkin() {
-    brindle::testing::gui_app();
-    const QByteArray root = qgetenv("BRINDLE_SKIN_ROOT");
-    if (!root.isEmpty() && !qgetenv("BRINDLE_SCREENSHOT_DIR").isEmpty()) {
-      gui::SkinnedFrame::set_dialog_theme(std::filesystem::path(root.toStdString()) / "SkinSM" / "theme.ini");
-    }
-  }
-  ~ScreenshotSkin() { gui::SkinnedFrame::set_dialog_theme({}); }
-};
-
-struct StatementWindowFixture {
-  StatementWindowFixture() {
-    context.current_server = server.authority();
-    context.user_name = "alice";
-    context.password = "pw";
-  }
-
-  void reply(const std::vector<std::string>& utf8_lines) {
-    std::string body;
-    for (const auto& l : utf8_lines) body += wire::utf8_to_gbk(l) + "\r\n";
-    server.queue({.body = body});
-  }
-  std::string para(std::size_t i) const {
-    const std::string body = wire::gbk_to_utf8(server.requests().at(i).body);
-    return body.substr(body.find("&txtPara=") + 9);
-  }
+struct StatementWindowFixture : brindle::testing::ScriptedSession {
   QString cell(int row, int column) const {
     return window.table_model()->index(row, column).data().toString();
   }
 
   ScreenshotSkin skin;
-  brindle::testing::ScriptedHttpsServer server;
-  net::CurlTransport transport;
-  ports::SilentProgress progress;
-  net::ClientContext context;
-  protocol::Session session{transport, progress, context};
-  RecordingMessages messages;
-  RecordingOutput output;
+  brindle::testing::RecordingMessages messages;
+  brindle::testing::RecordingListOutput output;
   gui::StatementWindow window{session, messages, output, nullptr,
                               QDateTime(QDate(2026, 12, 8), QTime(15, 30, 12, 500))};
 };
@@ -109,11 +58,7 @@ TEST(StatementWindow, QueriesAndShowsRowsAndBoxes) {
   EXPECT_EQ(f.window.summary_box(1)->text(), QStringLiteral("盈利：0.00\n亏损：-10.00"));
   EXPECT_EQ(f.window.summary_box(2)->text(), QStringLiteral("受信：500.00\n返彩：0.00"));
 
-  const QByteArray out = qgetenv("BRINDLE_SCREENSHOT_DIR");
-  if (!out.isEmpty()) {
-    QTest::qWait(50);
-    EXPECT_TRUE(f.window.grab().save(QString::fromUtf8(out) + "/statement_window.png"));
-  }
+  save_screenshot(f.window, "statement_window.png");
 
   f.window.print_button()->click();
   f.window.export_button()->click();

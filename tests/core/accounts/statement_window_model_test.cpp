@@ -4,18 +4,11 @@
 
 #include "../protocol/catalogue_fixture.h"
 #include "core/accounts/query_range.h"
-#include "core/ports/message_port.h"
+#include "core/ports/list_output_port.h"
+#include "support/recording_ports.h"
 
 namespace brindle::accounts {
 namespace {
-
-struct RecordingMessages final : ports::MessagePort {
-  int show_message(const std::string& text, bool) override {
-    texts.push_back(text);
-    return ok;
-  }
-  std::vector<std::string> texts;
-};
 
 struct RecordingOutput final : ports::ListOutputPort {
   void print(const ports::PrintableList& list) override { printed.push_back(list.title); }
@@ -26,7 +19,7 @@ struct RecordingOutput final : ports::ListOutputPort {
 
 struct StatementFixture {
   testing::CatalogueFixture server;
-  RecordingMessages messages;
+  testing::RecordingMessages messages;
   RecordingOutput output;
   StatementWindowModel model{
       server.session, messages, output, {{2026, 12, 1, 0, 0, 0}, {2026, 12, 8, 0, 59, 0}}};  // 168 h 59 min

@@ -17,6 +17,7 @@
 #include "core/ports/message_port.h"
 #include "core/ports/progress_sink.h"
 #include "core/ports/shell_port.h"
+#include "support/recording_ports.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -24,16 +25,6 @@ namespace {
 using brindle::app::MainWindowModel;
 using brindle::ports::MainWindowDialog;
 using brindle::ports::WindowMessage;
-
-class ScriptedMessages final : public brindle::ports::MessagePort {
- public:
-  std::vector<std::string> shown;
-  int answer = ok;
-  int show_message(const std::string& text, bool) override {
-    shown.push_back(text);
-    return answer;
-  }
-};
 
 class ScriptedShell final : public brindle::ports::ShellPort {
  public:
@@ -94,7 +85,7 @@ struct Fixture {
   brindle::net::ClientContext context;
   brindle::testing::FakeTransport transport;
   brindle::ports::SilentProgress progress;
-  ScriptedMessages messages;
+  brindle::testing::AnsweringMessages messages;
   ScriptedShell shell;
   RecordingView view;
   MainWindowModel model{{context, transport, progress, messages, shell, view}};

@@ -17,19 +17,8 @@ namespace {
 
 using namespace brindle;
 using namespace brindle::betting;
-
-std::string header(int match, const std::string& league, const std::string& home, const std::string& away,
-                   const std::string& day = "45352.75") {
-  return std::to_string(match) + "|" + day + "|" + day + "|" + league + "|" + home + "|" + away;
-}
-
-std::string offer(int match, int group, int id, int choice, const std::string& stake,
-                  const std::string& price, const std::string& taken, const std::string& nick,
-                  int currency = 1) {
-  return std::to_string(match) + "|" + std::to_string(group) + "|0|" + std::to_string(id) + "|" +
-         std::to_string(choice) + "|" + stake + "|" + price + "|" + taken + "|" + nick + "|" +
-         std::to_string(currency);
-}
+using brindle::testing::banker_match_line;
+using brindle::testing::banker_offer_line;
 
 struct Banker : brindle::testing::HallFixture {
   BankerHallServices hall_services() {
@@ -51,8 +40,8 @@ struct Banker : brindle::testing::HallFixture {
   BankerHall hall{hall_services()};
 };
 
-const std::vector<std::string> kOneOffer{"1|ok", header(9001, "英超", "曼联", "利物浦"),
-                                         offer(9001, 1, 501, 1, "1000", "0.85", "300", "庄家甲")};
+const std::vector<std::string> kOneOffer{"1|ok", banker_match_line(9001, "英超", "曼联", "利物浦"),
+                                         banker_offer_line(9001, 1, 501, 1, "1000", "0.85", "300", "庄家甲")};
 
 TEST(BankerHall, OfferColumnsWithTheAcceptableStakeTruncated) {
   Banker f;
@@ -73,8 +62,8 @@ TEST(BankerHall, OfferColumnsWithTheAcceptableStakeTruncated) {
 TEST(BankerHall, AMarketTakenInFullOrBeyondShowsNoNegativeAcceptableStake) {
   for (const char* taken : {"1176.4", "1176.5", "2000"}) {
     Banker f;
-    f.open_with({"1|ok", header(9001, "英超", "曼联", "利物浦"),
-                 offer(9001, 1, 501, 1, "1000", "0.85", taken, "庄家甲")});
+    f.open_with({"1|ok", banker_match_line(9001, "英超", "曼联", "利物浦"),
+                 banker_offer_line(9001, 1, 501, 1, "1000", "0.85", taken, "庄家甲")});
     EXPECT_EQ(f.hall.cell_text(0, 4), "0 RMB") << taken;
   }
 }
@@ -235,9 +224,10 @@ TEST(BankerHall, TicketHeadingExplanationAndCurrencyLabel) {
 
 TEST(BankerHall, EqualChoiceTextsOfConsecutiveGroupsShareTheFirstGroupsLeaf) {
   Banker f;
-  f.open_with(
-      {"1|ok", header(9001, "英超", "曼联", "利物浦"), offer(9001, 1, 501, 1, "100", "0.5", "0", "甲"),
-       offer(9001, 2, 502, 1, "200", "0.5", "0", "乙"), offer(9001, 2, 503, 4, "300", "0.5", "0", "丙")});
+  f.open_with({"1|ok", banker_match_line(9001, "英超", "曼联", "利物浦"),
+               banker_offer_line(9001, 1, 501, 1, "100", "0.5", "0", "甲"),
+               banker_offer_line(9001, 2, 502, 1, "200", "0.5", "0", "乙"),
+               banker_offer_line(9001, 2, 503, 4, "300", "0.5", "0", "丙")});
   const auto& choices = f.hall.tree()[0].children[0].children[0].children;
   ASSERT_EQ(choices.size(), 2u);
   EXPECT_EQ(choices[0].key, 0);
@@ -248,19 +238,22 @@ TEST(BankerHall, EqualChoiceTextsOfConsecutiveGroupsShareTheFirstGroupsLeaf) {
 
 TEST(BankerHall, ReloadKeepsPlaceExpansionAndSelectionOfMatchingItems) {
   Banker f;
-  f.open_with({"1|ok", header(9001, "英超", "曼联", "利物浦"),
-               offer(9001, 1, 501, 1, "100", "0.5", "0", "甲"),
-               offer(9001, 1, 502, 4, "100", "0.5", "0", "乙"), header(9002, "意甲", "米兰", "国米"),
-               offer(9002, 1, 601, 1, "100", "0.5", "0", "丙")});
+  f.open_with({"1|ok", banker_match_line(9001, "英超", "曼联", "利物浦"),
+               banker_offer_line(9001, 1, 501, 1, "100", "0.5", "0", "甲"),
+               banker_offer_line(9001, 1, 502, 4, "100", "0.5", "0", "乙"),
+               banker_match_line(9002, "意甲", "米兰", "国米"),
+               banker_offer_line(9002, 1, 601, 1, "100", "0.5", "0", "丙")});
   f.hall.set_expanded({0, 0}, true);
   f.hall.select({0, 0, 0, 1});
   ASSERT_EQ(f.hall.offers()[0].offer_id, 502);
 
   // A new league comes first, the 意甲 match is gone, the selected leaf's group moved.
-  f.reply({"1|ok", header(8001, "德甲", "拜仁", "多特", "45352.5"),
-           offer(8001, 1, 801, 1, "100", "0.5", "0", "丁"), header(9001, "英超", "曼联", "利物浦"),
-           offer(9001, 1, 501, 1, "100", "0.5", "0", "甲"), offer(9001, 1, 505, 2, "100", "0.5", "0", "戊"),
-           offer(9001, 1, 502, 4, "150", "0.5", "0", "乙")});
+  f.reply({"1|ok", banker_match_line(8001, "德甲", "拜仁", "多特", "45352.5"),
+           banker_offer_line(8001, 1, 801, 1, "100", "0.5", "0", "丁"),
+           banker_match_line(9001, "英超", "曼联", "利物浦"),
+           banker_offer_line(9001, 1, 501, 1, "100", "0.5", "0", "甲"),
+           banker_offer_line(9001, 1, 505, 2, "100", "0.5", "0", "戊"),
+           banker_offer_line(9001, 1, 502, 4, "150", "0.5", "0", "乙")});
   f.balance_reply();
   f.hall.refresh();
   const auto& days = f.hall.tree()[0].children;

@@ -13,21 +13,13 @@
 #include "core/ports/frame_port.h"
 #include "core/ports/hall_view_port.h"
 #include "core/ports/hall_windows_port.h"
-#include "core/ports/message_port.h"
 #include "core/ports/parlay_windows_port.h"
 #include "core/ports/shell_port.h"
 #include "core/ports/stake_window_port.h"
+#include "support/recording_ports.h"
 #include "wire/gbk.h"
 
 namespace brindle::testing {
-
-struct RecordingMessages final : ports::MessagePort {
-  int show_message(const std::string& text, bool) override {
-    texts.push_back(text);
-    return ok;
-  }
-  std::vector<std::string> texts;
-};
 
 // Answers the stake window from a script ("取消" once it runs out) and keeps what each showing held.
 // An answer that the window's own check refuses stays in the same showing, as the real window does.
@@ -159,25 +151,6 @@ struct HallFixture : CatalogueFixture {
   betting::HallServices services() {
     return {session, messages, frame, shell, windows, stake_window, confirmation};
   }
-  // The txtPara of every exchange so far, in UTF-8.
-  std::vector<std::string> paras() const {
-    std::vector<std::string> out;
-    for (const auto& e : transport.exchanges()) {
-      const std::string body = wire::gbk_to_utf8(e.body);
-      const auto at = body.find("&txtPara=");
-      out.push_back(at == std::string::npos ? std::string() : body.substr(at + 9));
-    }
-    return out;
-  }
-  // The SubjectID of every exchange so far.
-  std::vector<int> subjects() const {
-    std::vector<int> out;
-    for (const auto& e : transport.exchanges()) {
-      const auto at = e.body.find("txtSubjectID=");
-      out.push_back(at == std::string::npos ? 0 : std::atoi(e.body.c_str() + at + 13));
-    }
-    return out;
-  }
   void balance_reply(int currency = 1, double balance = 1000) {
     reply({"1|ok|0|0|" + std::to_string(balance) + "|" + std::to_string(currency) + "|0"});
   }
@@ -209,6 +182,21 @@ inline std::string odds_line(int match, int type, int selection, int code, const
   return std::to_string(match) + "|" + std::to_string(type) + "|" + std::to_string(status) + "|" +
          std::to_string(selection) + "|" + std::to_string(code) + "|" + price + "|" + std::to_string(target) +
          "|" + std::to_string(extra1) + "|" + std::to_string(extra2) + "|0";
+}
+
+// A banker hall's match line (4031): number, kick-off twice, league, home, away.
+inline std::string banker_match_line(int match, const std::string& league, const std::string& home,
+                                     const std::string& away, const std::string& day = kFirstDay) {
+  return std::to_string(match) + "|" + day + "|" + day + "|" + league + "|" + home + "|" + away;
+}
+
+// A banker's offer on that match: group, offer id, choice, stake, price, taken, the banker's nick name.
+inline std::string banker_offer_line(int match, int group, int id, int choice, const std::string& stake,
+                                     const std::string& price, const std::string& taken,
+                                     const std::string& nick, int currency = 1) {
+  return std::to_string(match) + "|" + std::to_string(group) + "|0|" + std::to_string(id) + "|" +
+         std::to_string(choice) + "|" + stake + "|" + price + "|" + taken + "|" + nick + "|" +
+         std::to_string(currency);
 }
 
 }  // namespace brindle::testing

@@ -7,6 +7,7 @@
 #include "core/net/client_context.h"
 #include "core/ports/progress_sink.h"
 #include "core/protocol/session.h"
+#include "support/scripted_replies.h"
 #include "wire/gbk.h"
 
 namespace brindle::testing {
@@ -32,10 +33,18 @@ struct CatalogueFixture {
   void reply(const std::vector<std::string>& utf8_lines) { transport.reply(gbk_lines(utf8_lines)); }
 
   // The txtPara of the last exchange, back in UTF-8.
-  std::string last_para() const {
-    const std::string body = wire::gbk_to_utf8(transport.exchanges().back().body);
-    const auto at = body.find("&txtPara=");
-    return at == std::string::npos ? std::string() : body.substr(at + 9);
+  std::string last_para() const { return para_of(transport.exchanges().back().body); }
+  // The txtPara of every exchange so far, in UTF-8.
+  std::vector<std::string> paras() const {
+    std::vector<std::string> out;
+    for (const auto& e : transport.exchanges()) out.push_back(para_of(e.body));
+    return out;
+  }
+  // The SubjectID of every exchange so far.
+  std::vector<int> subjects() const {
+    std::vector<int> out;
+    for (const auto& e : transport.exchanges()) out.push_back(subject_of(e.body));
+    return out;
   }
 
   FakeTransport transport;

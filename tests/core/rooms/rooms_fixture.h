@@ -6,20 +6,12 @@
 #include <vector>
 
 #include "../protocol/catalogue_fixture.h"
-#include "core/ports/message_port.h"
 #include "core/ports/room_windows_port.h"
 #include "core/rooms/room_list.h"
+#include "support/recording_ports.h"
 #include "wire/gbk.h"
 
 namespace brindle::testing {
-
-struct RoomMessages final : ports::MessagePort {
-  int show_message(const std::string& text, bool) override {
-    texts.push_back(text);
-    return ok;
-  }
-  std::vector<std::string> texts;
-};
 
 // Types each scripted password in turn; "取消" once the script runs out.
 struct ScriptedRoomPassword final : ports::RoomPasswordPort {
@@ -54,24 +46,11 @@ struct ScriptedCreateRoomWindow final : ports::CreateRoomWindowPort {
 struct RoomsFixture : CatalogueFixture {
   RoomsFixture() { context.star_member = 1; }
   rooms::RoomListServices services() { return {session, messages, password, create_window}; }
-  // The SubjectID of every exchange so far.
-  std::vector<int> subjects() const {
-    std::vector<int> out;
-    for (const auto& e : transport.exchanges()) {
-      const auto at = e.body.find("txtSubjectID=");
-      out.push_back(at == std::string::npos ? 0 : std::atoi(e.body.c_str() + at + 13));
-    }
-    return out;
-  }
 
   // The txtPara of exchange i, in UTF-8.
-  std::string paras_of(std::size_t i) const {
-    const std::string body = wire::gbk_to_utf8(transport.exchanges().at(i).body);
-    const auto at = body.find("&txtPara=");
-    return at == std::string::npos ? std::string() : body.substr(at + 9);
-  }
+  std::string paras_of(std::size_t i) const { return para_of(transport.exchanges().at(i).body); }
 
-  RoomMessages messages;
+  RecordingMessages messages;
   ScriptedRoomPassword password;
   ScriptedCreateRoomWindow create_window;
 };
