@@ -5,58 +5,31 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
+#include <ostream>
 
-#include "core/net/client_context.h"
-#include "support/scripted_https_server.h"
-#include "wire/gbk.h"
+#include "support/command_result.h"
+#include "support/scripted_session.h"
 
 namespace {
 
-using brindle::testing::ScriptedHttpsServer;
+using brindle::testing::capture_command;
+using brindle::testing::CommandResult;
 
-struct Outcome {
-  int exit_code = -1;
-  std::string out;
-  std::string err;
-};
-
-class ExportCommand : public ::testing::Test {
+class ExportCommand : public ::testing::Test, protected brindle::testing::ScriptedAccount {
  protected:
-  ExportCommand() {
-    context_.current_server = server_.authority();
-    context_.user_name = "alice";
-    context_.password = "pw";
-  }
-  void reply(const std::vector<std::string>& utf8_lines) {
-    std::string body;
-    for (const auto& l : utf8_lines) body += brindle::wire::utf8_to_gbk(l) + "\r\n";
-    server_.queue({.body = body});
-  }
   void sign_in() { reply({"1|欢迎|t1|0|t3|1|1000|0|0|0|31|32|0"}); }
-  Outcome run(const std::vector<std::string>& args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    Outcome r;
-    r.exit_code = brindle::cli::run_export_command(context_, args, out, err);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
+  CommandResult run(const std::vector<std::string>& args) {
+    return capture_command([&](std::ostream& out, std::ostream& err) {
+      return brindle::cli::run_export_command(context, args, out, err);
+    });
   }
-  std::string para(std::size_t i) const {
-    const std::string body = brindle::wire::gbk_to_utf8(server_.requests().at(i).body);
-    return body.substr(body.find("&txtPara=") + 9);
-  }
-
-  ScriptedHttpsServer server_;
-  brindle::net::ClientContext context_;
 };
 
 TEST_F(ExportCommand, StatementPrintsTheWindowsListAndBoxes) {
   sign_in();
   // 2026-12-02 12:00:00 and 13:00:00 as OLE dates: a buy-in of 100, then a lost bet of 20.
   reply({"1|ok", "46358.5|1|100|seed|0", "46358.541666666664|13|-20|0000000042|100"});
-  const Outcome r = run({"statement", "20261202000000", "20261208235959"});
+  const CommandResult r = run({"statement", "20261202000000", "20261208235959"});
   ASSERT_EQ(r.exit_code, 0) << r.err;
   EXPECT_EQ(r.out,
             "日期,交易类型,彩金,本期结存,内容\r\n"
@@ -66,7 +39,7 @@ TEST_F(ExportCommand, StatementPrintsTheWindowsListAndBoxes) {
             "\"买彩：100.00\n提彩：0.00\"\r\n"
             "\"盈利：0.00\n亏损：-20.00\"\r\n"
             "\"返彩：0.00\n\"\r\n");
-  ASSERT_EQ(server_.requests().size(), 2u);
+  ASSERT_EQ(server.requests().size(), 2u);
   EXPECT_EQ(para(1), "20261202000000|20261208235959|0");
 }
 
@@ -74,7 +47,7 @@ TEST_F(ExportCommand, RecordsPrintTheTabsRowsAndSummaryLine) {
   sign_in();
   reply({"1|ok", "42|1|10|0|45352.75|网上|t|0|英超|曼彻斯特联|利物浦|0|0|1|1|0.9|0",
          "44|2|50|0|45352.8|网上|t|1|意甲|米兰|国米|0|0|1|0|0.8|0"});
-  const Outcome r = run({"records", "0"});
+  const CommandResult r = run({"records", "0"});
   ASSERT_EQ(r.exit_code, 0) << r.err;
   // The two-leg record is not a row, but the summary counts it.
   EXPECT_EQ(r.out.substr(0, r.out.find("\r\n")), "比赛,类型,投注内容,彩金,投注时间,投注地点,流水号,状态");
@@ -88,7 +61,7 @@ TEST_F(ExportCommand, RecordsPrintTheTabsRowsAndSummaryLine) {
   // A settled tab sends its range.
   sign_in();
   reply({"1|ok|"});
-  const Outcome settled = run({"records", "7", "20261201000000", "20261202000000"});
+  const CommandResult settled = run({"records", "7", "20261201000000", "20261202000000"});
   ASSERT_EQ(settled.exit_code, 0) << settled.err;
   EXPECT_EQ(para(3), "20261201000000|20261202000000");
 }
@@ -116,16 +89,16 @@ TEST_F(ExportCommand, RefusalsAndFailures) {
       {{"records", "10"}, false, 2, "brindle-cli: TAB must be"},
   };
   for (const auto& c : cases) {
-    const auto before = server_.requests().size();
+    const auto before = server.requests().size();
     if (c.server_answers) {
       sign_in();
       reply({"0|查询失败"});
     }
-    const Outcome r = run(c.args);
+    const CommandResult r = run(c.args);
     EXPECT_EQ(r.exit_code, c.exit_code) << c.args[0] << " " << r.err;
     EXPECT_EQ(r.err.rfind(c.err_start, 0), 0u) << r.err;
     EXPECT_TRUE(r.out.empty()) << r.out;
-    EXPECT_EQ(server_.requests().size() - before, c.server_answers ? 2u : 0u);
+    EXPECT_EQ(server.requests().size() - before, c.server_answers ? 2u : 0u);
   }
 }
 

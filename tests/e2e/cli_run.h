@@ -5,15 +5,10 @@
 #include <cstdlib>
 #include <string>
 
+#include "support/command_result.h"
 #include "support/temp_dir.h"
 
 namespace brindle::testing {
-
-struct CommandResult {
-  int exit_code = -1;
-  std::string out;
-  std::string err;
-};
 
 // The built brindle-cli with `arguments` (shell words), its output kept in `dir`.
 inline CommandResult run_cli(const TempDir& dir, const std::string& arguments) {
