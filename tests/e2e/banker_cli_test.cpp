@@ -4,31 +4,24 @@
 // is refused.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "loopback_server.h"
 #include "seeded_market.h"
 #include "server/server.h"
 
 namespace {
 
 using namespace brindle;
+using brindle::testing::CommandResult;
 using brindle::testing::read_file;
-using brindle::testing::write_file;
 using nlohmann::json;
-
-struct CommandResult {
-  int exit_code = -1;
-  std::string out;
-  std::string err;
-};
 
 struct Account {
   const char* user;
@@ -64,19 +57,13 @@ class BankerMarketThroughCli : public brindle::testing::SeededMarketTest {
   void SetUp() override {
     // The suggested prices must not move between 4032 and 3008.
     if (!start_server(/*run_feed=*/false)) return;
-    const std::string host = "127.0.0.1:" + std::to_string(server_->port());
-    write_file(dir_ / "Vantora.ini",
-               "[SERVER]\r\nCurrent Server=" + host + "\r\nServer Count=1\r\nServer0=" + host + "\r\n");
+    brindle::testing::write_cli_settings(dir_ / "Vantora.ini", context_.current_server);
   }
 
   CommandResult cli(const Account& account, const std::string& arguments) {
-    const auto out = dir_ / "stdout.txt";
-    const auto err = dir_ / "stderr.txt";
-    const std::string command = std::string(BRINDLE_CLI_PATH) + " --ini " + (dir_ / "Vantora.ini").string() +
-                                " --user " + account.user + " --password " + account.password + " " +
-                                arguments + " >" + out.string() + " 2>" + err.string();
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file(out), read_file(err)};
+    return brindle::testing::run_cli(dir_, "--ini " + (dir_ / "Vantora.ini").string() + " --user " +
+                                               account.user + " --password " + account.password + " " +
+                                               arguments);
   }
 
   json call(const Account& account, const std::string& arguments) {
@@ -179,11 +166,10 @@ TEST_P(BankerSettlementThroughCli, BothHoldingsStatementsAndRecordsMoveByTheOdds
   EXPECT_EQ(call(kRmb, "unsettled-banker-bets")["records"].size(), 1u);
 
   const auto posted_out = dir_ / "posted.txt";
-  const std::string post = std::string(BRINDLE_SERVER_PATH) + " post-result --data-dir " + data().string() +
-                           " " + std::to_string(match) + " " + std::to_string(c.home_goals) + " " +
-                           std::to_string(c.away_goals) + " >" + posted_out.string() + " 2>&1";
-  const int status = std::system(post.c_str());
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << read_file(posted_out);
+  ASSERT_TRUE(run_server_command(" post-result --data-dir " + data().string() + " " + std::to_string(match) +
+                                     " " + std::to_string(c.home_goals) + " " + std::to_string(c.away_goals),
+                                 posted_out))
+      << read_file(posted_out);
   ASSERT_TRUE(server_->services().market->refresh().ok());
 
   const double taker = c.taker_wins ? 100 * (odds - 1) : -100;

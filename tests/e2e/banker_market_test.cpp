@@ -10,11 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "core/net/client_context.h"
-#include "core/net/curl_transport.h"
-#include "core/net/login_request.h"
-#include "core/net/network_card_address.h"
-#include "core/ports/progress_sink.h"
 #include "core/protocol/account_requests.h"
 #include "core/protocol/bet_submission.h"
 #include "core/protocol/market_data.h"
@@ -28,29 +23,14 @@ namespace {
 
 using namespace brindle;
 
-struct Client {
-  net::ClientContext context;
-  net::CurlTransport transport;
-  ports::SilentProgress progress;
-  protocol::Session session{transport, progress, context};
-};
+using Client = brindle::testing::SeededClient;
 
 class BankerMarketAgainstServer : public brindle::testing::SeededMarketTest {
  protected:
   void SetUp() override {
     if (!start_server()) return;
-    sign_in(star_, "demo_star", "star1234");
-    sign_in(rmb_, "demo_rmb", "rmb12345");
-  }
-
-  void sign_in(Client& client, const std::string& user, const std::string& password) {
-    client.context.program_directory = dir_.path();
-    client.context.current_server = "127.0.0.1:" + std::to_string(server_->port());
-    net::LoginReply reply;
-    std::string error;
-    ASSERT_TRUE(net::login_request(client.context, client.transport, client.progress, user, password,
-                                   net::kLoginRequestModeMember, net::network_card_address(), reply, error))
-        << error;
+    ASSERT_TRUE(sign_in(star_, "demo_star", "star1234")) << error_;
+    ASSERT_TRUE(sign_in(rmb_, "demo_rmb", "rmb12345")) << error_;
   }
 
   static protocol::AccountBalance holding(Client& client) {
@@ -60,17 +40,8 @@ class BankerMarketAgainstServer : public brindle::testing::SeededMarketTest {
   }
 
   static std::vector<protocol::StatementEntry> statement(Client& client) {
-    // From yesterday to tomorrow, local time: the server answers at most a week.
-    const auto civil = [](std::time_t t) {
-      std::tm tm{};
-      localtime_r(&t, &tm);
-      return wire::CivilDateTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
-                                 tm.tm_hour,        tm.tm_min,     tm.tm_sec};
-    };
-    const std::time_t now = std::time(nullptr);
-    protocol::DateRange range{civil(now - 86400), civil(now + 86400)};
     std::vector<protocol::StatementEntry> entries;
-    const auto fetched = protocol::fetch_statement(client.session, range, entries);
+    const auto fetched = protocol::fetch_statement(client.session, brindle::testing::around_now(), entries);
     EXPECT_TRUE(fetched) << fetched.error();
     return entries;
   }

@@ -1,21 +1,15 @@
 // brindle-cli call against the reference server on loopback, for the subjects it serves.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
-#include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "server/server.h"
-#include "support/temp_dir.h"
+#include "loopback_server.h"
 
 namespace {
 
-using brindle::testing::read_file;
-using brindle::testing::TempDir;
-using brindle::testing::write_file;
 using nlohmann::json;
 
 struct CallResult {
@@ -24,19 +18,8 @@ struct CallResult {
   std::string err;
 };
 
-class CatalogueAgainstServer : public ::testing::Test {
+class CatalogueAgainstServer : public brindle::testing::LoopbackServerTest {
  protected:
-  void SetUp() override {
-    brindle::server::ServerOptions options;
-    options.data_dir = dir_ / "server";
-    auto started = brindle::server::Server::start(std::move(options));
-    ASSERT_TRUE(started) << started.error();
-    server_ = std::move(started).value();
-    const std::string host = "127.0.0.1:" + std::to_string(server_->port());
-    write_file(dir_ / "Vantora.ini",
-               "[SERVER]\r\nCurrent Server=" + host + "\r\nServer Count=1\r\nServer0=" + host + "\r\n");
-  }
-
   // A funded member, added through the server's own admin command.
   void add_member() {
     const std::string data = (dir_ / "server").string();
@@ -51,23 +34,15 @@ class CatalogueAgainstServer : public ::testing::Test {
   }
 
   CallResult call(const std::string& arguments) {
-    const auto out = dir_ / "stdout.txt";
-    const auto err = dir_ / "stderr.txt";
-    const std::string command = std::string(BRINDLE_CLI_PATH) + " --ini " + (dir_ / "Vantora.ini").string() +
-                                " " + user_ + " call " + arguments + " >" + out.string() + " 2>" +
-                                err.string();
-    const int status = std::system(command.c_str());
+    const auto run = brindle::testing::run_cli(dir_, "--ini " + ini() + " " + user_ + " call " + arguments);
     CallResult r;
-    r.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.err = read_file(err);
-    const std::string text = read_file(out);
-    if (!text.empty()) r.out = json::parse(text);
+    r.exit_code = run.exit_code;
+    r.err = run.err;
+    if (!run.out.empty()) r.out = json::parse(run.out);
     return r;
   }
 
-  TempDir dir_;
   std::string user_ = "--user nobody --password x";
-  std::unique_ptr<brindle::server::Server> server_;
 };
 
 TEST_F(CatalogueAgainstServer, VersionCheckGivesTheServersVersion) {

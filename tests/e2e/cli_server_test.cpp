@@ -1,26 +1,20 @@
 // The client's command line and core against the reference server on loopback.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
-#include <memory>
 #include <string>
 
-#include "cli_run.h"
 #include "core/net/client_context.h"
 #include "core/net/curl_transport.h"
 #include "core/net/list_cache.h"
 #include "core/net/server_lists.h"
 #include "core/ports/progress_sink.h"
-#include "server/server.h"
-#include "support/temp_dir.h"
+#include "loopback_server.h"
 
 namespace {
 
 using brindle::testing::read_file;
 using brindle::testing::TempDir;
-using brindle::testing::write_file;
 
 using brindle::testing::CommandResult;
 
@@ -28,28 +22,7 @@ CommandResult run(const TempDir& dir, const std::string& arguments) {
   return brindle::testing::run_cli(dir, arguments);
 }
 
-class CliAgainstServer : public ::testing::Test {
- protected:
-  void SetUp() override {
-    brindle::server::ServerOptions options;
-    options.data_dir = dir_ / "server";
-    auto started = brindle::server::Server::start(std::move(options));
-    ASSERT_TRUE(started) << started.error();
-    server_ = std::move(started).value();
-    host_ = "127.0.0.1:" + std::to_string(server_->port());
-    write_settings(host_);
-  }
-
-  void write_settings(const std::string& server) {
-    write_file(ini(),
-               "[SERVER]\r\nCurrent Server=" + server + "\r\nServer Count=1\r\nServer0=" + server + "\r\n");
-  }
-  std::string ini() const { return (dir_ / "Vantora.ini").string(); }
-
-  TempDir dir_;
-  std::unique_ptr<brindle::server::Server> server_;
-  std::string host_;
-};
+using CliAgainstServer = brindle::testing::LoopbackServerTest;
 
 TEST_F(CliAgainstServer, VersionCheckAnswersWithTheServersVersion) {
   const auto result = run(dir_, "--ini " + ini() + " request 13002");
@@ -92,12 +65,8 @@ TEST_F(CliAgainstServer, AServerOnANewKeyIsRefusedUntilTheUserTrustsItWithItsOwn
   const unsigned short port = server_->port();
   server_->stop();
   server_.reset();
-  brindle::server::ServerOptions options;
-  options.port = port;
-  options.data_dir = dir_ / "impostor";
-  auto started = brindle::server::Server::start(std::move(options));
-  ASSERT_TRUE(started) << started.error();
-  server_ = std::move(started).value();
+  server_ = brindle::testing::start_loopback_server(dir_ / "impostor", port);
+  ASSERT_NE(server_, nullptr);
   const std::string key = server_->key_fingerprint().value();
 
   const auto refused = run(dir_, "--ini " + ini() + " --user demo --password secret request 4001 1");

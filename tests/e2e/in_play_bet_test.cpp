@@ -36,10 +36,8 @@ class InPlayBetAgainstServer : public brindle::testing::SeededMarketTest {
     // Prices move only when the test moves them: a feed tick between the ticket's fresh line and
     // the bet would refuse the bet with "赔率已经改变". The one tick start_server makes brings the
     // running matches to now, with their in-play lines.
-    if (!start_server(/*run_feed=*/false)) return;
-    ASSERT_TRUE(sign_in("demo_rmb", "rmb12345")) << error_;
-    hall_.refresh();
-    ASSERT_TRUE(messages_.texts.empty()) << messages_.texts.front();
+    if (!start_signed_in(/*run_feed=*/false)) return;
+    ASSERT_NO_FATAL_FAILURE(refresh_quietly(hall_));
   }
 
   void server_sql(const std::string& statement) {

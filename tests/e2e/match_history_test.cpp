@@ -19,10 +19,8 @@ using namespace brindle;
 class MatchHistoryAgainstServer : public brindle::testing::SeededMarketTest {
  protected:
   void SetUp() override {
-    if (!start_server(false)) return;
-    ASSERT_TRUE(sign_in("demo_rmb", "rmb12345")) << error_;
-    hall_.refresh();
-    ASSERT_TRUE(messages_.texts.empty()) << messages_.texts.front();
+    if (!start_signed_in(/*run_feed=*/false)) return;
+    ASSERT_NO_FATAL_FAILURE(refresh_quietly(hall_));
     ASSERT_GT(hall_.line_count(), 0u);
   }
 

@@ -28,10 +28,8 @@ using C = betting::ParlayHall::Column;
 class ParlayAgainstServer : public brindle::testing::SeededMarketTest {
  protected:
   void SetUp() override {
-    if (!start_server()) return;
-    ASSERT_TRUE(sign_in("demo_rmb", "rmb12345")) << error_;
-    hall_.refresh();
-    ASSERT_TRUE(messages_.texts.empty()) << messages_.texts.front();
+    if (!start_signed_in()) return;
+    ASSERT_NO_FATAL_FAILURE(refresh_quietly(hall_));
     frame_.posted.clear();
   }
 

@@ -20,40 +20,21 @@
 #include "core/accounts/bet_record_tabs.h"
 #include "core/accounts/records_window_model.h"
 #include "core/accounts/statement_rows.h"
-#include "core/net/login_request.h"
-#include "core/net/network_card_address.h"
 #include "core/protocol/account_requests.h"
 #include "core/protocol/bet_submission.h"
 #include "core/protocol/market_data.h"
 #include "core/protocol/market_type.h"
 #include "core/protocol/records_queries.h"
+#include "loopback_server.h"
 #include "seeded_market.h"
 #include "server/market/market.h"
 
 namespace {
 
 using namespace brindle;
+using brindle::testing::around_now;
+using brindle::testing::civil;
 using brindle::testing::read_file;
-using brindle::testing::write_file;
-
-struct Client {
-  net::ClientContext context;
-  net::CurlTransport transport;
-  ports::SilentProgress progress;
-  protocol::Session session{transport, progress, context};
-};
-
-wire::CivilDateTime civil(std::time_t t) {
-  std::tm tm{};
-  localtime_r(&t, &tm);
-  return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
-}
-
-// From yesterday to tomorrow: today's bets and entries, well inside the statement's week.
-protocol::DateRange around_now() {
-  const std::time_t now = std::time(nullptr);
-  return {civil(now - 86400), civil(now + 86400)};
-}
 
 std::string ten(int serial) {
   char text[16];
@@ -65,15 +46,8 @@ class RecordsAndStatementAgainstServer : public brindle::testing::SeededMarketTe
  protected:
   void SetUp() override {
     // Without the feed the prices fetched are the prices the bets are taken at.
-    if (!start_server(/*run_feed=*/false)) return;
-    ASSERT_TRUE(sign_in("demo_rmb", "rmb12345")) << error_;
-    star_.context.program_directory = dir_.path();
-    star_.context.current_server = context_.current_server;
-    net::LoginReply reply;
-    std::string error;
-    ASSERT_TRUE(net::login_request(star_.context, star_.transport, star_.progress, "demo_star", "star1234",
-                                   net::kLoginRequestModeMember, net::network_card_address(), reply, error))
-        << error;
+    if (!start_signed_in(/*run_feed=*/false)) return;
+    ASSERT_TRUE(sign_in(star_, "demo_star", "star1234")) << error_;
   }
 
   void admin(const std::string& words) {
@@ -101,7 +75,7 @@ class RecordsAndStatementAgainstServer : public brindle::testing::SeededMarketTe
     return entries;
   }
 
-  Client star_;
+  brindle::testing::SeededClient star_;
   std::map<int, std::pair<int, int>> results_;  // match → the score to post
 };
 
@@ -302,15 +276,14 @@ TEST_F(RecordsAndStatementAgainstServer, EveryKindShowsTheDaysBetsAndTheStatemen
   EXPECT_EQ(statement.rows.back().at(3), holding_text);
 
   // The records menu's seven-column list through brindle-cli: today placed and settled all four.
-  write_file(dir_ / "Vantora.ini", "[SERVER]\r\nCurrent Server=" + context_.current_server +
-                                       "\r\nServer Count=1\r\nServer0=" + context_.current_server + "\r\n");
-  const auto out = dir_ / "cli.txt";
-  const std::string command = std::string(BRINDLE_CLI_PATH) + " --ini " + (dir_ / "Vantora.ini").string() +
-                              " --user demo_rmb --password rmb12345 call seven-integer-list >" +
-                              out.string() + " 2>&1";
-  ASSERT_EQ(std::system(command.c_str()), 0) << read_file(out);
-  const auto listed = nlohmann::json::parse(read_file(out), nullptr, false);
-  ASSERT_FALSE(listed.is_discarded()) << read_file(out);
+  brindle::testing::write_cli_settings(dir_ / "Vantora.ini", context_.current_server);
+  const auto cli =
+      brindle::testing::run_cli(dir_, "--ini " + (dir_ / "Vantora.ini").string() +
+                                          " --user demo_rmb --password rmb12345 call seven-integer-list");
+  ASSERT_EQ(cli.exit_code, 0) << cli.out << cli.err;
+  ASSERT_EQ(cli.err, "");
+  const auto listed = nlohmann::json::parse(cli.out, nullptr, false);
+  ASSERT_FALSE(listed.is_discarded()) << cli.out;
   const auto& days = listed["rows"];
   ASSERT_EQ(days.size(), 7u) << listed.dump();
   const auto today = civil(std::time(nullptr));

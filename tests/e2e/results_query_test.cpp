@@ -16,13 +16,8 @@
 namespace {
 
 using namespace brindle;
+using brindle::testing::civil;
 using brindle::testing::read_file;
-
-wire::CivilDateTime civil(std::time_t t) {
-  std::tm tm{};
-  localtime_r(&t, &tm);
-  return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
-}
 
 class ResultsQueryAgainstServer : public brindle::testing::SeededMarketTest {
  protected:
@@ -36,8 +31,7 @@ class ResultsQueryAgainstServer : public brindle::testing::SeededMarketTest {
 };
 
 TEST_F(ResultsQueryAgainstServer, ResultsFixturesAndOutrightResults) {
-  if (!start_server(/*run_feed=*/false)) return;
-  ASSERT_TRUE(sign_in("demo_rmb", "rmb12345")) << error_;
+  if (!start_signed_in(/*run_feed=*/false)) return;
   auto market = server_->services().market;
   const auto before = market->snapshot();
   // The first match still to be decided (the seed adds finished ones with their results); the index

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -15,11 +16,26 @@
 #include "core/net/client_context.h"
 #include "core/net/curl_transport.h"
 #include "core/ports/progress_sink.h"
+#include "core/protocol/records_queries.h"
 #include "core/protocol/session.h"
 #include "server/server.h"
 #include "support/temp_dir.h"
 
 namespace brindle::testing {
+
+// A further client of the same server, with a session of its own.
+struct SeededClient {
+  net::ClientContext context;
+  net::CurlTransport transport;
+  ports::SilentProgress progress;
+  protocol::Session session{transport, progress, context};
+};
+
+// Local time as the protocol's dates take it.
+wire::CivilDateTime civil(std::time_t t);
+
+// From yesterday to tomorrow: today's bets and entries, well inside the statement's week.
+protocol::DateRange around_now();
 
 class SeededMarketTest : public ::testing::Test {
  protected:
@@ -29,8 +45,20 @@ class SeededMarketTest : public ::testing::Test {
   // tick then brings the running matches to now.
   bool start_server(bool run_feed = true, const std::string& skip_note = {});
 
+  // start_server, then context_ signed in as the demo member demo_rmb (a failure when refused).
+  bool start_signed_in(bool run_feed = true);
+
+  // The hall's first list, fetched without a message shown.
+  template <typename Hall>
+  void refresh_quietly(Hall& hall) {
+    hall.refresh();
+    ASSERT_TRUE(messages_.texts.empty()) << messages_.texts.front();
+  }
+
   // Signs context_ in as a member; error_ holds the server's words when it is refused.
   bool sign_in(const std::string& user_name, const std::string& password);
+  // Points `client` at the started server and signs it in the same way.
+  bool sign_in(SeededClient& client, const std::string& user_name, const std::string& password);
 
   // Runs brindle-server with `words`, its output to `printed`; true when it exits with 0.
   static bool run_server_command(const std::string& words, const std::filesystem::path& printed);

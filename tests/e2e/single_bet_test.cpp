@@ -21,10 +21,8 @@ using namespace brindle;
 class SingleBetAgainstServer : public brindle::testing::SeededMarketTest {
  protected:
   void SetUp() override {
-    if (!start_server()) return;
-    ASSERT_TRUE(sign_in("demo_rmb", "rmb12345")) << error_;
-    hall_.refresh();
-    ASSERT_TRUE(messages_.texts.empty()) << messages_.texts.front();
+    if (!start_signed_in()) return;
+    ASSERT_NO_FATAL_FAILURE(refresh_quietly(hall_));
     ASSERT_GT(hall_.line_count(), 0u);
     frame_.posted.clear();
   }

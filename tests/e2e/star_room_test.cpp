@@ -14,8 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "core/net/login_request.h"
-#include "core/net/network_card_address.h"
 #include "core/protocol/account_requests.h"
 #include "core/protocol/bet_submission.h"
 #include "core/protocol/market_data.h"
@@ -27,25 +25,8 @@
 namespace {
 
 using namespace brindle;
+using brindle::testing::around_now;
 using brindle::testing::read_file;
-
-struct Client {
-  net::ClientContext context;
-  net::CurlTransport transport;
-  ports::SilentProgress progress;
-  protocol::Session session{transport, progress, context};
-};
-
-wire::CivilDateTime civil(std::time_t t) {
-  std::tm tm{};
-  localtime_r(&t, &tm);
-  return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
-}
-
-protocol::DateRange around_now() {
-  const std::time_t now = std::time(nullptr);
-  return {civil(now - 86400), civil(now + 86400)};
-}
 
 std::string ten(int serial) {
   char text[16];
@@ -63,14 +44,7 @@ class StarRoomAgainstServer : public brindle::testing::SeededMarketTest {
     admin("add-user --data-dir " + data().string() + " e2e_member mem12345 --withdrawal-password tc777777");
     admin("credit --data-dir " + data().string() + " e2e_member 2000 --currency 1 --memo 柜台买彩");
     ASSERT_TRUE(sign_in("demo_rmb", "rmb12345")) << error_;
-    member_.context.program_directory = dir_.path();
-    member_.context.current_server = context_.current_server;
-    net::LoginReply reply;
-    std::string error;
-    ASSERT_TRUE(net::login_request(member_.context, member_.transport, member_.progress, "e2e_member",
-                                   "mem12345", net::kLoginRequestModeMember, net::network_card_address(),
-                                   reply, error))
-        << error;
+    ASSERT_TRUE(sign_in(member_, "e2e_member", "mem12345")) << error_;
   }
 
   void admin(const std::string& words) {
@@ -91,7 +65,7 @@ class StarRoomAgainstServer : public brindle::testing::SeededMarketTest {
     return balance.balance;
   }
 
-  Client member_;
+  brindle::testing::SeededClient member_;
 };
 
 TEST_F(StarRoomAgainstServer, ApplyCreateEnterBetCashOutAndTransfer) {
