@@ -17,6 +17,11 @@ HistoryItem item(int home_flag, int team_goals, int opponent_goals, int code, in
   return {"2026-11-01", "20:00", "蓝队", home_flag, team_goals, opponent_goals, code, received, result, odds};
 }
 
+// The row item() gives: its kick-off, the team ("红队") first or second, then score, line, odds and result.
+HistoryRow row(bool team_first, const char* score, const char* line, const char* odds, const char* result) {
+  return {"2026-11-01 20:00", team_first ? "红队 vs 蓝队" : "蓝队 vs 红队", score, line, odds, result};
+}
+
 struct HistoryCase {
   const char* name;
   HistoryItem item;
@@ -35,64 +40,46 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, HistoryRows,
     ::testing::Values(
         // At home and giving: the team first, its win read as sent.
-        HistoryCase{"home_gives",
-                    item(1, 2, 0, 5, 0, 1, 0.925),
-                    false,
-                    {"2026-11-01 20:00", "红队 vs 蓝队", "2 : 0", "一球", "0.925", "赢"}},
+        HistoryCase{"home_gives", item(1, 2, 0, 5, 0, 1, 0.925), false,
+                    row(true, "2 : 0", "一球", "0.925", "赢")},
         // Away with the flag clear: the team received; the opponent first, the result mirrored.
-        HistoryCase{"away_receives",
-                    item(0, 1, 3, 3, 0, 1, 0.85),
-                    false,
-                    {"2026-11-01 20:00", "蓝队 vs 红队", "3 : 1", "受让半球", "0.850", "输"}},
+        HistoryCase{"away_receives", item(0, 1, 3, 3, 0, 1, 0.85), false,
+                    row(false, "3 : 1", "受让半球", "0.850", "输")},
         // At home with the received flag set: the team received.
-        HistoryCase{"home_receives",
-                    item(2, 1, 1, 4, 1, 4, 1.0),
-                    false,
-                    {"2026-11-01 20:00", "红队 vs 蓝队", "1 : 1", "受让半球/一球", "1.000", "赢一半"}},
+        HistoryCase{"home_receives", item(2, 1, 1, 4, 1, 4, 1.0), false,
+                    row(true, "1 : 1", "受让半球/一球", "1.000", "赢一半")},
         // Away while the home side received: the team gave.
-        HistoryCase{"away_gives",
-                    item(0, 2, 1, 5, 1, 0, 0.9),
-                    false,
-                    {"2026-11-01 20:00", "蓝队 vs 红队", "1 : 2", "一球", "0.900", "平"}},
-        HistoryCase{"void_match",
-                    item(1, -1, -1, 5, 0, 0, 0.9),
-                    false,
-                    {"2026-11-01 20:00", "红队 vs 蓝队", "无效比赛", "一球", "0.900", "平"}},
-        HistoryCase{"void_on_second_tab",
-                    item(0, 0, -1, 5, 0, 0, 0.9),
-                    true,
-                    {"2026-11-01 20:00", "蓝队 vs 红队", "无效比赛", "受让一球", "0.900", "平"}},
-        HistoryCase{"no_line",
-                    item(1, 2, 0, 5, 0, 1, 0.3),
-                    false,
-                    {"2026-11-01 20:00", "红队 vs 蓝队", "2 : 0", "", "", ""}},
-        HistoryCase{"level_first_tab_keeps_prefix",
-                    item(0, 1, 0, 1, 0, 1, 0.9),
-                    false,
-                    {"2026-11-01 20:00", "蓝队 vs 红队", "0 : 1", "受让平手", "0.900", "输"}},
-        HistoryCase{"level_second_tab_drops_prefix",
-                    item(0, 1, 0, 1, 0, 1, 0.9),
-                    true,
-                    {"2026-11-01 20:00", "蓝队 vs 红队", "0 : 1", "平手", "0.900", "输"}},
-        HistoryCase{"odds_at_the_bound",
-                    item(1, 0, 0, 1, 0, 0, 0.5),
-                    false,
-                    {"2026-11-01 20:00", "红队 vs 蓝队", "0 : 0", "平手", "0.500", "平"}}),
+        HistoryCase{"away_gives", item(0, 2, 1, 5, 1, 0, 0.9), false,
+                    row(false, "1 : 2", "一球", "0.900", "平")},
+        HistoryCase{"void_match", item(1, -1, -1, 5, 0, 0, 0.9), false,
+                    row(true, "无效比赛", "一球", "0.900", "平")},
+        HistoryCase{"void_on_second_tab", item(0, 0, -1, 5, 0, 0, 0.9), true,
+                    row(false, "无效比赛", "受让一球", "0.900", "平")},
+        HistoryCase{"no_line", item(1, 2, 0, 5, 0, 1, 0.3), false, row(true, "2 : 0", "", "", "")},
+        HistoryCase{"level_first_tab_keeps_prefix", item(0, 1, 0, 1, 0, 1, 0.9), false,
+                    row(false, "0 : 1", "受让平手", "0.900", "输")},
+        HistoryCase{"level_second_tab_drops_prefix", item(0, 1, 0, 1, 0, 1, 0.9), true,
+                    row(false, "0 : 1", "平手", "0.900", "输")},
+        HistoryCase{"odds_at_the_bound", item(1, 0, 0, 1, 0, 0, 0.5), false,
+                    row(true, "0 : 0", "平手", "0.500", "平")}),
     [](const auto& test) { return std::string(test.param.name); });
 
 TEST(HeadToHeadRows, ShowTheNumbersAsSentAndPrefixOnlyRealHandicaps) {
+  const auto item = [](int home_goals, int away_goals, int code, int received, int result, double odds) {
+    return HeadToHeadItem{
+        "2026-10-01 19:30:00", "红队", "蓝队", home_goals, away_goals, code, received, result, odds};
+  };
+  const auto row = [](const char* score, const char* line, const char* odds, const char* result) {
+    return HistoryRow{"2026-10-01 19:30:00", "红队 vs 蓝队", score, line, odds, result};
+  };
   const struct {
     HeadToHeadItem item;
     HistoryRow expected;
   } cases[] = {
-      {{"2026-10-01 19:30:00", "红队", "蓝队", -1, -1, 5, 0, 1, 0.95},
-       {"2026-10-01 19:30:00", "红队 vs 蓝队", "-1 : -1", "一球", "0.950", "赢"}},
-      {{"2026-10-01 19:30:00", "红队", "蓝队", 0, 2, 3, 1, 3, 0.95},
-       {"2026-10-01 19:30:00", "红队 vs 蓝队", "0 : 2", "受让半球", "0.950", "赢"}},
-      {{"2026-10-01 19:30:00", "红队", "蓝队", 1, 1, 1, 1, 0, 0.95},
-       {"2026-10-01 19:30:00", "红队 vs 蓝队", "1 : 1", "平手", "0.950", "平"}},
-      {{"2026-10-01 19:30:00", "红队", "蓝队", 1, 1, 1, 1, 0, 0.3},
-       {"2026-10-01 19:30:00", "红队 vs 蓝队", "1 : 1", "", "", ""}},
+      {item(-1, -1, 5, 0, 1, 0.95), row("-1 : -1", "一球", "0.950", "赢")},
+      {item(0, 2, 3, 1, 3, 0.95), row("0 : 2", "受让半球", "0.950", "赢")},
+      {item(1, 1, 1, 1, 0, 0.95), row("1 : 1", "平手", "0.950", "平")},
+      {item(1, 1, 1, 1, 0, 0.3), row("1 : 1", "", "", "")},
   };
   for (const auto& c : cases) EXPECT_EQ(head_to_head_row(c.item, kFootball), c.expected);
 }
