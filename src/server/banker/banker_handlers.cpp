@@ -11,6 +11,7 @@
 #include "server/operations/log.h"
 #include "server/storage/money.h"
 #include "server/storage/timestamp.h"
+#include "wire/records/bet_records.h"
 
 namespace brindle::server {
 namespace {
@@ -49,7 +50,8 @@ std::string serial_text(std::int64_t serial) {
 
 Reply rows_reply(Result<banker::Rows> rows, bool summary) {
   if (!rows) return refusal(rows.error());
-  Reply reply = Reply::success("", summary ? std::vector<std::string>{""} : std::vector<std::string>{});
+  Reply reply =
+      Reply::success("", summary ? records::to_fields(records::RecordsHeader{}) : std::vector<std::string>{});
   for (auto& row : rows.value()) reply.add_row(std::move(row));
   return reply;
 }

@@ -15,6 +15,7 @@
 #include "server/operations/log.h"
 #include "server/storage/money.h"
 #include "server/storage/timestamp.h"
+#include "wire/records/bet_records.h"
 
 namespace brindle::server {
 namespace {
@@ -129,8 +130,9 @@ Reply in_play_follow_up(const Context& c, const SubjectRequest& r, const account
 
 Reply records_reply(Result<betting::RecordLines> records, bool summary) {
   if (!records) return refusal(records.error());
-  Reply reply =
-      Reply::success("", summary ? std::vector<std::string>{records->summary} : std::vector<std::string>{});
+  Reply reply = Reply::success(
+      "", summary ? brindle::records::to_fields(brindle::records::RecordsHeader{records->summary})
+                  : std::vector<std::string>{});
   for (auto& line : records->lines) reply.add_row(std::move(line));
   return reply;
 }

@@ -1,12 +1,11 @@
 #include "server/betting/bet_records.h"
 
-#include <charconv>
-#include <cstdio>
 #include <string_view>
 
 #include "server/betting/settlement.h"
 #include "server/storage/money.h"
 #include "server/storage/timestamp.h"
+#include "wire/records/bet_records.h"
 
 namespace brindle::server::betting {
 namespace {
@@ -16,18 +15,14 @@ using storage::money_text;
 
 constexpr std::string_view kPublicRoomText = "公共大厅";
 
-std::string ole_text(std::int64_t unix_seconds) {
-  char text[32];
-  const auto [end, ec] = std::to_chars(text, text + sizeof text, storage::ole_from_unix(unix_seconds),
-                                       std::chars_format::fixed, 6);
-  return ec == std::errc{} ? std::string(text, end) : std::string("0");
-}
-
 std::string place_text(std::int64_t room) {
   return room == 0 ? std::string(kPublicRoomText) : "房间" + std::to_string(room);
 }
 
-std::string number(std::int64_t value) { return std::to_string(value); }
+double ole(std::int64_t unix_seconds) { return storage::ole_from_unix(unix_seconds); }
+double money(Cents cents) { return static_cast<double>(cents) / 100.0; }
+double price(std::int64_t price_milli) { return static_cast<double>(price_milli) / 1000.0; }
+int whole(std::int64_t value) { return static_cast<int>(value); }
 
 // Columns shared by every query below, in this order.
 constexpr std::string_view kBetColumns =
@@ -46,34 +41,27 @@ BetRow read_bet(const storage::Statement& s) {
           s.column_int64(5), s.column_int64(6), s.column_int64(7), s.column_int64(8), s.column_int64(9)};
 }
 
-// The eleven leg fields of a grouped record after its group number; columns from `first`.
-RecordLine leg_fields(const BetRow& bet, const storage::Statement& s, int first) {
-  return {number(bet.id),
+// A grouped record's leg line; columns from `first`. The bet's line code stands for the choice too.
+records::BetLegLine leg_line(const BetRow& bet, const storage::Statement& s, int first) {
+  return {whole(bet.id),
           "",
-          number(s.column_int64(first)),
+          whole(s.column_int64(first)),
           s.column_text(first + 1),
           s.column_text(first + 2),
           s.column_text(first + 3),
-          number(s.column_int64(first + 4)),
-          number(s.column_int64(first + 5)),
-          number(s.column_int64(first + 6)),
-          number(s.column_int64(first + 0)),
-          price_text(s.column_int64(first + 7))};
+          whole(s.column_int64(first + 4)),
+          whole(s.column_int64(first + 5)),
+          whole(s.column_int64(first + 6)),
+          whole(s.column_int64(first + 0)),
+          price(s.column_int64(first + 7))};
 }
 
 // A refused bet returned its whole stake and reads as cancelled.
-std::string wire_settled_status(std::int64_t status) {
-  return status == static_cast<int>(BetStatus::refused) ? "1" : "0";
+int wire_settled_status(std::int64_t status) {
+  return status == static_cast<int>(BetStatus::refused) ? 1 : 0;
 }
 
 }  // namespace
-
-std::string price_text(std::int64_t price_milli) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%lld.%03lld", static_cast<long long>(price_milli / 1000),
-                static_cast<long long>(price_milli % 1000));
-  return text;
-}
 
 std::string_view outcome_name(int outcome) {
   switch (static_cast<Outcome>(outcome)) {
@@ -107,12 +95,12 @@ Result<RecordLines> unsettled_singles(Connection& connection, accounts::AccountI
     if (!row.value()) break;
     const BetRow bet = read_bet(s.value());
     total += bet.stake;
-    out.lines.push_back({number(bet.id), number(bet.legs), money_text(bet.stake), number(bet.room),
-                         ole_text(bet.placed_at), place_text(bet.room), "", number(s->column_int64(10)),
-                         s->column_text(11), s->column_text(12), s->column_text(13),
-                         number(s->column_int64(14)), number(s->column_int64(15)),
-                         number(s->column_int64(16)), number(s->column_int64(10)),
-                         price_text(s->column_int64(17)), number(bet.status)});
+    out.lines.push_back(records::to_fields(records::UnsettledSingleBetLine{
+        whole(bet.id), whole(bet.legs), money(bet.stake), whole(bet.room), ole(bet.placed_at),
+        place_text(bet.room), "", whole(s->column_int64(10)), s->column_text(11), s->column_text(12),
+        s->column_text(13), whole(s->column_int64(14)), whole(s->column_int64(15)),
+        whole(s->column_int64(16)), whole(s->column_int64(10)), price(s->column_int64(17)),
+        whole(bet.status)}));
   }
   out.summary = money_text(total);
   return out;
@@ -135,26 +123,26 @@ Result<RecordLines> settled_singles(Connection& connection, accounts::AccountId 
     const BetRow bet = read_bet(s.value());
     const Cents result = bet.returned - bet.stake;
     total += result;
-    out.lines.push_back({number(bet.id),
-                         number(bet.legs),
-                         money_text(bet.stake),
-                         number(bet.room),
-                         ole_text(bet.placed_at),
-                         place_text(bet.room),
-                         ole_text(bet.settled_at),
-                         money_text(result),
-                         wire_settled_status(bet.status),
-                         "",
-                         number(s->column_int64(10)),
-                         s->column_text(11),
-                         s->column_text(12),
-                         s->column_text(13),
-                         number(s->column_int64(14)),
-                         number(s->column_int64(15)),
-                         number(s->column_int64(16)),
-                         number(s->column_int64(10)),
-                         price_text(s->column_int64(17)),
-                         s->column_text(18)});
+    out.lines.push_back(records::to_fields(records::SettledSingleBetLine{whole(bet.id),
+                                                                         whole(bet.legs),
+                                                                         money(bet.stake),
+                                                                         whole(bet.room),
+                                                                         ole(bet.placed_at),
+                                                                         place_text(bet.room),
+                                                                         ole(bet.settled_at),
+                                                                         money(result),
+                                                                         wire_settled_status(bet.status),
+                                                                         "",
+                                                                         whole(s->column_int64(10)),
+                                                                         s->column_text(11),
+                                                                         s->column_text(12),
+                                                                         s->column_text(13),
+                                                                         whole(s->column_int64(14)),
+                                                                         whole(s->column_int64(15)),
+                                                                         whole(s->column_int64(16)),
+                                                                         whole(s->column_int64(10)),
+                                                                         price(s->column_int64(17)),
+                                                                         s->column_text(18)}));
   }
   out.summary = money_text(total);
   return out;
@@ -180,30 +168,36 @@ Result<RecordLines> grouped_records(Connection& connection, accounts::AccountId 
     const BetRow bet = read_bet(s.value());
     if (bet.id != current) {
       current = bet.id;
-      RecordLine group = {number(bet.id),   number(bet.legs),        money_text(bet.unit_stake),
-                          number(bet.mask), ole_text(bet.placed_at), place_text(bet.room)};
+      const records::BetGroupLine group{whole(bet.id),   whole(bet.legs),    money(bet.unit_stake),
+                                        whole(bet.mask), ole(bet.placed_at), place_text(bet.room)};
       if (settled) {
         const Cents result = bet.returned - bet.stake;
         total += result;
-        group.push_back(ole_text(bet.settled_at));
-        group.push_back(money_text(result));
-        group.push_back(wire_settled_status(bet.status));
+        out.lines.push_back(records::to_fields(records::SettledBetGroupLine{
+            group.group_number, group.leg_count, group.stake, group.combination_mask, group.bet_time,
+            group.bet_place, ole(bet.settled_at), money(result), wire_settled_status(bet.status)}));
       } else {
         total += bet.stake;
+        out.lines.push_back(records::to_fields(group));
       }
-      out.lines.push_back(std::move(group));
     }
-    RecordLine leg = leg_fields(bet, s.value(), 10);
-    if (settled) {
-      const std::string result =
-          s->column_is_null(19) ? "" : std::string(outcome_name(static_cast<int>(s->column_int64(19))));
-      if (kind == BetKind::outright) {
-        leg.push_back(s->column_text(18));
-        leg.push_back(s->column_text(13));
-      }
-      leg.push_back(result);
+    records::BetLegLine leg = leg_line(bet, s.value(), 10);
+    if (!settled) {
+      out.lines.push_back(records::to_fields(leg));
+      continue;
     }
-    out.lines.push_back(std::move(leg));
+    std::string result =
+        s->column_is_null(19) ? "" : std::string(outcome_name(static_cast<int>(s->column_int64(19))));
+    if (kind == BetKind::outright) {
+      out.lines.push_back(records::to_fields(records::SettledOutrightLegLine{
+          leg.group_number, leg.leg_text, leg.choice, leg.league, leg.home_team, leg.away_team,
+          leg.home_score, leg.away_score, leg.market_type, leg.line_code, leg.price, s->column_text(18),
+          s->column_text(13), std::move(result)}));
+    } else {
+      out.lines.push_back(records::to_fields(records::SettledParlayLegLine{
+          leg.group_number, leg.leg_text, leg.choice, leg.league, leg.home_team, leg.away_team,
+          leg.home_score, leg.away_score, leg.market_type, leg.line_code, leg.price, std::move(result)}));
+    }
   }
   out.summary = money_text(total);
   return out;

@@ -30,8 +30,6 @@ Result<RecordLines> settled_singles(storage::Connection& connection, accounts::A
 Result<RecordLines> grouped_records(storage::Connection& connection, accounts::AccountId account,
                                     BetKind kind, bool settled, std::int64_t from, std::int64_t to);
 
-// "0.950": a net price in thousandths as the records carry it.
-std::string price_text(std::int64_t price_milli);
 // The result name of a settled leg: "赢", "赢一半", "平", "输一半", "输", "取消".
 std::string_view outcome_name(int outcome);
 
