@@ -3,18 +3,17 @@
 #include "core/protocol/single_reply.h"
 #include "wire/field_reader.h"
 #include "wire/ole_date.h"
+#include "wire/records/account_records.h"
 
 namespace brindle::protocol {
 namespace {
 
 using wire::FieldReader;
 
-constexpr std::size_t kFieldCapacity = FieldReader::kMaxFieldBytes + 1;
-
-std::string text(FieldReader& r) {
-  std::string out;
-  r.next(out, kFieldCapacity);
-  return out;
+// A single record's texts are cut where SingleReply::text() cuts them.
+template <class R>
+R read_single(SingleReply& reply) {
+  return records::read<R>(reply.fields(), records::kSingleTextCapacity);
 }
 
 }  // namespace
@@ -36,26 +35,18 @@ std::string message_body_text(std::string_view body) {
 Outcome parse_star_member_terms(std::span<const std::string> lines, StarMemberTerms& terms) {
   SingleReply reply(lines);
   if (!reply.success()) return reply.failure();
-  StarMemberTerms fresh;
-  fresh.rmb_deposit = reply.text();
-  fresh.hkd_deposit = reply.text();
-  fresh.usd_deposit = reply.text();
-  fresh.fourth = reply.text();
-  terms = std::move(fresh);
+  auto record = read_single<records::StarTermsRecord>(reply);
+  terms = {std::move(record.rmb_deposit), std::move(record.hkd_deposit), std::move(record.usd_deposit),
+           std::move(record.fourth)};
   return reply.message();
 }
 
 Outcome parse_account_balance(std::span<const std::string> lines, AccountBalance& balance) {
   SingleReply reply(lines);
   if (!reply.success()) return reply.failure();
-  FieldReader& r = reply.fields();
-  AccountBalance fresh;
-  fresh.amount = r.decimal();
-  fresh.frozen_amount = r.decimal();
-  fresh.balance = r.decimal();
-  fresh.currency_code = r.integer();
-  fresh.credit = r.integer();
-  balance = fresh;
+  const auto record = read_single<records::AccountBalanceRecord>(reply);
+  balance = {record.amount, record.frozen_amount, record.balance, record.currency_code,
+             static_cast<double>(record.credit)};
   return reply.message();
 }
 
@@ -63,22 +54,15 @@ Outcome parse_room_list(std::span<const std::string> lines, std::string& header_
                         std::vector<Room>& rooms) {
   ListRows reply(lines);
   if (!reply.success()) return reply.failure();
-  header_text = text(reply.header());
+  header_text = records::read<records::RoomListHeader>(reply.header()).header_text;
   rooms.clear();
+  records::RoomLine line;
   for (std::size_t i = 0; i < reply.size(); ++i) {
     FieldReader r = reply.row(i);
-    Room room;
-    room.owner_user_name = text(r);
-    room.creator_text = text(r);
-    room.room_name = text(r);
-    room.password = text(r);
-    room.room_number = r.integer();
-    room.unused_number = r.integer();
-    room.position_id = r.integer();
-    room.position_name = text(r);
-    room.unused_text = text(r);
-    room.agent_text = text(r);
-    rooms.push_back(std::move(room));
+    records::read(r, line);
+    rooms.push_back({std::move(line.owner_user_name), std::move(line.creator_text), std::move(line.room_name),
+                     std::move(line.password), line.room_number, line.unused_number, line.position_id,
+                     std::move(line.position_name), std::move(line.unused_text), std::move(line.agent_text)});
   }
   return reply.message();
 }
@@ -87,12 +71,11 @@ Outcome parse_room_positions(std::span<const std::string> lines, std::vector<Roo
   ListRows reply(lines);
   if (!reply.success()) return reply.failure();
   positions.clear();
+  records::RoomPositionLine line;
   for (std::size_t i = 0; i < reply.size(); ++i) {
     FieldReader r = reply.row(i);
-    RoomPosition p;
-    p.number = r.integer();
-    p.name = text(r);
-    positions.push_back(std::move(p));
+    records::read(r, line);
+    positions.push_back({line.number, std::move(line.name)});
   }
   return reply.message();
 }
@@ -100,10 +83,8 @@ Outcome parse_room_positions(std::span<const std::string> lines, std::vector<Roo
 Outcome parse_created_room(std::span<const std::string> lines, CreatedRoom& room) {
   SingleReply reply(lines);
   if (!reply.success()) return reply.failure();
-  CreatedRoom fresh;
-  fresh.password = reply.text();
-  fresh.creation_time = wire::ole_date_time_text(reply.fields().decimal());
-  room = std::move(fresh);
+  auto record = read_single<records::CreatedRoomRecord>(reply);
+  room = {std::move(record.password), wire::ole_date_time_text(record.creation_time)};
   return reply.message();
 }
 
@@ -111,16 +92,17 @@ Outcome parse_private_messages(std::span<const std::string> lines, std::vector<P
   ListRows reply(lines);
   if (!reply.success()) return reply.failure();
   messages.clear();
+  records::PrivateMessageLine line;
   for (std::size_t i = 0; i < reply.size(); ++i) {
     FieldReader r = reply.row(i);
+    records::read(r, line);
     PrivateMessage m;
-    m.number = r.integer();
-    m.heading = text(r);
-    m.content = message_body_text(text(r));
-    const double sent = r.decimal();
-    const std::string date = wire::ole_date_text(sent);
-    m.sending_time = date.empty() ? date : date + " " + wire::ole_time_text(sent);
-    m.fifth = text(r);
+    m.number = line.number;
+    m.heading = std::move(line.heading);
+    m.content = message_body_text(line.content);
+    const std::string date = wire::ole_date_text(line.sending_time);
+    m.sending_time = date.empty() ? date : date + " " + wire::ole_time_text(line.sending_time);
+    m.fifth = std::move(line.fifth);
     messages.push_back(std::move(m));
   }
   return reply.message();
@@ -130,15 +112,16 @@ Outcome parse_question_list(std::span<const std::string> lines, QuestionInserter
   ListRows reply(lines);
   if (!reply.success()) return reply.failure();
   list.clear();
+  records::QuestionLine line;
   for (std::size_t i = 0; i < reply.size(); ++i) {
     FieldReader r = reply.row(i);
-    Question q;
-    q.kind = r.integer();
-    q.number = r.integer();
-    q.topic = text(r);
-    q.question = text(r);
-    q.reply = text(r);
-    q.replier = text(r);
+    records::read(r, line);
+    const Question q{line.kind,
+                     line.number,
+                     std::move(line.topic),
+                     std::move(line.question),
+                     std::move(line.reply),
+                     std::move(line.replier)};
     if (q.kind == 0) {
       list.insert_notice(q);
     } else {
@@ -152,11 +135,11 @@ Outcome parse_seven_integer_list(std::span<const std::string> lines, std::vector
   ListRows reply(lines);
   if (!reply.success()) return reply.failure();
   rows.clear();
+  records::SevenIntegerLine line;
   for (std::size_t i = 0; i < reply.size(); ++i) {
     FieldReader r = reply.row(i);
-    SevenIntegerRow row{};
-    for (int& value : row) value = r.integer();
-    rows.push_back(row);
+    records::read(r, line);
+    rows.push_back({line.date, line.placed, line.staked, line.settled, line.won, line.lost, line.net});
   }
   return reply.message();
 }
@@ -164,14 +147,14 @@ Outcome parse_seven_integer_list(std::span<const std::string> lines, std::vector
 Outcome parse_one_text(std::span<const std::string> lines, std::string& out) {
   SingleReply reply(lines);
   if (!reply.success()) return reply.failure();
-  out = reply.text();
+  out = read_single<records::OneTextRecord>(reply).text;
   return reply.message();
 }
 
 Outcome parse_one_integer(std::span<const std::string> lines, int& value) {
   SingleReply reply(lines);
   if (!reply.success()) return reply.failure();
-  value = reply.fields().integer();
+  value = read_single<records::OneIntegerRecord>(reply).value;
   return reply.message();
 }
 

@@ -2,26 +2,24 @@
 
 #include "wire/field_reader.h"
 #include "wire/ole_date.h"
+#include "wire/records/match_records.h"
 
 namespace brindle::protocol {
 namespace {
 
 using wire::FieldReader;
 
-std::string text(FieldReader& r) {
-  std::string out;
-  r.next(out, FieldReader::kMaxFieldBytes + 1);
-  return out;
-}
-
-template <typename Item, typename ReadRow>
-Outcome parse_rows(std::span<const std::string> lines, std::vector<Item>& items, ReadRow&& read_row) {
+// Reads every row as a Line record and hands it to `to_item` for the client's own record.
+template <typename Line, typename Item, typename ToItem>
+Outcome parse_rows(std::span<const std::string> lines, std::vector<Item>& items, ToItem&& to_item) {
   ListRows reply(lines);
   if (!reply.success()) return reply.failure();
   items.clear();
+  Line line;
   for (std::size_t i = 0; i < reply.size(); ++i) {
     FieldReader r = reply.row(i);
-    items.push_back(read_row(r));
+    records::read(r, line);
+    items.push_back(to_item(line));
   }
   return reply.message();
 }
@@ -38,63 +36,40 @@ std::string flag_text(bool flag) { return flag ? "1" : "0"; }
 }  // namespace
 
 Outcome parse_history(std::span<const std::string> lines, std::vector<HistoryItem>& items) {
-  return parse_rows(lines, items, [](FieldReader& r) {
-    HistoryItem h;
-    h.time_text1 = text(r);
-    h.time_text2 = text(r);
-    h.opponent = text(r);
-    h.home_flag = r.integer();
-    h.team_goals = r.integer();
-    h.opponent_goals = r.integer();
-    h.handicap_code = r.integer();
-    h.received_flag = r.integer();
-    h.result_code = r.integer();
-    h.odds = r.decimal();
-    return h;
+  return parse_rows<records::HistoryLine>(lines, items, [](records::HistoryLine& l) {
+    return HistoryItem{
+        std::move(l.time_text1), std::move(l.time_text2), std::move(l.opponent), l.home_flag,   l.team_goals,
+        l.opponent_goals,        l.handicap_code,         l.received_flag,       l.result_code, l.odds};
   });
 }
 
 Outcome parse_head_to_head(std::span<const std::string> lines, std::vector<HeadToHeadItem>& items) {
-  return parse_rows(lines, items, [](FieldReader& r) {
-    HeadToHeadItem h;
-    h.date_time = wire::ole_date_time_text(r.decimal());
-    h.home_team = text(r);
-    h.away_team = text(r);
-    h.home_goals = r.integer();
-    h.away_goals = r.integer();
-    h.handicap_code = r.integer();
-    h.received_flag = r.integer();
-    h.result_code = r.integer();
-    h.odds = r.decimal();
-    return h;
+  return parse_rows<records::HeadToHeadLine>(lines, items, [](records::HeadToHeadLine& l) {
+    return HeadToHeadItem{wire::ole_date_time_text(l.date_time),
+                          std::move(l.home_team),
+                          std::move(l.away_team),
+                          l.home_goals,
+                          l.away_goals,
+                          l.handicap_code,
+                          l.received_flag,
+                          l.result_code,
+                          l.odds};
   });
 }
 
 Outcome parse_odds_trend(std::span<const std::string> lines, std::vector<TrendPoint>& points) {
-  return parse_rows(lines, points, [](FieldReader& r) {
-    TrendPoint p;
-    p.time = wire::ole_date_time_text(r.decimal());
-    p.handicap_code = r.integer();
-    p.price = r.decimal();
-    p.away_gives = r.integer();
-    return p;
+  return parse_rows<records::TrendPointLine>(lines, points, [](const records::TrendPointLine& l) {
+    return TrendPoint{wire::ole_date_time_text(l.time), l.handicap_code, l.price, l.away_gives};
   });
 }
 
 Outcome parse_results(std::span<const std::string> lines, std::vector<ResultItem>& items) {
-  return parse_rows(lines, items, [](FieldReader& r) {
-    ResultItem item;
-    item.league = text(r);
-    item.home_team = text(r);
-    item.away_team = text(r);
-    item.home_goals = r.integer();
-    item.away_goals = r.integer();
-    item.date_time = wire::ole_date_time_text(r.decimal());
-    item.handicap_code = r.integer();
-    item.receive_flag = r.integer();
-    item.market_kind = r.integer();
-    item.result_text = text(r);
-    return item;
+  return parse_rows<records::ResultLine>(lines, items, [](records::ResultLine& l) {
+    return ResultItem{std::move(l.league),    std::move(l.home_team),
+                      std::move(l.away_team), l.home_goals,
+                      l.away_goals,           wire::ole_date_time_text(l.date_time),
+                      l.handicap_code,        l.receive_flag,
+                      l.market_kind,          std::move(l.result_text)};
   });
 }
 

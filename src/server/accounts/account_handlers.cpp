@@ -1,6 +1,5 @@
 #include "server/accounts/account_handlers.h"
 
-#include <charconv>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,6 +11,8 @@
 #include "server/http/para_fields.h"
 #include "server/storage/money.h"
 #include "server/storage/timestamp.h"
+#include "wire/records/account_records.h"
+#include "wire/records/bet_records.h"
 
 namespace brindle::server {
 namespace {
@@ -32,6 +33,10 @@ constexpr std::int64_t kLongestRangeSeconds = 169 * 60 * 60;
 
 using accounts::Account;
 using storage::money_text;
+
+// An amount as a decimal: "%.2f" of it writes what money_text does up to 2^52 cents, far beyond
+// any amount the ledger allows.
+double cents_value(storage::Cents amount) { return static_cast<double>(amount) / 100.0; }
 
 Reply server_error() { return Reply::failure(kResultServerError, std::string(kServerErrorText)); }
 
@@ -80,19 +85,20 @@ Reply account_state(const SubjectRequest& request) {
   if (!para.empty() && para != who(request).user_name) {
     return Reply::failure(kResultRefused, std::string(kOtherAccountText));
   }
-  return Reply::success({}, {who(request).frozen ? "1" : "0"});
+  return Reply::success({}, records::to_fields(records::OneIntegerRecord{who(request).frozen ? 1 : 0}));
 }
 
 Reply balance(storage::Database& database, const SubjectRequest& request) {
   auto account = load_account(database, who(request).id);
   if (!account) return server_error();
   // The first amount is the account's whole holding; "balance" is what may be staked, as in the
-  // sign-in and bet replies, because the client replaces its available funds with it. The credit
-  // travels as a whole number of units.
-  return Reply::success(
-      {}, {money_text(account->balance + account->frozen_amount), money_text(account->frozen_amount),
-           money_text(account->balance), std::to_string(static_cast<int>(account->currency)),
-           std::to_string(account->credit / 100)});
+  // sign-in and bet replies, because the client replaces its available funds with it.
+  auto fields = records::to_fields(records::AccountBalanceRecord{
+      cents_value(account->balance + account->frozen_amount), cents_value(account->frozen_amount),
+      cents_value(account->balance), static_cast<int>(account->currency), 0});
+  // The credit travels as a whole number of units, which may pass an int's range: written whole.
+  fields.back() = std::to_string(account->credit / 100);
+  return Reply::success({}, std::move(fields));
 }
 
 Reply web_token(storage::Database& database, const SubjectRequest& request) {
@@ -100,7 +106,7 @@ Reply web_token(storage::Database& database, const SubjectRequest& request) {
     return accounts::issue_web_token(connection, who(request).id);
   });
   if (!token) return server_error();
-  return Reply::success({}, {std::move(token).value()});
+  return Reply::success({}, records::to_fields(records::OneTextRecord{std::move(token).value()}));
 }
 
 Reply statement(storage::Database& database, const SubjectRequest& request) {
@@ -115,11 +121,9 @@ Reply statement(storage::Database& database, const SubjectRequest& request) {
   if (!entries) return server_error();
   auto reply = Reply::success({});
   for (const auto& entry : entries.value()) {
-    char ole[32];
-    auto [end, ec] =
-        std::to_chars(ole, ole + sizeof ole, storage::ole_from_unix(entry.time), std::chars_format::fixed, 6);
-    reply.add_row({std::string(ole, ec == std::errc{} ? end : ole), std::to_string(entry.type),
-                   money_text(entry.amount), entry.content, money_text(entry.balance_before)});
+    reply.add_row(records::to_fields(records::StatementLine{storage::ole_from_unix(entry.time), entry.type,
+                                                            cents_value(entry.amount), entry.content,
+                                                            cents_value(entry.balance_before)}));
   }
   return reply;
 }

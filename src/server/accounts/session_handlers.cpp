@@ -3,6 +3,8 @@
 #include <string>
 #include <utility>
 
+#include "wire/records/account_records.h"
+
 namespace brindle::server {
 namespace {
 
@@ -19,11 +21,11 @@ Result<void> add_session_handlers(Dispatcher& dispatcher, std::shared_ptr<const 
   });
   if (!added) return added;
   added = dispatcher.add(kLatestInformation, [config](const SubjectRequest&) {
-    return Reply::success({}, {config->latest_information});
+    return Reply::success({}, records::to_fields(records::OneTextRecord{config->latest_information}));
   });
   if (!added) return added;
   return dispatcher.add(kSecondInformation, [config](const SubjectRequest&) {
-    return Reply::success({}, {config->second_information});
+    return Reply::success({}, records::to_fields(records::OneTextRecord{config->second_information}));
   });
 }
 

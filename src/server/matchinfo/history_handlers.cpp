@@ -1,6 +1,5 @@
 #include "server/matchinfo/history_handlers.h"
 
-#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,6 +11,7 @@
 #include "server/matchinfo/match_records.h"
 #include "server/storage/timestamp.h"
 #include "wire/ole_date.h"
+#include "wire/records/match_records.h"
 
 namespace brindle::server {
 namespace {
@@ -32,18 +32,6 @@ constexpr std::string_view kUnknownMatchText = "没有这场比赛。";
 constexpr std::string_view kStorageFailedText = "服务器暂时无法读取比赛记录，请稍后再试。";
 
 Reply refused(std::string_view text) { return Reply::failure(kResultRefused, std::string(text)); }
-
-std::string decimal(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.3f", value);
-  return text;
-}
-
-std::string ole_text(std::int64_t unix_seconds) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.6f", storage::ole_from_unix(unix_seconds));
-  return text;
-}
 
 // The match and a 0/1 flag, or the match alone.
 struct Para {
@@ -69,29 +57,17 @@ std::vector<std::string> team_row(const PastMatch& m, const std::string& team) {
   const bool at_home = m.home == team;
   const auto line = matchinfo::past_line(m);
   const double ole = storage::ole_from_unix(m.kickoff);
-  return {wire::ole_date_text(ole),
-          wire::ole_time_text(ole),
-          at_home ? m.away : m.home,
-          at_home ? "1" : "0",
-          std::to_string(at_home ? m.result.home : m.result.away),
-          std::to_string(at_home ? m.result.away : m.result.home),
-          std::to_string(line.code),
-          line.home_received ? "1" : "0",
-          std::to_string(line.result_code),
-          decimal(line.odds)};
+  return records::to_fields(records::HistoryLine{
+      wire::ole_date_text(ole), wire::ole_time_text(ole), at_home ? m.away : m.home, at_home ? 1 : 0,
+      at_home ? m.result.home : m.result.away, at_home ? m.result.away : m.result.home, line.code,
+      line.home_received ? 1 : 0, line.result_code, line.odds});
 }
 
 std::vector<std::string> meeting_row(const PastMatch& m) {
   const auto line = matchinfo::past_line(m);
-  return {ole_text(m.kickoff),
-          m.home,
-          m.away,
-          std::to_string(m.result.home),
-          std::to_string(m.result.away),
-          std::to_string(line.code),
-          line.home_received ? "1" : "0",
-          std::to_string(line.result_code),
-          decimal(line.odds)};
+  return records::to_fields(records::HeadToHeadLine{storage::ole_from_unix(m.kickoff), m.home, m.away,
+                                                    m.result.home, m.result.away, line.code,
+                                                    line.home_received ? 1 : 0, line.result_code, line.odds});
 }
 
 class HistoryHandlers final {
@@ -127,8 +103,9 @@ class HistoryHandlers final {
     Reply reply = Reply::success({});
     for (const auto& p : found.value()) {
       const bool away_gives = p.line_code > 1000 || p.line_code < -1000;
-      reply.add_row({ole_text(p.at), std::to_string(market::handicap_code_of(p.line_code)),
-                     decimal(p.price_milli / 1000.0), away_gives ? "1" : "0"});
+      reply.add_row(records::to_fields(records::TrendPointLine{storage::ole_from_unix(p.at),
+                                                               market::handicap_code_of(p.line_code),
+                                                               p.price_milli / 1000.0, away_gives ? 1 : 0}));
     }
     return reply;
   }

@@ -1,15 +1,14 @@
 #include "server/matchinfo/results_handlers.h"
 
-#include <charconv>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <vector>
 
 #include "server/http/para_fields.h"
 #include "server/market/line_pricing.h"
 #include "server/market/market.h"
 #include "server/storage/timestamp.h"
+#include "wire/records/match_records.h"
 
 namespace brindle::server {
 namespace {
@@ -21,13 +20,6 @@ constexpr std::string_view kRangeTooLongText = "只能查询31天的记录！";
 // The window's own limit: 31 days with its default times stay below it.
 constexpr std::int64_t kLongestRangeSeconds = 745LL * 3600;
 constexpr int kNoGoals = -1;
-
-std::string ole_text(std::int64_t unix_seconds) {
-  char text[32];
-  auto [end, ec] = std::to_chars(text, text + sizeof text, storage::ole_from_unix(unix_seconds),
-                                 std::chars_format::fixed, 6);
-  return std::string(text, ec == std::errc{} ? end : text);
-}
 
 // The match's Asian handicap as the results list names it: the code of the side that gives, and 1
 // when that is the away team, so that the home team's name reads "受让".
@@ -48,16 +40,10 @@ std::vector<std::string> match_row(const market::MarketSnapshot& snapshot, const
                                    bool with_result) {
   const Handicap handicap = handicap_of(snapshot, match.id);
   const market::Score* result = with_result && match.result ? &*match.result : nullptr;
-  return {match.league_name,
-          match.home,
-          match.away,
-          std::to_string(result ? result->home : kNoGoals),
-          std::to_string(result ? result->away : kNoGoals),
-          ole_text(match.kickoff),
-          std::to_string(handicap.code),
-          std::to_string(handicap.received),
-          std::to_string(match.line_kind()),
-          std::string()};
+  return records::to_fields(
+      records::ResultLine{match.league_name, match.home, match.away, result ? result->home : kNoGoals,
+                          result ? result->away : kNoGoals, storage::ole_from_unix(match.kickoff),
+                          handicap.code, handicap.received, match.line_kind(), std::string()});
 }
 
 Result<DateRange> query_range(const SubjectRequest& request) {
@@ -112,8 +98,9 @@ class ResultsHandlers final {
           break;
         }
       }
-      reply.add_row({event.competition, event.name, std::string(), "0", "0", ole_text(event.decided_at), "0",
-                     "0", std::to_string(event.line_kind()), winner});
+      reply.add_row(records::to_fields(records::ResultLine{event.competition, event.name, std::string(), 0, 0,
+                                                           storage::ole_from_unix(event.decided_at), 0, 0,
+                                                           event.line_kind(), winner}));
     }
     return reply;
   }

@@ -1,7 +1,6 @@
 #include "server/rooms/star_handlers.h"
 
 #include <algorithm>
-#include <charconv>
 #include <memory>
 #include <optional>
 #include <set>
@@ -18,6 +17,7 @@
 #include "server/rooms/room_store.h"
 #include "server/storage/money.h"
 #include "server/storage/timestamp.h"
+#include "wire/records/account_records.h"
 
 namespace brindle::server {
 namespace {
@@ -61,19 +61,14 @@ Cents deposit_cents(const ServerConfig& config, Currency currency) {
   return units * 100;
 }
 
-std::string ole_text(std::int64_t unix_seconds) {
-  char text[32];
-  auto [end, ec] = std::to_chars(text, text + sizeof text, storage::ole_from_unix(unix_seconds),
-                                 std::chars_format::fixed, 6);
-  return std::string(text, ec == std::errc{} ? end : text);
-}
-
 Reply star_terms(const Context& c, const SubjectRequest&) {
   const auto& config = *c.config;
   // The fourth figure, unused by the client, tells the room commission in percent.
-  return Reply::success({}, {std::to_string(config.star_deposit_rmb), std::to_string(config.star_deposit_hkd),
-                             std::to_string(config.star_deposit_usd),
-                             storage::money_text(config.room_commission_basis_points)});
+  return Reply::success({},
+                        records::to_fields(records::StarTermsRecord{
+                            std::to_string(config.star_deposit_rmb), std::to_string(config.star_deposit_hkd),
+                            std::to_string(config.star_deposit_usd),
+                            storage::money_text(config.room_commission_basis_points)}));
 }
 
 Reply apply_for_star(const Context& c, const SubjectRequest& r) {
@@ -167,11 +162,12 @@ Reply room_list(const Context& c, const SubjectRequest&) {
   auto rooms = c.db->read([](Connection& connection) { return rooms::list_rooms(connection); });
   if (!rooms) return server_error();
   // The header's further text: how many rooms there are.
-  auto reply = Reply::success({}, {std::to_string(rooms->size())});
+  auto reply = Reply::success({}, records::to_fields(records::RoomListHeader{std::to_string(rooms->size())}));
   for (const auto& room : rooms.value()) {
-    reply.add_row({room.owner_name, room.creator_text, room.name, std::to_string(room.password),
-                   std::to_string(room.number), "0", std::to_string(room.position_id), room.position_name, "",
-                   room.position_id < 100 ? room.position_name : ""});
+    reply.add_row(records::to_fields(
+        records::RoomLine{room.owner_name, room.creator_text, room.name, std::to_string(room.password),
+                          static_cast<int>(room.number), 0, room.position_id, room.position_name,
+                          std::string(), room.position_id < 100 ? room.position_name : std::string()}));
   }
   return reply;
 }
@@ -192,7 +188,7 @@ Reply room_positions(const Context& c, const SubjectRequest& r) {
   if (!positions) return server_error();
   auto reply = Reply::success({});
   for (const auto& position : positions.value())
-    reply.add_row({std::to_string(position.number), position.text});
+    reply.add_row(records::to_fields(records::RoomPositionLine{position.number, position.text}));
   return reply;
 }
 
@@ -222,7 +218,8 @@ Reply create_room(const Context& c, const SubjectRequest& r) {
   });
   if (!made) return refuse.reply();
   return Reply::success(std::string(kRoomCreatedText),
-                        {std::to_string(made->password), ole_text(made->created_at)});
+                        records::to_fields(records::CreatedRoomRecord{
+                            std::to_string(made->password), storage::ole_from_unix(made->created_at)}));
 }
 
 }  // namespace
