@@ -10,9 +10,12 @@
 
 #include "server/betting/settlement.h"
 #include "server/http/para_fields.h"
-#include "server/storage/inserted_id.h"
 #include "server/market/reply_rows.h"
+#include "server/storage/inserted_id.h"
 #include "server/storage/money.h"
+#include "server/storage/timestamp.h"
+#include "wire/records/bet_records.h"
+#include "wire/records/market_records.h"
 
 namespace brindle::server::banker {
 namespace {
@@ -119,12 +122,6 @@ StatementType banker_type(int type) {
 std::string serial_text(std::int64_t serial) {
   char text[24];
   std::snprintf(text, sizeof text, "%.10lld", static_cast<long long>(serial));
-  return text;
-}
-
-std::string price_text(std::int64_t milli) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.3f", static_cast<double>(milli) / 1000.0);
   return text;
 }
 
@@ -551,9 +548,10 @@ Result<Rows> openable_matches(Connection& connection, int list_code) {
       " WHERE match_id = m.id AND market_type = ?1 AND status = 0) ORDER BY m.kickoff, m.id",
       [&](storage::Statement& s) { s.bind(1, list_code); },
       [&](storage::Statement& s) -> Result<void> {
-        rows.push_back({std::to_string(openable_number(s.column_int64(0), list_code)), s.column_text(1),
-                        market::ole_text(s.column_int64(2)), market::ole_text(s.column_int64(3)),
-                        s.column_text(4), s.column_text(5), std::to_string(s.column_int64(6))});
+        rows.push_back(records::to_fields(records::OpenableMatchLine{
+            static_cast<int>(openable_number(s.column_int64(0), list_code)), s.column_text(1),
+            storage::ole_from_unix(s.column_int64(2)), storage::ole_from_unix(s.column_int64(3)),
+            s.column_text(4), s.column_text(5), static_cast<int>(s.column_int64(6))}));
         return {};
       });
   if (!read) return Result<Rows>::failure(read.error());
@@ -576,8 +574,9 @@ Result<Rows> suggested_prices(Connection& connection, std::int64_t openable) {
       " ORDER BY option_id",
       [&](storage::Statement& s) { s.bind(1, match).bind(2, type); },
       [&](storage::Statement& s) -> Result<void> {
-        rows.push_back({std::to_string(s.column_int64(0)), std::to_string(s.column_int64(1)),
-                        price_text(s.column_int64(2))});
+        rows.push_back(records::to_fields(records::SuggestedPriceLine{
+            static_cast<int>(s.column_int64(0)), static_cast<int>(s.column_int64(1)),
+            static_cast<double>(s.column_int64(2)) / 1000.0}));
         return {};
       });
   if (!read) return Result<Rows>::failure(read.error());
@@ -606,24 +605,34 @@ Result<Rows> open_offers(Connection& connection, int list_code) {
         const std::int64_t match = s.column_int64(0);
         if (match != current) {
           current = match;
-          rows.push_back({std::to_string(match), market::ole_text(s.column_int64(1)),
-                          market::ole_text(s.column_int64(2)), s.column_text(3), s.column_text(4),
-                          s.column_text(5)});
+          rows.push_back(records::to_fields(
+              records::BankerMatchLine{static_cast<int>(match), storage::ole_from_unix(s.column_int64(1)),
+                                       storage::ole_from_unix(s.column_int64(2)), s.column_text(3),
+                                       s.column_text(4), s.column_text(5)}));
         }
         const double price = static_cast<double>(s.column_int64(10)) / 1000.0;
         // What the hall turns back into the acceptable stake: taken × price = the reserved liability.
         const double taken = static_cast<double>(s.column_int64(11)) / 100.0 / price;
-        char taken_text[48];
-        std::snprintf(taken_text, sizeof taken_text, "%.6f", taken);
-        rows.push_back({std::to_string(match), std::to_string(list_code), std::to_string(s.column_int64(6)),
-                        std::to_string(s.column_int64(7)), std::to_string(s.column_int64(8)),
-                        money_text(s.column_int64(9)), price_text(s.column_int64(10)), taken_text,
-                        s.column_text(12), std::to_string(s.column_int64(13))});
+        rows.push_back(records::to_fields(
+            records::BankerOfferLine{static_cast<int>(match), list_code, static_cast<int>(s.column_int64(6)),
+                                     static_cast<int>(s.column_int64(7)), static_cast<int>(s.column_int64(8)),
+                                     static_cast<double>(s.column_int64(9)) / 100.0, price, taken,
+                                     s.column_text(12), static_cast<int>(s.column_int64(13))}));
         return {};
       });
   if (!read) return Result<Rows>::failure(read.error());
   return rows;
 }
+
+namespace {
+
+// The records' numbers as their lines carry them: money in cents and prices in thousandths are
+// written with two and three places, as money_text writes them and the price lists do.
+double cents_value(Cents amount) { return static_cast<double>(amount) / 100.0; }
+double price_value(std::int64_t milli) { return static_cast<double>(milli) / 1000.0; }
+int whole(std::int64_t value) { return static_cast<int>(value); }
+
+}  // namespace
 
 Result<Rows> taker_records(Connection& connection, accounts::AccountId account, bool settled,
                            std::int64_t from, std::int64_t to) {
@@ -639,19 +648,19 @@ Result<Rows> taker_records(Connection& connection, accounts::AccountId account, 
           " AND (?2 = 0 OR b.settled_at BETWEEN ?3 AND ?4) ORDER BY b.id",
       [&](storage::Statement& s) { s.bind(1, account).bind(2, settled ? 2 : 0).bind(3, from).bind(4, to); },
       [&](storage::Statement& s) -> Result<void> {
-        const std::string type = std::to_string(s.column_int64(0));
+        const int type = whole(s.column_int64(0));
         if (!settled) {
-          rows.push_back({type, "0", s.column_text(1), s.column_text(2), std::to_string(s.column_int64(3)),
-                          price_text(s.column_int64(4)), money_text(s.column_int64(5)),
-                          market::ole_text(s.column_int64(6)), s.column_text(7),
-                          serial_text(s.column_int64(8))});
+          rows.push_back(records::to_fields(records::UnsettledBankerBetLine{
+              type, "0", s.column_text(1), s.column_text(2), whole(s.column_int64(3)),
+              price_value(s.column_int64(4)), cents_value(s.column_int64(5)),
+              storage::ole_from_unix(s.column_int64(6)), s.column_text(7), serial_text(s.column_int64(8))}));
         } else {
-          rows.push_back({type, "0", s.column_text(1), s.column_text(2), s.column_text(9),
-                          std::to_string(s.column_int64(3)), price_text(s.column_int64(4)),
-                          money_text(s.column_int64(5)), market::ole_text(s.column_int64(6)),
-                          s.column_text(7), market::ole_text(s.column_int64(10)),
-                          money_text(s.column_int64(11) - s.column_int64(5)), serial_text(s.column_int64(8)),
-                          "0"});
+          rows.push_back(records::to_fields(records::SettledBankerBetLine{
+              type, "0", s.column_text(1), s.column_text(2), s.column_text(9), whole(s.column_int64(3)),
+              price_value(s.column_int64(4)), cents_value(s.column_int64(5)),
+              storage::ole_from_unix(s.column_int64(6)), s.column_text(7),
+              storage::ole_from_unix(s.column_int64(10)), cents_value(s.column_int64(11) - s.column_int64(5)),
+              serial_text(s.column_int64(8)), 0}));
         }
         return {};
       });
@@ -688,28 +697,31 @@ Result<Rows> banker_records(Connection& connection, accounts::AccountId account,
       },
       [&](storage::Statement& s) -> Result<void> {
         const std::int64_t market = s.column_int64(0);
-        const std::string id = std::to_string(market);
+        const int id = whole(market);
         if (market != current) {
           current = market;
           if (!settled) {
-            rows.push_back({id, std::to_string(s.column_int64(1)), "0", s.column_text(2), s.column_text(3),
-                            money_text(s.column_int64(4)), market::ole_text(s.column_int64(5)),
-                            money_text(s.column_int64(6))});
+            rows.push_back(records::to_fields(records::OpenedMarketLine{
+                id, whole(s.column_int64(1)), "0", s.column_text(2), s.column_text(3),
+                cents_value(s.column_int64(4)), storage::ole_from_unix(s.column_int64(5)),
+                cents_value(s.column_int64(6))}));
           } else {
-            rows.push_back({id, std::to_string(s.column_int64(1)), "0", s.column_text(2), s.column_text(3),
-                            s.column_text(7), money_text(s.column_int64(4)),
-                            market::ole_text(s.column_int64(5)), money_text(s.column_int64(6))});
+            rows.push_back(records::to_fields(records::SettledOpenedMarketLine{
+                id, whole(s.column_int64(1)), "0", s.column_text(2), s.column_text(3), s.column_text(7),
+                cents_value(s.column_int64(4)), storage::ole_from_unix(s.column_int64(5)),
+                cents_value(s.column_int64(6))}));
           }
         }
         if (s.column_is_null(8)) return {};
-        const std::string choice = std::to_string(s.column_int64(9));
+        const int choice = whole(s.column_int64(9));
         if (!settled) {
-          rows.push_back({id, choice, money_text(s.column_int64(10)), money_text(s.column_int64(11))});
+          rows.push_back(records::to_fields(records::OpenedMarketBetLine{
+              id, choice, cents_value(s.column_int64(10)), cents_value(s.column_int64(11))}));
         } else {
-          rows.push_back({id, choice, money_text(s.column_int64(10)), money_text(s.column_int64(11)),
-                          market::ole_text(s.column_int64(12)),
-                          money_text(s.column_int64(10) - s.column_int64(13)),
-                          money_text(s.column_int64(13))});
+          rows.push_back(records::to_fields(records::SettledOpenedMarketBetLine{
+              id, choice, cents_value(s.column_int64(10)), cents_value(s.column_int64(11)),
+              storage::ole_from_unix(s.column_int64(12)),
+              cents_value(s.column_int64(10) - s.column_int64(13)), cents_value(s.column_int64(13))}));
         }
         return {};
       });
