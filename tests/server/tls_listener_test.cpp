@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "listener_client.h"
-#include "server/server.h"
 #include "server/http/tls_certificate.h"
+#include "server/server.h"
 #include "support/temp_dir.h"
 
 namespace brindle::server {

@@ -4,10 +4,10 @@
 #include <string>
 
 #include "accounts_fixture.h"
+#include "server/accounts/account_handlers.h"
 #include "server/accounts/attempt_limiter.h"
 #include "server/accounts/authenticator.h"
 #include "server/http/dispatcher.h"
-#include "server/accounts/account_handlers.h"
 #include "wire/gbk.h"
 
 namespace brindle::server::accounts {

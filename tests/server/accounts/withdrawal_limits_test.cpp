@@ -10,13 +10,13 @@
 #include <vector>
 
 #include "accounts_fixture.h"
+#include "server/accounts/account_handlers.h"
 #include "server/accounts/attempt_limiter.h"
 #include "server/accounts/authenticator.h"
 #include "server/http/dispatcher.h"
-#include "server/accounts/account_handlers.h"
+#include "server/http/worker_pool.h"
 #include "server/members/member_handlers.h"
 #include "server/rooms/star_handlers.h"
-#include "server/http/worker_pool.h"
 #include "wire/gbk.h"
 
 namespace brindle::server::accounts {

@@ -3,13 +3,13 @@
 #include <cstdio>
 #include <ctime>
 
+#include "server/accounts/account_handlers.h"
 #include "server/accounts/account_store.h"
 #include "server/accounts/authenticator.h"
 #include "server/accounts/password_hash.h"
 #include "server/banker/banker_handlers.h"
-#include "server/betting/match_settlement.h"
-#include "server/accounts/account_handlers.h"
 #include "server/betting/bet_handlers.h"
+#include "server/betting/match_settlement.h"
 #include "server/market/market.h"
 #include "server/market/market_store.h"
 #include "server/market/match_result.h"

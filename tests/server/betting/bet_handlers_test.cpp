@@ -7,16 +7,16 @@
 #include <thread>
 #include <vector>
 
-#include "support/test_client.h"
 #include "bet_fixture.h"
 #include "server/accounts/ledger.h"
 #include "server/betting/bet_taking.h"
 #include "server/betting/match_settlement.h"
 #include "server/http/http_listener.h"
-#include "server/market/market.h"
-#include "server/market/match_result.h"
 #include "server/http/router.h"
 #include "server/http/tls_certificate.h"
+#include "server/market/market.h"
+#include "server/market/match_result.h"
+#include "support/test_client.h"
 #include "wire/gbk.h"
 
 namespace {

@@ -11,8 +11,8 @@
 #include "server/accounts/account_store.h"
 #include "server/accounts/ledger.h"
 #include "server/betting/match_settlement.h"
-#include "server/rooms/star_handlers.h"
 #include "server/rooms/room_store.h"
+#include "server/rooms/star_handlers.h"
 #include "server/storage/timestamp.h"
 #include "wire/gbk.h"
 
