@@ -243,18 +243,24 @@ int FieldReader::integer() {
   const bool negative = i < end_ && text[i] == '-';
   if (i < end_ && (text[i] == '-' || text[i] == '+')) ++i;
   const std::size_t digits = i;
-  long long value = 0;
-  constexpr long long kLimit = static_cast<long long>(INT_MAX) + 1;
-  while (i < end_ && text[i] >= '0' && text[i] <= '9') {
-    value = value * 10 + (text[i] - '0');
-    if (value > kLimit) value = kLimit;  // saturates: clamped below
+  // Up to eighteen digits cannot overflow 64 bits; the clamp to int comes once, at the end.
+  std::uint64_t value = 0;
+  while (i < end_ && static_cast<unsigned char>(text[i] - '0') <= 9 && i - digits < 18) {
+    value = value * 10 + static_cast<unsigned char>(text[i] - '0');
     ++i;
   }
-  if (i == digits || (i < end_ && text[i] != separator_) || i - start >= kDefaultCapacity)
-    return to_integer(long_way(origin));
+  if (i == digits || (i < end_ && text[i] != separator_)) return to_integer(long_way(origin));
   pos_ = i;
-  if (negative) return value >= kLimit ? INT_MIN : static_cast<int>(-value);
+  constexpr std::uint64_t kLimit = static_cast<std::uint64_t>(INT_MAX) + 1;
+  if (negative) return value >= kLimit ? INT_MIN : -static_cast<int>(value);
   return value >= kLimit ? INT_MAX : static_cast<int>(value);
+}
+
+int FieldReader::peek_integer() {
+  const std::size_t origin = pos_;
+  const int value = integer();
+  pos_ = origin;
+  return value;
 }
 
 double FieldReader::decimal() {

@@ -36,6 +36,8 @@ class FieldReader {
   double decimal();
   // Steps over the next field.
   void skip();
+  // The next field read as integer() reads it, left where it is.
+  int peek_integer();
 
   // True when a field handed out so far held bytes that are not GBK (shown as U+FFFD).
   bool had_invalid_bytes() const { return had_invalid_; }

@@ -96,14 +96,48 @@ std::optional<double> civil_to_ole(const CivilDateTime& c) {
   return days >= 0 ? d + time : d - time;
 }
 
+namespace {
+
+// Zero-padded fields written by hand: the halls format two stamps of every match of a list, and
+// printf's machinery cost more than the rest of reading the line. A field that does not fit its
+// width (a year past 9999 cannot be made, but a negative one could) is left to printf.
+bool fits(int value, int width) { return value >= 0 && value < (width == 4 ? 10000 : 100); }
+
+void put(char*& at, int value, int width) {
+  for (int i = width - 1; i >= 0; --i) {
+    at[i] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  }
+  at += width;
+}
+
+}  // namespace
+
 std::string ole_date_text(double ole) {
   const auto c = ole_to_civil(ole);
-  return c ? format("%04d-%02d-%02d", c->year, c->month, c->day) : std::string();
+  if (!c) return std::string();
+  if (!fits(c->year, 4) || !fits(c->month, 2) || !fits(c->day, 2))
+    return format("%04d-%02d-%02d", c->year, c->month, c->day);
+  char text[10];
+  char* at = text;
+  put(at, c->year, 4);
+  *at++ = '-';
+  put(at, c->month, 2);
+  *at++ = '-';
+  put(at, c->day, 2);
+  return std::string(text, sizeof text);
 }
 
 std::string ole_time_text(double ole) {
   const auto c = ole_to_civil(ole);
-  return c ? format("%02d:%02d", c->hour, c->minute) : std::string();
+  if (!c) return std::string();
+  if (!fits(c->hour, 2) || !fits(c->minute, 2)) return format("%02d:%02d", c->hour, c->minute);
+  char text[5];
+  char* at = text;
+  put(at, c->hour, 2);
+  *at++ = ':';
+  put(at, c->minute, 2);
+  return std::string(text, sizeof text);
 }
 
 std::string ole_date_time_text(double ole) {

@@ -68,10 +68,7 @@ OddsLine odds_line(const records::OddsLine& l) {
 }
 
 // The match number that starts every line of a list: a new one starts a match line.
-int match_number_of(const FieldReader& row) {
-  FieldReader peek = row;
-  return peek.integer();
-}
+int match_number_of(FieldReader& row) { return row.peek_integer(); }
 
 }  // namespace
 
