@@ -21,11 +21,6 @@ ordered_json record_json(const KindRef& kind, wire::FieldReader& reader, std::si
   return out;
 }
 
-int leading_number(const wire::FieldReader& row) {
-  wire::FieldReader peek = row;
-  return peek.integer();
-}
-
 }  // namespace
 
 ordered_json records_json(int subject, std::span<const std::string> gbk_lines) {
@@ -53,7 +48,7 @@ ordered_json records_json(int subject, std::span<const std::string> gbk_lines) {
     wire::FieldReader row = reply.row(i);
     const KindRef* kind = &shape->row;
     if (shape->layout == records::Layout::blocks) {
-      const int number = leading_number(row);
+      const int number = row.peek_integer();
       if (i > 0 && number == block) kind = &shape->block_row;
       block = number;
     }
