@@ -18,6 +18,7 @@
 
 #include "wire/field_escapes.h"
 #include "wire/gbk.h"
+#include "wire/gbk_characters.h"
 
 namespace brindle::wire {
 namespace {
@@ -69,24 +70,48 @@ std::size_t lead_run_length(const unsigned char* data, std::size_t i, std::size_
 
 // The end of the field that starts at i: the next separator outside a double-byte character, or
 // `end`. Notes in `kinds` what the field holds. Plain ASCII is skipped sixteen bytes at a time.
+#if defined(__SSE2__)
+// Of the sixteen bytes at p, those that end a plain run: bit k for p[k] when it is the separator,
+// "^", CR, LF or a high byte. `at_separator` gets the separators alone.
+unsigned unplain_bytes(const unsigned char* p, unsigned char separator, unsigned& at_separator) {
+  const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  at_separator = static_cast<unsigned>(
+      _mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(separator)))));
+  const __m128i rewritten = _mm_or_si128(
+      _mm_cmpeq_epi8(v, _mm_set1_epi8('^')),
+      _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))));
+  // movemask of v itself gives the high bytes.
+  return at_separator | static_cast<unsigned>(_mm_movemask_epi8(rewritten) | _mm_movemask_epi8(v));
+}
+
+#endif
+
+// The eight bytes of the text from `at` on, the first in the low byte, with zero bytes for those
+// past its end.
+std::uint64_t eight_bytes_at(const char* text, std::size_t size, std::size_t at) {
+  std::uint64_t bytes = 0;
+  if (at >= size) return 0;
+  if (at + 8 <= size) {
+    std::memcpy(&bytes, text + at, sizeof bytes);
+  } else if (size >= 8) {
+    std::memcpy(&bytes, text + size - 8, sizeof bytes);
+    if constexpr (std::endian::native == std::endian::little) return bytes >> (8 * (at + 8 - size));
+  } else {
+    for (std::size_t k = 0; at + k < size; ++k)
+      bytes |= std::uint64_t{static_cast<unsigned char>(text[at + k])} << (8 * k);
+    return bytes;
+  }
+  if constexpr (std::endian::native == std::endian::big) bytes = __builtin_bswap64(bytes);
+  return bytes;
+}
+
 std::size_t scan_field(const unsigned char* data, std::size_t i, std::size_t end, unsigned char separator,
                        unsigned& kinds) {
-#if defined(__SSE2__)
-  const __m128i separators = _mm_set1_epi8(static_cast<char>(separator));
-  const __m128i carets = _mm_set1_epi8('^');
-  const __m128i returns = _mm_set1_epi8('\r');
-  const __m128i feeds = _mm_set1_epi8('\n');
-#endif
   while (i < end) {
 #if defined(__SSE2__)
     while (i + 16 <= end) {
-      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-      const auto at_separator = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, separators)));
-      const __m128i rewritten = _mm_or_si128(
-          _mm_cmpeq_epi8(v, carets), _mm_or_si128(_mm_cmpeq_epi8(v, returns), _mm_cmpeq_epi8(v, feeds)));
-      // movemask of v itself gives the high bytes.
-      const auto mask =
-          at_separator | static_cast<unsigned>(_mm_movemask_epi8(rewritten) | _mm_movemask_epi8(v));
+      unsigned at_separator = 0;
+      const unsigned mask = unplain_bytes(data + i, separator, at_separator);
       if (mask != 0) {
         const auto first = static_cast<unsigned>(std::countr_zero(mask));
         i += first;
@@ -112,6 +137,30 @@ std::size_t scan_field(const unsigned char* data, std::size_t i, std::size_t end
     if ((run & 1) != 0) i += i + 1 < end && is_gbk_trail(data[i + 1]) ? 2u : 1u;
   }
   return i;
+}
+
+// What an escape letter stands for, 0 for a letter that is no escape (see field_escapes.h).
+constexpr std::array<char, 128> make_unescaped() {
+  std::array<char, 128> to{};
+  to['^'] = '^';
+  to['c'] = '$';
+  to['e'] = '&';
+  to['j'] = '#';
+  to['n'] = '\n';
+  to['r'] = '\r';
+  to['s'] = ' ';
+  to['t'] = '\t';
+  to['x'] = '*';
+  return to;
+}
+constexpr std::array<char, 128> kUnescaped = make_unescaped();
+
+// Keeps the compiler from turning the branch it stands in into a conditional move, where the
+// branch lets the processor go on with a guess instead of waiting for a load.
+inline void keep_as_branch() {
+#if defined(__GNUC__)
+  asm volatile("");
+#endif
 }
 
 bool equals_null_ignoring_case(std::string_view s) {
@@ -185,6 +234,106 @@ std::size_t FieldReader::next(std::string& out, std::size_t capacity) {
   out.clear();
   std::size_t start = 0;
   if (!begin_field(start)) return 0;
+  const std::size_t room = capacity == 0 ? 0 : capacity - 1;
+  if (room >= kShortFieldBytes) {
+    const std::size_t length = next_short(start, out);
+    if (length != kNotShort) return length;
+  }
+  return next_scanned(start, out, room);
+}
+
+// The field is scanned and decoded in one pass into a buffer on the stack: separators, escapes,
+// line breaks and GBK pairs found byte by byte, each pair decoded by one lookup. A field longer
+// than kShortFieldBytes is left to next_scanned.
+std::size_t FieldReader::next_short(std::size_t start, std::string& out) {
+  const auto* const data = reinterpret_cast<const unsigned char*>(text_.data());
+  const auto separator = static_cast<unsigned char>(separator_);
+  const std::size_t end = end_;
+  const std::size_t limit = end - start > kShortFieldBytes ? start + kShortFieldBytes : end;
+  const PackedCharacters& characters = packed_gbk_characters();
+  // Each byte gives at most three; a character is copied as four bytes, a pair may run one byte
+  // past the limit and a plain run is copied sixteen bytes at a time.
+  std::array<char, 3 * (kShortFieldBytes + 16) + 4> buffer;
+  char* dst = buffer.data();
+  unsigned meta_seen = 0;
+  std::size_t i = start;
+  while (i < limit) {
+    const unsigned char b = data[i];
+    if (b == separator) break;
+    const unsigned char kind = kByteKinds[b];
+    if (kind == 0) {
+#if defined(__SSE2__)
+      if (i + 16 <= text_.size()) {
+        // The run up to the next separator, escape, line break or high byte, or the end.
+        unsigned at_separator = 0;
+        const unsigned mask = unplain_bytes(data + i, separator, at_separator) | 0x10000u;
+        std::size_t run = static_cast<std::size_t>(std::countr_zero(mask));
+        if (run > end - i) run = end - i;
+        std::memcpy(dst, data + i, 16);
+        dst += run;
+        i += run;
+        continue;
+      }
+#endif
+      *dst++ = static_cast<char>(b);
+      ++i;
+      continue;
+    }
+    if (kind == kRewrittenByte) {
+      if (b != '^') {  // a line break reads as a space
+        *dst++ = ' ';
+        ++i;
+        continue;
+      }
+      // "^" and the character after it; a "^" at the end of the field goes with nothing.
+      if (i + 1 >= end || data[i + 1] == separator) {
+        ++i;
+        continue;
+      }
+      const unsigned char letter = data[i + 1];
+      if (letter < 0x80) {
+        if (const char decoded = kUnescaped[letter]; decoded != 0) *dst++ = decoded;
+        i += 2;
+      } else {
+        // An unknown escape takes a whole double-byte character with it.
+        i += i + 2 < end && is_gbk_lead(letter) && is_gbk_trail(data[i + 2]) ? 3u : 2u;
+      }
+      continue;
+    }
+    const unsigned char following = i + 1 < end ? data[i + 1] : 0;
+    const PackedChar& c = characters[(b - 0x80u) * 0x100u + following];
+    std::memcpy(dst, c.data(), c.size());
+    const auto meta = static_cast<unsigned char>(c[3]);
+    // Nearly every character is three bytes of UTF-8: taken as a guess, so that the next
+    // character's place does not wait for this one's lookup.
+    if (const unsigned size = meta & 3u; size != 3u) [[unlikely]] {
+      dst += size;
+      keep_as_branch();
+    } else {
+      dst += 3;
+    }
+    meta_seen |= meta;
+    // A lead byte and a trail byte are a pair, as the table has it; the step is worked out from
+    // the bytes, and guessed, so that the next character's bytes need not wait for this one's.
+    if (kind == kLeadByte && is_gbk_trail(following)) [[likely]] {
+      i += 2;
+    } else {
+      ++i;
+      keep_as_branch();
+    }
+  }
+  // Longer than a short field.
+  if ((i < end && data[i] != separator) || i - start > kShortFieldBytes) return kNotShort;
+  pos_ = i;
+  const auto decoded = static_cast<std::size_t>(dst - buffer.data());
+  // A text that reads "null" in any case is the empty text, whether or not escapes spelt it.
+  if (decoded == 4 && is_null_word(buffer.data())) return i - start;
+  out.assign(buffer.data(), decoded);
+  if ((meta_seen & kInvalidChar) != 0) had_invalid_ = true;
+  return i - start;
+}
+
+std::size_t FieldReader::next_scanned(std::size_t start, std::string& out, std::size_t room) {
   const char* const text = text_.data();
   const auto* data = reinterpret_cast<const unsigned char*>(text);
   const auto separator = static_cast<unsigned char>(separator_);
@@ -195,7 +344,6 @@ std::size_t FieldReader::next(std::string& out, std::size_t capacity) {
   if (length == 0) return 0;
   const char* const raw = text + start;
 
-  const std::size_t room = capacity == 0 ? 0 : capacity - 1;
   // The usual field: no escape or line break and nothing to cut, handed out as it stands.
   if ((kinds & kRewrittenByte) == 0 && length <= room && length <= kMaxFieldBytes) {
     if (length == 4 && is_null_word(raw)) return length;
@@ -234,7 +382,7 @@ std::string_view FieldReader::long_way(std::size_t origin) {
 // A number runs from the field's first byte to the separator in the usual field: digits, a sign,
 // a point. Anything else in it (blanks, escapes, high bytes, a field too long for the default
 // capacity) is read as next() hands it out, then converted.
-int FieldReader::integer() {
+int FieldReader::integer_in_full() {
   const std::size_t origin = pos_;
   std::size_t start = 0;
   if (!begin_field(start) || is_null_field(start)) return 0;
@@ -243,6 +391,15 @@ int FieldReader::integer() {
   const bool negative = i < end_ && text[i] == '-';
   if (i < end_ && (text[i] == '-' || text[i] == '+')) ++i;
   const std::size_t digits = i;
+  // Up to seven digits are found and read at once, without a branch for each.
+  const std::uint64_t bytes = eight_bytes_at(text, text_.size(), i);
+  if (const int count = detail::leading_digits(bytes); count > 0 && count < 8) {
+    i += static_cast<std::size_t>(count);
+    if (i < end_ && text[i] != separator_) return to_integer(long_way(origin));
+    pos_ = i;
+    const auto value = static_cast<int>(detail::eight_digits(bytes << (8 * (8 - count))));
+    return negative ? -value : value;
+  }
   // Up to eighteen digits cannot overflow 64 bits; the clamp to int comes once, at the end.
   std::uint64_t value = 0;
   while (i < end_ && static_cast<unsigned char>(text[i] - '0') <= 9 && i - digits < 18) {
@@ -263,7 +420,7 @@ int FieldReader::peek_integer() {
   return value;
 }
 
-double FieldReader::decimal() {
+double FieldReader::decimal_in_full() {
   const std::size_t origin = pos_;
   std::size_t start = 0;
   if (!begin_field(start) || is_null_field(start)) return 0.0;
@@ -276,6 +433,11 @@ double FieldReader::decimal() {
   // way, where to_decimal decides what they read as.
   if (number < last && ((*number >= '0' && *number <= '9') || *number == '.')) {
     double value = 0.0;
+    const char* stop = nullptr;
+    if (detail::plain_decimal(text, end_, separator_, number, value, stop)) {
+      pos_ = static_cast<std::size_t>(stop - text);
+      return negative ? -value : value;
+    }
     const auto [ptr, ec] = std::from_chars(number, last, value, std::chars_format::general);
     if (ec == std::errc{} && (ptr == last || *ptr == separator_) &&
         static_cast<std::size_t>(ptr - first) < kDefaultCapacity) {

@@ -1,10 +1,67 @@
 #pragma once
 
+#include <array>
+#include <bit>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
 namespace brindle::wire {
+
+namespace detail {
+
+// The value of eight ASCII digits in memory order, the first in the low byte, of which the low
+// bytes may be zero bytes standing for leading zeros.
+inline std::uint64_t eight_digits(std::uint64_t bytes) {
+  bytes = ((bytes & 0x0F0F0F0F0F0F0F0FULL) * 2561) >> 8;
+  bytes = ((bytes & 0x00FF00FF00FF00FFULL) * 6553601) >> 16;
+  return ((bytes & 0x0000FFFF0000FFFFULL) * 42949672960001ULL) >> 32;
+}
+
+// How many of the eight bytes, from the low one on, are decimal digits before the first that is not.
+inline int leading_digits(std::uint64_t bytes) {
+  constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
+  const std::uint64_t offset = bytes ^ 0x3030303030303030ULL;  // a digit's byte becomes 0-9
+  // A byte is no digit when its bit 7 is set or, without it, it is 10 or more.
+  const std::uint64_t others = (((offset & ~kHigh) + 0x7676767676767676ULL) | offset) & kHigh;
+  return others == 0 ? 8 : std::countr_zero(others) / 8;
+}
+
+inline constexpr std::array<double, 16> kExactPowersOfTen = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// Digits with at most one point, fifteen at most, from `number` up to the separator or `end`:
+// the digits as an integer divided by an exact power of ten, which rounds once, correctly, as
+// from_chars does. False for any other number.
+inline bool plain_decimal(const char* text, std::size_t end, char separator, const char* number,
+                          double& value, const char*& stop) {
+  const char* const last = text + end;
+  std::uint64_t digits = 0;
+  int count = 0;
+  std::size_t places = 0;
+  bool seen_point = false;
+  const char* p = number;
+  for (; p < last && count <= 15; ++p) {
+    const auto digit = static_cast<unsigned char>(*p - '0');
+    if (digit <= 9) {
+      digits = digits * 10 + digit;
+      ++count;
+      if (seen_point) ++places;
+    } else if (*p == '.' && !seen_point) {
+      seen_point = true;
+    } else {
+      break;
+    }
+  }
+  if (count == 0 || count > 15 || (p != last && *p != separator)) return false;
+  value = static_cast<double>(digits) / kExactPowersOfTen[places];
+  stop = p;
+  return true;
+}
+
+}  // namespace detail
 
 // Takes separator-delimited fields off the front of a GBK text, one per call, and hands each out
 // decoded (field escapes, "null" as empty) and converted to UTF-8.
@@ -32,8 +89,38 @@ class FieldReader {
   // Reads as next() with the default capacity then to_integer or to_decimal would: the decimal
   // integer (leading blanks skipped, trailing junk ignored, empty reads 0) and the decimal number.
   std::string text(std::size_t capacity = kDefaultCapacity);
-  int integer();
-  double decimal();
+  int integer() {
+    // The usual number, one to seven digits after the separator, is read here; any other goes
+    // the whole way.
+    if constexpr (std::endian::native == std::endian::little) {
+      const char* const t = text_.data();
+      std::size_t at = pos_;
+      if (at < end_ && t[at] == separator_) ++at;
+      if (at + 8 <= text_.size()) {
+        std::uint64_t bytes = 0;
+        std::memcpy(&bytes, t + at, sizeof bytes);
+        const int count = detail::leading_digits(bytes);
+        const std::size_t stop = at + static_cast<std::size_t>(count);
+        if (count > 0 && count < 8 && (stop == end_ || (stop < end_ && t[stop] == separator_))) {
+          pos_ = stop;
+          return static_cast<int>(detail::eight_digits(bytes << (8 * (8 - count))));
+        }
+      }
+    }
+    return integer_in_full();
+  }
+  double decimal() {
+    const char* const t = text_.data();
+    std::size_t at = pos_;
+    if (at < end_ && t[at] == separator_) ++at;
+    double value = 0.0;
+    const char* stop = nullptr;
+    if (at < end_ && detail::plain_decimal(t, end_, separator_, t + at, value, stop)) {
+      pos_ = static_cast<std::size_t>(stop - t);
+      return value;
+    }
+    return decimal_in_full();
+  }
   // Steps over the next field.
   void skip();
   // The next field read as integer() reads it, left where it is.
@@ -43,6 +130,14 @@ class FieldReader {
   bool had_invalid_bytes() const { return had_invalid_; }
 
  private:
+  static constexpr std::size_t kShortFieldBytes = 256;
+  static constexpr std::size_t kNotShort = static_cast<std::size_t>(-1);
+  // next() for a field of up to kShortFieldBytes, in one pass; kNotShort for a longer one.
+  std::size_t next_short(std::size_t start, std::string& out);
+  // next() by a scan for the field's end, then its decoding.
+  std::size_t next_scanned(std::size_t start, std::string& out, std::size_t room);
+  int integer_in_full();
+  double decimal_in_full();
   // Steps to the start of the next field; false when it is empty (or there is none).
   bool begin_field(std::size_t& start);
   // Reads the field again from `origin` as next() does, for a number the plain path cannot take.

@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "wire/gbk_characters.h"
+
 namespace brindle::wire {
 namespace {
 
@@ -85,14 +87,6 @@ struct DecodeTable {
   }
 };
 
-// Every high byte paired with every byte that can follow it (0 standing for the end of the text):
-// the character's UTF-8 in the first three bytes, and in the fourth its UTF-8 length (bits 0-1),
-// whether it took the following byte too (bit 2) and whether it is invalid (bit 3). Decoding then
-// takes one lookup and no branch per character.
-constexpr std::uint8_t kTakesTwoBytes = 4;
-constexpr std::uint8_t kInvalidChar = 8;
-using PackedChar = std::array<char, 4>;
-
 PackedChar pack(const Utf8Char& c, bool two_bytes) {
   const auto meta =
       static_cast<std::uint8_t>(c.size | (two_bytes ? kTakesTwoBytes : 0) | (c.invalid ? kInvalidChar : 0));
@@ -100,7 +94,7 @@ PackedChar pack(const Utf8Char& c, bool two_bytes) {
 }
 
 struct PairTable {
-  std::array<PackedChar, 0x80 * 0x100> chars{};
+  PackedCharacters chars{};
 
   explicit PairTable(const DecodeTable& table) {
     for (unsigned lead = 0x80; lead <= 0xFF; ++lead) {
@@ -146,6 +140,8 @@ std::size_t utf8_sequence_length(std::string_view s, std::size_t i) {
 }
 
 }  // namespace
+
+const PackedCharacters& packed_gbk_characters() { return pair_table().chars; }
 
 void append_gbk_as_utf8(std::string_view gbk, std::string& out, bool* had_invalid) {
   const std::size_t n = gbk.size();
