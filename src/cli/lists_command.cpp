@@ -20,13 +20,15 @@ int run_lists_command(net::ClientContext& context, const std::vector<std::string
   ports::SilentProgress progress;
   std::string error;
   int status = 0;
-  if (net::server_list_fetch(context, *transport, progress, error)) {
+  // Asked of the servers the settings name first, as the Login window's refresh asks.
+  const std::vector<std::string> hosts = net::list_document_hosts(context);
+  if (net::server_list_fetch(context, *transport, progress, error, hosts)) {
     out << "server list: " << context.server_list.size() << " entries\n";
   } else {
     err << "server list: " << error << "\n";
     status = 1;
   }
-  if (net::proxy_list_fetch(context, *transport, progress, error)) {
+  if (net::proxy_list_fetch(context, *transport, progress, error, hosts)) {
     out << "proxy list: " << context.proxy_list.size() << " entries\n";
   } else {
     err << "proxy list: " << error << "\n";

@@ -97,4 +97,12 @@ TEST_F(CliAgainstServer, ListFetchWritesCachesThatReadBackTheSameLists) {
   EXPECT_EQ(cached, context.server_list);
 }
 
+// The server in the settings answers the lists, on a port that is none of the built-in entry points.
+TEST_F(CliAgainstServer, ListsFetchAsksTheConfiguredServerFirst) {
+  const auto result = run(dir_, "--ini " + ini() + " lists fetch");
+  ASSERT_EQ(result.exit_code, 0) << result.err;
+  EXPECT_EQ(result.out, "server list: 1 entries\nproxy list: 0 entries\n");
+  EXPECT_EQ(brindle::net::decode_list_cache(read_file(dir_ / "skin.dat")).front().text, host_);
+}
+
 }  // namespace

@@ -25,4 +25,9 @@ bool server_list_fetch(ClientContext& context, Transport& transport, ports::Prog
 bool proxy_list_fetch(ClientContext& context, Transport& transport, ports::ProgressSink& progress,
                       std::string& error, const std::vector<std::string>& hosts = fallback_hosts());
 
+// The hosts a list the user asks for is fetched from: the current server and the configured servers
+// first, as his own settings name them, then the built-in entry points; each once, blanks trimmed.
+std::vector<std::string> list_document_hosts(const ClientContext& context,
+                                             const std::vector<std::string>& built_in = fallback_hosts());
+
 }  // namespace brindle::net

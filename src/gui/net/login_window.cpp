@@ -189,7 +189,8 @@ void LoginWindow::sign_in(bool private_room) {
 void LoginWindow::refresh_list() {
   form_.make_current(services_.context, server_->currentText().toStdString());
   std::string error;
-  if (!net::server_list_fetch(services_.context, services_.transport, services_.progress, error)) {
+  if (!net::server_list_fetch(services_.context, services_.transport, services_.progress, error,
+                              net::list_document_hosts(services_.context))) {
     services_.messages.show_message(error, false);
     return;
   }

@@ -49,6 +49,14 @@ TEST_F(ListFetchTest, FirstHostFailingFallsThroughToTheNext) {
                                                      24));
 }
 
+TEST(ListDocumentHosts, TheUsersServersComeBeforeTheBuiltInOnesEachOnce) {
+  ClientContext context;
+  context.current_server = " 10.0.0.5:8443 ";
+  context.configured_servers = {"10.0.0.5:8443", "", "backup.example", "h1.example"};
+  EXPECT_EQ(list_document_hosts(context, {"h1.example", "h2.example"}),
+            (std::vector<std::string>{"10.0.0.5:8443", "backup.example", "h1.example", "h2.example"}));
+}
+
 TEST_F(ListFetchTest, EveryHostFailingKeepsTheListAndTheLastError) {
   transport.fail("first");
   transport.fail("second");
