@@ -122,6 +122,8 @@ void MainWindowModel::perform(const CommandEntry& entry, int control) {
     case MainCommand::toggle_show:
       show_toggled_ = !show_toggled_;
       view.set_button_picture(kShowButton, button_bitmap_name(kShowPrefix, show_toggled_ ? 1 : 0));
+      // The button reads "收起公告" and then "显示公告": it puts the notices away and brings them back.
+      view.set_notices_shown(!show_toggled_);
       return;
     case MainCommand::refresh:
       refresh();

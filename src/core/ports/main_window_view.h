@@ -32,6 +32,8 @@ class MainWindowView {
   virtual void set_location_text(int page, const std::string& utf8_text) = 0;
   //! The running information line.
   virtual void set_running_text(const std::string& utf8_text) = 0;
+  //! Shows or puts away the notices: the running line and the halls' advertisement panes.
+  virtual void set_notices_shown(bool shown) = 0;
   //! The account panel (control 1011).
   virtual void set_account_text(const std::string& utf8_text) = 0;
   //! Reloads a bitmap button's four state bitmaps from "<prefix>00.bmp" … "<prefix>03.bmp".

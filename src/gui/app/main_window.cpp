@@ -265,6 +265,9 @@ bool MainWindow::create_page(int number) {
   if (page == nullptr) page = new EmptyPage(number, skin_folder_, body_);
   page->setGeometry(QRect(QPoint(0, kPageTop), page_size(services_.context.skin_size_mode)));
   page->hide();
+  if (auto* notices = dynamic_cast<MainWindowPage*>(page); notices != nullptr && !notices_shown_) {
+    notices->set_notices_shown(false);
+  }
   pages_[static_cast<std::size_t>(number)] = page;
   return true;
 }
@@ -293,6 +296,14 @@ void MainWindow::set_location_text(int number, const std::string& utf8_text) {
 
 void MainWindow::set_running_text(const std::string& utf8_text) {
   running_->set_text(QString::fromStdString(utf8_text));
+}
+
+void MainWindow::set_notices_shown(bool shown) {
+  notices_shown_ = shown;
+  running_->setVisible(shown);
+  for (QWidget* page : pages_) {
+    if (auto* notices = dynamic_cast<MainWindowPage*>(page)) notices->set_notices_shown(shown);
+  }
 }
 
 void MainWindow::set_account_text(const std::string& utf8_text) {

@@ -41,6 +41,8 @@ class MainWindowPage {
   virtual ~MainWindowPage() = default;
   virtual void main_window_message(int message, int first, int second) = 0;
   virtual void set_location_text(const QString& text) = 0;
+  // The notices put away or shown again (a page without any ignores it).
+  virtual void set_notices_shown(bool) {}
 };
 
 // The Main window: the bitmap buttons, seven pages, the account panel, the running line and the
@@ -82,6 +84,7 @@ class MainWindow final : public QDialog, public ports::MainWindowView {
   void send_to_page(int page, int message, int first, int second) override;
   void set_location_text(int page, const std::string& utf8_text) override;
   void set_running_text(const std::string& utf8_text) override;
+  void set_notices_shown(bool shown) override;
   void set_account_text(const std::string& utf8_text) override;
   void set_button_bitmaps(int control, const std::string& prefix) override;
   void set_button_picture(int control, const std::string& file_name) override;
@@ -106,6 +109,7 @@ class MainWindow final : public QDialog, public ports::MainWindowView {
   std::map<int, QAbstractButton*> buttons_;
   std::map<int, QMenu*> menus_;
   std::array<QWidget*, app::kPageCount> pages_{};
+  bool notices_shown_ = true;
   std::vector<QWidget*> home_controls_;
   QLabel* account_ = nullptr;
   Marquee* running_ = nullptr;

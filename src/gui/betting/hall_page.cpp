@@ -211,6 +211,10 @@ void HallPage::main_window_message(int message, int first, int) {
 
 void HallPage::set_location_text(const QString& text) { location_->setText(text); }
 
+void HallPage::set_notices_shown(bool shown) {
+  if (advertisement_) advertisement_->setVisible(shown);
+}
+
 void HallPage::lines_about_to_change() { model_->begin_change(); }
 
 void HallPage::lines_changed() {

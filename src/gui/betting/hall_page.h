@@ -62,6 +62,7 @@ class HallPage final : public QWidget, public MainWindowPage, public ports::Hall
   // Main window messages: 0x504 timed refresh, 0x505 room switch.
   void main_window_message(int message, int first, int second) override;
   void set_location_text(const QString& text) override;
+  void set_notices_shown(bool shown) override;
 
   void lines_about_to_change() override;
   void lines_changed() override;

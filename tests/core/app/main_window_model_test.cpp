@@ -49,6 +49,7 @@ class RecordingView final : public brindle::ports::MainWindowView {
   std::vector<std::pair<int, int>> page_messages;  // page, message
   std::map<int, std::string> location;
   std::string running, account;
+  bool notices_shown = true;
   std::vector<MainWindowDialog> dialogs;
   std::vector<std::pair<std::string, std::string>> page_windows;
   std::vector<int> menus;
@@ -68,6 +69,7 @@ class RecordingView final : public brindle::ports::MainWindowView {
   void send_to_page(int page, int message, int, int) override { page_messages.emplace_back(page, message); }
   void set_location_text(int page, const std::string& text) override { location[page] = text; }
   void set_running_text(const std::string& text) override { running = text; }
+  void set_notices_shown(bool shown) override { notices_shown = shown; }
   void set_account_text(const std::string& text) override { account = text; }
   void set_button_bitmaps(int control, const std::string& prefix) override { bitmaps[control] = prefix; }
   void set_button_picture(int control, const std::string& name) override { pictures[control] = name; }
@@ -243,8 +245,10 @@ TEST(MainWindowButtons, EachButtonReachesItsAction) {
 
   f.model.click(1249);
   EXPECT_EQ(f.view.pictures[1249], "show01.bmp");
+  EXPECT_FALSE(f.view.notices_shown);
   f.model.click(1249);
   EXPECT_EQ(f.view.pictures[1249], "show00.bmp");
+  EXPECT_TRUE(f.view.notices_shown);
 }
 
 TEST(MainWindowButtons, LongAddressesAreOpenedInFull) {
