@@ -23,7 +23,12 @@ constexpr std::string_view kStyle =
     "text-decoration:none}article{max-width:860px;margin:24px auto;background:#fff;padding:24px 32px;"
     "border-radius:8px;box-shadow:0 2px 8px rgba(11,31,58,.12)}h1{color:#12325c;font-size:22px}"
     "li{margin:6px 0}.note{color:#5a6b80;font-size:13px}table{border-collapse:collapse}"
-    "td,th{border:1px solid #d5dce6;padding:6px 12px}";
+    "td,th{border:1px solid #d5dce6;padding:6px 12px}"
+    // The halls' advertisement pane is 170 pixels wide: the brand and each link stay whole on a line
+    // of their own, and a heading fits the pane.
+    "@media (max-width:360px){header{padding:10px 12px}header b{display:block;font-size:18px;margin:0 0 6px;"
+    "white-space:nowrap}header a{display:inline-block;white-space:nowrap;margin:0 10px 4px 0;font-size:14px}"
+    "article{margin:10px 6px;padding:12px 10px}h1{font-size:16px}}";
 
 constexpr std::array kPages = {
     Page{"/", "澜川国际体育",
