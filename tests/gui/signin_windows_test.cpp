@@ -199,6 +199,21 @@ TEST(SettingsWindow, RefusedPeriodResetsTheBoxTo300) {
   EXPECT_TRUE(context.current_server.empty());
 }
 
+TEST(SettingsWindow, AnEmptyPeriodConfirmedByReturnIsRefusedAloud) {
+  gui_app();
+  brindle::testing::TempDir dir;
+  brindle::net::ClientContext context;
+  context.program_directory = dir.path();
+  RecordingMessages messages;
+  brindle::gui::SettingsWindow window(context, messages);
+  window.show();
+  window.periodBox()->clear();
+  window.periodBox()->setFocus();
+  QTest::keyClick(window.periodBox(), Qt::Key_Return);
+  EXPECT_EQ(messages.shown, (std::vector<std::string>{"自动刷新时间不能小于60秒!"}));
+  EXPECT_EQ(window.periodBox()->text(), QStringLiteral("300"));
+}
+
 TEST(ProgressWindow, DisablesItsOwnerOnlyWhileTheExchangeRuns) {
   gui_app();
   QWidget owner;
