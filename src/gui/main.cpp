@@ -136,7 +136,8 @@ int main(int argc, char** argv) {
   gui::ProxySettingsWindowPort proxy_settings(context, transport, progress);
   gui::LoginWindow login({context, transport, progress, messages, &proxy_settings});
   proxy_settings.set_parent(&login);
-  gui::DesktopShell shell;
+  gui::DesktopShell shell(
+      &messages, [&context] { return context.current_server; }, server_keys);
   gui::MainWindowPortImpl main_window(context, transport, messages, splash, progress, shell, server_keys);
   gui::CustomerServiceWindowPortImpl customer_service(context, transport, progress, messages);
   if (!screenshot.isEmpty()) screenshot_login_window(login, screenshot);

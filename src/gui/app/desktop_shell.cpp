@@ -5,13 +5,36 @@
 #include <QProcess>
 #include <QUrl>
 
+#include "core/ports/message_port.h"
+#include "gui/ui/page_window.h"
+
 namespace brindle::gui {
+
+namespace {
+
+constexpr char kNoAddressText[] = "这一项没有设置地址，无法打开。";
+constexpr char kCannotOpenFormat[] = "无法打开“%1”：没有找到可以打开它的程序。";
+constexpr char kPageWindowTitle[] = "澜川国际";
+
+}  // namespace
 
 void DesktopShell::open_address(const std::string& address) {
   // A bare path names a document or program on this machine; anything else is an address.
-  const QString text = QString::fromStdString(address);
+  const QString text = QString::fromStdString(address).trimmed();
+  if (text.isEmpty()) {
+    if (messages_ != nullptr) messages_->show_message(kNoAddressText, false);
+    return;
+  }
   const QUrl url = text.startsWith('/') ? QUrl::fromLocalFile(text) : QUrl(text, QUrl::TolerantMode);
-  QDesktopServices::openUrl(url);
+  if (QDesktopServices::openUrl(url)) return;
+  // No browser on this desktop: the client's own window shows a web page.
+  if (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https")) {
+    PageWindow window(QString::fromUtf8(kPageWindowTitle), url.toString(), nullptr, current_server_, keys_);
+    window.exec();
+    return;
+  }
+  if (messages_ != nullptr)
+    messages_->show_message(QString::fromUtf8(kCannotOpenFormat).arg(text).toStdString(), false);
 }
 
 bool DesktopShell::file_exists(const std::string& path) {

@@ -7,6 +7,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "gui/ui/server_certificate.h"
 #include "gui/ui/skinned_frame.h"
 
 #ifdef BRINDLE_HAVE_WEBENGINE
@@ -23,13 +24,15 @@ bool PageWindow::has_web_engine() {
 #endif
 }
 
-PageWindow::PageWindow(const QString& title, const QString& address, QWidget* parent)
+PageWindow::PageWindow(const QString& title, const QString& address, QWidget* parent,
+                       std::function<std::string()> current_server, std::shared_ptr<net::ServerKeys> keys)
     : QDialog(parent), address_(address) {
   setWindowTitle(title);
   auto* layout = new QVBoxLayout(this);
 #ifdef BRINDLE_HAVE_WEBENGINE
   auto* view = new QWebEngineView(this);
   view->setObjectName("pageView");
+  if (keys) accept_current_server_certificate(view->page(), std::move(current_server), std::move(keys));
   view->setUrl(QUrl(address));
   layout->addWidget(view, 1);
   resize(900, 640);
@@ -44,6 +47,7 @@ PageWindow::PageWindow(const QString& title, const QString& address, QWidget* pa
           [](const QString& link) { QDesktopServices::openUrl(QUrl(link)); });
   layout->addWidget(text, 1);
   resize(420, 160);
+  (void)current_server, (void)keys;
 #endif
   exit_ = new QPushButton(QStringLiteral("退出"), this);
   connect(exit_, &QPushButton::clicked, this, &QDialog::accept);

@@ -2,9 +2,16 @@
 
 #include <QDialog>
 #include <QString>
+#include <functional>
+#include <memory>
+#include <string>
 
 class QLabel;
 class QPushButton;
+
+namespace brindle::net {
+class ServerKeys;
+}
 
 namespace brindle::gui {
 
@@ -13,7 +20,10 @@ namespace brindle::gui {
 class PageWindow final : public QDialog {
   Q_OBJECT
  public:
-  PageWindow(const QString& title, const QString& address, QWidget* parent = nullptr);
+  // With `keys`, a page of the current server is shown under the certificate its requests are held
+  // to (see server_certificate.h).
+  PageWindow(const QString& title, const QString& address, QWidget* parent = nullptr,
+             std::function<std::string()> current_server = {}, std::shared_ptr<net::ServerKeys> keys = {});
 
   static bool has_web_engine();
   QString address() const { return address_; }
