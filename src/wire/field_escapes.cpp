@@ -18,28 +18,8 @@ bool is_pair_at(std::string_view s, std::size_t i) {
 
 // The character an escape stands for, or 0 when the escape is unknown.
 char unescaped(char c) {
-  switch (c) {
-    case '^':
-      return '^';
-    case 'c':
-      return '$';
-    case 'e':
-      return '&';
-    case 'j':
-      return '#';
-    case 'n':
-      return '\n';
-    case 'r':
-      return '\r';
-    case 's':
-      return ' ';
-    case 't':
-      return '\t';
-    case 'x':
-      return '*';
-    default:
-      return 0;
-  }
+  const auto letter = static_cast<unsigned char>(c);
+  return letter < kFieldEscapeValues.size() ? kFieldEscapeValues[letter] : 0;
 }
 
 // The escape letter for a character, or 0 when it travels as it is.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -9,6 +10,21 @@ namespace brindle::wire {
 // or that the service reserves ("^^" ^, "^c" $, "^e" &, "^j" #, "^n" LF, "^r" CR, "^s" space,
 // "^t" tab, "^x" *). A "^" before any other character, or at the end, is dropped with that
 // character (a whole double-byte character when one follows).
+
+// What an ASCII letter after "^" stands for, indexed by the letter; 0 for a letter that is no escape.
+inline constexpr std::array<char, 128> kFieldEscapeValues = [] {
+  std::array<char, 128> to{};
+  to['^'] = '^';
+  to['c'] = '$';
+  to['e'] = '&';
+  to['j'] = '#';
+  to['n'] = '\n';
+  to['r'] = '\r';
+  to['s'] = ' ';
+  to['t'] = '\t';
+  to['x'] = '*';
+  return to;
+}();
 
 // Decodes the escapes of a GBK field. Double-byte aware: a GBK trail byte 0x5E is not an escape.
 std::string decode_field_escapes(std::string_view gbk);

@@ -139,22 +139,6 @@ std::size_t scan_field(const unsigned char* data, std::size_t i, std::size_t end
   return i;
 }
 
-// What an escape letter stands for, 0 for a letter that is no escape (see field_escapes.h).
-constexpr std::array<char, 128> make_unescaped() {
-  std::array<char, 128> to{};
-  to['^'] = '^';
-  to['c'] = '$';
-  to['e'] = '&';
-  to['j'] = '#';
-  to['n'] = '\n';
-  to['r'] = '\r';
-  to['s'] = ' ';
-  to['t'] = '\t';
-  to['x'] = '*';
-  return to;
-}
-constexpr std::array<char, 128> kUnescaped = make_unescaped();
-
 // Keeps the compiler from turning the branch it stands in into a conditional move, where the
 // branch lets the processor go on with a guess instead of waiting for a load.
 inline void keep_as_branch() {
@@ -292,7 +276,7 @@ std::size_t FieldReader::next_short(std::size_t start, std::string& out) {
       }
       const unsigned char letter = data[i + 1];
       if (letter < 0x80) {
-        if (const char decoded = kUnescaped[letter]; decoded != 0) *dst++ = decoded;
+        if (const char decoded = kFieldEscapeValues[letter]; decoded != 0) *dst++ = decoded;
         i += 2;
       } else {
         // An unknown escape takes a whole double-byte character with it.

@@ -14,6 +14,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QTest>
+#include <memory>
 #include <vector>
 
 #include "core/net/list_cache.h"
@@ -182,36 +183,39 @@ TEST(ProxySettingsWindow, EnablingFollowsTheTicksAndManualEntriesAreApplied) {
             "proxy.test");
 }
 
-TEST(SettingsWindow, RefusedPeriodResetsTheBoxTo300) {
-  gui_app();
+// The Settings window over a fresh settings folder.
+class SettingsWindowTest : public ::testing::Test {
+ protected:
+  SettingsWindowTest() {
+    gui_app();
+    context.program_directory = dir.path();
+    window = std::make_unique<brindle::gui::SettingsWindow>(context, messages);
+  }
+
   brindle::testing::TempDir dir;
   brindle::net::ClientContext context;
-  context.program_directory = dir.path();
   RecordingMessages messages;
-  brindle::gui::SettingsWindow window(context, messages);
-  EXPECT_EQ(window.windowTitle(), QStringLiteral("系统设置"));
-  EXPECT_EQ(window.periodBox()->text(), QStringLiteral("180"));
-  window.periodBox()->setText("59");
-  window.serverBox()->setEditText("x.test");
-  window.confirm();
+  std::unique_ptr<brindle::gui::SettingsWindow> window;
+};
+
+TEST_F(SettingsWindowTest, RefusedPeriodResetsTheBoxTo300) {
+  EXPECT_EQ(window->windowTitle(), QStringLiteral("系统设置"));
+  EXPECT_EQ(window->periodBox()->text(), QStringLiteral("180"));
+  window->periodBox()->setText("59");
+  window->serverBox()->setEditText("x.test");
+  window->confirm();
   EXPECT_EQ(messages.shown, (std::vector<std::string>{"自动刷新时间不能小于60秒!"}));
-  EXPECT_EQ(window.periodBox()->text(), QStringLiteral("300"));
+  EXPECT_EQ(window->periodBox()->text(), QStringLiteral("300"));
   EXPECT_TRUE(context.current_server.empty());
 }
 
-TEST(SettingsWindow, AnEmptyPeriodConfirmedByReturnIsRefusedAloud) {
-  gui_app();
-  brindle::testing::TempDir dir;
-  brindle::net::ClientContext context;
-  context.program_directory = dir.path();
-  RecordingMessages messages;
-  brindle::gui::SettingsWindow window(context, messages);
-  window.show();
-  window.periodBox()->clear();
-  window.periodBox()->setFocus();
-  QTest::keyClick(window.periodBox(), Qt::Key_Return);
+TEST_F(SettingsWindowTest, AnEmptyPeriodConfirmedByReturnIsRefusedAloud) {
+  window->show();
+  window->periodBox()->clear();
+  window->periodBox()->setFocus();
+  QTest::keyClick(window->periodBox(), Qt::Key_Return);
   EXPECT_EQ(messages.shown, (std::vector<std::string>{"自动刷新时间不能小于60秒!"}));
-  EXPECT_EQ(window.periodBox()->text(), QStringLiteral("300"));
+  EXPECT_EQ(window->periodBox()->text(), QStringLiteral("300"));
 }
 
 TEST(ProgressWindow, DisablesItsOwnerOnlyWhileTheExchangeRuns) {

@@ -13,14 +13,6 @@ namespace {
 
 constexpr std::size_t kHeaderSize = 8;
 
-std::string_view strip_blanks(std::string_view text) {
-  constexpr std::string_view kBlanks = " \t\r\n\v\f";
-  const std::size_t first = text.find_first_not_of(kBlanks);
-  if (first == std::string_view::npos) return {};
-  const std::size_t last = text.find_last_not_of(kBlanks);
-  return text.substr(first, last - first + 1);
-}
-
 void put_u32(std::string& out, std::uint32_t value) {
   for (int shift = 0; shift < 32; shift += 8) out += static_cast<char>((value >> shift) & 0xFFu);
 }
@@ -36,6 +28,14 @@ std::uint32_t get_u32(std::string_view bytes, std::size_t pos) {
 char scramble(char c) { return static_cast<char>(static_cast<unsigned char>(c) ^ kListCacheScramble); }
 
 }  // namespace
+
+std::string_view strip_blanks(std::string_view text) {
+  constexpr std::string_view kBlanks = " \t\r\n\v\f";
+  const std::size_t first = text.find_first_not_of(kBlanks);
+  if (first == std::string_view::npos) return {};
+  const std::size_t last = text.find_last_not_of(kBlanks);
+  return text.substr(first, last - first + 1);
+}
 
 std::string encode_list_cache(const std::vector<ListEntry>& entries) {
   std::string out;

@@ -18,6 +18,9 @@ inline constexpr const char* kProxyListCacheName = "skinsm.dat";
 inline constexpr std::size_t kListCacheTextMax = 256;
 inline constexpr unsigned char kListCacheScramble = 0x6B;
 
+// A list entry's text without its surrounding blanks (spaces, tabs and line breaks).
+std::string_view strip_blanks(std::string_view text);
+
 // The records for the entries: texts stripped of surrounding blanks, entries left empty skipped,
 // texts cut to 256 bytes at a character boundary. Empty when no record was emitted.
 std::string encode_list_cache(const std::vector<ListEntry>& entries);

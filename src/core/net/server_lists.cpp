@@ -51,19 +51,13 @@ bool list_fetch(const char* document, std::vector<ListEntry>& list, const Client
   return false;
 }
 
-std::string_view trimmed(std::string_view text) {
-  const auto first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 }  // namespace
 
 std::vector<std::string> list_document_hosts(const ClientContext& context,
                                              const std::vector<std::string>& built_in) {
   std::vector<std::string> hosts;
   auto add = [&](std::string_view text) {
-    const std::string_view host = trimmed(text);
+    const std::string_view host = strip_blanks(text);
     if (!host.empty() && std::find(hosts.begin(), hosts.end(), host) == hosts.end()) hosts.emplace_back(host);
   };
   add(context.current_server);

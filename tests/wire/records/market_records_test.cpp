@@ -12,15 +12,15 @@ namespace {
 
 using testing::kEdgeText;
 using testing::kEdgeTextBack;
+using testing::kFarOle;
 using testing::round_trip;
 
 // 億 ends in the byte of "|" and 乛 in that of "^": neither may be taken for the framing.
 const std::string kTrailText = "億乛萬";
 constexpr double kEpoch = 0.0;
-constexpr double kFarAhead = 2958465.999988;  // 9999-12-31 23:59:59
 
 TEST(MarketRecords, MatchLinesKeepEveryFieldWhateverTheirTexts) {
-  const MatchLine edges{INT_MAX, -1, kEdgeText, kEpoch, kFarAhead, kTrailText, "", 1, 0};
+  const MatchLine edges{INT_MAX, -1, kEdgeText, kEpoch, kFarOle, kTrailText, "", 1, 0};
   MatchLine expected = edges;
   expected.league = kEdgeTextBack;
   EXPECT_EQ(round_trip(edges), expected);
@@ -45,11 +45,11 @@ TEST(MarketRecords, EveryOtherKindComesBackFieldForField) {
   EXPECT_EQ(round_trip(entry), entry);
   const ParlayPriceLine parlay{INT_MIN, 0, 3, -2, 0.0, INT_MAX};
   EXPECT_EQ(round_trip(parlay), parlay);
-  const OpenableMatchLine openable{12345670, kTrailText, kFarAhead, kEpoch, "", "客队", 1};
+  const OpenableMatchLine openable{12345670, kTrailText, kFarOle, kEpoch, "", "客队", 1};
   EXPECT_EQ(round_trip(openable), openable);
   const SuggestedPriceLine suggested{-1, 2, 3.954};
   EXPECT_EQ(round_trip(suggested), suggested);
-  const BankerMatchLine banker_match{5, kEpoch, kFarAhead, "", kTrailText, "乙"};
+  const BankerMatchLine banker_match{5, kEpoch, kFarOle, "", kTrailText, "乙"};
   EXPECT_EQ(round_trip(banker_match), banker_match);
   const BankerOfferLine offer{5, 3, 77, 901, 2, 99999999.99, 0.875, 1234.567891, "庄家^", 1};
   EXPECT_EQ(round_trip(offer), offer);

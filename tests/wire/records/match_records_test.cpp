@@ -12,8 +12,7 @@ namespace {
 using testing::expect_round_trips;
 using testing::kBarTrailText;
 using testing::kEdgeText;
-
-constexpr double kFarOle = 2958465.999988;  // 9999-12-31 23:59:59
+using testing::kFarOle;
 
 TEST(MatchRecords, HistoryRoundTrips) {
   expect_round_trips<HistoryLine>(

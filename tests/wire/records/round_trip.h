@@ -23,5 +23,7 @@ R round_trip(const R& sent, std::string* line = nullptr) {
 // Edge texts as they come back: "|" cannot travel and arrives full width.
 inline const std::string kEdgeText = "a^b|c";
 inline const std::string kEdgeTextBack = "a^b｜c";
+// The last moment an OLE date can name: 9999-12-31 23:59:59.
+inline constexpr double kFarOle = 2958465.999988;
 
 }  // namespace brindle::testing
