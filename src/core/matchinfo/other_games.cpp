@@ -70,16 +70,26 @@ void OtherGamesPage::click(std::size_t index) {
   const std::string& text = games.*button.text;
   switch (button.action) {
     case A::launch_casino:
-      if (!launch(text)) shell_.open_address(games.casino1_web);
+      if (launch(text)) return;
+      if (games.casino1_web.empty()) {
+        messages_.show_message(kGameNotConfigured, false);
+      } else {
+        shell_.open_address(games.casino1_web);
+      }
       return;
     case A::launch_texas:
       if (!launch(text)) view_.show_in_browser(fill(kTexasPageFormat, context_.current_server));
       return;
     case A::open_text:
-      if (!text.empty()) shell_.open_address(text);
+      if (text.empty()) {
+        messages_.show_message(kGameNotConfigured, false);
+      } else {
+        shell_.open_address(text);
+      }
       return;
     case A::open_on_server:
-      shell_.open_address(fill(kServerGameFormat, context_.current_server, text));
+      shell_.open_address(
+          net::is_whole_web_address(text) ? text : fill(kServerGameFormat, context_.current_server, text));
       return;
   }
 }

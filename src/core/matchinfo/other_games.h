@@ -17,6 +17,8 @@ inline constexpr char kOtherGamesPageFormat[] = "https://%s/OtherGames.asp";
 inline constexpr char kTexasPageFormat[] = "https://%s/Texas.aspx";
 inline constexpr char kServerGameFormat[] = "https://%s/%s";
 inline constexpr char kProgramStartFailed[] = "创建失败!";
+// A game whose address the operator left out of the settings file: said, rather than nothing at all.
+inline constexpr char kGameNotConfigured[] = "这一项没有设置地址，无法打开。";
 
 // Every game button's place: a column at x 28, one button each 50 pixels from y 48.
 inline constexpr int kGameButtonX = 28;

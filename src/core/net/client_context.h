@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/net/odds_format_setting.h"
@@ -23,6 +24,12 @@ struct ListEntry {
 struct OtherGames {
   std::string casino1, casino1_web, casino2, lotto, poker, luzi, keno, texas, ttg, phone, promo;
 };
+
+// A game text that is already a whole web address: the buttons that put their text after the
+// current server open it as it stands, so one text serves the buttons of both kinds.
+inline bool is_whole_web_address(std::string_view text) {
+  return text.starts_with("https://") || text.starts_with("http://");
+}
 
 // The member's profile as the Member details request delivers it, in the server's order.
 struct MemberDetails {

@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QUrl>
 
+#include "core/matchinfo/other_games.h"
 #include "core/ports/message_port.h"
 #include "gui/ui/page_window.h"
 
@@ -12,7 +13,6 @@ namespace brindle::gui {
 
 namespace {
 
-constexpr char kNoAddressText[] = "这一项没有设置地址，无法打开。";
 constexpr char kCannotOpenFormat[] = "无法打开“%1”：没有找到可以打开它的程序。";
 constexpr char kPageWindowTitle[] = "澜川国际";
 
@@ -22,7 +22,7 @@ void DesktopShell::open_address(const std::string& address) {
   // A bare path names a document or program on this machine; anything else is an address.
   const QString text = QString::fromStdString(address).trimmed();
   if (text.isEmpty()) {
-    if (messages_ != nullptr) messages_->show_message(kNoAddressText, false);
+    if (messages_ != nullptr) messages_->show_message(matchinfo::kGameNotConfigured, false);
     return;
   }
   const QUrl url = text.startsWith('/') ? QUrl::fromLocalFile(text) : QUrl(text, QUrl::TolerantMode);

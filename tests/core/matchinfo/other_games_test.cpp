@@ -98,6 +98,13 @@ TEST(OtherGames, EachButtonsAction) {
        [](GamesFixture& f) { f.shell.files = {"/opt/games/casino"}; },
        {"start /opt/games/casino", "message 创建失败!", "end"}},
       {8, [](GamesFixture&) {}, {}},
+      // A game the settings leave without an address is said so, not passed over in silence.
+      {3,
+       [](GamesFixture& f) { f.context.other_games.luzi.clear(); },
+       {"message 这一项没有设置地址，无法打开。"}},
+      {0,
+       [](GamesFixture& f) { f.context.other_games.casino1_web.clear(); },
+       {"message 这一项没有设置地址，无法打开。"}},
   };
   for (const auto& c : cases) {
     GamesFixture f;

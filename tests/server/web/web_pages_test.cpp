@@ -23,7 +23,8 @@ TEST(WebPages, EveryAddressTheClientOpensIsAChinesePage) {
       {"/doc/rule.htm", "投注规则"},     {"/doc/paq.htm", "玩法问答"},     {"/doc/agreement.htm", "会员协议"},
       {"/livebetmsg", "走地历史公告"},   {"/clientad/promo.html", "优惠"}, {"/IOS.html", "手机投注"},
       {"/instructions.asp", "玩法说明"}, {"/OtherGames.asp", "其他游戏"},  {"/Texas.aspx", "德州扑克"},
-      {"/fc/login.aspx", "财务中心"},
+      {"/fc/login.aspx", "财务中心"},    {"/games/live.html", "真人"},     {"/games/luzi.html", "路子游戏"},
+      {"/games/poker.html", "棋牌游戏"}, {"/games/lotto.html", "乐透"},    {"/games/keno.html", "KENO"},
   };
   const Router router = make_router();
   for (auto [path, words] : pages) {
