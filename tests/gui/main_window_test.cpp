@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QScreen>
+#include <QScrollArea>
 #include <QTest>
 #include <cstdlib>
 #include <map>
@@ -118,6 +119,21 @@ TEST(MainWindowSmoke, BuildsInEachLoginMode) {
               QStringLiteral(" 您现在的位置：亚洲让球盘"));
     EXPECT_TRUE(f.window->timer().isActive());
     EXPECT_TRUE(f.window->windowFlags() & Qt::FramelessWindowHint);
+  }
+}
+
+// The window never outgrows its screen: on a small one the body scrolls inside it.
+TEST(MainWindowSmoke, FitsTheScreenItOpensOn) {
+  MainWindowFixture f(0);
+  const QSize screen = f.window->screen()->availableGeometry().size();
+  EXPECT_LE(f.window->width(), screen.width());
+  EXPECT_LE(f.window->height(), screen.height());
+  auto* scroll = f.window->findChild<QScrollArea*>("mainScroll");
+  EXPECT_EQ(scroll != nullptr, screen.width() < 1235 || screen.height() < 781)
+      << screen.width() << "x" << screen.height();
+  if (scroll != nullptr) {
+    EXPECT_EQ(scroll->widget()->size(), QSize(1225, 744));
+    EXPECT_NE(f.window->button(1005), nullptr);
   }
 }
 

@@ -154,6 +154,10 @@ bool run_transfer(StarMemberServices services, ports::TransferWindowPort& window
   }
 }
 
+bool button_cashes_out(const net::ClientContext& context) {
+  return context.room_number != 0 && context.user_name != context.room_star_member;
+}
+
 bool run_super_cash_out(StarMemberServices services, ports::SuperCashOutWindowPort& window,
                         const std::string& star_member_name) {
   net::ClientContext& context = services.session.context;

@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 
+#include "core/net/client_context.h"
 #include "core/ports/star_member_windows_port.h"
 
 namespace brindle::protocol {
@@ -53,6 +54,11 @@ double typed_amount(const std::string& text);
 // The deposit an account of this currency must hold (RMB for code 1, USD for code 2, HKD for any
 // other), from the terms cached in the Client context.
 int required_deposit(const std::array<std::string, 4>& terms, int currency_code);
+
+// Whether the Main window's star button is the super cash-out: inside the private room of another
+// star member. Outside a room, and in the star member's own room, where cashing out with himself is
+// refused, it opens the star-member window, so that 拨彩 stays within reach.
+bool button_cashes_out(const net::ClientContext& context);
 
 // The star-member window without its widgets.
 class StarMemberWindowModel final {

@@ -74,16 +74,23 @@ void MainWindowModel::perform(const CommandEntry& entry, int control) {
       services_.shell.open_address(format_address(entry.address, server));
       return;
     case MainCommand::open_game_address:
-      services_.shell.open_address(format_address(entry.address, server, game));
+      services_.shell.open_address(
+          net::is_whole_web_address(game) ? game : format_address(entry.address, server, game));
       return;
     case MainCommand::open_game_text:
-      if (!game.empty()) services_.shell.open_address(game);
+      if (game.empty()) {
+        services_.messages.show_message(kGameNotConfigured, false);
+      } else {
+        services_.shell.open_address(game);
+      }
       return;
     case MainCommand::start_casino_client:
       if (!game.empty() && services_.shell.file_exists(game)) {
         if (!services_.shell.start_program(game)) services_.messages.show_message(kProgramStartFailed, false);
       } else if (!context.other_games.casino1_web.empty()) {
         services_.shell.open_address(context.other_games.casino1_web);
+      } else {
+        services_.messages.show_message(kGameNotConfigured, false);
       }
       return;
     case MainCommand::show_page:
@@ -206,7 +213,11 @@ void MainWindowModel::handle(ports::WindowMessage message, int first, int second
         return;
       }
       cash_out_mode_ = first;
-      services_.view.set_button_bitmaps(kSuperButton, first != 0 ? kCashPrefix : kSuperPrefix);
+      // In the star member's own room the button stays his star-member window (see button_cashes_out).
+      services_.view.set_button_bitmaps(
+          kSuperButton, first != 0 && services_.context.room_star_member != services_.context.user_name
+                            ? kCashPrefix
+                            : kSuperPrefix);
       return;
     case ports::WindowMessage::go_to_page:
       switch_page(first, second);

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 
 #include "core/accounts/star_member.h"
 #include "core/app/main_window_commands.h"
@@ -163,10 +164,23 @@ MainWindow::~MainWindow() { timer_.stop(); }
 void MainWindow::open(bool private_room) {
   SkinnedFrame::apply(this, skin_folder_ / kThemeFile);
   const QMargins margins = contentsMargins();
-  body_->move(margins.left(), margins.top());
-  setFixedSize(kClientWidth + margins.left() + margins.right(),
-               kClientHeight + margins.top() + margins.bottom());
-  if (const QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
+  const QSize frame(margins.left() + margins.right(), margins.top() + margins.bottom());
+  QSize client(kClientWidth, kClientHeight);
+  const QScreen* screen = this->screen();
+  if (screen != nullptr) client = client.boundedTo(screen->availableGeometry().size() - frame);
+  if (client == QSize(kClientWidth, kClientHeight)) {
+    body_->move(margins.left(), margins.top());
+  } else {
+    // A screen smaller than the window (1024×768, 800×600): the window takes the screen and the
+    // body scrolls inside it, so every button and page stays within reach.
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName("mainScroll");
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(body_);
+    scroll->setGeometry(QRect(QPoint(margins.left(), margins.top()), client));
+  }
+  setFixedSize(client + frame);
+  if (screen != nullptr) move(screen->availableGeometry().center() - rect().center());
   model_.open(false);
   timer_.start();
   // The Login window's "私人房间": the room list once this window is on screen, where the splash
@@ -365,12 +379,11 @@ void MainWindow::open_dialog(ports::MainWindowDialog dialog) {
       return;
     }
     case ports::MainWindowDialog::super_cash_out: {
-      // Outside a private room the button opens the star-member window, inside one the cash-out.
       protocol::Session session{services_.transport, services_.progress, services_.context};
       ConfirmationWindowPort confirmation(this);
       ModelFrame frame(model_, this);
       const accounts::StarMemberServices flows{session, services_.messages, confirmation, frame};
-      if (services_.context.room_number == 0) {
+      if (!accounts::button_cashes_out(services_.context)) {
         TransferWindowPortImpl transfer(this);
         const auto create = [this, &session] { create_room(session, services_.messages, this); };
         run_star_member_window({flows, transfer, create}, this);

@@ -222,6 +222,17 @@ TEST(SuperCashOut, WithOneselfIsRefusedBeforeTheWindow) {
   EXPECT_EQ(f.messages.texts, std::vector<std::string>{"自己不能同自己进行超级兑现！"});
 }
 
+TEST(SuperCashOut, TheButtonCashesOutOnlyInAnotherStarMembersRoom) {
+  StarFixture f;
+  auto& context = f.context;
+  EXPECT_FALSE(button_cashes_out(context));  // the public room
+  context.room_number = 7;
+  context.room_star_member = "bob";
+  EXPECT_TRUE(button_cashes_out(context));
+  context.room_star_member = context.user_name;  // his own room: the star-member window, with 拨彩
+  EXPECT_FALSE(button_cashes_out(context));
+}
+
 TEST(SuperCashOut, RefusalsReopenTheWindow) {
   struct Case {
     CashOutEntries typed;

@@ -293,6 +293,12 @@ TEST(MainWindowMenus, CommandsReachTheirActions) {
                                            "https://bet.example:47443/phone.aspx"};
   EXPECT_EQ(f.shell.opened, opened);
 
+  // A text that is a whole address already is not put after the server.
+  f.shell.opened.clear();
+  games.casino2 = "https://games.example/live2.html";
+  f.model.menu_command(32788);
+  EXPECT_EQ(f.shell.opened, std::vector<std::string>{games.casino2});
+
   f.model.menu_command(32775);
   f.model.menu_command(32782);
   EXPECT_EQ(f.view.dialogs, (std::vector{MainWindowDialog::customer_service, MainWindowDialog::bet_records}));
@@ -317,6 +323,17 @@ TEST(MainWindowMenus, CasinoClientStartsWhenInstalledAndFallsBackToTheWeb) {
   f.shell.start_works = false;
   f.model.menu_command(32789);
   EXPECT_EQ(f.messages.shown, std::vector<std::string>{"创建失败!"});
+
+  // Neither the program nor a web address: the user is told, and nothing opens.
+  f.shell.existing.clear();
+  f.shell.opened.clear();
+  f.messages.shown.clear();
+  f.context.other_games.casino1_web.clear();
+  f.model.menu_command(32789);
+  f.model.menu_command(32787);
+  f.model.click(1363);
+  EXPECT_TRUE(f.shell.opened.empty());
+  EXPECT_EQ(f.messages.shown, std::vector<std::string>(3, "这一项没有设置地址，无法打开。"));
 }
 
 // --- Pages ---
@@ -520,6 +537,9 @@ TEST(MainWindowMessages, EachMessageDoesItsWork) {
   EXPECT_EQ(f.model.cash_out_mode(), 1);
   EXPECT_EQ(f.view.bitmaps[5], "bt_cash");
   f.model.handle(WindowMessage::private_rooms, 0, 0);
+  EXPECT_EQ(f.view.bitmaps[5], "bt_super");
+  f.context.room_star_member = f.context.user_name;  // the star member in his own room
+  f.model.handle(WindowMessage::private_rooms, 1, 0);
   EXPECT_EQ(f.view.bitmaps[5], "bt_super");
 }
 
