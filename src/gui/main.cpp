@@ -34,6 +34,7 @@
 #include "gui/net/proxy_settings_window.h"
 #include "gui/net/server_key_window.h"
 #include "gui/ui/message_window.h"
+#include "gui/ui/page_window.h"
 #include "gui/ui/skinned_frame.h"
 
 namespace {
@@ -85,6 +86,7 @@ int main(int argc, char** argv) {
     }
   }
   gui::decide_web_sandbox(geteuid() == 0, std::cerr);
+  gui::share_web_renderers();
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);  // the web engine's pages need it
   QApplication application(argc, argv);
   // Qt takes the user's locale for everything, numbers included; the protocol's and the windows'
@@ -138,6 +140,7 @@ int main(int argc, char** argv) {
   proxy_settings.set_parent(&login);
   gui::DesktopShell shell(
       &messages, [&context] { return context.current_server; }, server_keys);
+  gui::PageWindow::hold_pages_to([&context] { return context.current_server; }, server_keys);
   gui::MainWindowPortImpl main_window(context, transport, messages, splash, progress, shell, server_keys);
   gui::CustomerServiceWindowPortImpl customer_service(context, transport, progress, messages);
   if (!screenshot.isEmpty()) screenshot_login_window(login, screenshot);

@@ -10,4 +10,9 @@ namespace brindle::gui {
 // environment (QTWEBENGINE_DISABLE_SANDBOX) is left as it is.
 void decide_web_sandbox(bool running_as_root, std::ostream& log);
 
+// Every page of one site shares one renderer process (Chromium's --process-per-site), rather than
+// one process for each view: the halls' advertisement panes all show the current server's page.
+// Added to the flags already in QTWEBENGINE_CHROMIUM_FLAGS, unless a process model is named there.
+void share_web_renderers();
+
 }  // namespace brindle::gui

@@ -17,6 +17,7 @@
 #include "gui/betting/hall_item_model.h"
 #include "gui/betting/hall_page_buttons.h"
 #include "gui/ui/bitmap_button.h"
+#include "gui/ui/web_view_lifecycle.h"
 
 #if defined(BRINDLE_HAVE_WEBENGINE)
 #include <QWebEngineView>
@@ -97,6 +98,7 @@ HallPage::HallPage(std::unique_ptr<betting::HallModel> hall, Options options, QW
   if (options_.advertisement) {
 #if defined(BRINDLE_HAVE_WEBENGINE)
     advertisement_ = new QWebEngineView(this);
+    release_renderer_when_hidden(advertisement_);
 #else
     auto* link = new QLabel(this);
     link->setOpenExternalLinks(true);

@@ -14,6 +14,7 @@
 #include "gui/betting/hall_page_buttons.h"
 #include "gui/ui/bitmap_button.h"
 #include "gui/ui/server_certificate.h"
+#include "gui/ui/web_view_lifecycle.h"
 
 #if defined(BRINDLE_HAVE_WEBENGINE)
 #include <QWebEngineView>
@@ -112,6 +113,7 @@ OtherGamesPage::OtherGamesPage(Services services, QWidget* parent)
     auto* view = new QWebEngineView(this);
     accept_current_server_certificate(
         view->page(), [this] { return services_.context.current_server; }, services_.server_keys);
+    release_renderer_when_hidden(view);
     browser_ = view;
     web_view_ = true;
   }

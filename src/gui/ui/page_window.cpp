@@ -16,6 +16,22 @@
 
 namespace brindle::gui {
 
+namespace {
+struct HeldTo {
+  std::function<std::string()> current_server;
+  std::shared_ptr<net::ServerKeys> keys;
+};
+HeldTo& held_to() {
+  static HeldTo held;
+  return held;
+}
+}  // namespace
+
+void PageWindow::hold_pages_to(std::function<std::string()> current_server,
+                               std::shared_ptr<net::ServerKeys> keys) {
+  held_to() = {std::move(current_server), std::move(keys)};
+}
+
 bool PageWindow::has_web_engine() {
 #ifdef BRINDLE_HAVE_WEBENGINE
   return true;
@@ -32,7 +48,13 @@ PageWindow::PageWindow(const QString& title, const QString& address, QWidget* pa
 #ifdef BRINDLE_HAVE_WEBENGINE
   auto* view = new QWebEngineView(this);
   view->setObjectName("pageView");
-  if (keys) accept_current_server_certificate(view->page(), std::move(current_server), std::move(keys));
+  if (!keys) {
+    current_server = held_to().current_server;
+    keys = held_to().keys;
+  }
+  if (keys && current_server) {
+    accept_current_server_certificate(view->page(), std::move(current_server), std::move(keys));
+  }
   view->setUrl(QUrl(address));
   layout->addWidget(view, 1);
   resize(900, 640);

@@ -26,6 +26,11 @@ class PageWindow final : public QDialog {
              std::function<std::string()> current_server = {}, std::shared_ptr<net::ServerKeys> keys = {});
 
   static bool has_web_engine();
+  // The server and keys a Page window is held to when its caller names none: the client sets them
+  // once, so every window of the server's pages (声明, 规则, 玩法说明, the agreement) takes its
+  // certificate as the requests do.
+  static void hold_pages_to(std::function<std::string()> current_server,
+                            std::shared_ptr<net::ServerKeys> keys);
   QString address() const { return address_; }
   QPushButton* exitButton() const { return exit_; }
 
