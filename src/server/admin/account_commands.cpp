@@ -175,7 +175,7 @@ int seed(std::span<const std::string_view> args, CommandContext& context) {
       auto id = accounts::create_account(connection, hasher, account);
       if (!id) return Result<bool>::failure(id.error());
       if (demo.funds > 0) {
-        auto bought = accounts::credit(connection, id.value(), demo.funds, demo.currency, "seed");
+        auto bought = accounts::credit(connection, id.value(), demo.funds, demo.currency, "演示帐户开户买彩");
         if (!bought) return Result<bool>::failure(bought.error());
       }
       return true;
@@ -423,8 +423,7 @@ int credit(std::span<const std::string_view> args, CommandContext& context) {
     if (!parsed) return bad_line(context, parsed.error(), usage);
     currency = parsed.value();
   }
-  const std::string memo(
-      options->value("--memo").value_or(amount.value() > 0 ? "admin buy-in" : "admin withdrawal"));
+  const std::string memo(options->value("--memo").value_or(amount.value() > 0 ? "柜台买彩" : "柜台提彩"));
 
   return move_money(context, options.value(), user,
                     [&](storage::Connection& connection, accounts::AccountId account) {

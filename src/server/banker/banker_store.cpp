@@ -161,15 +161,18 @@ Result<std::int64_t> insert(Connection& connection, std::string_view sql,
   return inserted_id(statement.value());
 }
 
-// Copies the match's current lines of one kind as its suggestions, once.
+// Copies the match's current lines of one kind as its suggestions, once, each price rounded to the
+// decimals a banker may open at (one for correct score, two for the others), so that the suggested
+// odds the window fills in pass its own checks as they stand.
 Result<void> ensure_suggestions(Connection& connection, std::int64_t match, int type) {
+  const std::int64_t step = type == kCorrectScore ? 100 : 10;
   return run(connection,
              "INSERT INTO banker_suggestions (option_id, match_id, market_type, choice, price_milli)"
-             " SELECT selection_id, match_id, market_type, line_code, price_milli FROM market_lines"
-             " WHERE match_id = ?1 AND market_type = ?2 AND status = 0 AND NOT EXISTS (SELECT 1 FROM"
-             " banker_suggestions WHERE match_id = ?1 AND market_type = ?2)"
+             " SELECT selection_id, match_id, market_type, line_code, (price_milli + ?3 / 2) / ?3 * ?3"
+             " FROM market_lines WHERE match_id = ?1 AND market_type = ?2 AND status = 0 AND NOT EXISTS"
+             " (SELECT 1 FROM banker_suggestions WHERE match_id = ?1 AND market_type = ?2)"
              " ON CONFLICT (option_id) DO NOTHING",
-             [&](storage::Statement& s) { s.bind(1, match).bind(2, type); });
+             [&](storage::Statement& s) { s.bind(1, match).bind(2, type).bind(3, step); });
 }
 
 struct MatchRow {
@@ -729,15 +732,25 @@ Result<Rows> banker_records(Connection& connection, accounts::AccountId account,
   return rows;
 }
 
+namespace {
+constexpr std::int64_t kDemoMarketLead = 6 * 3600;
+}  // namespace
+
 Result<int> seed_demo_markets(Connection& connection, const accounts::AuthenticatedAccount& banker,
                               std::int64_t now) {
   int opened = 0;
   for (const int type : {kOneXTwo, kOverUnder, kCorrectScore, kBasketballTotals, kOddEven}) {
     auto matches = openable_matches(connection, type);
     if (!matches) return Result<int>::failure(matches.error());
-    const std::size_t count = std::min<std::size_t>(matches->size(), 2);
-    for (std::size_t i = 0; i < count; ++i) {
-      const std::int64_t openable = std::stoll(matches.value()[i][0]);
+    // Matches some hours off, so that the bankers' hall still has them when the demo has run a while.
+    const double later = storage::ole_from_unix(now + kDemoMarketLead);
+    const auto& rows = matches.value();
+    std::size_t first = 0;
+    while (first < rows.size() && std::stod(rows[first][2]) < later) ++first;
+    if (rows.size() - first < 2) first = rows.size() < 2 ? 0 : rows.size() - 2;
+    const std::size_t end = std::min<std::size_t>(rows.size(), first + 2);
+    for (std::size_t i = first; i < end; ++i) {
+      const std::int64_t openable = std::stoll(rows[i][0]);
       auto prices = suggested_prices(connection, openable);
       if (!prices) return Result<int>::failure(prices.error());
       if (prices->empty()) continue;

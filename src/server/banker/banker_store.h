@@ -93,8 +93,9 @@ Result<Rows> taker_records(storage::Connection& connection, accounts::AccountId 
 Result<Rows> banker_records(storage::Connection& connection, accounts::AccountId account, bool settled,
                             std::int64_t from, std::int64_t to);
 
-// Opens a market of 1000 on the first suggestion of the first two openable matches of every kind, so
-// a fresh demo shows offers; the number opened.
+// Opens a market of 1000 on the first suggestion of two openable matches of every kind, the first two
+// that kick off six hours or more after `now` (else the last two), so a fresh demo shows offers and
+// still shows them hours later; the number opened.
 Result<int> seed_demo_markets(storage::Connection& connection, const accounts::AuthenticatedAccount& banker,
                               std::int64_t now);
 

@@ -44,6 +44,8 @@ class DemoRandom {
 };
 
 constexpr int kTeamsPerLeague = 10;
+// Draws for a pairing whose teams are both free; past them the last draw stands.
+constexpr int kDrawAttempts = 64;
 constexpr std::array kTargets{188, 190, 192};
 
 struct PlannedLine {
@@ -186,21 +188,29 @@ class Seeder {
     for (int n = 0; n < count; ++n) {
       const std::size_t league = leagues[static_cast<std::size_t>(n) % leagues.size()];
       const auto teams = demo_team_names(league, kTeamsPerLeague);
-      const int home_at = random_.below(kTeamsPerLeague);
-      const int away_at = (home_at + 1 + random_.below(kTeamsPerLeague - 1)) % kTeamsPerLeague;
+      const std::int64_t length = std::int64_t{shape_of(sport).wall_minutes()} * 60;
+      // The first matches of each sport make sure the demo shows every case at once: one under
+      // way, one where the away side gives, one at a neutral ground. No team plays twice at once:
+      // a pairing that would is drawn again, with its kick-off.
+      int home_at = 0, away_at = 0;
+      std::int64_t kickoff = 0;
+      for (int attempt = 0; attempt < kDrawAttempts; ++attempt) {
+        home_at = random_.below(kTeamsPerLeague);
+        away_at = (home_at + 1 + random_.below(kTeamsPerLeague - 1)) % kTeamsPerLeague;
+        if (n == 0) {
+          kickoff = now_ - 20 * 60;
+        } else {
+          const int spread = std::max(1, options_.days * 24 * 4);
+          kickoff = (now_ / 900 + 2 + random_.below(spread)) * 900;
+        }
+        if (!busy(league, home_at, kickoff, length) && !busy(league, away_at, kickoff, length)) break;
+      }
+      playing_.push_back({league, home_at, kickoff, kickoff + length});
+      playing_.push_back({league, away_at, kickoff, kickoff + length});
 
       const bool football = sport == Sport::football;
       double margin = football ? random_.between(-1.6, 2.0) : random_.between(-14, 14);
       const double total = football ? random_.between(2.0, 3.4) : random_.between(150, 215);
-      // The first matches of each sport make sure the demo shows every case at once: one under
-      // way, one where the away side gives, one at a neutral ground.
-      std::int64_t kickoff;
-      if (n == 0) {
-        kickoff = now_ - 20 * 60;
-      } else {
-        const int spread = std::max(1, options_.days * 24 * 4);
-        kickoff = (now_ / 900 + 2 + random_.below(spread)) * 900;
-      }
       if (n == 1) margin = -std::abs(margin) - (football ? 0.5 : 3.0);
       const bool neutral = demo[league].neutral_venues || n == 2 || random_.chance(0.06);
       const bool in_play = n == 0 || random_.chance(0.7);
@@ -223,7 +233,7 @@ class Seeder {
           .bind(3, teams[static_cast<std::size_t>(home_at)])
           .bind(4, teams[static_cast<std::size_t>(away_at)])
           .bind(5, kickoff)
-          .bind(6, kickoff + std::int64_t{shape_of(sport).wall_minutes()} * 60)
+          .bind(6, kickoff + length)
           .bind(7, neutral ? 1 : 0)
           .bind(8, in_play ? 1 : 0)
           .bind(9, parlay ? 1 : 0)
@@ -248,6 +258,21 @@ class Seeder {
       }
     }
     return {};
+  }
+
+  // A team's match from its kick-off to its end, with an hour's rest after it.
+  struct Playing {
+    std::size_t league;
+    int team;
+    std::int64_t from, to;
+  };
+
+  bool busy(std::size_t league, int team, std::int64_t kickoff, std::int64_t length) const {
+    constexpr std::int64_t kRest = 3600;
+    return std::any_of(playing_.begin(), playing_.end(), [&](const Playing& p) {
+      return p.league == league && p.team == team && kickoff < p.to + kRest &&
+             p.from < kickoff + length + kRest;
+    });
   }
 
   struct PlannedEvent {
@@ -379,6 +404,7 @@ class Seeder {
   std::int64_t now_;
   DemoRandom random_;
   DemoOptions options_;
+  std::vector<Playing> playing_;
   SeedReport report_;
 };
 

@@ -294,6 +294,21 @@ TEST_F(BankerMarkets, TakingRefusalsLeaveEverythingAsItWas) {
   expect_ledger_clean();
 }
 
+// The window fills the suggested odds in as they stand, so a suggestion must pass the window's and
+// the server's decimals checks: the market's thousandths are rounded to the kind's step.
+TEST_F(BankerMarkets, SuggestionsComeAtTheDecimalsABankerMayOpenAt) {
+  const int match = add_match();
+  const int one_x_two = add_line(match, 1, 1, 2954);
+  const int score = add_line(match, 2, 3, 8949);
+  EXPECT_EQ(fields_of(list(4032, "taker", std::to_string(banker::openable_number(match, 1))), 0, 3)[2],
+            "2.950");
+  EXPECT_EQ(fields_of(list(4032, "taker", std::to_string(banker::openable_number(match, 2))), 0, 3)[2],
+            "8.900");
+  EXPECT_TRUE(open("banker", match, 1, one_x_two, 2950, 100).success());
+  EXPECT_TRUE(open("banker", match, 2, score, 8900, 100).success());
+  expect_ledger_clean();
+}
+
 TEST_F(BankerMarkets, RepliesCarryTheFieldsInTheClientsOrder) {
   const int match = add_match();
   const int option = add_line(match, 1, 1, 850);

@@ -115,6 +115,14 @@ TEST(DemoGenerator, ShowsEveryCaseTheHallsDraw) {
     EXPECT_LT(m.kickoff, MarketFixture::kNow + 4 * 86400);
     EXPECT_NE(m.home, m.away);
     EXPECT_FALSE(wire::utf8_to_gbk(m.home).empty());
+    // No team is on the pitch for two matches at once.
+    for (const auto& other : s.matches) {
+      if (other.id == m.id || other.kickoff >= m.ends_at || m.kickoff >= other.ends_at) continue;
+      for (const auto* team : {&m.home, &m.away}) {
+        EXPECT_NE(*team, other.home) << m.id << " and " << other.id;
+        EXPECT_NE(*team, other.away) << m.id << " and " << other.id;
+      }
+    }
   }
   for (const auto& line : s.lines) {
     if (line.type == MarketType::asian_handicap && line.line_code > 1000) {
