@@ -73,7 +73,9 @@ TEST_F(OutrightBetAgainstServer, APlacedOutrightBetDebitsTheStakeAndShowsIn4050)
   const auto fetched = protocol::fetch_unsettled_outrights(session_, records);
   ASSERT_TRUE(fetched) << fetched.error();
   ASSERT_EQ(records.size(), 1u);
-  EXPECT_EQ(records[0].home_team, hall_.matches()[placed_on].home_team);
+  // The record names the event with its league, as the hall's group heading does.
+  const auto& event = hall_.matches()[placed_on];
+  EXPECT_EQ(records[0].home_team, event.league + " " + event.home_team);
   EXPECT_EQ(records[0].away_team, confirmation_.shown[0].choice);
   EXPECT_DOUBLE_EQ(records[0].stake, 100);
 }

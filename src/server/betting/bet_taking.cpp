@@ -8,9 +8,9 @@
 #include <string>
 #include <utility>
 
-#include "server/storage/inserted_id.h"
 #include "server/market/market_store.h"
 #include "server/rooms/room_store.h"
+#include "server/storage/inserted_id.h"
 #include "server/storage/money.h"
 #include "server/storage/timestamp.h"
 
@@ -111,7 +111,12 @@ std::optional<LegNames> names_of(const market::MarketSnapshot& snapshot, market:
   if (const auto* selection = snapshot.find_outright_selection(id)) {
     const auto* event = snapshot.find_event(selection->event_id);
     if (event == nullptr) return std::nullopt;
-    return LegNames{event->competition, event->name, selection->name, false};
+    // The records show the event as the match: "本赛季冠军" alone would not say of which league.
+    std::string event_name = event->name;
+    if (!event->competition.empty() && !event_name.starts_with(event->competition)) {
+      event_name = event->competition + " " + event_name;
+    }
+    return LegNames{event->competition, std::move(event_name), selection->name, false};
   }
   return std::nullopt;
 }

@@ -286,6 +286,7 @@ TEST_F(BetSubjects, OutrightSinglesAndTheirRecords) {
   auto open = list(4050, "rich", "");
   ASSERT_EQ(open.row_count(), 3U);
   EXPECT_EQ(fields_of(open, 1, 11)[5], "球队1");
+  EXPECT_EQ(fields_of(open, 1, 11)[4], "测试杯赛 冠军" + std::to_string(event));  // with its league
 
   auto posted = market::post_result(*services_.db, event, 2, 0);
   ASSERT_TRUE(posted.ok()) << posted.error();
