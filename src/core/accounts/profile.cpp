@@ -44,11 +44,18 @@ bool run_profile_change(AccountServices services, ports::ConfirmationPort& confi
       continue;
     }
     if (!confirmation.confirm({kProfileConfirmTitle, confirmation_text(typed)})) continue;
+    // The request is signed with the typed name and old password. When the server refuses (a
+    // mistyped old password), the session keeps the ones it signed in with, or every later request
+    // of the session would be refused as well.
+    const std::string signed_in_name = session.context.user_name;
+    const std::string signed_in_password = session.context.password;
     session.context.user_name = typed.user_name;
     session.context.password = typed.old_password;
     const auto outcome = protocol::change_profile(session, typed.user_name, profile_texts(typed), {});
     services.messages.show_message(outcome ? outcome.value() : outcome.error(), false);
     if (outcome) return true;
+    session.context.user_name = signed_in_name;
+    session.context.password = signed_in_password;
   }
 }
 

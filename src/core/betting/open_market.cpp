@@ -69,8 +69,10 @@ std::optional<double> odds_of(const std::string& text) {
 }
 
 // The stake box takes a whole number that 3008's integer field can carry.
+// An empty box is a stake of 0, which the kind's own stake checks then refuse by name.
 std::optional<int> stake_of(const std::string& text) {
-  if (text.empty() || text.size() > 10) return std::nullopt;
+  if (text.empty()) return 0;
+  if (text.size() > 10) return std::nullopt;
   long long value = 0;
   for (char c : text) {
     if (c < '0' || c > '9') return std::nullopt;

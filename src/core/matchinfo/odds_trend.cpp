@@ -63,6 +63,7 @@ TrendPlot odds_trend_plot(const ports::OddsTrend& trend, notation::OddsFormat fo
       shown.y = *figure;
     }
     shown.label = (receiving ? "受让" : "") + notation::handicap_name(trend.line_kind, point.handicap_code);
+    shown.labelled = plot.points.empty() || plot.points.back().label != shown.label;
     plot.points.push_back(std::move(shown));
   }
   plot.x_max = static_cast<double>(plot.points.size() + 1);

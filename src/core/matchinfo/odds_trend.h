@@ -16,6 +16,9 @@ struct PlotPoint {
   double x = 0.0;
   double y = 0.0;  // displayed odds after balancing, in the plot's odds format
   std::string label;
+  // Drawn beside the point only where the line changes (and at the first point): sixteen labels
+  // of one handicap side by side would lie over one another.
+  bool labelled = true;
 };
 
 // What the trend chart draws; the chart control only places it.

@@ -3,7 +3,10 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -17,6 +20,22 @@ constexpr int kRemoveSize = 16;
 constexpr int kPanelHeight = 190;
 
 QString text(const std::string& s) { return QString::fromStdString(s); }
+
+// A stake cell takes whole units only: a letter is never typed, rather than silently undone.
+class StakeDelegate final : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                        const QModelIndex& index) const override {
+    QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+    if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+      line->setObjectName("stakeEditor");
+      line->setValidator(
+          new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,9}")), line));
+    }
+    return editor;
+  }
+};
 
 }  // namespace
 
@@ -160,6 +179,7 @@ ParlayTicketPanel::ParlayTicketPanel(betting::ParlayTicket& ticket, const std::f
   types_->setModel(types_model_);
   types_->verticalHeader()->hide();
   types_->setEditTriggers(QAbstractItemView::AllEditTriggers);
+  types_->setItemDelegateForColumn(ParlayTypesModel::kStake, new StakeDelegate(types_));
   types_->horizontalHeader()->setSectionResizeMode(ParlayTypesModel::kName, QHeaderView::Stretch);
   types_->setColumnWidth(ParlayTypesModel::kStake, 90);
   types_->setColumnWidth(ParlayTypesModel::kCurrency, 40);

@@ -60,7 +60,7 @@ OddsTrendWindow::OddsTrendWindow(const ports::OddsTrend& trend, notation::OddsFo
     marker->append(point.x, point.y);
     QString label = QString::fromStdString(point.label);
     marker->setPointLabelsFormat(label.replace(QLatin1Char('@'), QStringLiteral("＠")));
-    marker->setPointLabelsVisible(true);
+    marker->setPointLabelsVisible(point.labelled);
     marker->setPointLabelsClipping(false);
     chart->addSeries(marker);
     marker->attachAxis(x_axis);

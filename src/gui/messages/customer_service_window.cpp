@@ -22,7 +22,7 @@ constexpr int kQuestionsIndex = 0;
 constexpr int kPrivateIndex = 1;
 
 // The topics offered; the box takes any other text as well.
-const char* const kTopics[] = {"投注", "账户", "存款与提款", "软件使用", "意见建议", "其他"};
+const char* const kTopics[] = {"投注", "帐户", "存款与提款", "软件使用", "意见建议", "其他"};
 
 QString box_text(const std::string& utf8) {
   return QString::fromStdString(utf8).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

@@ -304,6 +304,27 @@ TEST(ProfileFlow, CancelInTheConfirmationReturnsThenTheChangeGoesOutUnderTheType
   EXPECT_EQ(f.messages.texts, (std::vector<std::string>{"原提彩密码错误", "修改成功"}));
 }
 
+// A mistyped old password is refused; the session keeps signing its requests as it signed in, and
+// the window comes back with what was typed.
+TEST(ProfileFlow, ARefusalLeavesTheSessionsIdentityAndTheTypedEntries) {
+  testing::AccountsFixture f;
+  f.context.user_name = "alice";
+  f.context.password = "rightpw";
+  ScriptedProfileWindow window;
+  ProfileEntries wrong = valid_profile();
+  wrong.old_password = "wrongpw";
+  window.answers = {wrong};
+  struct Yes final : ports::ConfirmationPort {
+    bool confirm(const ports::ConfirmationRequest&) override { return true; }
+  } confirmation;
+  f.reply({"0|原密码错误"});
+  EXPECT_FALSE(run_profile_change({f.session, f.messages}, confirmation, window));
+  EXPECT_NE(f.transport.exchanges()[0].body.find("txtPwd=wrongpw"), std::string::npos);
+  EXPECT_EQ(f.context.password, "rightpw");
+  ASSERT_EQ(window.shown.size(), 2u);
+  EXPECT_EQ(window.shown[1].old_password, "wrongpw");
+}
+
 TEST(PasswordRetrieval, TheTypedNameTravelsAsTheUserName) {
   testing::AccountsFixture f;
   struct Window final : ports::PasswordRetrievalWindowPort {

@@ -204,6 +204,13 @@ TEST(OpenMarketPage, ChecksInTheirOrderAndAtTheirBoundaries) {
       {Kind::correct_score, 1, {offer(1, 1, "11")}, {}, "0", "请先选择坐庄比赛、盘口！"},
       {Kind::correct_score, 1, {offer(1, 1, "11")}, {{1, "x"}}, "200", kOddsNotANumberText},
       {Kind::correct_score, 1, {offer(1, 1, "11")}, {{1, "12"}}, "2147483648", kStakeNotAWholeNumberText},
+      // An empty stake box is a stake of 0 and gets the kind's own refusal.
+      {Kind::correct_score,
+       1,
+       {offer(1, 1, "11")},
+       {{1, "12"}},
+       "",
+       "开盘彩金不能低于任意一个赔率减1乘以10！"},
   };
   for (std::size_t i = 0; i < cases.size(); ++i) {
     const auto& c = cases[i];

@@ -56,5 +56,17 @@ TEST(OddsTrendPlot, LabelsTheReceivingSide) {
   }
 }
 
+TEST(OddsTrendPlot, LabelsOnlyWhereTheLineChanges) {
+  const ports::OddsTrend trend{
+      {{"", 5, 0.9, 0}, {"", 5, 0.92, 0}, {"", 5, 0.9, 1}, {"", 6, 0.9, 1}, {"", 6, 0.88, 1}},
+      "蓝队",
+      false,
+      1,
+      180};
+  std::vector<bool> labelled;
+  for (const auto& point : odds_trend_plot(trend).points) labelled.push_back(point.labelled);
+  EXPECT_EQ(labelled, (std::vector<bool>{true, false, true, true, false}));
+}
+
 }  // namespace
 }  // namespace brindle::matchinfo
