@@ -235,6 +235,11 @@ void MainWindow::build_menus() {
   for (const app::PopUpMenu& definition : app::main_window_menus()) {
     auto* menu = new QMenu(this);
     menu->setObjectName(QStringLiteral("menu%1").arg(definition.id));
+    // The bottom band's colours, not the desktop's white.
+    menu->setStyleSheet(
+        QStringLiteral("QMenu { background: #12325c; color: #ffffff; border: 1px solid #5b7fb0; }"
+                       "QMenu::item { padding: 5px 22px; }"
+                       "QMenu::item:selected { background: #2f6db5; }"));
     for (int command : definition.commands) {
       const app::CommandEntry* entry = app::find_menu_command(command);
       QAction* action = menu->addAction(QString::fromUtf8(entry && entry->text ? entry->text : ""));
