@@ -288,6 +288,9 @@ bool MainWindow::create_page(int number) {
     notices->set_notices_shown(false);
   }
   pages_[static_cast<std::size_t>(number)] = page;
+  // A page made after the frame (the parlay hall's 投注) takes the skin's push buttons too.
+  if (auto* frame = findChild<SkinnedFrame*>(QString(), Qt::FindDirectChildrenOnly))
+    frame->skin_push_buttons();
   return true;
 }
 

@@ -1,8 +1,10 @@
 #include "gui/ui/list_printer.h"
 
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QTextLayout>
 #include <algorithm>
 #include <cstdio>
@@ -108,10 +110,39 @@ Geometry measure(QPrinter& printer, const ports::PrintableList& list) {
   g.shown = accounts::shown_columns(list);
   qreal total = 0;
   for (const std::size_t i : g.shown) total += list.columns[i].width;
+  // Each column its share of the page, but never narrower than its longest run of digits and
+  // letters (a serial number, an amount), which would otherwise break in the middle; the other
+  // columns give up the difference in proportion.
+  const QFontMetricsF metrics(g.body, &printer);
+  std::vector<qreal> widths, least;
+  for (const std::size_t i : g.shown) {
+    widths.push_back(total > 0 ? list.columns[i].width * g.width / total : 0);
+    qreal run = 0;
+    for (const auto& row : list.rows) {
+      if (i >= row.size()) continue;
+      for (const QString& word : text_of(row[i]).split(
+               QRegularExpression(QStringLiteral("[^0-9A-Za-z.:_\\-]+")), Qt::SkipEmptyParts))
+        run = std::max(run, metrics.horizontalAdvance(word));
+    }
+    least.push_back(run > 0 ? run + 2 * g.pad + 1 : 0);
+  }
+  qreal short_by = 0, spare = 0;
+  for (std::size_t k = 0; k < widths.size(); ++k) {
+    if (widths[k] < least[k]) {
+      short_by += least[k] - widths[k];
+    } else {
+      spare += widths[k] - least[k];
+    }
+  }
+  if (short_by > 0 && spare >= short_by) {
+    for (std::size_t k = 0; k < widths.size(); ++k) {
+      widths[k] = widths[k] < least[k] ? least[k] : widths[k] - (widths[k] - least[k]) * short_by / spare;
+    }
+  }
   qreal left = 0;
   g.edges.push_back(0);
-  for (const std::size_t i : g.shown) {
-    left += list.columns[i].width * g.width / total;
+  for (const qreal width : widths) {
+    left += width;
     g.edges.push_back(left);
   }
   g.title_height = g.text_height(text_of(list.title), g.title, g.width);

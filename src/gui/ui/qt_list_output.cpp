@@ -89,7 +89,17 @@ QtListOutput::QtListOutput(QWidget* parent, ports::MessagePort* messages)
       own_messages_(messages ? nullptr : std::make_unique<MessageWindowPort>(parent)),
       messages_(messages ? messages : own_messages_.get()),
       choose_file_([this](const QString& title, const QString& suggested, const QString& filter) {
-        return QFileDialog::getSaveFileName(parent_, title, suggested, filter);
+        // Wide enough for the names, sizes and dates of a folder's files side by side.
+        QFileDialog dialog(parent_, title, suggested, filter);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("保存位置："));
+        dialog.setLabelText(QFileDialog::FileName, QStringLiteral("文件名："));
+        dialog.setLabelText(QFileDialog::FileType, QStringLiteral("文件类型："));
+        dialog.setLabelText(QFileDialog::Accept, QStringLiteral("保存"));
+        dialog.setLabelText(QFileDialog::Reject, QStringLiteral("取消"));
+        dialog.resize(960, 560);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+        return dialog.selectedFiles().front();
       }) {}
 
 QtListOutput::~QtListOutput() = default;
@@ -106,7 +116,7 @@ std::unique_ptr<QPrintPreviewDialog> QtListOutput::preview_dialog(const ports::P
   // Most users print to a PDF file: one step, beside the preview's own print button.
   if (auto* tools = dialog->findChild<QToolBar*>()) {
     tools->addSeparator();
-    QAction* pdf = tools->addAction(QStringLiteral("PDF"));
+    QAction* pdf = tools->addAction(QStringLiteral("存为PDF"));
     pdf->setObjectName(QStringLiteral("savePdfAction"));
     pdf->setToolTip(QStringLiteral("保存为 PDF 文件"));
     QObject::connect(pdf, &QAction::triggered, [this, list] { save_pdf(list); });

@@ -36,6 +36,8 @@ class SkinnedFrame final : public QObject {
   // The caption buttons' rectangles in window coordinates, for tests and for the pointer.
   QRect caption_button_rect(std::size_t index) const;
   int skinned_button_count() const { return skinned_buttons_; }
+  // Skins the window's push buttons that are not skinned yet: those of pages made after the frame.
+  void skin_push_buttons();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -51,7 +53,6 @@ class SkinnedFrame final : public QObject {
   void paint_frame(QPainter& painter, bool active) const;
   void update_shape();
   int hit_caption_button(QPoint position) const;
-  void skin_push_buttons();
 
   QWidget* window_;
   app::Theme theme_;
