@@ -78,19 +78,13 @@ void MainWindowModel::perform(const CommandEntry& entry, int control) {
           net::is_whole_web_address(game) ? game : format_address(entry.address, server, game));
       return;
     case MainCommand::open_game_text:
-      if (game.empty()) {
-        services_.messages.show_message(kGameNotConfigured, false);
-      } else {
-        services_.shell.open_address(game);
-      }
+      matchinfo::open_game_address(services_.shell, services_.messages, game);
       return;
     case MainCommand::start_casino_client:
       if (!game.empty() && services_.shell.file_exists(game)) {
         if (!services_.shell.start_program(game)) services_.messages.show_message(kProgramStartFailed, false);
-      } else if (!context.other_games.casino1_web.empty()) {
-        services_.shell.open_address(context.other_games.casino1_web);
       } else {
-        services_.messages.show_message(kGameNotConfigured, false);
+        matchinfo::open_game_address(services_.shell, services_.messages, context.other_games.casino1_web);
       }
       return;
     case MainCommand::show_page:

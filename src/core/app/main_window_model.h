@@ -32,7 +32,6 @@ inline constexpr char kWelcomeFormat[] =
     "进入盘口界面后点击+号可打开相应盘口，点击-号将卷起相应盘口";
 inline constexpr char kBankClientNotice[] = "请安装招行专业版客户端汇款！";
 inline constexpr char kPrivateRoomsRefused[] = "您现在不能使用私人房间！";
-using matchinfo::kGameNotConfigured;
 using matchinfo::kProgramStartFailed;  // the game buttons of page 7 show it too
 
 // The seconds the in-play page shows until the next timed refresh.

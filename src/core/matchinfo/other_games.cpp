@@ -41,6 +41,14 @@ std::string fill(const char* format, const std::string& first, const std::string
 
 }  // namespace
 
+void open_game_address(ports::ShellPort& shell, ports::MessagePort& messages, const std::string& address) {
+  if (address.empty()) {
+    messages.show_message(kGameNotConfigured, false);
+  } else {
+    shell.open_address(address);
+  }
+}
+
 std::span<const GameButton> game_buttons() { return kButtons; }
 
 std::string game_button_image(const char* prefix, int state) {
@@ -70,22 +78,13 @@ void OtherGamesPage::click(std::size_t index) {
   const std::string& text = games.*button.text;
   switch (button.action) {
     case A::launch_casino:
-      if (launch(text)) return;
-      if (games.casino1_web.empty()) {
-        messages_.show_message(kGameNotConfigured, false);
-      } else {
-        shell_.open_address(games.casino1_web);
-      }
+      if (!launch(text)) open_game_address(shell_, messages_, games.casino1_web);
       return;
     case A::launch_texas:
       if (!launch(text)) view_.show_in_browser(fill(kTexasPageFormat, context_.current_server));
       return;
     case A::open_text:
-      if (text.empty()) {
-        messages_.show_message(kGameNotConfigured, false);
-      } else {
-        shell_.open_address(text);
-      }
+      open_game_address(shell_, messages_, text);
       return;
     case A::open_on_server:
       shell_.open_address(

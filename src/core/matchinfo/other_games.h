@@ -20,6 +20,9 @@ inline constexpr char kProgramStartFailed[] = "创建失败!";
 // A game whose address the operator left out of the settings file: said, rather than nothing at all.
 inline constexpr char kGameNotConfigured[] = "这一项没有设置地址，无法打开。";
 
+// Opens a game's address in the shell, or tells the user the settings give the game none.
+void open_game_address(ports::ShellPort& shell, ports::MessagePort& messages, const std::string& address);
+
 // Every game button's place: a column at x 28, one button each 50 pixels from y 48.
 inline constexpr int kGameButtonX = 28;
 inline constexpr int kGameButtonWidth = 129;

@@ -114,14 +114,14 @@ Geometry measure(QPrinter& printer, const ports::PrintableList& list) {
   // letters (a serial number, an amount), which would otherwise break in the middle; the other
   // columns give up the difference in proportion.
   const QFontMetricsF metrics(g.body, &printer);
+  static const QRegularExpression kBetweenRuns(QStringLiteral("[^0-9A-Za-z.:_\\-]+"));
   std::vector<qreal> widths, least;
   for (const std::size_t i : g.shown) {
     widths.push_back(total > 0 ? list.columns[i].width * g.width / total : 0);
     qreal run = 0;
     for (const auto& row : list.rows) {
       if (i >= row.size()) continue;
-      for (const QString& word : text_of(row[i]).split(
-               QRegularExpression(QStringLiteral("[^0-9A-Za-z.:_\\-]+")), Qt::SkipEmptyParts))
+      for (const QString& word : text_of(row[i]).split(kBetweenRuns, Qt::SkipEmptyParts))
         run = std::max(run, metrics.horizontalAdvance(word));
     }
     least.push_back(run > 0 ? run + 2 * g.pad + 1 : 0);

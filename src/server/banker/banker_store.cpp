@@ -78,6 +78,8 @@ constexpr std::array kMigrations{storage::Migration{"banker", 1, kSchemaV1}};
 
 enum MarketStatus { kOpen = 0, kClosed = 1, kSettled = 2 };
 
+constexpr std::int64_t kDemoMarketLead = 6 * 3600;  // how far ahead the seeded markets kick off
+
 constexpr int kOneXTwo = 1;
 constexpr int kCorrectScore = 2;
 constexpr int kOverUnder = 3;
@@ -732,33 +734,28 @@ Result<Rows> banker_records(Connection& connection, accounts::AccountId account,
   return rows;
 }
 
-namespace {
-constexpr std::int64_t kDemoMarketLead = 6 * 3600;
-}  // namespace
-
 Result<int> seed_demo_markets(Connection& connection, const accounts::AuthenticatedAccount& banker,
                               std::int64_t now) {
   int opened = 0;
+  // Matches some hours off, so that the bankers' hall still has them when the demo has run a while.
+  const double later = storage::ole_from_unix(now + kDemoMarketLead);
   for (const int type : {kOneXTwo, kOverUnder, kCorrectScore, kBasketballTotals, kOddEven}) {
     auto matches = openable_matches(connection, type);
     if (!matches) return Result<int>::failure(matches.error());
-    // Matches some hours off, so that the bankers' hall still has them when the demo has run a while.
-    const double later = storage::ole_from_unix(now + kDemoMarketLead);
     const auto& rows = matches.value();
-    std::size_t first = 0;
-    while (first < rows.size() && std::stod(rows[first][2]) < later) ++first;
-    if (rows.size() - first < 2) first = rows.size() < 2 ? 0 : rows.size() - 2;
-    const std::size_t end = std::min<std::size_t>(rows.size(), first + 2);
-    for (std::size_t i = first; i < end; ++i) {
+    std::size_t from = 0;
+    while (from < rows.size() && std::stod(rows[from][2]) < later) ++from;
+    from = std::min(from, rows.size() - std::min<std::size_t>(rows.size(), 2));  // else the last two
+    const std::size_t end = std::min<std::size_t>(rows.size(), from + 2);
+    for (std::size_t i = from; i < end; ++i) {
       const std::int64_t openable = std::stoll(rows[i][0]);
       auto prices = suggested_prices(connection, openable);
       if (!prices) return Result<int>::failure(prices.error());
       if (prices->empty()) continue;
-      // The first suggestion at its own price, cut to the decimals the kind allows.
+      // The first suggestion at its own price, which comes at the decimals the kind allows.
       const auto& first = prices->front();
       const int step = type == kCorrectScore ? 100 : 10;
-      int price = static_cast<int>(std::lround(std::stod(first[2]) * 1000.0)) / step * step;
-      if (price < step) price = step;
+      const int price = std::max(step, static_cast<int>(std::lround(std::stod(first[2]) * 1000.0)));
       OfferForm form{openable, {std::stoll(first[0])}, {price}, 1000};
       auto made = open_market(connection, banker, form, now);
       if (!made) return Result<int>::failure(made.error());
